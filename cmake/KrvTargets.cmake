@@ -1,0 +1,51 @@
+# Helpers shared by every folder's CMakeLists.
+
+# krv_add_test(NAME name SOURCES ... [LIBS ...] [LABELS ...] [QT])
+# One test executable, registered as one ctest entry labelled with its folder.
+# QT: a Qt Test program (no GoogleTest main), run on the offscreen platform.
+function(krv_add_test)
+    cmake_parse_arguments(T "QT" "NAME" "SOURCES;LIBS;LABELS" ${ARGN})
+    if(NOT KRV_TESTS OR (T_QT AND NOT KRV_GUI))
+        return()
+    endif()
+    add_executable(${T_NAME} ${T_SOURCES})
+    target_include_directories(${T_NAME} PRIVATE ${CMAKE_SOURCE_DIR})
+    if(T_QT)
+        target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} Qt6::Test Qt6::Widgets)
+    else()
+        target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gmock GTest::gtest_main)
+    endif()
+    add_test(NAME ${T_NAME} COMMAND ${T_NAME})
+    set_tests_properties(${T_NAME} PROPERTIES LABELS "${T_LABELS}" TIMEOUT 600
+        ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+endfunction()
+
+# krv_add_fuzzer(NAME name SOURCES ... [LIBS ...] [SECONDS n])
+# A libFuzzer target, built only in the clang fuzz build; ctest runs it for SECONDS.
+function(krv_add_fuzzer)
+    cmake_parse_arguments(F "" "NAME;SECONDS" "SOURCES;LIBS" ${ARGN})
+    if(NOT KRV_FUZZ)
+        return()
+    endif()
+    if(NOT F_SECONDS)
+        set(F_SECONDS 10)
+    endif()
+    add_executable(${F_NAME} ${F_SOURCES})
+    target_include_directories(${F_NAME} PRIVATE ${CMAKE_SOURCE_DIR})
+    target_compile_options(${F_NAME} PRIVATE -fsanitize=fuzzer)
+    target_link_libraries(${F_NAME} PRIVATE ${F_LIBS})
+    target_link_options(${F_NAME} PRIVATE -fsanitize=fuzzer)
+    set(corpus ${CMAKE_BINARY_DIR}/corpus/${F_NAME})
+    file(MAKE_DIRECTORY ${corpus})
+    add_test(NAME ${F_NAME} COMMAND ${F_NAME} -max_total_time=${F_SECONDS} -timeout=5
+        -rss_limit_mb=2048 -print_final_stats=1 ${corpus})
+    set_tests_properties(${F_NAME} PROPERTIES LABELS "fuzz" TIMEOUT 300)
+endfunction()
+
+# krv_library(name folder-purpose SOURCES ... [LIBS ...])
+function(krv_library NAME)
+    cmake_parse_arguments(L "" "" "SOURCES;LIBS" ${ARGN})
+    add_library(${NAME} STATIC ${L_SOURCES})
+    target_include_directories(${NAME} PUBLIC ${CMAKE_SOURCE_DIR})
+    target_link_libraries(${NAME} PUBLIC ${L_LIBS})
+endfunction()

@@ -1,0 +1,114 @@
+#pragma once
+// The device object: the controller's data as the tool keeps it (volts, rpm), the port and
+// lock every exchange goes through, and every command of the controller's application and
+// bootloader. Commands return a success flag after their fixed number of tries; only a
+// failing port (CRSError*) leaves them by exception, never retried.
+
+#include "device/diag.h"
+#include "device/diag_data.h"
+#include "link/device_errors.h"
+#include "link/frame_exchange.h"
+#include "link/serial_port.h"
+#include "platform/threads.h"
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <string>
+
+namespace krv {
+
+inline constexpr int kMapRows = 16;
+inline constexpr int kMapColumns = 15;
+inline constexpr int kMapCells = kMapRows * kMapColumns;
+inline constexpr uint8_t kServedDeviceType = 17;
+
+// What the controller said to the identification request.
+struct IdentifyAnswer {
+    enum class Kind {
+        NoAnswer,    // no acceptable reply in three tries
+        Application, // the application of the served type runs (device fields updated)
+        ForeignType, // an application of another type answered (type and word hold its reply)
+        Bootloader,  // the bootloader runs
+    };
+    Kind kind = Kind::NoAnswer;
+    uint8_t type = 0;
+    uint16_t word = 0;
+};
+
+// A rectangle of map cells to raise or lower on the controller by `step` map units (0.02 V).
+struct MapRegion {
+    enum Direction : uint8_t { kRaise = 2, kLower = 3 };
+    uint8_t firstRow = 0;
+    uint8_t firstColumn = 0;
+    uint8_t rowCount = 0;
+    uint8_t columnCount = 0;
+    uint8_t direction = kRaise;
+    uint8_t step = 0;
+};
+
+class CLPGDevice : public CLPGDeviceErr {
+public:
+    // readReadings results.
+    static constexpr int kReadingOk = 0;
+    static constexpr int kReadingWrongReply = 1;
+    static constexpr int kReadingLinkFailed = 2;
+    // queryBootloader's state when no usable reply came.
+    static constexpr uint16_t kNoBootloaderState = 0xFFFF;
+    static constexpr uint16_t kBootloaderReady = 0xF7;
+
+    CLPGDevice();
+    CLPGDevice(const CLPGDevice&) = delete;
+    CLPGDevice& operator=(const CLPGDevice&) = delete;
+    ~CLPGDevice() override = default;
+
+    // One exchange under the transaction lock (see CFrameExchange).
+    bool transact(uint8_t* buffer, uint8_t& length, uint8_t& frameType);
+    uint8_t transactPolled(uint8_t* buffer, uint8_t& length, uint8_t& frameType);
+
+    // Application commands.
+    IdentifyAnswer requestIdentity();
+    bool readSettings();
+    bool writeSettings(); // then writes the map, whose result it does not consult
+    bool readVersion();
+    bool readMap();
+    bool writeMap();
+    bool storeMap();
+    bool clearMapTime();
+    bool readMapAxes();
+    bool writeMapAxes();
+    bool adjustMapRegion(const MapRegion& region); // one try; a region outside the map is refused
+    int readReadings(CDiag& record);               // polling thread only
+
+    // Bootloader commands (they never consult demoMode).
+    bool enterBootloader();
+    bool queryBootloader(uint16_t& state);
+    bool erasePage(uint32_t address);
+    bool writeRow(uint32_t address, const uint8_t* data192);
+    bool endProgramming();
+    bool startApplication();
+    bool programImage(const uint8_t* image, uint16_t blockCount);
+
+    uint16_t firmwareVersion = 0x0100;
+    uint8_t deviceType = kServedDeviceType;
+    uint8_t rpmDivider = 1;
+    uint8_t noiseDelta = 0;
+    uint16_t noisePeriod = 0;
+    std::array<double, kMapCells> map{};        // volts, index row * 15 + column
+    std::array<double, kMapRows> rowAxis;       // volts
+    std::array<double, kMapColumns> columnAxis; // rpm
+    CDiagData diagData;
+    CSerialPort port;
+    std::u16string logFileName;
+    // Shared by the user-interface and polling threads.
+    std::atomic<bool> pollingRunning{false};
+    std::atomic<bool> demoMode{false};
+    std::atomic<bool> connected{false};
+    std::atomic<bool> readingsEnabled{true};
+    CMSGMutex transactionMutex;
+
+private:
+    CFrameExchange exchange_{port, transactionMutex};
+};
+
+} // namespace krv

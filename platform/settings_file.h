@@ -1,0 +1,36 @@
+#pragma once
+// The tool's remembered values: lines "name=value" in
+// ${XDG_CONFIG_HOME:-$HOME/.config}/Morvelcast/settings.ini. Failures are silent by design:
+// a value that cannot be read is missing, a value that cannot be written keeps the old one.
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace krv {
+
+class CSettingsFile {
+public:
+    // The settings file of the current user, or "" when neither XDG_CONFIG_HOME nor HOME
+    // tells where it lives.
+    static std::string defaultPath();
+
+    explicit CSettingsFile(std::string path = defaultPath());
+
+    const std::string& path() const { return path_; }
+    // The text after "name=" on the first line that starts with it; nothing when the file or
+    // the line is missing.
+    std::optional<std::string> read(std::string_view name) const;
+    // Sets the value and keeps every other line. The file is replaced atomically (temporary
+    // file, fsync, rename), so a crash leaves the old or the new file, never a torn one.
+    bool write(std::string_view name, std::string_view value) const;
+
+private:
+    std::string path_;
+};
+
+// Decimal text read like atoi: leading blanks, an optional sign, digits up to the first
+// non-digit; 0 when there is no digit. Values beyond int saturate instead of overflowing.
+int parseLeadingInt(std::string_view text);
+
+} // namespace krv

@@ -1,0 +1,59 @@
+#pragma once
+// A serial device on termios. Every operation reports failure as an errno value (0 = success)
+// and leaves the wording of errors to its caller.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace krv {
+
+// Line settings; the defaults are the controller's fixed line: 38400 baud, 8N1, no flow control.
+struct SerialLineSettings {
+    uint32_t baudRate = 38400;
+    uint8_t dataBits = 8;
+    bool parity = false;
+    uint8_t stopBits = 1;
+};
+
+// Read time-outs: a read of k bytes ends when k bytes arrived or readTotalConstantMs +
+// k x readTotalMultiplierMs passed. Writes give up after the same shape of write time-out.
+struct SerialTimeouts {
+    uint32_t readIntervalMs = 0; // unused, kept for the record's shape
+    uint32_t readTotalMultiplierMs = 1;
+    uint32_t readTotalConstantMs = 1000;
+    uint32_t writeTotalMultiplierMs = 1;
+    uint32_t writeTotalConstantMs = 1000;
+};
+
+class SerialLine {
+public:
+    SerialLine() = default;
+    SerialLine(const SerialLine&) = delete;
+    SerialLine& operator=(const SerialLine&) = delete;
+    ~SerialLine();
+
+    // Opens exclusively (flock, then TIOCEXCL) and asks for low latency where supported.
+    int open(const std::string& path);
+    // Returns the close result (0 or errno); closing a closed line returns 0.
+    int close();
+    bool isOpen() const { return fd_ >= 0; }
+
+    int applySettings(const SerialLineSettings& settings);
+    void setTimeouts(const SerialTimeouts& timeouts) { timeouts_ = timeouts; }
+    // count of bytes read / written goes to `done`; a time-out is no error.
+    int read(uint8_t* buffer, size_t count, size_t& done);
+    int write(const uint8_t* buffer, size_t count, size_t& done);
+    int purgeInput();
+    // Line errors (frame, overrun, parity, break, buffer overrun) counted since the last call,
+    // 0 where the driver keeps no counters, errno when the query fails (EBADF when closed).
+    uint32_t takeLineErrors();
+
+private:
+    int fd_ = -1;
+    SerialTimeouts timeouts_;
+    bool haveCounters_ = false;
+    uint64_t lastErrorTotal_ = 0;
+};
+
+} // namespace krv

@@ -39,7 +39,7 @@ public:
 private:
     enum class Mode { Command, Polled };
     bool exchange(Mode mode, uint8_t* buffer, uint8_t& length, uint8_t& frameType);
-    bool send(Mode mode, uint8_t* buffer, uint8_t length, uint8_t frameType);
+    bool send(Mode mode, uint16_t key, uint8_t* buffer, uint8_t length, uint8_t frameType);
     bool receive(Mode mode, uint8_t* buffer, uint8_t& length, uint8_t& frameType);
     bool readHeader(uint8_t* header);
 

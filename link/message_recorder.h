@@ -1,6 +1,6 @@
 #pragma once
-// A message back end for tests: records every box and answers with scripted buttons (then
-// with IDOK, or IDNO for a Yes/No box). Installs itself for its lifetime.
+// A message back end for tests: records every box and answers with the scripted buttons, then
+// with the box's default button. Installs itself for its lifetime.
 
 #include "link/message.h"
 

@@ -29,7 +29,7 @@ public:
 
 private:
     // "<operation> \n GetLastError() = e\n clearCommError() = c"
-    [[noreturn]] void raiseWithLineState(const char16_t* operation, int error, int line);
+    void raiseWithLineState(const char16_t* operation, int error, int line);
 
     SerialLine line_;
     int portNumber_ = 0;

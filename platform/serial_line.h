@@ -50,10 +50,14 @@ public:
     uint32_t takeLineErrors();
 
 private:
+    struct ErrorCounts {
+        int frame = 0, overrun = 0, parity = 0, brk = 0, bufferOverrun = 0;
+    };
+    int readErrorCounts(ErrorCounts& counts) const;
+
     int fd_ = -1;
     SerialTimeouts timeouts_;
-    bool haveCounters_ = false;
-    uint64_t lastErrorTotal_ = 0;
+    ErrorCounts lastCounts_;
 };
 
 } // namespace krv

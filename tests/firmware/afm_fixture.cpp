@@ -1,0 +1,48 @@
+#include "tests/firmware/afm_fixture.h"
+
+#include "sim/afm/afm_builder.h"
+
+#include <cstdlib>
+#include <stdexcept>
+
+namespace krv::test {
+
+TempDir::TempDir() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "krv-afm-XXXXXX").string();
+    if (::mkdtemp(pattern.data()) == nullptr) {
+        throw std::runtime_error("cannot create a temporary directory");
+    }
+    path_ = pattern;
+}
+
+TempDir::~TempDir() {
+    std::error_code ignored;
+    std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
+                                 std::filesystem::perm_options::add, ignored);
+    std::filesystem::remove_all(path_, ignored);
+}
+
+std::filesystem::path TempDir::write(const std::string& name,
+                                     std::span<const std::uint8_t> bytes) const {
+    const auto file = path_ / name;
+    if (!sim::writeFile(file, bytes)) {
+        throw std::runtime_error("cannot write " + file.string());
+    }
+    return file;
+}
+
+LoadResult load(CFirmwareFile& file, const std::filesystem::path& path) {
+    LoadResult result;
+    result.ok = file.load(path, result.fileVersion, result.identification, result.targetCode);
+    return result;
+}
+
+std::vector<std::uint8_t> patternImage(std::size_t length) {
+    std::vector<std::uint8_t> image(length);
+    for (std::size_t i = 0; i < length; ++i) {
+        image[i] = static_cast<std::uint8_t>(i * 7 + i / 251 + 1);
+    }
+    return image;
+}
+
+} // namespace krv::test

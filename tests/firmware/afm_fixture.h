@@ -1,0 +1,46 @@
+#pragma once
+// Firmware-file fixtures on disk and one load with its out-values.
+
+#include "firmware/firmware_file.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace krv::test {
+
+// A fresh directory, removed with everything in it at the end of the test.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::filesystem::path& path() const { return path_; }
+    std::filesystem::path write(const std::string& name, std::span<const std::uint8_t> bytes) const;
+
+private:
+    std::filesystem::path path_;
+};
+
+// Out-values start as markers, so a failed load that touches them shows.
+struct LoadResult {
+    bool ok = false;
+    std::uint16_t fileVersion = 0xDEAD;
+    std::u16string identification = u"untouched";
+    std::uint16_t targetCode = 0xBEEF;
+
+    bool outValuesUntouched() const {
+        return fileVersion == 0xDEAD && identification == u"untouched" && targetCode == 0xBEEF;
+    }
+};
+
+LoadResult load(CFirmwareFile& file, const std::filesystem::path& path);
+
+// Bytes 60 or 256 apart always differ, so a block or a part copied to the wrong place shows.
+std::vector<std::uint8_t> patternImage(std::size_t length);
+
+} // namespace krv::test

@@ -1,0 +1,304 @@
+#include "sim/controller/controller.h"
+
+#include "sim/controller/engine_model.h"
+#include "sim/controller/state_file.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace krv::sim {
+namespace {
+
+enum RequestType : uint8_t {
+    kCommand = 2,
+    kWriteSettings = 3,
+    kWriteMap = 9,
+    kAdjustRegion = 10,
+    kWriteAxes = 11,
+    kEnterBootloader = 0xF6,
+    kWriteRow = 0xF7,
+    kErasePage = 0xF9,
+};
+
+enum ReplyType : uint8_t {
+    kReadingsReply = 1,
+    kStatusReply = 2,
+    kSettingsReply = 3,
+    kVersionReply = 8,
+    kMapReply = 9,
+    kAxesReply = 11,
+};
+
+enum Operation : uint8_t {
+    kStartApplication = 0x0A,
+    kReadReadings = 0x06,
+    kReadSettings = 0x07,
+    kReadVersion = 0x0D,
+    kReadMap = 0x0E,
+    kStoreMap = 0x0F,
+    kClearMap = 0x10,
+    kReadAxes = 0x11,
+    kEndProgramming = 0x60,
+    kQueryBootloader = 0xC4,
+    kIdentify = 0xCC,
+};
+
+constexpr uint8_t kAcknowledged = 4;
+constexpr uint8_t kRefused = 0;
+constexpr uint8_t kRaise = 2;
+constexpr uint8_t kLower = 3;
+
+uint16_t word(const std::vector<uint8_t>& bytes, size_t offset) {
+    return static_cast<uint16_t>(bytes[offset] | (bytes[offset + 1] << 8));
+}
+
+uint32_t address(const std::vector<uint8_t>& bytes) {
+    return bytes[0] | (bytes[1] << 8) | (bytes[2] << 16) | (uint32_t(bytes[3]) << 24);
+}
+
+void putWord(std::vector<uint8_t>& bytes, uint16_t value) {
+    bytes.push_back(value & 0xFF);
+    bytes.push_back(value >> 8);
+}
+
+} // namespace
+
+CController::CController(ControllerMode mode) {
+    state_.mode = mode;
+    for (int i = 0; i < 16; ++i) {
+        state_.rowAxis[i] = static_cast<int16_t>(64 * (i + 1));
+    }
+    for (int j = 0; j < 15; ++j) {
+        state_.columnAxis[j] = static_cast<uint8_t>(5 + 3 * j);
+    }
+}
+
+std::optional<Frame> CController::handle(const Frame& request) {
+    std::lock_guard lock(mutex_);
+    ++state_.counters.requests;
+    requests_.push_back(request);
+    if (requests_.size() > kRequestLogSize) {
+        requests_.pop_front();
+    }
+    std::optional<Frame> reply;
+    if (state_.knobs.forcedReply) {
+        reply = state_.knobs.forcedReply;
+    } else if (state_.mode == ControllerMode::Application) {
+        reply = handleApplication(request);
+    } else {
+        reply = handleBootloader(request);
+    }
+    changed();
+    return reply;
+}
+
+std::optional<Frame> CController::handleApplication(const Frame& request) {
+    const auto& p = request.payload;
+    switch (request.type) {
+    case kCommand:
+        if (p.empty()) {
+            return status(kRefused);
+        }
+        switch (p[0]) {
+        case kIdentify: {
+            Frame reply{kStatusReply, {kAcknowledged, state_.knobs.identifyType}};
+            putWord(reply.payload, state_.knobs.identifyWord);
+            reply.payload.resize(6);
+            return reply;
+        }
+        case kReadReadings:
+            return readings();
+        case kReadSettings: {
+            Frame reply{kSettingsReply, {state_.settings.rpmDivider, state_.settings.noiseDelta}};
+            putWord(reply.payload, state_.settings.noisePeriod);
+            return reply;
+        }
+        case kReadVersion: {
+            Frame reply{kVersionReply, {}};
+            putWord(reply.payload, state_.knobs.version);
+            reply.payload.push_back(state_.knobs.identifyType);
+            return reply;
+        }
+        case kReadMap:
+            return Frame{kMapReply, {state_.map.begin(), state_.map.end()}};
+        case kStoreMap:
+            ++state_.counters.mapStores;
+            return status(kAcknowledged);
+        case kClearMap:
+            state_.map.fill(0);
+            return status(kAcknowledged);
+        case kReadAxes: {
+            Frame reply{kAxesReply, {}};
+            for (int16_t row : state_.rowAxis) {
+                putWord(reply.payload, static_cast<uint16_t>(row));
+            }
+            reply.payload.insert(reply.payload.end(), state_.columnAxis.begin(),
+                                 state_.columnAxis.end());
+            reply.payload.push_back(0);
+            return reply;
+        }
+        default:
+            return status(kRefused);
+        }
+    case kWriteSettings:
+        if (p.size() != 4) {
+            return status(kRefused);
+        }
+        state_.settings = {p[0], p[1], word(p, 2)};
+        return status(kAcknowledged);
+    case kWriteMap:
+        if (p.size() != state_.map.size()) {
+            return status(kRefused);
+        }
+        std::copy(p.begin(), p.end(), state_.map.begin());
+        return status(kAcknowledged);
+    case kAdjustRegion: {
+        if (p.size() != 6 || p[0] + p[2] > 16 || p[1] + p[3] > 15 ||
+            (p[4] != kRaise && p[4] != kLower)) {
+            return status(kRefused);
+        }
+        const int step = p[4] == kRaise ? p[5] : -p[5];
+        for (int r = p[0]; r < p[0] + p[2]; ++r) {
+            for (int c = p[1]; c < p[1] + p[3]; ++c) {
+                uint8_t& cell = state_.map[r * 15 + c];
+                cell = static_cast<uint8_t>(std::clamp(cell + step, 0, 255));
+            }
+        }
+        return status(kAcknowledged);
+    }
+    case kWriteAxes:
+        if (p.size() != 48) {
+            return status(kRefused);
+        }
+        for (int i = 0; i < 16; ++i) {
+            state_.rowAxis[i] = static_cast<int16_t>(word(p, 2 * i));
+        }
+        std::copy_n(p.begin() + 32, 15, state_.columnAxis.begin());
+        return status(kAcknowledged);
+    case kEnterBootloader: {
+        const size_t codeLength = std::strlen(kAccessCode);
+        if (p.size() != codeLength || !std::equal(p.begin(), p.end(), kAccessCode)) {
+            return status(kRefused);
+        }
+        state_.mode = ControllerMode::Bootloader;
+        state_.programmingEnded = false;
+        return status(kAcknowledged);
+    }
+    default:
+        return status(kRefused);
+    }
+}
+
+std::optional<Frame> CController::handleBootloader(const Frame& request) {
+    const auto& p = request.payload;
+    switch (request.type) {
+    case kCommand:
+        if (p.empty()) {
+            return status(kRefused);
+        }
+        switch (p[0]) {
+        case kIdentify:
+            return Frame{kStatusReply, {state_.knobs.bootloaderIdentifyStatus, 0, 0, 0, 0, 0}};
+        case kQueryBootloader:
+            return Frame{kStatusReply, {kAcknowledged, state_.knobs.bootloaderState, 0, 0, 0, 0}};
+        case kEndProgramming:
+            state_.programmingEnded = true;
+            return status(kAcknowledged);
+        case kStartApplication:
+            state_.mode = ControllerMode::Application;
+            return status(kAcknowledged);
+        default:
+            return status(kRefused);
+        }
+    case kErasePage:
+        return status(p.size() == 4 && state_.program.erasePage(address(p)) ? kAcknowledged
+                                                                            : kRefused);
+    case kWriteRow:
+        return status(p.size() == 4 + ProgramMemory::kRowBytes &&
+                              state_.program.writeRow(address(p), p.data() + 4)
+                          ? kAcknowledged
+                          : kRefused);
+    default:
+        return status(kRefused);
+    }
+}
+
+Frame CController::status(uint8_t code) {
+    ++(code == kAcknowledged ? state_.counters.acknowledged : state_.counters.refused);
+    return Frame{kStatusReply, {code, 0, 0, 0, 0, 0}};
+}
+
+Frame CController::readings() {
+    ++state_.counters.readings;
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - started_).count();
+    state_.lastReadings = readingsPayload(
+        {seconds, &state_.map, &state_.rowAxis, &state_.columnAxis, state_.knobs.onGas});
+    return Frame{kReadingsReply, {state_.lastReadings.begin(), state_.lastReadings.end()}};
+}
+
+void CController::setStateFile(std::string path) {
+    std::lock_guard lock(mutex_);
+    stateFile_ = std::move(path);
+    changed();
+}
+
+void CController::setKnobs(const ControllerKnobs& knobs) {
+    std::lock_guard lock(mutex_);
+    state_.knobs = knobs;
+    changed();
+}
+
+ControllerKnobs CController::knobs() const {
+    std::lock_guard lock(mutex_);
+    return state_.knobs;
+}
+
+void CController::setMode(ControllerMode mode) {
+    std::lock_guard lock(mutex_);
+    state_.mode = mode;
+    changed();
+}
+
+void CController::setSettings(const ControllerSettings& settings) {
+    std::lock_guard lock(mutex_);
+    state_.settings = settings;
+    changed();
+}
+
+void CController::setMap(const std::array<uint8_t, 240>& map) {
+    std::lock_guard lock(mutex_);
+    state_.map = map;
+    changed();
+}
+
+void CController::setAxes(const std::array<int16_t, 16>& rows,
+                          const std::array<uint8_t, 15>& columns) {
+    std::lock_guard lock(mutex_);
+    state_.rowAxis = rows;
+    state_.columnAxis = columns;
+    changed();
+}
+
+ControllerState CController::state() const {
+    std::lock_guard lock(mutex_);
+    return state_;
+}
+
+std::deque<Frame> CController::requests() const {
+    std::lock_guard lock(mutex_);
+    return requests_;
+}
+
+void CController::clearRequests() {
+    std::lock_guard lock(mutex_);
+    requests_.clear();
+}
+
+void CController::changed() {
+    if (!stateFile_.empty()) {
+        writeStateFile(stateFile_, state_);
+    }
+}
+
+} // namespace krv::sim

@@ -1,0 +1,101 @@
+#pragma once
+// The simulated controller behind the wire layer: its application (settings, correction map
+// and axes in controller units, live readings from an engine model) and its bootloader
+// (program memory). Knobs make it answer the way a test or a script needs; a snapshot of its
+// state serves in-process tests, and a JSON state file, rewritten on every change, serves
+// scripts that drive krv-sim.
+
+#include "sim/controller/program_memory.h"
+#include "sim/wire/command_handler.h"
+
+#include <array>
+#include <chrono>
+#include <cstdint>
+#include <deque>
+#include <mutex>
+#include <optional>
+#include <string>
+
+namespace krv::sim {
+
+enum class ControllerMode { Application, Bootloader };
+
+struct ControllerSettings {
+    uint8_t rpmDivider = 1;
+    uint8_t noiseDelta = 0;
+    uint16_t noisePeriod = 0;
+    bool operator==(const ControllerSettings&) const = default;
+};
+
+// The knobs: what the controller says about itself and how it behaves.
+struct ControllerKnobs {
+    uint8_t identifyType = 17;
+    uint16_t identifyWord = 0x0055;
+    uint8_t bootloaderIdentifyStatus = 5; // identify's byte 0 while in the bootloader
+    uint16_t version = 0x0100;
+    uint8_t bootloaderState = 0xF7; // queryBootloader's report
+    bool onGas = false;             // workState 3 (gas) instead of 2 (petrol)
+    // When set, every request is answered with this frame and has no other effect.
+    std::optional<Frame> forcedReply;
+};
+
+struct ControllerCounters {
+    uint64_t requests = 0;
+    uint64_t acknowledged = 0; // status replies with byte 0 = 4
+    uint64_t refused = 0;      // status replies with byte 0 = 0
+    uint64_t readings = 0;     // readings replies
+    uint64_t mapStores = 0;    // storeMap requests acknowledged
+};
+
+struct ControllerState {
+    ControllerMode mode = ControllerMode::Application;
+    ControllerKnobs knobs;
+    ControllerSettings settings;
+    std::array<uint8_t, 240> map{};
+    std::array<int16_t, 16> rowAxis{};
+    std::array<uint8_t, 15> columnAxis{};
+    std::array<uint8_t, 18> lastReadings{};
+    bool programmingEnded = false;
+    ProgramMemory program;
+    ControllerCounters counters;
+};
+
+class CController : public ICommandHandler {
+public:
+    static constexpr char kAccessCode[] = "QK318274";
+    static constexpr size_t kRequestLogSize = 4096; // newest requests kept
+
+    explicit CController(ControllerMode mode = ControllerMode::Application);
+
+    std::optional<Frame> handle(const Frame& request) override;
+
+    // Every change from now on rewrites this file (atomically); written at once as well.
+    void setStateFile(std::string path);
+    void setKnobs(const ControllerKnobs& knobs);
+    ControllerKnobs knobs() const;
+    void setMode(ControllerMode mode);
+    void setSettings(const ControllerSettings& settings);
+    void setMap(const std::array<uint8_t, 240>& map);
+    void setAxes(const std::array<int16_t, 16>& rows, const std::array<uint8_t, 15>& columns);
+
+    ControllerState state() const;
+    // The requests received, oldest first (at most kRequestLogSize).
+    std::deque<Frame> requests() const;
+    void clearRequests();
+
+private:
+    std::optional<Frame> handleApplication(const Frame& request);
+    std::optional<Frame> handleBootloader(const Frame& request);
+    Frame status(uint8_t code);
+    Frame readings();
+    // Called with the lock held after anything may have changed.
+    void changed();
+
+    mutable std::mutex mutex_;
+    ControllerState state_;
+    std::deque<Frame> requests_;
+    std::string stateFile_;
+    std::chrono::steady_clock::time_point started_ = std::chrono::steady_clock::now();
+};
+
+} // namespace krv::sim

@@ -1,0 +1,102 @@
+#include "connection/diag_thread.h"
+
+#include "connection/lpg_connection.h"
+#include "connection/process_state.h"
+#include "link/mutex_guard.h"
+
+namespace krv {
+
+CDiagInputThread::CDiagInputThread(CDiagData& sink, std::u16string logFileName,
+                                   const std::atomic<bool>& runningFlag)
+    : sink(sink), logFileName(std::move(logFileName)), runningFlag(runningFlag) {}
+
+void CDiagInputThread::run() {
+    bool linkLost = false;
+    bool failed = false;
+    try {
+        linkLost = pollUntilEnd();
+    } catch (IError* error) {
+        delete error;
+        failed = true;
+    } catch (...) {
+        failed = true;
+    }
+    // A thread that fails while nobody asked it to stop has lost the link as surely as one
+    // that ran out of tries, whatever the port says about pending line errors: the window must
+    // not go on showing a connection that delivers nothing.
+    linkLost = linkLost || (failed && keepRunning());
+    if (linkLost || failed) {
+        sink.clearSamples();
+    }
+    onStop();
+    if (linkLost) {
+        reportLinkLost();
+    }
+}
+
+bool CDiagInputThread::pollUntilEnd() {
+    onStart();
+    while (keepRunning()) {
+        CDiag record{};
+        if (!sleepUnlessStopped(kPause)) {
+            break;
+        }
+        const int result = readSample(record);
+        if (result == kSampleOk) {
+            storeSample(record);
+            failureCount = 0;
+            continue;
+        }
+        if (result == kSampleLinkFailed) {
+            ++failureCount;
+        }
+        if (failureCount > kFailureLimit) {
+            return true;
+        }
+    }
+    return false;
+}
+
+void CDiagInputThread::reportLinkLost() {
+    CLPGConnection* device = processDevice.load();
+    if (device == nullptr) {
+        return;
+    }
+    device->connected = false;
+    device->mainWindow->startTimer(IMainWindow::kReconnectTimer,
+                                   CLPGConnection::kReconnectAfterLossMs);
+}
+
+CDiagRSThread::CDiagRSThread(CDiagData& sink, std::u16string logFileName,
+                             const std::atomic<bool>& runningFlag)
+    : CDiagInputThread(sink, std::move(logFileName), runningFlag),
+      samplePort(processDevice.load()->port) {
+    diagFile.open(this->logFileName, true); // a name that cannot be opened is no error
+}
+
+void CDiagRSThread::onStart() {
+    CLPGConnection* device = processDevice.load();
+    // The demo has no controller behind the port, which may not even be open.
+    if (device != nullptr && !device->demoMode) {
+        // Under the transaction lock, so a command's reply in flight is not thrown away.
+        CMutexGuard guard(device->transactionMutex);
+        samplePort.purgeIn();
+    }
+    sink.clearSamples();
+}
+
+void CDiagRSThread::onStop() {
+    diagFile.close();
+}
+
+int CDiagRSThread::readSample(CDiag& record) {
+    CLPGConnection* device = processDevice.load();
+    return device != nullptr ? device->readReadings(record) : kSampleLinkFailed;
+}
+
+void CDiagRSThread::storeSample(CDiag& record) {
+    record.sampleNumber = ++sampleCounter;
+    sink.pushSample(record);
+}
+
+} // namespace krv

@@ -1,0 +1,71 @@
+#pragma once
+// The polling thread: every 50 ms it reads one readings sample from the controller and adds it
+// to the device's store. Three failed exchanges in a row (or a port error) end it with the link
+// marked lost and the reconnect timer armed; the user-interface thread ends it through the
+// device's pollingRunning flag and the thread manager's stop request.
+
+#include "connection/diag_file.h"
+#include "device/diag.h"
+#include "device/diag_data.h"
+#include "platform/threads.h"
+
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <string>
+
+namespace krv {
+
+class CSerialPort;
+
+class CDiagInputThread : public CSThread {
+public:
+    // readSample results.
+    static constexpr int kSampleOk = 0;
+    static constexpr int kSampleWrongReply = 1; // neither counts as a failure nor resets the count
+    static constexpr int kSampleLinkFailed = 2;
+    static constexpr int kFailureLimit = 2; // more than this many in a row give the link up
+    static constexpr std::chrono::milliseconds kPause{50};
+
+    CDiagInputThread(CDiagData& sink, std::u16string logFileName,
+                     const std::atomic<bool>& runningFlag);
+
+    void run() override;
+
+protected:
+    virtual void onStart() = 0;
+    virtual void onStop() = 0;
+    virtual int readSample(CDiag& record) = 0;
+    virtual void storeSample(CDiag& record) = 0;
+
+    CDiagData& sink;
+    const std::u16string logFileName;
+    const std::atomic<bool>& runningFlag;
+
+private:
+    bool keepRunning() const { return runningFlag.load() && !stopRequested(); }
+    // Reads until told to stop (false) or until the failures run over the limit (true).
+    bool pollUntilEnd();
+    // The window learns it through `connected` and retries after a second.
+    void reportLinkLost();
+};
+
+class CDiagRSThread : public CDiagInputThread {
+public:
+    // Reaches the device through processDevice, which must be set.
+    CDiagRSThread(CDiagData& sink, std::u16string logFileName,
+                  const std::atomic<bool>& runningFlag);
+
+protected:
+    void onStart() override;
+    void onStop() override;
+    int readSample(CDiag& record) override;
+    void storeSample(CDiag& record) override;
+
+private:
+    CSerialPort& samplePort;
+    uint32_t sampleCounter = 0;
+    CDiagFile diagFile;
+};
+
+} // namespace krv

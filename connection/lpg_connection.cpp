@@ -1,0 +1,156 @@
+#include "connection/lpg_connection.h"
+
+#include "connection/process_state.h"
+#include "connection/thread_manager.h"
+#include "lang/program_texts.h"
+#include "lang/translate.h"
+#include "link/message.h"
+#include "platform/serial_ports.h"
+#include "platform/settings_file.h"
+
+#include <cstdlib>
+#include <ctime>
+#include <string>
+#include <vector>
+
+namespace krv {
+
+namespace {
+
+constexpr std::string_view kLastPortSetting = "Last RS nr";
+
+void showConnectionMessage(std::u16string_view text, unsigned icon) {
+    showMessage(nullptr, translate(text), std::u16string(kMessageCaption), MB_OK | icon);
+}
+
+} // namespace
+
+CLPGConnection::CLPGConnection(CLPGThreadManager& threads) : threads_(threads) {
+    processDevice = this;
+}
+
+CLPGConnection::~CLPGConnection() {
+    endPolling();
+    CLPGConnection* self = this;
+    processDevice.compare_exchange_strong(self, nullptr);
+}
+
+void CLPGConnection::connect(IMainWindow& window) {
+    mainWindow = &window;
+    std::srand(static_cast<unsigned>(std::time(nullptr)));
+    addErrorCategory(CTransmError());
+    scanPorts();
+}
+
+void CLPGConnection::scanPorts() {
+    demoMode = false;
+    connected = false;
+    const int last = readLastPort();
+    std::vector<int> candidates;
+    bool lastPresent = false;
+    for (int n = kFirstPort; n <= kLastPort; ++n) {
+        if (serialPortPresent(n)) {
+            candidates.push_back(n);
+            lastPresent = lastPresent || n == last;
+        }
+    }
+    if (last != 0 && lastPresent && tryPort(last)) {
+        return;
+    }
+    // The remembered port is tried again in its place: it may only have been slow to wake.
+    for (int n : candidates) {
+        if (tryPort(n)) {
+            return;
+        }
+    }
+    if (mainWindow->chooseDemoMode()) {
+        demoMode = true;
+        connected = true;
+        readVersion(); // in the demo it sets version 256 and type 17 without any I/O
+    } else {
+        demoMode = false;
+        connected = false;
+    }
+}
+
+bool CLPGConnection::tryPort(int portNumber) {
+    try {
+        port.close();
+        port.open(portNumber);
+        port.setState();
+        port.setTimeout();
+        if (!startLink()) {
+            return false; // left open: the next attempt closes it first
+        }
+        saveLastPort(portNumber);
+        return true;
+    } catch (IError* error) {
+        delete error;
+        return false;
+    }
+}
+
+bool CLPGConnection::startLink() {
+    if (demoMode) {
+        return true;
+    }
+    connected = false;
+    if (!identify()) {
+        return false;
+    }
+    if (!readVersion()) {
+        showConnectionMessage(texts::kReadVersionFailed, MB_ICONERROR);
+    }
+    connected = true;
+    for (bool (CLPGDevice::*read)() :
+         {&CLPGDevice::readSettings, &CLPGDevice::readMap, &CLPGDevice::readMapAxes}) {
+        if (!(this->*read)()) {
+            showConnectionMessage(texts::kReadSettingsFailed, MB_ICONERROR);
+        }
+    }
+    return true;
+}
+
+bool CLPGConnection::identify() {
+    const IdentifyAnswer answer = requestIdentity();
+    switch (answer.kind) {
+    case IdentifyAnswer::Kind::Application:
+        return true;
+    case IdentifyAnswer::Kind::ForeignType:
+        if (!foreignControllerReported.exchange(true)) {
+            showConnectionMessage(texts::kNoConnection, MB_ICONERROR);
+        }
+        return false;
+    case IdentifyAnswer::Kind::Bootloader:
+        break;
+    case IdentifyAnswer::Kind::NoAnswer:
+        return false;
+    }
+    uint16_t state = kNoBootloaderState;
+    const bool ready = queryBootloader(state);
+    if (ready && state == kBootloaderReady) {
+        firmwareVersion = 0x0100;
+        deviceType = kServedDeviceType;
+        showConnectionMessage(texts::kNeedsReprogramming, MB_ICONINFORMATION);
+        return mainWindow->updateFirmware(true);
+    }
+    if (!ready && state == kNoBootloaderState) {
+        return false;
+    }
+    // A bootloader that is not ready: send it back to the application, and look further.
+    if (endProgramming()) {
+        startApplication();
+    }
+    return false;
+}
+
+int CLPGConnection::readLastPort() const {
+    const auto text = CSettingsFile().read(kLastPortSetting);
+    return text ? parseLeadingInt(*text) : 0;
+}
+
+void CLPGConnection::saveLastPort(int portNumber) const {
+    CSettingsFile().write(kLastPortSetting, std::to_string(portNumber));
+}
+
+} // namespace krv

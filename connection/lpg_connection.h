@@ -1,0 +1,61 @@
+#pragma once
+// The device object as the connection runs it: finding the controller on a port, loading its
+// data, remembering the port, the polling thread that feeds the readings store, and the
+// reconnection after a lost link. Everything here runs on the user-interface thread except the
+// polling thread itself.
+
+#include "connection/main_window.h"
+#include "device/lpg_device.h"
+
+namespace krv {
+
+class CLPGThreadManager;
+
+class CLPGConnection : public CLPGDevice {
+public:
+    static constexpr int kFirstPort = 1;
+    static constexpr int kLastPort = 256;
+    static constexpr int kReadingsTimerMs = 100;
+    static constexpr int kReconnectAfterLossMs = 1000;
+    static constexpr int kReconnectRetryMs = 2000;
+
+    // Publishes this object as the process's device (connection/process_state.h).
+    explicit CLPGConnection(CLPGThreadManager& threads);
+    // Stops and joins the polling thread first: it must never outlive the device it reads.
+    ~CLPGConnection() override;
+
+    // Takes the window whose services the connection uses from now on, seeds the frame keys,
+    // adds a frame-error category, then searches the ports. Everything below needs a window,
+    // so connect comes first.
+    void connect(IMainWindow& window);
+    // Remembered port first, then every present port in ascending order; when none answers
+    // the window offers the demo mode (or running without a controller).
+    void scanPorts();
+    // Open, configure and start a connection on port n; a port error counts as failure.
+    bool tryPort(int portNumber);
+    // Identify the controller and load its data. True once it identified itself.
+    bool startLink();
+    // The identification dialogue, including a controller waiting in its bootloader.
+    bool identify();
+
+    // The remembered port number, 0 when there is none.
+    int readLastPort() const;
+    void saveLastPort(int portNumber) const;
+
+    // Starts a polling thread and the readings timer (only while readings are enabled).
+    void startPolling();
+    // Ends the polling thread and stops the readings timer; returns once the thread has ended.
+    void stopPolling();
+    // Ends the polling thread without touching the window; for the window's own teardown,
+    // which must call it before the window's parts go, as the thread may still arm a timer.
+    void endPolling();
+    // Run by the reconnect timer: one attempt on the remembered port.
+    void reconnect();
+
+    IMainWindow* mainWindow = nullptr;
+
+private:
+    CLPGThreadManager& threads_;
+};
+
+} // namespace krv

@@ -1,0 +1,17 @@
+#pragma once
+// The process's thread manager: it runs the polling threads. Made before every other
+// process-wide object of the tool and torn down last.
+
+#include "platform/threads.h"
+
+namespace krv {
+
+class CLPGThreadManager : public CMultiThread {
+public:
+    CLPGThreadManager() = default;
+    // Forgets the process's device, then stops and joins whatever thread still runs, so the
+    // process ends with nothing running behind its back (the exit code stays main's).
+    ~CLPGThreadManager() override;
+};
+
+} // namespace krv

@@ -104,8 +104,9 @@ private:
     void openTerminal();
     void closeTerminal();
     void linkSlave();
-    bool readAvailable(std::chrono::steady_clock::time_point& arrival);
-    std::optional<Request> takeRequest();
+    bool readAvailable(int master, std::chrono::steady_clock::time_point& arrival);
+    std::optional<Request> takeRequest(std::chrono::steady_clock::time_point arrival);
+    bool writeAll(int fd, const uint8_t* bytes, size_t count);
     void answer(const Request& request);
     std::vector<ReplyChunk> buildReply(const Frame& reply);
     void writePaced(const std::vector<uint8_t>& bytes);
@@ -136,7 +137,8 @@ private:
 
     std::vector<uint8_t> pending_; // bytes read, not yet a whole frame (serving thread only)
     std::chrono::steady_clock::time_point lastByteAt_{};
-    std::chrono::steady_clock::time_point wireFreeAt_{};
+    std::chrono::steady_clock::time_point wireFreeIn_{};  // pacing of requests
+    std::chrono::steady_clock::time_point wireFreeOut_{}; // pacing of replies
     std::atomic<bool> stopping_{false};
     std::thread thread_;
 };

@@ -1,0 +1,91 @@
+#include "sim/cli/options.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+#include <string_view>
+
+namespace krv::sim {
+namespace {
+
+bool parseUnsigned(const char* text, unsigned long long max, unsigned long long& value) {
+    char* end = nullptr;
+    errno = 0;
+    value = std::strtoull(text, &end, 10);
+    return errno == 0 && end != text && *end == '\0' && text[0] != '-' && value <= max;
+}
+
+bool parseRate(const char* text, FaultRate& rate) {
+    char* end = nullptr;
+    const double value = std::strtod(text, &end);
+    if (end == text || *end != '\0' || !(value >= 0)) {
+        return false;
+    }
+    if (value < 1) {
+        rate.probability = value;
+        return true;
+    }
+    if (value != std::floor(value) || value > 1e9) {
+        return false;
+    }
+    rate.every = static_cast<unsigned>(value);
+    return true;
+}
+
+} // namespace
+
+bool parseSimOptions(int argc, char** argv, SimOptions& options, std::string& error) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view name = argv[i];
+        if (name == "--help") {
+            error.clear();
+            return false;
+        }
+        if (i + 1 >= argc) {
+            error = "missing value after " + std::string(name);
+            return false;
+        }
+        const char* value = argv[++i];
+        unsigned long long number = 0;
+        bool ok = true;
+        if (name == "--link") {
+            options.link = value;
+        } else if (name == "--baud") {
+            ok = parseUnsigned(value, 4000000, number);
+            options.baud = static_cast<unsigned>(number);
+        } else if (name == "--seed") {
+            ok = parseUnsigned(value, 0xFFFFFFFFull, number);
+            options.seed = static_cast<uint32_t>(number);
+            options.seeded = true;
+        } else if (name == "--corrupt") {
+            ok = parseRate(value, options.faults.corruptReply);
+        } else if (name == "--drop") {
+            ok = parseRate(value, options.faults.dropReply);
+        } else if (name == "--split") {
+            ok = parseRate(value, options.faults.splitReply);
+        } else if (name == "--stray") {
+            ok = parseRate(value, options.faults.strayBytes);
+        } else if (name == "--wrong-type") {
+            ok = parseRate(value, options.faults.wrongFrameType);
+        } else if (name == "--silent-after") {
+            ok = parseUnsigned(value, 0xFFFFFFFFull, number);
+            options.faults.silentAfter = static_cast<unsigned>(number);
+        } else if (name == "--silent-for") {
+            ok = parseUnsigned(value, 86400000, number);
+            options.faults.silentFor = std::chrono::milliseconds(number);
+        } else if (name == "--replug-after") {
+            ok = parseUnsigned(value, 0xFFFFFFFFull, number);
+            options.faults.replugAfter = static_cast<unsigned>(number);
+        } else {
+            error = "unknown option " + std::string(name);
+            return false;
+        }
+        if (!ok) {
+            error = "bad value for " + std::string(name) + ": " + value;
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace krv::sim

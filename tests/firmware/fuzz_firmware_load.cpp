@@ -1,6 +1,6 @@
 // Arbitrary file contents through CFirmwareFile::load. Inputs whose first byte is odd are
-// taken as plain bytes and sealed with the checksum the reader expects, so the fuzzer also
-// reaches the image building behind the checksum test.
+// taken as plain bytes, padded to their stated data length and sealed with the checksum the
+// reader expects, so the fuzzer also reaches the image building behind the checksum test.
 
 #include "firmware/afm_format.h"
 #include "firmware/firmware_file.h"
@@ -37,7 +37,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     const bool seal = (data[0] & 1) != 0;
     std::vector<std::uint8_t> bytes(data + 1, data + size);
-    if (seal) {
+    if (seal && bytes.size() >= krv::afm::kHeaderSize) {
+        // Zero data up to the stated length lets small inputs stand for whole files.
+        const std::size_t stated = krv::afm::readU32(bytes, krv::afm::kDataLengthOffset);
+        bytes.resize(std::max(bytes.size(),
+                              krv::afm::kHeaderSize + std::min(stated, krv::afm::kImageSize + 1)));
         bytes = krv::sim::sealAfm(std::move(bytes));
     }
     const int fd = memoryFile();

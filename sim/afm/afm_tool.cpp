@@ -3,6 +3,7 @@
 #include "firmware/afm_format.h"
 #include "sim/afm/afm_builder.h"
 
+#include <algorithm>
 #include <charconv>
 #include <fstream>
 #include <iconv.h>
@@ -146,6 +147,10 @@ std::optional<Options> parse(std::span<const std::string> args, std::ostream& er
 } // namespace
 
 int runAfmTool(std::span<const std::string> args, std::ostream& err) {
+    if (std::ranges::find(args, "--help") != args.end()) {
+        err << kUsage;
+        return kAfmToolOk;
+    }
     auto options = parse(args, err);
     if (!options) {
         return kAfmToolUsage;

@@ -2,6 +2,7 @@
 // The krv-afm command, callable in-process:
 //   krv-afm OUT.afm (--image IMAGE.bin | --sample) [--version N] [--target N] [--id TEXT]
 //           [--bad-checksum]
+//   krv-afm --help
 
 #include <ostream>
 #include <span>

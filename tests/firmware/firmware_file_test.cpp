@@ -1,5 +1,6 @@
 #include "firmware/afm_format.h"
 #include "firmware/firmware_file.h"
+#include "platform/text.h"
 #include "sim/afm/afm_builder.h"
 #include "tests/firmware/afm_fixture.h"
 
@@ -58,6 +59,16 @@ TEST_F(FirmwareFileTest, RoundTripGivesImageAndHeaderFields) {
     EXPECT_EQ(result.fileVersion, 0x0203);
     EXPECT_EQ(result.targetCode, 0x0101);
     EXPECT_EQ(result.identification, u"MORVELCASTR_33EP");
+    expectImage(contents.image);
+}
+
+TEST_F(FirmwareFileTest, LoadsFromAWidePath) {
+    const auto contents = withImage(9000);
+    const auto bytes = sim::buildAfm(contents);
+    const std::u16string name = u"Oprogramowanie żółć.afm";
+    dir.write(toUtf8(name), bytes);
+
+    ASSERT_TRUE(test::load(file, dir.path() / std::filesystem::path(name)).ok);
     expectImage(contents.image);
 }
 

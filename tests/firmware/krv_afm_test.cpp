@@ -122,6 +122,11 @@ TEST_F(KrvAfmTest, RefusesBadArgumentsAndWritesNothing) {
     }
 }
 
+TEST_F(KrvAfmTest, HelpShowsUsage) {
+    EXPECT_EQ(run({"--help"}), sim::kAfmToolOk);
+    EXPECT_NE(errors.str().find("usage: krv-afm"), std::string::npos);
+}
+
 TEST_F(KrvAfmTest, ReportsAnOutputThatCannotBeWritten) {
     const auto blocker = dir.write("plain-file", {});
     EXPECT_EQ(run({(blocker / "out.afm").string(), "--sample"}), sim::kAfmToolFailed);

@@ -1,7 +1,6 @@
 // krv-sim: the controller on a pseudo-terminal, until SIGINT or SIGTERM.
 
 #include "sim/cli/options.h"
-#include "sim/wire/ack_handler.h"
 #include "sim/wire/simulator.h"
 
 #include <csignal>
@@ -11,8 +10,15 @@
 
 namespace {
 
-std::unique_ptr<krv::sim::ICommandHandler> makeHandler(const krv::sim::SimOptions&) {
-    return std::make_unique<krv::sim::CAckHandler>();
+std::unique_ptr<krv::sim::ICommandHandler> makeHandler(const krv::sim::SimOptions& options) {
+    using krv::sim::ControllerMode;
+    auto controller = std::make_unique<krv::sim::CController>(
+        options.bootloader ? ControllerMode::Bootloader : ControllerMode::Application);
+    controller->setKnobs(options.knobs);
+    if (options.stateFile) {
+        controller->setStateFile(*options.stateFile);
+    }
+    return controller;
 }
 
 int serve(const krv::sim::SimOptions& options, krv::sim::ICommandHandler& handler) {

@@ -41,6 +41,10 @@ bool parseSimOptions(int argc, char** argv, SimOptions& options, std::string& er
             error.clear();
             return false;
         }
+        if (name == "--bootloader" || name == "--gas") {
+            (name == "--gas" ? options.knobs.onGas : options.bootloader) = true;
+            continue;
+        }
         if (i + 1 >= argc) {
             error = "missing value after " + std::string(name);
             return false;
@@ -76,6 +80,23 @@ bool parseSimOptions(int argc, char** argv, SimOptions& options, std::string& er
         } else if (name == "--replug-after") {
             ok = parseUnsigned(value, 0xFFFFFFFFull, number);
             options.faults.replugAfter = static_cast<unsigned>(number);
+        } else if (name == "--state") {
+            options.stateFile = value;
+        } else if (name == "--type") {
+            ok = parseUnsigned(value, 0xFF, number);
+            options.knobs.identifyType = static_cast<uint8_t>(number);
+        } else if (name == "--word") {
+            ok = parseUnsigned(value, 0xFFFF, number);
+            options.knobs.identifyWord = static_cast<uint16_t>(number);
+        } else if (name == "--boot-identify") {
+            ok = parseUnsigned(value, 0xFF, number);
+            options.knobs.bootloaderIdentifyStatus = static_cast<uint8_t>(number);
+        } else if (name == "--version") {
+            ok = parseUnsigned(value, 0xFFFF, number);
+            options.knobs.version = static_cast<uint16_t>(number);
+        } else if (name == "--boot-state") {
+            ok = parseUnsigned(value, 0xFF, number);
+            options.knobs.bootloaderState = static_cast<uint8_t>(number);
         } else {
             error = "unknown option " + std::string(name);
             return false;

@@ -1,6 +1,7 @@
 #pragma once
 // The command line of krv-sim.
 
+#include "sim/controller/controller.h"
 #include "sim/wire/simulator.h"
 
 #include <optional>
@@ -14,6 +15,10 @@ struct SimOptions {
     uint32_t seed = 0;
     bool seeded = false;
     FaultOptions faults;
+    // The controller behind the wire.
+    bool bootloader = false;
+    std::optional<std::string> stateFile;
+    ControllerKnobs knobs;
 };
 
 inline constexpr const char* kUsage =
@@ -28,7 +33,16 @@ inline constexpr const char* kUsage =
     "  --stray RATE       put 1 to 3 stray bytes before the reply\n"
     "  --wrong-type RATE  answer with another frame type\n"
     "  --silent-after N --silent-for MS   after N requests answer nothing for MS ms\n"
-    "  --replug-after N   every Nth request closes the terminal and opens a new one\n";
+    "  --replug-after N   every Nth request closes the terminal and opens a new one\n"
+    "the controller:\n"
+    "  --bootloader       start in the bootloader instead of the application\n"
+    "  --state FILE       keep FILE up to date with the controller's state (JSON)\n"
+    "  --type N           controller type in identify and version replies (17)\n"
+    "  --word N           identify's word (85 = 0x0055: readings enabled)\n"
+    "  --boot-identify N  identify's status byte while in the bootloader (5)\n"
+    "  --version N        firmware version (256)\n"
+    "  --boot-state N     state the bootloader reports (247 = 0xF7: ready)\n"
+    "  --gas              the emulation works on gas (workState 3) instead of petrol (2)\n";
 
 // Fills options from argv; on a bad argument writes why to error and returns false. --help
 // returns false with an empty error.

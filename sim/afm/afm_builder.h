@@ -30,8 +30,6 @@ struct AfmContents {
     std::vector<std::uint8_t> trailing;
 };
 
-inline constexpr std::size_t kMaxIdentificationBytes = 19;
-
 // The file's bytes as stored on disk. Identification bytes beyond the field are cut off.
 std::vector<std::uint8_t> buildAfm(const AfmContents& contents);
 

@@ -1,0 +1,251 @@
+#include "connection_fixture.h"
+
+#include "connection/process_state.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
+namespace krv::test {
+
+namespace {
+
+constexpr uint8_t kCommandFrame = 2;
+constexpr uint8_t kIdentify = 0xCC;
+constexpr uint8_t kReadReadings = 0x06;
+
+bool isCommand(const sim::Frame& request, uint8_t operation) {
+    return request.type == kCommandFrame && !request.payload.empty() &&
+           request.payload[0] == operation;
+}
+
+} // namespace
+
+bool CTestWindow::chooseDemoMode() {
+    std::lock_guard lock(mutex_);
+    ++demoQuestions_;
+    return demoAnswer_;
+}
+
+void CTestWindow::startTimer(int id, int milliseconds) {
+    {
+        std::lock_guard lock(mutex_);
+        timers_[id] = milliseconds;
+    }
+    changed_.notify_all();
+}
+
+void CTestWindow::stopTimer(int id) {
+    std::lock_guard lock(mutex_);
+    timers_.erase(id);
+}
+
+bool CTestWindow::updateFirmware(bool forced) {
+    std::function<bool(bool)> update;
+    {
+        std::lock_guard lock(mutex_);
+        firmwareUpdates_.push_back(forced);
+        update = update_;
+    }
+    return update ? update(forced) : false;
+}
+
+void CTestWindow::setStatusText(const std::u16string& text) {
+    std::lock_guard lock(mutex_);
+    statusTexts_.push_back(text);
+}
+
+void CTestWindow::onReconnected() {
+    std::lock_guard lock(mutex_);
+    ++reconnected_;
+}
+
+int CTestWindow::demoQuestions() const {
+    std::lock_guard lock(mutex_);
+    return demoQuestions_;
+}
+
+std::vector<bool> CTestWindow::firmwareUpdates() const {
+    std::lock_guard lock(mutex_);
+    return firmwareUpdates_;
+}
+
+std::vector<std::u16string> CTestWindow::statusTexts() const {
+    std::lock_guard lock(mutex_);
+    return statusTexts_;
+}
+
+int CTestWindow::reconnectedCount() const {
+    std::lock_guard lock(mutex_);
+    return reconnected_;
+}
+
+int CTestWindow::timerPeriod(int id) const {
+    std::lock_guard lock(mutex_);
+    const auto timer = timers_.find(id);
+    return timer == timers_.end() ? 0 : timer->second;
+}
+
+bool CTestWindow::waitForTimer(int id, int milliseconds, std::chrono::milliseconds timeout) {
+    std::unique_lock lock(mutex_);
+    return changed_.wait_for(lock, timeout, [&] {
+        const auto timer = timers_.find(id);
+        return timer != timers_.end() && timer->second == milliseconds;
+    });
+}
+
+std::optional<sim::Frame> CTestController::handle(const sim::Frame& request) {
+    if (isCommand(request, kIdentify)) {
+        identified_(portNumber_);
+    }
+    Reading reading = Reading::Ok;
+    {
+        std::lock_guard lock(mutex_);
+        if (request.type == kCommandFrame && !request.payload.empty() &&
+            refused_.count(request.payload[0]) != 0) {
+            return sim::Frame{kCommandFrame, {0, 0, 0, 0, 0, 0}};
+        }
+        if (isCommand(request, kReadReadings) && !readings_.empty()) {
+            reading = readings_.front();
+            readings_.pop_front();
+        }
+    }
+    auto reply = controller.handle(request);
+    switch (reading) {
+    case Reading::Ok:
+        return reply;
+    case Reading::Silent:
+        return std::nullopt;
+    case Reading::WrongType:
+        return sim::Frame{kCommandFrame, {4, 0, 0, 0, 0, 0}};
+    }
+    return reply;
+}
+
+void CTestController::refuse(std::set<uint8_t> operations) {
+    std::lock_guard lock(mutex_);
+    refused_ = std::move(operations);
+}
+
+void CTestController::scriptReadings(std::vector<Reading> answers) {
+    std::lock_guard lock(mutex_);
+    readings_.assign(answers.begin(), answers.end());
+}
+
+bool CTestController::scriptDone() const {
+    std::lock_guard lock(mutex_);
+    return readings_.empty();
+}
+
+SimulatedPort::SimulatedPort(int portNumber, std::function<void(int)> identified,
+                             const std::string& link)
+    : handler(portNumber, std::move(identified)) {
+    simulator.start(link);
+}
+
+ConnectionTest::ConnectionTest() {
+    char pattern[] = "/tmp/krv-connection-XXXXXX";
+    directory_ = ::mkdtemp(pattern);
+    ::setenv("XDG_CONFIG_HOME", directory_.c_str(), 1);
+    ::setenv("KRV_PORTS", "", 1);
+    failureCount = 0;
+    foreignControllerReported = false;
+}
+
+ConnectionTest::~ConnectionTest() {
+    device_.reset();
+    ports_.clear();
+    ::unsetenv("KRV_PORTS");
+    ::unsetenv("XDG_CONFIG_HOME");
+    std::filesystem::remove_all(directory_);
+}
+
+SimulatedPort& ConnectionTest::addPort() {
+    const int number = static_cast<int>(table_.size()) + 1;
+    const std::string link = directory_ + "/port" + std::to_string(number);
+    ports_.push_back(std::make_unique<SimulatedPort>(
+        number,
+        [this](int port) {
+            std::lock_guard lock(triedMutex_);
+            tried_.push_back(port);
+        },
+        link));
+    table_.push_back(link);
+    return *ports_.back();
+}
+
+void ConnectionTest::addAbsentPort() {
+    table_.push_back(directory_ + "/absent" + std::to_string(table_.size() + 1));
+}
+
+void ConnectionTest::publishPorts() {
+    std::string list;
+    for (const std::string& path : table_) {
+        list += (list.empty() ? "" : ":") + path;
+    }
+    ::setenv("KRV_PORTS", list.c_str(), 1);
+}
+
+void ConnectionTest::writeSetting(const std::string& line) {
+    std::filesystem::create_directories(directory_ + "/Morvelcast");
+    std::ofstream(directory_ + "/Morvelcast/settings.ini") << line << '\n';
+}
+
+std::string ConnectionTest::lastPortSetting() const {
+    std::ifstream in(directory_ + "/Morvelcast/settings.ini");
+    std::string line;
+    std::getline(in, line);
+    return line;
+}
+
+std::vector<int> ConnectionTest::portsTried() const {
+    // identify tries up to three times on a port; one attempt is one run of the same port.
+    std::lock_guard lock(triedMutex_);
+    std::vector<int> attempts;
+    int previousTries = 0;
+    for (int port : tried_) {
+        if (!attempts.empty() && attempts.back() == port && previousTries < 3) {
+            ++previousTries;
+            continue;
+        }
+        attempts.push_back(port);
+        previousTries = 1;
+    }
+    return attempts;
+}
+
+void ConnectionTest::clearPortsTried() {
+    std::lock_guard lock(triedMutex_);
+    tried_.clear();
+}
+
+std::vector<RecordedMessage> ConnectionTest::messagesWith(std::u16string_view text) const {
+    std::vector<RecordedMessage> found;
+    for (const RecordedMessage& message : messages_.messages()) {
+        if (message.text == text) {
+            found.push_back(message);
+        }
+    }
+    return found;
+}
+
+bool ConnectionTest::eventually(const std::function<bool()>& condition,
+                                std::chrono::milliseconds timeout) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            return false;
+        }
+        std::this_thread::sleep_for(5ms);
+    }
+    return true;
+}
+
+std::vector<CDiag> ConnectionTest::samples() {
+    std::vector<CDiag> all;
+    device_->diagData.copySamples(all, 0, CDiagData::kMaxHeld + 1);
+    return all;
+}
+
+} // namespace krv::test

@@ -1,0 +1,132 @@
+#pragma once
+// What the connection tests share: a window that answers as scripted and records what the
+// connection asked of it, simulated controllers on pseudo-terminals listed in KRV_PORTS, and
+// the settings file in a temporary XDG_CONFIG_HOME.
+
+#include "connection/lpg_connection.h"
+#include "connection/main_window.h"
+#include "connection/thread_manager.h"
+#include "link/message_recorder.h"
+#include "sim/controller/controller.h"
+#include "sim/wire/simulator.h"
+
+#include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <gtest/gtest.h>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace krv::test {
+
+using namespace std::chrono_literals;
+
+// Timer calls arrive from the polling thread as well as from the test's own thread.
+class CTestWindow : public IMainWindow {
+public:
+    bool chooseDemoMode() override;
+    void startTimer(int id, int milliseconds) override;
+    void stopTimer(int id) override;
+    bool updateFirmware(bool forced) override;
+    void setStatusText(const std::u16string& text) override;
+    void onReconnected() override;
+
+    void answerDemo(bool demo) { demoAnswer_ = demo; }
+    // Runs in place of the firmware update; the default fails it.
+    void onFirmwareUpdate(std::function<bool(bool forced)> update) { update_ = std::move(update); }
+
+    int demoQuestions() const;
+    std::vector<bool> firmwareUpdates() const;
+    std::vector<std::u16string> statusTexts() const;
+    int reconnectedCount() const;
+    // Period of a running timer, 0 when it is not running.
+    int timerPeriod(int id) const;
+    // Waits until the timer runs with this period.
+    bool waitForTimer(int id, int milliseconds, std::chrono::milliseconds timeout = 20s);
+
+private:
+    mutable std::mutex mutex_;
+    std::condition_variable changed_;
+    bool demoAnswer_ = false;
+    std::function<bool(bool)> update_;
+    int demoQuestions_ = 0;
+    std::vector<bool> firmwareUpdates_;
+    std::vector<std::u16string> statusTexts_;
+    int reconnected_ = 0;
+    std::map<int, int> timers_;
+};
+
+// How the controller answers a readings request.
+enum class Reading { Ok, Silent, WrongType };
+
+// The simulated controller with a few test knobs on top: operations that are refused at once
+// (a fast failure, unlike silence, which costs a read time-out per try) and a script of
+// answers to readings requests (Ok once it runs out).
+class CTestController : public sim::ICommandHandler {
+public:
+    CTestController(int portNumber, std::function<void(int)> identified)
+        : portNumber_(portNumber), identified_(std::move(identified)) {}
+
+    std::optional<sim::Frame> handle(const sim::Frame& request) override;
+
+    void refuse(std::set<uint8_t> operations);
+    void scriptReadings(std::vector<Reading> answers);
+    bool scriptDone() const;
+
+    sim::CController controller;
+
+private:
+    const int portNumber_;
+    std::function<void(int)> identified_;
+    mutable std::mutex mutex_;
+    std::set<uint8_t> refused_;
+    std::deque<Reading> readings_;
+};
+
+struct SimulatedPort {
+    SimulatedPort(int portNumber, std::function<void(int)> identified, const std::string& link);
+    CTestController handler;
+    sim::CSimulator simulator{handler};
+};
+
+class ConnectionTest : public ::testing::Test {
+protected:
+    ConnectionTest();
+    ~ConnectionTest() override;
+
+    // Appends a port table entry with a controller behind it, or one naming nothing.
+    SimulatedPort& addPort();
+    void addAbsentPort();
+    // KRV_PORTS from the entries added so far.
+    void publishPorts();
+
+    void writeSetting(const std::string& line);
+    std::string lastPortSetting() const;
+
+    // Port numbers in the order the connection identified on them (one entry per attempt).
+    std::vector<int> portsTried() const;
+    void clearPortsTried();
+    std::vector<RecordedMessage> messagesWith(std::u16string_view text) const;
+
+    // Waits for a condition the polling thread brings about.
+    static bool eventually(const std::function<bool()>& condition,
+                           std::chrono::milliseconds timeout = 20s);
+    std::vector<CDiag> samples();
+
+    std::string directory_;
+    std::vector<std::string> table_;
+    std::vector<std::unique_ptr<SimulatedPort>> ports_;
+    mutable std::mutex triedMutex_;
+    std::vector<int> tried_;
+    CMessageRecorder messages_;
+    CTestWindow window_;
+    CLPGThreadManager threads_;
+    std::unique_ptr<CLPGConnection> device_ = std::make_unique<CLPGConnection>(threads_);
+};
+
+} // namespace krv::test

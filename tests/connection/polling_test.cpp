@@ -1,0 +1,293 @@
+// The polling thread against the simulated controller: sample numbering, the failure count,
+// the lost link and its reconnection, the demo, stopping and restarting, and the end of the
+// device while a thread polls.
+
+#include "connection/diag_file.h"
+#include "connection/diag_thread.h"
+#include "connection/process_state.h"
+#include "connection_fixture.h"
+#include "lang/program_texts.h"
+#include "link/rs_error.h"
+
+#include <filesystem>
+#include <unistd.h>
+
+namespace krv::test {
+namespace {
+
+class PollingTest : public ConnectionTest {
+protected:
+    // A controller on port 1, found and loaded.
+    SimulatedPort& connectToController() {
+        SimulatedPort& port = addPort();
+        publishPorts();
+        device_->connect(window_);
+        EXPECT_TRUE(device_->connected);
+        return port;
+    }
+
+    bool linkLost() {
+        return window_.waitForTimer(IMainWindow::kReconnectTimer,
+                                    CLPGConnection::kReconnectAfterLossMs) &&
+               eventually([&] { return threads_.runningCount() == 0; });
+    }
+
+    // Sample numbers run 1, 2, 3 ... without a gap.
+    static bool numberedFromOne(const std::vector<CDiag>& samples) {
+        for (size_t i = 0; i < samples.size(); ++i) {
+            if (samples[i].sampleNumber != i + 1) {
+                return false;
+            }
+        }
+        return !samples.empty();
+    }
+};
+
+TEST_F(PollingTest, SamplesAreNumberedFromOneAndNeverComeFasterThanThePause) {
+    connectToController();
+    const auto started = std::chrono::steady_clock::now();
+    device_->startPolling();
+    EXPECT_EQ(window_.timerPeriod(IMainWindow::kReadingsTimer), 100);
+
+    ASSERT_TRUE(eventually([&] { return device_->diagData.sampleCount() >= 10; }));
+    const auto elapsed = std::chrono::steady_clock::now() - started;
+    const auto held = samples();
+    EXPECT_TRUE(numberedFromOne(held));
+    EXPECT_GE(elapsed, 10 * CDiagInputThread::kPause);
+    EXPECT_NE(held.back().rpmPeriod(), 0) << "the controller's readings are kept";
+    EXPECT_TRUE(device_->connected);
+}
+
+TEST_F(PollingTest, ThreeFailedExchangesInARowGiveTheLinkUp) {
+    SimulatedPort& port = connectToController();
+    port.handler.scriptReadings(
+        {Reading::Ok, Reading::Ok, Reading::Silent, Reading::Silent, Reading::Silent});
+    device_->startPolling();
+
+    ASSERT_TRUE(linkLost());
+    EXPECT_FALSE(device_->connected);
+    EXPECT_EQ(device_->diagData.sampleCount(), 0);
+    EXPECT_EQ(failureCount, 3);
+    EXPECT_TRUE(device_->pollingRunning) << "the lost state keeps the flag";
+    EXPECT_EQ(window_.timerPeriod(IMainWindow::kReadingsTimer), 100);
+}
+
+TEST_F(PollingTest, FailuresOnlyCountWhenConsecutive) {
+    SimulatedPort& port = connectToController();
+    port.handler.scriptReadings({Reading::Silent, Reading::Silent, Reading::Ok, Reading::Silent,
+                                 Reading::Silent, Reading::Ok});
+    device_->startPolling();
+
+    ASSERT_TRUE(eventually([&] { return port.handler.scriptDone(); }));
+    ASSERT_TRUE(eventually([&] { return device_->diagData.sampleCount() >= 4; }));
+    EXPECT_TRUE(device_->connected);
+    EXPECT_EQ(window_.timerPeriod(IMainWindow::kReconnectTimer), 0);
+    EXPECT_EQ(failureCount, 0);
+    EXPECT_TRUE(numberedFromOne(samples()));
+}
+
+TEST_F(PollingTest, WrongRepliesNeitherCountNorResetNorStore) {
+    SimulatedPort& port = connectToController();
+    port.handler.scriptReadings({Reading::Ok, Reading::WrongType, Reading::WrongType,
+                                 Reading::WrongType, Reading::Ok, Reading::Silent, Reading::Silent,
+                                 Reading::WrongType, Reading::Silent});
+    device_->startPolling();
+
+    // Two samples stored for five replies, numbered without gaps.
+    ASSERT_TRUE(eventually([&] { return port.handler.controller.state().counters.readings >= 6; }));
+    const auto held = samples();
+    EXPECT_EQ(held.size(), 2u);
+    EXPECT_TRUE(numberedFromOne(held));
+
+    // The wrong reply between the second and third failure did not reset the count.
+    ASSERT_TRUE(linkLost());
+    EXPECT_TRUE(port.handler.scriptDone());
+    EXPECT_FALSE(device_->connected);
+}
+
+TEST_F(PollingTest, PulledCableIsReconnectedWithAFreshThread) {
+    SimulatedPort& port = connectToController();
+    device_->startPolling();
+    ASSERT_TRUE(eventually([&] { return device_->diagData.sampleCount() >= 3; }));
+
+    port.simulator.setSilent(true);
+    ASSERT_TRUE(linkLost());
+    EXPECT_FALSE(device_->connected);
+
+    device_->reconnect(); // the timer's first run: still unplugged
+    EXPECT_EQ(window_.timerPeriod(IMainWindow::kReconnectTimer), 2000);
+    EXPECT_FALSE(device_->connected);
+    EXPECT_EQ(threads_.runningCount(), 0u);
+
+    port.simulator.setSilent(false);
+    device_->reconnect();
+    EXPECT_TRUE(device_->connected);
+    EXPECT_EQ(window_.timerPeriod(IMainWindow::kReconnectTimer), 0);
+    EXPECT_EQ(window_.reconnectedCount(), 1);
+    EXPECT_EQ(window_.statusTexts(),
+              (std::vector<std::u16string>{std::u16string(texts::kStatusNoConnectionEn),
+                                           std::u16string(texts::kStatusNoConnectionEn),
+                                           std::u16string(texts::kStatusConnectedEn)}));
+    ASSERT_TRUE(eventually([&] { return device_->diagData.sampleCount() >= 3; }));
+    EXPECT_TRUE(numberedFromOne(samples()));
+}
+
+// The port device disappears under the thread (the terminal is closed and a new one appears
+// behind the same link). The port error ends the thread; a pseudo-terminal keeps no line-error
+// counters, so only marking the link lost on every error brings the reconnection about.
+TEST_F(PollingTest, VanishedPortIsFoundAgainThroughTheSameLink) {
+    SimulatedPort& port = connectToController();
+    device_->startPolling();
+    ASSERT_TRUE(eventually([&] { return device_->diagData.sampleCount() >= 3; }));
+
+    port.simulator.vanishOnNextRequest(true);
+    ASSERT_TRUE(linkLost());
+    EXPECT_FALSE(device_->connected);
+    EXPECT_EQ(device_->diagData.sampleCount(), 0);
+
+    device_->reconnect();
+    EXPECT_TRUE(device_->connected);
+    ASSERT_TRUE(eventually([&] { return device_->diagData.sampleCount() >= 3; }));
+    EXPECT_TRUE(numberedFromOne(samples()));
+}
+
+// A polling thread whose reads raise a port error while the port itself reports nothing
+// pending (a healthy pseudo-terminal keeps no line-error counters).
+class CFailingReadThread : public CDiagInputThread {
+public:
+    using CDiagInputThread::CDiagInputThread;
+
+protected:
+    void onStart() override {}
+    void onStop() override {}
+    int readSample(CDiag&) override {
+        throw new CRSError(kRsOperationFailed, u"read", __LINE__, u"test");
+    }
+    void storeSample(CDiag& record) override { sink.pushSample(record); }
+};
+
+TEST_F(PollingTest, PortErrorAlwaysMarksTheLinkLost) {
+    connectToController();
+    ASSERT_EQ(device_->port.clearCommError(), 0u);
+    device_->diagData.pushSample(CDiag{});
+    device_->pollingRunning = true;
+    threads_.insert(new CFailingReadThread(device_->diagData, u"", device_->pollingRunning));
+
+    ASSERT_TRUE(linkLost());
+    EXPECT_FALSE(device_->connected);
+    EXPECT_EQ(device_->diagData.sampleCount(), 0);
+}
+
+// Without any serial port the demo still polls: the thread never touches the closed port.
+TEST_F(PollingTest, DemoWithoutPortsGivesSimulatedReadings) {
+    addAbsentPort();
+    publishPorts();
+    window_.answerDemo(true);
+    device_->connect(window_);
+    ASSERT_TRUE(device_->demoMode);
+    ASSERT_FALSE(device_->port.isOpen());
+
+    device_->startPolling();
+    ASSERT_TRUE(eventually([&] { return device_->diagData.sampleCount() >= 3; }));
+    const auto held = samples();
+    EXPECT_TRUE(numberedFromOne(held));
+    EXPECT_EQ(held.back().rpmPeriod(), 3400);
+    EXPECT_EQ(held.back().inputVoltage(), 400);
+    EXPECT_TRUE(device_->connected);
+    EXPECT_EQ(window_.timerPeriod(IMainWindow::kReconnectTimer), 0);
+    EXPECT_EQ(threads_.runningCount(), 1u);
+}
+
+TEST_F(PollingTest, StopThenStartBeginsWithAnEmptyStore) {
+    connectToController();
+    device_->startPolling();
+    ASSERT_TRUE(eventually([&] { return device_->diagData.sampleCount() >= 10; }));
+
+    device_->stopPolling();
+    EXPECT_EQ(threads_.runningCount(), 0u) << "stopPolling returns once the thread has ended";
+    EXPECT_FALSE(device_->pollingRunning);
+    EXPECT_EQ(window_.timerPeriod(IMainWindow::kReadingsTimer), 0);
+    const int kept = device_->diagData.sampleCount();
+    EXPECT_GE(kept, 10) << "stopping keeps the samples";
+
+    device_->startPolling();
+    ASSERT_TRUE(eventually([&] { return device_->diagData.sampleCount() < kept; }));
+    ASSERT_TRUE(eventually([&] { return device_->diagData.sampleCount() >= 2; }));
+    EXPECT_TRUE(numberedFromOne(samples()));
+    EXPECT_EQ(threads_.runningCount(), 1u);
+}
+
+TEST_F(PollingTest, StartingTwiceLeavesOneThread) {
+    connectToController();
+    device_->startPolling();
+    device_->startPolling();
+    EXPECT_EQ(threads_.runningCount(), 1u);
+    ASSERT_TRUE(eventually([&] { return device_->diagData.sampleCount() >= 2; }));
+    EXPECT_TRUE(numberedFromOne(samples()));
+}
+
+// The window may close while the thread waits inside an exchange: the device's end must wait
+// for the thread, which otherwise reads freed memory (the sanitizers would catch it).
+TEST_F(PollingTest, DeviceEndsOnlyAfterItsPollingThread) {
+    SimulatedPort& port = connectToController();
+    device_->startPolling();
+    ASSERT_TRUE(eventually([&] { return device_->diagData.sampleCount() >= 1; }));
+    port.simulator.setSilent(true);
+    ASSERT_TRUE(port.simulator.waitForReceived(port.simulator.counters().received + 1, 5s));
+
+    device_.reset();
+    EXPECT_EQ(threads_.runningCount(), 0u);
+    EXPECT_EQ(processDevice.load(), nullptr);
+    EXPECT_EQ(window_.timerPeriod(IMainWindow::kReconnectTimer), 0)
+        << "a thread told to stop reports no lost link";
+}
+
+TEST_F(PollingTest, NoDiagnosticsFileComesIntoBeing) {
+    const std::filesystem::path previous = std::filesystem::current_path();
+    const std::filesystem::path workDirectory = directory_ + "/work";
+    std::filesystem::create_directories(workDirectory);
+    std::filesystem::current_path(workDirectory);
+
+    addAbsentPort();
+    publishPorts();
+    window_.answerDemo(true);
+    device_->connect(window_);
+    device_->startPolling();
+    ASSERT_TRUE(eventually([&] { return device_->diagData.sampleCount() >= 1; }));
+    EXPECT_EQ(device_->logFileName, u"\\");
+    device_->stopPolling();
+
+    EXPECT_TRUE(std::filesystem::is_empty(workDirectory));
+    std::filesystem::current_path(previous);
+}
+
+TEST(DiagFileTest, OpensOrdinaryNamesButNeverTheLoneBackslash) {
+    char pattern[] = "/tmp/krv-diagfile-XXXXXX";
+    const std::filesystem::path directory = ::mkdtemp(pattern);
+    const std::filesystem::path previous = std::filesystem::current_path();
+    std::filesystem::current_path(directory);
+
+    CDiagFile file;
+    EXPECT_FALSE(file.open(u"\\", true));
+    EXPECT_TRUE(file.name().empty());
+    EXPECT_FALSE(file.isOpen());
+    file.close();
+    EXPECT_TRUE(std::filesystem::is_empty(directory));
+
+    EXPECT_FALSE(file.open(u"missing.log", false));
+    EXPECT_TRUE(file.name().empty());
+
+    EXPECT_TRUE(file.open(u"diag.log", true));
+    EXPECT_EQ(file.name(), u"diag.log");
+    EXPECT_TRUE(file.writeMode());
+    EXPECT_TRUE(std::filesystem::exists(directory / "diag.log"));
+    file.close();
+    EXPECT_TRUE(file.name().empty());
+    EXPECT_FALSE(file.isOpen());
+
+    std::filesystem::current_path(previous);
+    std::filesystem::remove_all(directory);
+}
+
+} // namespace
+} // namespace krv::test

@@ -1,0 +1,127 @@
+// The settings file that remembers the last port: its place, its atomic replacement that
+// keeps the other lines, and the atoi-like reading of numbers.
+
+#include "platform/settings_file.h"
+
+#include <climits>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sstream>
+
+namespace krv {
+namespace {
+
+std::string contents(const std::string& path) {
+    std::ifstream in(path);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+class SettingsFileTest : public ::testing::Test {
+protected:
+    SettingsFileTest() {
+        char pattern[] = "/tmp/krv-settings-XXXXXX";
+        directory_ = ::mkdtemp(pattern);
+        path_ = directory_ + "/config/Morvelcast/settings.ini";
+    }
+    ~SettingsFileTest() override { std::filesystem::remove_all(directory_); }
+
+    std::string directory_;
+    std::string path_;
+};
+
+TEST_F(SettingsFileTest, PathFollowsXdgConfigHomeThenHome) {
+    const char* home = std::getenv("HOME");
+    const std::string savedHome = home != nullptr ? home : "";
+    ::setenv("XDG_CONFIG_HOME", "/cfg", 1);
+    ::setenv("HOME", "/home/fitter", 1);
+    EXPECT_EQ(CSettingsFile::defaultPath(), "/cfg/Morvelcast/settings.ini");
+    ::setenv("XDG_CONFIG_HOME", "relative/ignored", 1);
+    EXPECT_EQ(CSettingsFile::defaultPath(), "/home/fitter/.config/Morvelcast/settings.ini");
+    ::unsetenv("XDG_CONFIG_HOME");
+    EXPECT_EQ(CSettingsFile::defaultPath(), "/home/fitter/.config/Morvelcast/settings.ini");
+    ::unsetenv("HOME");
+    EXPECT_EQ(CSettingsFile::defaultPath(), "");
+    EXPECT_FALSE(CSettingsFile().read("Last RS nr"));
+    EXPECT_FALSE(CSettingsFile().write("Last RS nr", "1"));
+    if (home != nullptr) {
+        ::setenv("HOME", savedHome.c_str(), 1);
+    }
+}
+
+TEST_F(SettingsFileTest, WriteCreatesFoldersAndReadFindsTheValue) {
+    const CSettingsFile settings(path_);
+    EXPECT_FALSE(settings.read("Last RS nr")) << "no file yet";
+    ASSERT_TRUE(settings.write("Last RS nr", "12"));
+    EXPECT_EQ(contents(path_), "Last RS nr=12\n");
+    EXPECT_EQ(settings.read("Last RS nr"), "12");
+    EXPECT_FALSE(settings.read("Last RS"));
+    EXPECT_EQ(std::filesystem::status(path_).permissions() & std::filesystem::perms::all,
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+}
+
+TEST_F(SettingsFileTest, RewriteKeepsOtherLinesAndLeavesNoTemporaryFile) {
+    std::filesystem::create_directories(directory_ + "/config/Morvelcast");
+    std::ofstream(path_) << "# kept\r\nLast RS nr=3\r\nOther=x\nLast RS nr=4\n";
+    const CSettingsFile settings(path_);
+    EXPECT_EQ(settings.read("Last RS nr"), "3") << "CR of a CRLF line is not part of the value";
+
+    ASSERT_TRUE(settings.write("Last RS nr", "7"));
+    EXPECT_EQ(contents(path_), "# kept\nLast RS nr=7\nOther=x\n");
+    EXPECT_EQ(settings.read("Other"), "x");
+    size_t files = 0;
+    for ([[maybe_unused]] const auto& entry :
+         std::filesystem::directory_iterator(directory_ + "/config/Morvelcast")) {
+        ++files;
+    }
+    EXPECT_EQ(files, 1u);
+}
+
+TEST_F(SettingsFileTest, RefusesWhatWouldBreakTheLineFormat) {
+    const CSettingsFile settings(path_);
+    EXPECT_FALSE(settings.write("Last RS nr", "1\nInjected=2"));
+    EXPECT_FALSE(settings.write("a=b", "1"));
+    EXPECT_FALSE(settings.write("", "1"));
+    EXPECT_FALSE(std::filesystem::exists(path_));
+}
+
+TEST_F(SettingsFileTest, UnwritablePlaceFailsQuietlyAndKeepsTheOldValue) {
+    // A file where the folder should be.
+    std::filesystem::create_directories(directory_ + "/config");
+    std::ofstream(directory_ + "/config/Morvelcast") << "in the way";
+    const CSettingsFile settings(path_);
+    EXPECT_FALSE(settings.write("Last RS nr", "1"));
+    EXPECT_FALSE(settings.read("Last RS nr"));
+}
+
+TEST(ParseLeadingIntTest, ReadsLikeAtoi) {
+    struct Case {
+        const char* text;
+        int value;
+    };
+    const Case cases[] = {
+        {"12", 12},
+        {"", 0},
+        {"abc", 0},
+        {"x12", 0},
+        {"  7", 7},
+        {"\t\n 7", 7},
+        {"+5", 5},
+        {"-5", -5},
+        {"12abc", 12},
+        {"1 2", 1},
+        {"- 5", 0},
+        {"007", 7},
+        {"99999999999", INT_MAX},
+        {"-99999999999", INT_MIN},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(parseLeadingInt(c.text), c.value) << '"' << c.text << '"';
+    }
+}
+
+} // namespace
+} // namespace krv

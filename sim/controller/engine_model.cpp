@@ -23,18 +23,18 @@ double blend(double from, double to, double fraction) {
 Phase phaseAt(double seconds) {
     const double t = std::fmod(std::max(seconds, 0.0), kCycleSeconds);
     if (t < 5) {
-        return {kIdleRpm + 30 * std::sin(t * 3), 0.05};
+        return {kIdleRpm + 30 * std::sin(t * 3), 0.0};
     }
     if (t < 9) {
         const double f = (t - 5) / 4;
-        return {blend(kIdleRpm, kTopRpm, f), blend(0.05, 1.0, f)};
+        return {blend(kIdleRpm, kTopRpm, f), f};
     }
     if (t < 15) {
         const double f = (t - 9) / 6;
         return {blend(kTopRpm, kCruiseRpm, std::min(1.0, f * 3)), 0.45 + 0.05 * std::sin(t)};
     }
     const double f = (t - 15) / 5;
-    return {blend(kCruiseRpm, kIdleRpm, f), blend(0.45, 0.05, f)};
+    return {blend(kCruiseRpm, kIdleRpm, f), blend(0.45, 0.0, f)};
 }
 
 // Index of the last break point at or below the value (0 below the first).

@@ -1,0 +1,115 @@
+// krv-sim as a script meets it: started with controller options, reached through KRV_PORTS,
+// its state file telling what the tool did to the controller.
+
+#include "device/lpg_device.h"
+#include "platform/text.h"
+
+#include <chrono>
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <gmock/gmock.h>
+#include <memory>
+#include <spawn.h>
+#include <sstream>
+#include <sys/wait.h>
+#include <thread>
+
+extern char** environ;
+
+namespace krv {
+namespace {
+
+namespace fs = std::filesystem;
+using ::testing::HasSubstr;
+
+class KrvSim : public ::testing::Test {
+protected:
+    KrvSim() { fs::create_directories(folder_); }
+
+    void TearDown() override {
+        if (pid_ > 0) {
+            ::kill(pid_, SIGTERM);
+            int status = 0;
+            ::waitpid(pid_, &status, 0);
+            EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+        }
+        fs::remove_all(folder_);
+    }
+
+    // Starts krv-sim and waits for its link to appear; false when it never does.
+    bool start(std::vector<std::string> arguments) {
+        arguments.insert(arguments.begin(),
+                         {KRV_SIM_PATH, "--link", link_.string(), "--state", stateFile_.string()});
+        std::vector<char*> argv;
+        for (std::string& argument : arguments) {
+            argv.push_back(argument.data());
+        }
+        argv.push_back(nullptr);
+        if (::posix_spawn(&pid_, KRV_SIM_PATH, nullptr, nullptr, argv.data(), environ) != 0) {
+            pid_ = -1;
+            return false;
+        }
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (!fs::exists(link_) || !fs::exists(stateFile_)) {
+            if (std::chrono::steady_clock::now() > deadline) {
+                return false;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        ::setenv("KRV_PORTS", link_.c_str(), 1);
+        device.port.open(1);
+        device.port.setState();
+        device.port.setTimeout();
+        return true;
+    }
+
+    std::string state() const {
+        std::ifstream file(stateFile_);
+        std::stringstream text;
+        text << file.rdbuf();
+        return text.str();
+    }
+
+    fs::path folder_ = fs::temp_directory_path() / ("krv-sim-test-" + std::to_string(::getpid()));
+    fs::path link_ = folder_ / "port";
+    fs::path stateFile_ = folder_ / "state.json";
+    pid_t pid_ = -1;
+    CLPGDevice device;
+};
+
+TEST_F(KrvSim, AnswersTheApplicationCommandsAndRecordsTheirEffect) {
+    ASSERT_TRUE(start({"--type", "17", "--word", "84", "--version", "300", "--gas"}));
+    const IdentifyAnswer answer = device.requestIdentity();
+    EXPECT_EQ(answer.kind, IdentifyAnswer::Kind::Application);
+    EXPECT_FALSE(device.readingsEnabled); // word 84 is not 0x0055
+    ASSERT_TRUE(device.readVersion());
+    EXPECT_EQ(device.firmwareVersion, 300);
+    device.rpmDivider = 3;
+    device.map.fill(1.0);
+    ASSERT_TRUE(device.writeSettings());
+    ASSERT_TRUE(device.storeMap());
+    CDiag record;
+    ASSERT_EQ(device.readReadings(record), CLPGDevice::kReadingOk);
+    EXPECT_TRUE(isWorking(record));
+
+    const std::string json = state();
+    EXPECT_THAT(json, HasSubstr("\"rpmDivider\":3"));
+    EXPECT_THAT(json, HasSubstr("\"map\":[50,50,50"));
+    EXPECT_THAT(json, HasSubstr("\"mapStores\":1"));
+    EXPECT_THAT(json, HasSubstr("\"onGas\":true"));
+}
+
+TEST_F(KrvSim, StartsInTheBootloaderAndReportsItsState) {
+    ASSERT_TRUE(start({"--bootloader", "--boot-state", "246"}));
+    EXPECT_EQ(device.requestIdentity().kind, IdentifyAnswer::Kind::Bootloader);
+    uint16_t bootState = 0;
+    EXPECT_FALSE(device.queryBootloader(bootState));
+    EXPECT_EQ(bootState, 0xF6);
+    EXPECT_TRUE(device.startApplication());
+    EXPECT_THAT(state(), HasSubstr("\"mode\":\"application\""));
+    EXPECT_THAT(state(), HasSubstr("\"programmingEnded\":true"));
+}
+
+} // namespace
+} // namespace krv

@@ -105,6 +105,8 @@ int SerialLine::close() {
     if (fd_ < 0) {
         return 0;
     }
+    // Exclusive mode outlives the descriptor while anyone else holds the device open.
+    ::ioctl(fd_, TIOCNXCL);
     const int result = ::close(fd_);
     fd_ = -1;
     return result == 0 ? 0 : errno;

@@ -369,14 +369,19 @@ void CSimulator::answer(const Request& request) {
         }
         chunks = buildReply(*reply);
     }
-    std::vector<uint8_t> sent;
+    {
+        // Recorded before writing: the host may act on the reply before the last write returns.
+        std::vector<uint8_t> sent;
+        for (const ReplyChunk& chunk : chunks) {
+            sent.insert(sent.end(), chunk.bytes.begin(), chunk.bytes.end());
+        }
+        std::lock_guard lock(mutex_);
+        lastSent_ = std::move(sent);
+    }
     for (const ReplyChunk& chunk : chunks) {
         waitUntil(Clock::now() + chunk.pauseBefore);
         writePaced(chunk.bytes);
-        sent.insert(sent.end(), chunk.bytes.begin(), chunk.bytes.end());
     }
-    std::lock_guard lock(mutex_);
-    lastSent_ = std::move(sent);
 }
 
 std::vector<ReplyChunk> CSimulator::buildReply(const Frame& reply) {

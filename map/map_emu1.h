@@ -1,0 +1,39 @@
+#pragma once
+// The correction map of the emulator controller: the grid over the device's map and axes.
+
+#include "device/lpg_device.h"
+#include "map/map_array.h"
+
+#include <functional>
+
+namespace krv {
+
+class CMapEmu1 : public CMapArray {
+    Q_OBJECT
+public:
+    explicit CMapEmu1(CLPGDevice& device, QWidget* parent = nullptr);
+
+    // Gives the grid its in-cell editor and builds it: the corner "V\RPM" and the headers
+    // from the device's axes as they stand now, drawn in the given font.
+    void create(const QFont& font);
+    // Every value cell and both header lines from the device's map and axes.
+    void fillFromDevice();
+    // The main window's refresh of everything it shows from the device, run after an axis
+    // was written from the header editor. Until one is set, the map refreshes itself.
+    void setShowDeviceData(std::function<void()> showDeviceData);
+    void showDeviceData();
+
+    CLPGDevice& device() const { return device_; }
+
+    // Column: the first break point the speed is strictly below, else the last column;
+    // row likewise over the voltage break points.
+    CellPosition cellIndexOf(double rpm, double volts) const override;
+    QString formatValue(double value) const override;
+    void incrementSelected(double step) override;
+
+private:
+    CLPGDevice& device_;
+    std::function<void()> showDeviceData_;
+};
+
+} // namespace krv

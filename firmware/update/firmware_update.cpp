@@ -1,0 +1,146 @@
+#include "firmware/update/firmware_update.h"
+
+#include "firmware/firmware_file.h"
+#include "lang/program_texts.h"
+#include "lang/translate.h"
+#include "platform/paths.h"
+#include "platform/text.h"
+
+#include <filesystem>
+#include <thread>
+
+namespace krv {
+
+using namespace firmware_update;
+
+namespace {
+
+// Holds the window's wait cursor for a scope, error objects passing through included.
+class CWaitCursorScope {
+public:
+    explicit CWaitCursorScope(IFirmwareUpdateWindow& window) : window_(window) {
+        window_.beginWaitCursor();
+    }
+    ~CWaitCursorScope() { window_.endWaitCursor(); }
+    CWaitCursorScope(const CWaitCursorScope&) = delete;
+    CWaitCursorScope& operator=(const CWaitCursorScope&) = delete;
+
+private:
+    IFirmwareUpdateWindow& window_;
+};
+
+class CFirmwareUpdate {
+public:
+    CFirmwareUpdate(CLPGConnection& device, IFirmwareUpdateWindow& window, bool forced,
+                    const SleepFor& sleep)
+        : device_(device), window_(window), forced_(forced), sleep_(sleep) {}
+
+    bool run() {
+        if (device_.deviceType != kServedDeviceType) {
+            return fail(texts::kProgrammingFailed);
+        }
+        const std::u16string path =
+            window_.selectFile(firmwareDirectory(), translate(texts::kFirmwareFileFilter),
+                               std::u16string(kDefaultExtension));
+        if (path.empty()) {
+            return false;
+        }
+        const CWaitCursorScope busy(window_);
+        const uint16_t controllerVersion = device_.firmwareVersion;
+        CFirmwareFile file;
+        uint16_t fileVersion = 0;
+        std::u16string identification;
+        uint16_t targetCode = 0;
+        if (!file.load(std::filesystem::path(toUtf8(path)), fileVersion, identification,
+                       targetCode)) {
+            return fail(texts::kProgrammingFailed);
+        }
+        if (targetCode != kServedTargetCode || identification != kServedIdentification) {
+            return fail(texts::kWrongFirmwareFile);
+        }
+        if (fileVersion < controllerVersion && !olderVersionAccepted()) {
+            return false;
+        }
+        if (!forced_) {
+            device_.stopPolling();
+        }
+        if (!program(file)) {
+            return fail(texts::kProgrammingFailed);
+        }
+        sleep_(kPauseBeforeReconnect);
+        device_.connect(*device_.mainWindow);
+        if (!device_.connected) {
+            // The controller was programmed all the same: the caller learns that much.
+            showError(texts::kProgrammingFailed);
+        } else if (!forced_) {
+            device_.startPolling();
+        }
+        return true;
+    }
+
+private:
+    void showError(std::u16string_view text) {
+        showMessage(window_.messageOwner(), translate(text), std::u16string(kMessageCaption),
+                    MB_OK | MB_ICONERROR);
+    }
+
+    bool fail(std::u16string_view text) {
+        showError(text);
+        return false;
+    }
+
+    bool olderVersionAccepted() {
+        return showMessage(window_.messageOwner(), translate(texts::kControllerNewerThanFile),
+                           std::u16string(kMessageCaption), MB_YESNO | MB_DEFBUTTON2) == IDYES;
+    }
+
+    bool program(const CFirmwareFile& file) {
+        for (int attempt = 0; attempt < kProgrammingAttempts; ++attempt) {
+            if (programOnce(file)) {
+                return true;
+            }
+        }
+        return false;
+    }
+
+    // One pass of the bootloader sequence; the first step that fails ends it.
+    bool programOnce(const CFirmwareFile& file) {
+        if (!forced_) {
+            // A controller already in its bootloader refuses this; the query tells.
+            device_.enterBootloader();
+        }
+        uint16_t state = CLPGDevice::kNoBootloaderState;
+        if (!device_.queryBootloader(state)) {
+            return false;
+        }
+        sleep_(kPauseAfterQuery);
+        // The file never holds more than 384 blocks, and the bootloader stops at its own end.
+        return device_.programImage(file.image().data(),
+                                    static_cast<uint16_t>(file.blockCount())) &&
+               device_.endProgramming() && device_.startApplication();
+    }
+
+    CLPGConnection& device_;
+    IFirmwareUpdateWindow& window_;
+    const bool forced_;
+    const SleepFor sleep_;
+};
+
+} // namespace
+
+void sleepFor(std::chrono::milliseconds duration) {
+    std::this_thread::sleep_for(duration);
+}
+
+std::u16string firmwareDirectory() {
+    // An executable that cannot be located gives a folder relative to the working directory.
+    return toU16(executableDirectory()) + std::u16string(kFolderName) + u"/" +
+           std::u16string(kServedTypeFolder);
+}
+
+bool updateFirmware(CLPGConnection& device, IFirmwareUpdateWindow& window, bool forced,
+                    const SleepFor& sleep) {
+    return CFirmwareUpdate(device, window, forced, sleep).run();
+}
+
+} // namespace krv

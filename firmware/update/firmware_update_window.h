@@ -1,0 +1,27 @@
+#pragma once
+// What the firmware update needs of the window it runs under. The main dialog gives it the
+// toolkit's file dialog and wait cursor; tests answer the dialog themselves.
+
+#include "link/message.h"
+
+#include <string>
+
+namespace krv {
+
+class IFirmwareUpdateWindow {
+public:
+    virtual ~IFirmwareUpdateWindow() = default;
+
+    // The open-file dialog titled "OPEN". The filter comes as "Description|pattern|" pairs.
+    // Returns the full path the user confirmed, or "" when the dialog was cancelled.
+    virtual std::u16string selectFile(const std::u16string& initialDirectory,
+                                      const std::u16string& filter,
+                                      const std::u16string& defaultExtension) = 0;
+    // Every beginWaitCursor is matched by one endWaitCursor, on every way out.
+    virtual void beginWaitCursor() = 0;
+    virtual void endWaitCursor() = 0;
+    // The window the update's message boxes belong to.
+    virtual MessageOwner messageOwner() = 0;
+};
+
+} // namespace krv

@@ -27,7 +27,7 @@ inline constexpr const char* kUsage =
     "  --baud N           pace both directions like an 8N1 wire of N baud (0: no pacing)\n"
     "  --seed N           seed of the reply keys and of the faults\n"
     "faults take RATE: a probability below 1 (0.05) or a whole N for every Nth reply:\n"
-    "  --corrupt RATE     flip a byte of the reply\n"
+    "  --corrupt RATE     flip a bit of the reply\n"
     "  --drop RATE        send no reply\n"
     "  --split RATE       send the reply in two writes 20 ms apart\n"
     "  --stray RATE       put 1 to 3 stray bytes before the reply\n"

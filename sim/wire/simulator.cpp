@@ -395,8 +395,9 @@ std::vector<ReplyChunk> CSimulator::buildReply(const Frame& reply) {
     if (strikes(faults_.corruptReply, number)) {
         std::uniform_int_distribution<size_t> where(kFrameHeaderSize + kFrameKeySize,
                                                     bytes.size() - 1);
-        std::uniform_int_distribution<int> flip(1, 255);
-        bytes[where(random_)] ^= static_cast<uint8_t>(flip(random_));
+        // One bit: the checksum is sure to catch it, as it is for a single-bit line error.
+        std::uniform_int_distribution<int> bit(0, 7);
+        bytes[where(random_)] ^= static_cast<uint8_t>(1u << bit(random_));
     }
     if (strikes(faults_.strayBytes, number)) {
         std::uniform_int_distribution<int> count(1, 3);

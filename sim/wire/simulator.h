@@ -28,7 +28,7 @@ struct FaultRate {
 };
 
 struct FaultOptions {
-    FaultRate corruptReply;   // one payload or checksum byte flipped
+    FaultRate corruptReply;   // one bit of the payload or checksum flipped
     FaultRate dropReply;      // no reply at all
     FaultRate splitReply;     // reply in two writes 20 ms apart
     FaultRate strayBytes;     // 1 to 3 bytes (never 0xAA) before the reply

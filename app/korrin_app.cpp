@@ -1,0 +1,20 @@
+#include "app/korrin_app.h"
+
+#include "app/korrin_dlg.h"
+#include "app/qt_message_backend.h"
+#include "platform/qt/open_file.h"
+
+namespace krv {
+
+CKorrinApp::CKorrinApp(CLPGThreadManager& threads, CQtMessageBackend& messages)
+    : threads_(threads), messages_(messages) {}
+
+bool CKorrinApp::InitInstance() {
+    CKorrinDlg dialog(threads_);
+    messages_.setMainWindow(&dialog);
+    setFileDialogOwner(&dialog);
+    dialog.DoModal();
+    return false;
+}
+
+} // namespace krv

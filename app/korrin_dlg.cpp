@@ -1,0 +1,297 @@
+#include "app/korrin_dlg.h"
+
+#include "app/app_icon.h"
+#include "app/dialog_font.h"
+#include "app/no_connection_dlg.h"
+#include "app/spin_button.h"
+#include "lang/program_texts.h"
+#include "lang/translate.h"
+#include "link/message.h"
+#include "platform/text.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QLineEdit>
+#include <QThread>
+#include <vector>
+
+namespace krv {
+
+namespace {
+
+constexpr std::u16string_view kInitOperation = u"CKorrinDlg::OnInitDialog()";
+
+// Chart y values: volts scaled so that 0..100 spans 0..15 V.
+constexpr float kChartScale = 100.0f / 15.0f;
+
+struct ChartSeriesSpec {
+    std::uint32_t id;
+    QColor colour;
+};
+const ChartSeriesSpec kInputSeries{0, QColor(250, 0, 0)};
+const ChartSeriesSpec kOutputSeries{1, QColor(0, 0, 200)};
+const ChartSeriesSpec kPumpPwmSeries{2, QColor(0, 200, 0)};
+constexpr int kChartPenWidth = 2;
+
+// Texts that applyDialogTexts sets, in its order.
+struct CaptionEntry {
+    int id;
+    std::u16string_view text;
+};
+constexpr CaptionEntry kCaptions[] = {
+    {mainId::kClose, texts::kClose},
+    {mainId::kChartStart, texts::kStart},
+    {mainId::kChartStop, texts::kStop},
+    {mainId::kReadingsGroup, texts::kReadings},
+    {mainId::kWorkingStateLabel, texts::kWorkingState},
+    {mainId::kInputLabel, texts::kInput},
+    {mainId::kOutputLabel, texts::kOutput},
+    {mainId::kFirmwareUpdate, texts::kFirmwareUpdate},
+    {mainId::kPumpPwmLabel, texts::kPumpPwm},
+    {mainId::kRpmLabel, texts::kRpm},
+    {mainId::kRpmDividerLabel, texts::kRpmDivider},
+    {mainId::kDeltaLabel, texts::kDelta},
+    {mainId::kFrequencyLabel, texts::kFrequency},
+    {mainId::kClearMap, texts::kClear},
+    {mainId::kCalibration, texts::kCalibration},
+};
+
+QWidget* withDialogFont(QDialog* dialog) {
+    dialog->setFont(dialogFont(kMainDialogTemplate.fontPointSize));
+    return dialog;
+}
+
+std::u16string voltsLabel(double y) {
+    return formatText("%.2f", y * 15 / 100);
+}
+
+} // namespace
+
+CKorrinDlg::CKorrinDlg(CLPGThreadManager& threads)
+    : QDialog(nullptr), CLPGConnection(threads),
+      controls_(withDialogFont(this), kMainDialogTemplate), mapGrid_(*this),
+      rpmDividerEdit_(controls_.edit(mainId::kRpmDivider)), icon_(applicationIcon()),
+      noiseDeltaEdit_(controls_.edit(mainId::kNoiseDelta)),
+      noisePeriodEdit_(controls_.edit(mainId::kNoisePeriod)), keyFilter_(mapGrid_, *this) {
+    setFixedSize(controls_.clientSize());
+    setWindowTitle(QString::fromStdU16String(std::u16string(kMainDialogTemplate.caption)));
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    QObject::connect(&readingsTimer_, &QTimer::timeout, this, [this] { OnTimer(kReadingsTimer); });
+    QObject::connect(&reconnectTimer_, &QTimer::timeout, this,
+                     [this] { OnTimer(kReconnectTimer); });
+    QObject::connect(controls_.button(mainId::kClose), &QAbstractButton::clicked, this,
+                     &QDialog::reject);
+    QObject::connect(controls_.button(mainId::kChartStart), &QAbstractButton::clicked, this,
+                     [this] { OnBnClickedStart(); });
+    QObject::connect(controls_.button(mainId::kChartStop), &QAbstractButton::clicked, this,
+                     [this] { OnBnClickedStop(); });
+    mapGrid_.setShowDeviceData([this] { showDeviceData(); });
+    qApp->installEventFilter(&keyFilter_);
+}
+
+CKorrinDlg::~CKorrinDlg() {
+    qApp->removeEventFilter(&keyFilter_);
+    // The polling thread may still arm a timer on this window: it goes before the window does.
+    endPolling();
+    mainWindow = nullptr;
+}
+
+int CKorrinDlg::DoModal() {
+    OnInitDialog();
+    return exec();
+}
+
+bool CKorrinDlg::OnInitDialog() {
+    gridFont_ = font();
+    setFont(gridFont_);
+    createMapGrid();
+    updateData(false);
+    setWindowIcon(icon_);
+    createChart();
+    try {
+        CLPGConnection::connect(*this);
+    } catch (IError* error) {
+        reportError(this, std::u16string(kInitOperation), error);
+    }
+    applyDialogTexts();
+    if (connected) {
+        statusText = translate(texts::kStatusConnected);
+        showDeviceData();
+        startPolling();
+    } else {
+        statusText = translate(texts::kStatusNoCommunication);
+    }
+    updateData(false);
+    return true;
+}
+
+void CKorrinDlg::createMapGrid() {
+    mapGrid_.setParent(this);
+    mapGrid_.setGeometry(controls_.removePlaceholder(mainId::kMap));
+    mapGrid_.create(gridFont_);
+    mapGrid_.show();
+}
+
+void CKorrinDlg::createChart() {
+    chart_.create(controls_.removePlaceholder(mainId::kChart), this, mainId::kChart);
+    chart_.showGrid(true);
+    chart_.setMaxSamples(kChartMaxSamples);
+    for (const ChartSeriesSpec& series : {kInputSeries, kOutputSeries, kPumpPwmSeries}) {
+        chart_.addSeries(series.id, voltsLabel, series.colour, 0, kChartPenWidth, 1);
+    }
+}
+
+void CKorrinDlg::applyDialogTexts() {
+    setWindowTitle(
+        QString::fromStdU16String(translate(texts::kWindowTitle) + std::u16string(kTitleSuffix)));
+    for (const CaptionEntry& entry : kCaptions) {
+        controls_.setText(entry.id, translate(entry.text));
+    }
+}
+
+void CKorrinDlg::showDeviceData() {
+    rpmDividerEdit_->setText(QString::fromStdU16String(formatText("%u", unsigned{rpmDivider})));
+    noiseDeltaEdit_->setText(QString::fromStdU16String(formatText("%u", unsigned{noiseDelta})));
+    noisePeriodEdit_->setText(QString::fromStdU16String(formatText("%u", unsigned{noisePeriod})));
+    mapGrid_.fillFromDevice();
+}
+
+void CKorrinDlg::updateData(bool fromControls) {
+    struct Binding {
+        int id;
+        std::u16string& member;
+    };
+    const Binding bindings[] = {
+        {mainId::kInput, inputText},     {mainId::kOutput, outputText},
+        {mainId::kPumpPwm, pumpPwmText}, {mainId::kRpm, speedText},
+        {mainId::kStatus, statusText},   {mainId::kWorkingState, workingStateText},
+    };
+    for (const Binding& binding : bindings) {
+        if (fromControls) {
+            binding.member = controls_.text(binding.id);
+        } else if (controls_.text(binding.id) != binding.member) {
+            controls_.setText(binding.id, binding.member);
+        }
+    }
+}
+
+void CKorrinDlg::updateReadings() {
+    updateData(true);
+    if (!connected) {
+        statusText = translate(texts::kStatusNoConnection);
+        updateData(false);
+        return;
+    }
+    if (diagData.sampleCount() == 0) {
+        return;
+    }
+    CDiag sample;
+    diagData.lastSample(sample);
+    if (sample.sampleNumber == 0) {
+        return; // the store was emptied between the count and the copy
+    }
+    inputText = formatText("%.2f", inputVolts(sample));
+    outputText = formatText("%.2f", outputVolts(sample));
+    pumpPwmText = formatText("%.2f", pumpPwmVolts(sample));
+    speedText = formatText("%.0f", static_cast<double>(engineSpeedRpm(sample)));
+    workingStateText = translate(isWorking(sample) ? texts::kWorkingOn : texts::kWorkingOff);
+    mapGrid_.setCurrentPoint(engineSpeedRpm(sample), pumpPwmVolts(sample));
+    updateData(false);
+    if (chartPaused == 0) {
+        feedChart();
+    }
+}
+
+void CKorrinDlg::feedChart() {
+    // The second-newest sample alone: the chart lags the fields by one sample.
+    const int held = diagData.sampleCount();
+    if (held < 2) {
+        return;
+    }
+    std::vector<CDiag> samples;
+    diagData.copySamples(samples, held - 2, held - 1);
+    for (const CDiag& sample : samples) {
+        const auto x = static_cast<float>(xCounter);
+        chart_.addSample(kInputSeries.id, x, static_cast<float>(inputVolts(sample)) * kChartScale,
+                         false);
+        chart_.addSample(kOutputSeries.id, x, static_cast<float>(outputVolts(sample)) * kChartScale,
+                         false);
+        chart_.addSample(kPumpPwmSeries.id, x,
+                         static_cast<float>(pumpPwmVolts(sample)) * kChartScale, false);
+        ++xCounter;
+    }
+    chart_.update();
+}
+
+void CKorrinDlg::OnTimer(int id) {
+    try {
+        if (id == kReadingsTimer) {
+            updateReadings();
+        } else if (id == kReconnectTimer) {
+            reconnect();
+        }
+    } catch (IError* error) {
+        delete error; // the next tick tries again
+    }
+}
+
+void CKorrinDlg::OnBnClickedStart() {
+    chart_.clear();
+    xCounter = 0;
+    chartPaused = 0;
+}
+
+void CKorrinDlg::OnBnClickedStop() {
+    chartPaused = 1;
+}
+
+bool CKorrinDlg::chooseDemoMode() {
+    CNoConnectionDlg dialog;
+    return dialog.DoModal() == CNoConnectionDlg::kResultDemo;
+}
+
+QTimer& CKorrinDlg::timer(int id) {
+    return id == kReconnectTimer ? reconnectTimer_ : readingsTimer_;
+}
+
+void CKorrinDlg::startTimer(int id, int milliseconds) {
+    if (QThread::currentThread() == thread()) {
+        timer(id).start(milliseconds);
+        return;
+    }
+    // From the polling thread: the timer belongs to the user-interface thread.
+    QMetaObject::invokeMethod(
+        this, [this, id, milliseconds] { timer(id).start(milliseconds); }, Qt::QueuedConnection);
+}
+
+void CKorrinDlg::stopTimer(int id) {
+    if (QThread::currentThread() == thread()) {
+        timer(id).stop();
+        return;
+    }
+    QMetaObject::invokeMethod(
+        this, [this, id] { timer(id).stop(); }, Qt::QueuedConnection);
+}
+
+bool CKorrinDlg::timerActive(int id) const {
+    return (id == kReconnectTimer ? reconnectTimer_ : readingsTimer_).isActive();
+}
+
+bool CKorrinDlg::updateFirmware(bool /*forced*/) {
+    // Programming comes with the firmware update; until then a controller waiting in its
+    // bootloader counts as not found.
+    return false;
+}
+
+void CKorrinDlg::setStatusText(const std::u16string& text) {
+    statusText = text;
+}
+
+void CKorrinDlg::onReconnected() {
+    applyDialogTexts();
+    showDeviceData();
+    updateData(false);
+}
+
+} // namespace krv

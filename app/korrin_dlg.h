@@ -1,0 +1,92 @@
+#pragma once
+// The main window, which is also the device object: it finds the controller while it
+// initialises, then shows the newest readings every 100 ms in its fields, on the map's
+// operating point and, between Start and Stop, on the chart.
+
+#include "app/dialog_controls.h"
+#include "chart/scroll_chart.h"
+#include "connection/lpg_connection.h"
+#include "connection/main_window.h"
+#include "map/map_emu1.h"
+#include "map/map_key_filter.h"
+
+#include <QDialog>
+#include <QFont>
+#include <QIcon>
+#include <QTimer>
+#include <string>
+
+class QLineEdit;
+
+namespace krv {
+
+class CLPGThreadManager;
+
+class CKorrinDlg : public QDialog, public CLPGConnection, public IMainWindow {
+    Q_OBJECT
+public:
+    static constexpr std::u16string_view kTitleSuffix = u" KRV v 1.12";
+    static constexpr int kChartMaxSamples = 10000;
+
+    explicit CKorrinDlg(CLPGThreadManager& threads);
+    ~CKorrinDlg() override;
+
+    // Initialises (port search included) and then shows the window modally.
+    int DoModal();
+    // Everything that happens before the window is first shown.
+    bool OnInitDialog();
+
+    void applyDialogTexts();
+    void showDeviceData();
+    void updateReadings();
+    // Members to controls (false) or controls to members (true).
+    void updateData(bool fromControls);
+
+    // IMainWindow
+    bool chooseDemoMode() override;
+    void startTimer(int id, int milliseconds) override;
+    void stopTimer(int id) override;
+    bool updateFirmware(bool forced) override;
+    void setStatusText(const std::u16string& text) override;
+    void onReconnected() override;
+
+    // Enter never closes the window.
+    void accept() override {}
+
+    bool timerActive(int id) const;
+    const CDialogControls& controls() const { return controls_; }
+    CMapEmu1& mapGrid() { return mapGrid_; }
+    CScrollChart<float>& chart() { return chart_; }
+
+    std::u16string statusText;
+    std::u16string inputText;
+    std::u16string outputText;
+    std::u16string speedText;
+    std::u16string pumpPwmText;
+    std::u16string workingStateText;
+    int chartPaused = 1; // 1: the chart is not fed
+    int xCounter = 0;    // x of the next chart point
+
+private:
+    void createMapGrid();
+    void createChart();
+    void feedChart();
+    void OnTimer(int id);
+    void OnBnClickedStart();
+    void OnBnClickedStop();
+    QTimer& timer(int id);
+
+    CDialogControls controls_;
+    CMapEmu1 mapGrid_;
+    QLineEdit* rpmDividerEdit_;
+    QIcon icon_;
+    CScrollChart<float> chart_;
+    QFont gridFont_;
+    QLineEdit* noiseDeltaEdit_;
+    QLineEdit* noisePeriodEdit_;
+    QTimer readingsTimer_;
+    QTimer reconnectTimer_;
+    CMapKeyFilter keyFilter_;
+};
+
+} // namespace krv

@@ -1,0 +1,35 @@
+#pragma once
+// Asked when no port led to a controller: run in demo mode or without a connection.
+
+#include "app/dialog_controls.h"
+
+#include <QDialog>
+
+class QLabel;
+
+namespace krv {
+
+class CNoConnectionDlg : public QDialog {
+    Q_OBJECT
+public:
+    static constexpr int kResultDemo = 1;              // IDOK
+    static constexpr int kResultWithoutConnection = 2; // IDCANCEL
+
+    explicit CNoConnectionDlg(QWidget* parent = nullptr);
+
+    // Shows the dialog modally: kResultDemo for "Uruchom w trybie demo"; the other button,
+    // Escape and the close box give kResultWithoutConnection.
+    int DoModal();
+
+    QAbstractButton* demoButton() const;
+    QAbstractButton* withoutConnectionButton() const;
+    QLabel* messageText() const { return messageText_; }
+
+private:
+    void OnInitDialog();
+
+    CDialogControls controls_;
+    QLabel* messageText_;
+};
+
+} // namespace krv

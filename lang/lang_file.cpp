@@ -159,7 +159,11 @@ std::optional<std::u16string> CLangFile::find(std::u16string_view key) {
 std::optional<std::u16string> CLangFile::scan(std::u16string_view key) {
     stream_.clear();
     stream_.seekg(kByteOrderMarkBytes);
-    Utf16LineReader reader(stream_);
+    return findInLanguageLines(stream_, key);
+}
+
+std::optional<std::u16string> findInLanguageLines(std::istream& lines, std::u16string_view key) {
+    Utf16LineReader reader(lines);
     std::u16string escapedKey;
     for (std::u16string_view line = reader.next(); !line.empty(); line = reader.next()) {
         if (line.ends_with(u"\r\n")) {

@@ -40,4 +40,8 @@ private:
     std::filesystem::path path_;
 };
 
+// The scan behind lookup: the first usable line for the key in UTF-16LE lines read from the
+// stream's current position (after the byte-order mark).
+std::optional<std::u16string> findInLanguageLines(std::istream& lines, std::u16string_view key);
+
 } // namespace krv

@@ -1,6 +1,12 @@
 #include "map/map_emu1.h"
 
+#include "lang/program_texts.h"
+#include "lang/translate.h"
+#include "link/message.h"
+#include "map/map_edit_emu1.h"
 #include "platform/text.h"
+
+#include <cmath>
 
 namespace krv {
 
@@ -47,7 +53,7 @@ void CMapEmu1::create(const QFont& font) {
     const CellArrayColours colours{QColor(0, 0, 0),       QColor(200, 200, 200),
                                    QColor(0, 0, 0),       QColor(255, 255, 255),
                                    QColor(160, 255, 160), QColor(210, 210, 210)};
-    init(std::make_unique<CItemEdit>(), kCornerText, kHeaderHeight, kColumnWidth, columnHeaders,
+    init(std::make_unique<CMapEditEmu1>(), kCornerText, kHeaderHeight, kColumnWidth, columnHeaders,
          kRowHeight, kRowHeaderWidth, rowHeaders, colours, font, kTextMargin);
 }
 
@@ -85,15 +91,72 @@ QString CMapEmu1::formatValue(double value) const {
 }
 
 void CMapEmu1::incrementSelected(double step) {
+    const auto bounds = selectionBounds();
+    if (!bounds) {
+        return;
+    }
+    // Each step works on the value as shown, so the cells never drift from their texts.
     for (int c = 0; c < columnCount(); ++c) {
         for (int r = 0; r < rowCount(); ++r) {
             if (cell(c, r).isSelected()) {
-                const double raised = std::min(getCellValue(c, r) + step, maxValue());
-                setCellValue(c, r, std::max(raised, minValue()));
+                double value = getCellValue(c, r) + step;
+                if (value > maxValue()) {
+                    value = maxValue();
+                }
+                if (value < minValue()) {
+                    value = minValue();
+                }
+                setCellValue(c, r, value);
             }
         }
     }
     update();
+    if (!device_.connected) {
+        return;
+    }
+    try {
+        if (device_.adjustMapRegion(regionOf(bounds->first, step)) && device_.storeMap()) {
+            copyGridToDevice();
+        } else {
+            showMessage(this, translate(texts::kWriteSettingsFailed),
+                        std::u16string(kMessageCaption), MB_ICONERROR);
+        }
+    } catch (IError* error) {
+        reportError(window(), u"CMapEmu1::incrementSelected()", error);
+    }
+}
+
+MapRegion CMapEmu1::regionOf(CellPosition topLeft, double step) const {
+    const auto [c0, r0] = topLeft;
+    int columns = 0;
+    while (c0 + columns < columnCount() && cell(c0 + columns, r0).isSelected()) {
+        ++columns;
+    }
+    int rows = 0;
+    while (r0 + rows < rowCount() && cell(c0, r0 + rows).isSelected()) {
+        ++rows;
+    }
+    rows = std::min(rows, kMapRows - r0);
+    columns = std::min(columns, kMapColumns - c0);
+    // Map units of 0.02 V: round(200 x |step|) / 4.
+    const auto units = static_cast<long>(std::round(std::fabs(step) * 200.0));
+    MapRegion region;
+    region.firstRow = static_cast<uint8_t>(r0);
+    region.firstColumn = static_cast<uint8_t>(c0);
+    region.rowCount = static_cast<uint8_t>(rows);
+    region.columnCount = static_cast<uint8_t>(columns);
+    region.direction = step > 0 ? MapRegion::kRaise : MapRegion::kLower;
+    region.step = static_cast<uint8_t>(((units & 0xFFFF) >> 2) & 0xFF);
+    return region;
+}
+
+void CMapEmu1::copyGridToDevice() {
+    for (int c = 0; c < kMapColumns && c < columnCount(); ++c) {
+        for (int r = 0; r < kMapRows && r < rowCount(); ++r) {
+            const double value = std::min(getCellValue(c, r), maxValue());
+            device_.map[static_cast<size_t>(r) * kMapColumns + c] = std::max(value, minValue());
+        }
+    }
 }
 
 } // namespace krv

@@ -29,9 +29,16 @@ public:
     // row likewise over the voltage break points.
     CellPosition cellIndexOf(double rpm, double volts) const override;
     QString formatValue(double value) const override;
+    // Steps the selected cells within 0..5 V; while connected, raises or lowers the run of
+    // cells from the top-left selected one on the controller, stores the map and only then
+    // copies the whole grid into the device's map.
     void incrementSelected(double step) override;
 
 private:
+    // The rectangle the controller changes: the selected runs right of and below topLeft.
+    MapRegion regionOf(CellPosition topLeft, double step) const;
+    void copyGridToDevice();
+
     CLPGDevice& device_;
     std::function<void()> showDeviceData_;
 };

@@ -1,0 +1,104 @@
+#include "map/map_edit_emu1.h"
+
+#include "lang/program_texts.h"
+#include "lang/translate.h"
+#include "link/message.h"
+#include "map/leading_number.h"
+#include "map/map_emu1.h"
+#include "platform/text.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace krv {
+
+namespace {
+
+constexpr std::u16string_view kOperation = u"CMapEdit::getText()";
+constexpr double kMinRpm = 500.0;
+constexpr double kMaxRpm = 8000.0;
+constexpr double kRpmStep = 100.0;
+// The largest break point the controller's signed 16-bit row word can carry (0.015 V units).
+constexpr double kMaxRowVolts = 491.5;
+
+QString formatted(const char* format, double value) {
+    return QString::fromStdU16String(formatText(format, value));
+}
+
+} // namespace
+
+CMapEmu1* CMapEditEmu1::map() const {
+    QWidget* window = getWindow();
+    return window != nullptr ? qobject_cast<CMapEmu1*>(window->parentWidget()) : nullptr;
+}
+
+QString CMapEditEmu1::getText() {
+    CMapEmu1* grid = map();
+    if (grid == nullptr) {
+        return {};
+    }
+    QString typed = CItemEdit::getText();
+    typed.replace(QLatin1Char(','), QLatin1Char('.'));
+    if (typed.isEmpty()) {
+        return {};
+    }
+    const double value = leadingNumber(typed.toStdU16String());
+    const int column = grid->editedColumn();
+    const int row = grid->editedRow();
+    if (column == -1) {
+        return rowHeaderText(*grid, row, value);
+    }
+    if (row == -1) {
+        return columnHeaderText(*grid, column, value);
+    }
+    return formatted("%.0f", value);
+}
+
+QString CMapEditEmu1::rowHeaderText(CMapEmu1& grid, int row, double volts) {
+    volts = std::clamp(volts, -kMaxRowVolts, kMaxRowVolts);
+    const QString text = formatted("%.2f", volts);
+    CLPGDevice& device = grid.device();
+    // Changed means the header would show another value: the model never differs from
+    // what the grid shows after an edit.
+    if (device.connected && formatted("%.2f", device.rowAxis.at(row)) != text) {
+        device.rowAxis.at(row) = volts;
+        writeAxes(grid);
+    }
+    return text;
+}
+
+QString CMapEditEmu1::columnHeaderText(CMapEmu1& grid, int column, double rpm) {
+    CLPGDevice& device = grid.device();
+    auto& axis = device.columnAxis;
+    const int last = static_cast<int>(axis.size()) - 1;
+    rpm = std::clamp(rpm, kMinRpm, kMaxRpm);
+    // Keep the axis increasing.
+    if (column < last && rpm >= axis.at(column + 1)) {
+        rpm = axis.at(column + 1) - kRpmStep;
+    }
+    if (column > 0 && rpm <= axis.at(column - 1)) {
+        rpm = axis.at(column - 1) + kRpmStep;
+    }
+    rpm = std::round(rpm / kRpmStep) * kRpmStep;
+    const QString text = formatted("%.0f", rpm);
+    if (device.connected && axis.at(column) != rpm) {
+        axis.at(column) = rpm;
+        writeAxes(grid);
+    }
+    return text;
+}
+
+void CMapEditEmu1::writeAxes(CMapEmu1& grid) {
+    try {
+        if (!grid.device().writeMapAxes()) {
+            showMessage(&grid, translate(texts::kWriteSettingsFailed),
+                        std::u16string(kMessageCaption), MB_ICONERROR);
+        }
+    } catch (IError* error) {
+        reportError(grid.window(), std::u16string(kOperation), error);
+        return;
+    }
+    grid.showDeviceData();
+}
+
+} // namespace krv

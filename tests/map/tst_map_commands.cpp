@@ -1,0 +1,368 @@
+// Map commands against the simulated controller on a pseudo-terminal: Ctrl+Up/Down on the
+// selection and the header editor, checked on screen, in the device's model and in the
+// controller's own state.
+
+#include "link/message_recorder.h"
+#include "map/map_emu1.h"
+#include "sim/controller/controller.h"
+#include "sim/wire/simulator.h"
+
+#include <QLineEdit>
+#include <QTest>
+#include <cstdlib>
+#include <system_error>
+
+using namespace krv;
+
+namespace {
+
+constexpr unsigned kRefused = 0;
+
+std::vector<uint8_t> regionRecord(const sim::Frame& frame) {
+    return frame.payload;
+}
+
+QString u(std::u16string_view text) {
+    return QString::fromStdU16String(std::u16string(text));
+}
+
+} // namespace
+
+class TestMapCommands : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<sim::CController> controller;
+    std::unique_ptr<sim::CSimulator> simulator;
+    std::unique_ptr<CLPGDevice> device;
+    std::unique_ptr<QWidget> window;
+    CMapEmu1* map = nullptr;
+    std::unique_ptr<CMessageRecorder> messages;
+    int refreshes = 0;
+
+    // The frames of one type the controller received since the last clearRequests.
+    std::vector<sim::Frame> received(uint8_t type) const {
+        std::vector<sim::Frame> frames;
+        for (const auto& frame : controller->requests()) {
+            if (frame.type == type) {
+                frames.push_back(frame);
+            }
+        }
+        return frames;
+    }
+
+    uint8_t controllerCell(int column, int row) const {
+        return controller->state().map[row * 15 + column];
+    }
+
+    void select(std::initializer_list<std::pair<int, int>> cells) {
+        map->clearSelection(false);
+        for (auto [c, r] : cells) {
+            map->cell(c, r).setSelected(1);
+        }
+    }
+
+    // Types into a header or value cell through the grid's editor, as the user does.
+    QString edit(int column, int row, const QString& typed) {
+        QTest::mouseDClick(map, Qt::LeftButton, {}, map->cellRect(column, row).center());
+        auto* editor = map->findChild<QLineEdit*>();
+        if (!map->isEditing() || editor == nullptr) {
+            return "<no editor>";
+        }
+        editor->clear();
+        QTest::keyClicks(editor, typed);
+        QTest::keyClick(editor, Qt::Key_Return);
+        return map->cellAt(column, row).getTxt();
+    }
+
+    // Loads the device from the controller as the connection does, then shows it.
+    void loadFromController() {
+        QVERIFY(device->readMap());
+        QVERIFY(device->readMapAxes());
+        map->fillFromDevice();
+        controller->clearRequests();
+    }
+
+    void setControllerAxisColumns(std::initializer_list<std::pair<int, uint8_t>> columns) {
+        const auto state = controller->state();
+        auto axis = state.columnAxis;
+        for (auto [c, value] : columns) {
+            axis[c] = value;
+        }
+        controller->setAxes(state.rowAxis, axis);
+    }
+
+    void refuseEverything() {
+        auto knobs = controller->knobs();
+        knobs.forcedReply = sim::Frame{2, {kRefused, 0, 0, 0, 0, 0}};
+        controller->setKnobs(knobs);
+    }
+
+private slots:
+    void init() {
+        controller = std::make_unique<sim::CController>();
+        simulator = std::make_unique<sim::CSimulator>(*controller);
+        try {
+            simulator->start();
+        } catch (const std::system_error& error) {
+            QSKIP(qPrintable(QString("no pseudo-terminal: ") + error.what()));
+        }
+        ::setenv("KRV_PORTS", simulator->slavePath().c_str(), 1);
+        device = std::make_unique<CLPGDevice>();
+        try {
+            device->port.open(1);
+            device->port.setState();
+            device->port.setTimeout();
+        } catch (IError* error) {
+            const std::unique_ptr<IError> owned(error);
+            QFAIL(qPrintable(u(owned->format())));
+        }
+        device->connected = true;
+        window = std::make_unique<QWidget>();
+        map = new CMapEmu1(*device, window.get());
+        map->create(QFont());
+        map->resize(731, 376);
+        refreshes = 0;
+        map->setShowDeviceData([this] {
+            ++refreshes;
+            map->fillFromDevice();
+        });
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        messages = std::make_unique<CMessageRecorder>();
+        loadFromController();
+    }
+
+    void cleanup() {
+        messages.reset();
+        window.reset();
+        map = nullptr;
+        device.reset();
+        simulator.reset();
+        controller.reset();
+    }
+
+    void ctrlUpOnTheLimitStaysAndStillSendsARaise() {
+        auto bytes = controller->state().map;
+        bytes[3 * 15 + 7] = 250; // 5.0 V
+        controller->setMap(bytes);
+        loadFromController();
+        QCOMPARE(map->cell(7, 3).getTxt(), QString("5.0"));
+        select({{7, 3}});
+        QVERIFY(map->handleKey(vk::kUp, true, false));
+        QCOMPARE(map->cell(7, 3).getTxt(), QString("5.0"));
+        const auto adjustments = received(10);
+        QCOMPARE(adjustments.size(), size_t(1));
+        QCOMPARE(regionRecord(adjustments[0]), (std::vector<uint8_t>{3, 7, 1, 1, 2, 5}));
+        QCOMPARE(controllerCell(7, 3), uint8_t(255));
+        QCOMPARE(device->map[3 * 15 + 7], 5.0); // the model keeps the clamped value
+        QVERIFY(messages->messages().empty());
+    }
+
+    void ctrlDownOnZeroStaysAndSendsALower() {
+        select({{0, 0}});
+        QVERIFY(map->handleKey(vk::kDown, true, false));
+        QCOMPARE(map->cell(0, 0).getTxt(), QString("0.0"));
+        QCOMPARE(regionRecord(received(10).at(0)), (std::vector<uint8_t>{0, 0, 1, 1, 3, 5}));
+        QCOMPARE(controllerCell(0, 0), uint8_t(0));
+    }
+
+    void rectangleIsSentAsOneRegionAndStored() {
+        select({{4, 2}, {5, 2}, {6, 2}, {4, 3}, {5, 3}, {6, 3}});
+        QVERIFY(map->handleKey(vk::kUp, true, false));
+        const auto adjustments = received(10);
+        QCOMPARE(adjustments.size(), size_t(1));
+        QCOMPARE(regionRecord(adjustments[0]), (std::vector<uint8_t>{2, 4, 2, 3, 2, 5}));
+        QCOMPARE(controller->state().counters.mapStores, uint64_t(1));
+        for (int c = 0; c < 15; ++c) {
+            for (int r = 0; r < 16; ++r) {
+                const bool inside = c >= 4 && c <= 6 && r >= 2 && r <= 3;
+                QCOMPARE(controllerCell(c, r), uint8_t(inside ? 5 : 0));
+                QCOMPARE(device->map[r * 15 + c], inside ? 0.1 : 0.0);
+                QCOMPARE(map->cell(c, r).getTxt(), QString(inside ? "0.1" : "0.0"));
+            }
+        }
+    }
+
+    // The controller learns only the run right of and below the top-left cell; the screen
+    // shows every selected cell changed, and the model takes the screen after the store.
+    void lShapedSelectionSendsOnlyTheTopLeftRun() {
+        select({{4, 2}, {5, 2}, {6, 2}, {6, 3}, {6, 4}});
+        QVERIFY(map->handleKey(vk::kUp, true, false));
+        QCOMPARE(regionRecord(received(10).at(0)), (std::vector<uint8_t>{2, 4, 1, 3, 2, 5}));
+        for (auto [c, r] : {std::pair{4, 2}, {5, 2}, {6, 2}, {6, 3}, {6, 4}}) {
+            QCOMPARE(map->cell(c, r).getTxt(), QString("0.1"));
+            QCOMPARE(device->map[r * 15 + c], 0.1);
+        }
+        QCOMPARE(controllerCell(6, 2), uint8_t(5));
+        QCOMPARE(controllerCell(6, 3), uint8_t(0));
+        QCOMPARE(controllerCell(6, 4), uint8_t(0));
+    }
+
+    void refusalShowsTheMessageAndKeepsTheModel() {
+        refuseEverything();
+        select({{1, 1}});
+        QVERIFY(map->handleKey(vk::kUp, true, false));
+        QCOMPARE(map->cell(1, 1).getTxt(), QString("0.1"));
+        QCOMPARE(device->map[1 * 15 + 1], 0.0);
+        const auto shown = messages->messages();
+        QCOMPARE(shown.size(), size_t(1));
+        QCOMPARE(u(shown[0].text), QString("Nie powiodło się wpisanie ustawień do urządzenia!"));
+        QCOMPARE(u(shown[0].caption), QString("Emulator KRV"));
+        QCOMPARE(shown[0].style, 0x10u);
+        QCOMPARE(shown[0].owner, static_cast<MessageOwner>(map));
+        QCOMPARE(received(2).size(), size_t(0)); // no store after a refused adjustment
+    }
+
+    void portErrorIsReportedUnderTheOperationName() {
+        device->port.close();
+        select({{1, 1}});
+        QVERIFY(map->handleKey(vk::kUp, true, false));
+        const auto shown = messages->messages();
+        QCOMPARE(shown.size(), size_t(1));
+        QVERIFY(u(shown[0].text).startsWith("CMapEmu1::incrementSelected()\n"));
+        QCOMPARE(shown[0].style, 0u);
+        QCOMPARE(shown[0].owner, static_cast<MessageOwner>(window.get()));
+        QCOMPARE(map->cell(1, 1).getTxt(), QString("0.1"));
+        QCOMPARE(device->map[1 * 15 + 1], 0.0);
+    }
+
+    void withoutConnectionOnlyTheScreenChanges() {
+        device->connected = false;
+        select({{1, 1}});
+        QVERIFY(map->handleKey(vk::kUp, true, false));
+        QCOMPARE(map->cell(1, 1).getTxt(), QString("0.1"));
+        QCOMPARE(controller->requests().size(), size_t(0));
+        QCOMPARE(device->map[1 * 15 + 1], 0.0);
+    }
+
+    // Header edits: the text shown, and the break point the controller holds afterwards
+    // (row words in 0.015 V, column bytes in 100 rpm).
+    void headerEdits_data() {
+        QTest::addColumn<int>("column");
+        QTest::addColumn<int>("row");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<int>("controllerValue");
+        // Controller axes: rows 64 (k + 1) -> 0.96 (k + 1) V; columns 5 + 3j -> 500 + 300 j.
+        QTest::newRow("decimal comma") << -1 << 2 << "1,25"
+                                       << "1.25" << 83;
+        QTest::newRow("letters in a row header") << -1 << 2 << "abc"
+                                                 << "0.00" << 0;
+        QTest::newRow("leading number") << -1 << 2 << "3.5V"
+                                        << "3.50" << 233;
+        QTest::newRow("9000 beside 6000") << 14 << -1 << "9000"
+                                          << "8000" << 80;
+        QTest::newRow("5000 beside 6000") << 14 << -1 << "5000"
+                                          << "6100" << 61;
+        QTest::newRow("2449 between 2000 and 3000") << 5 << -1 << "2449"
+                                                    << "2400" << 24;
+        QTest::newRow("2450 between 2000 and 3000") << 5 << -1 << "2450"
+                                                    << "2500" << 25;
+        QTest::newRow("letters in column 0") << 0 << -1 << "xyz"
+                                             << "500" << 5;
+        QTest::newRow("column 0 below column 1") << 0 << -1 << "900"
+                                                 << "700" << 7;
+    }
+    void headerEdits() {
+        QFETCH(int, column);
+        QFETCH(int, row);
+        QFETCH(QString, typed);
+        QFETCH(QString, shown);
+        QFETCH(int, controllerValue);
+        setControllerAxisColumns({{0, 6}, {4, 20}, {5, 22}, {6, 30}, {13, 60}, {14, 70}});
+        loadFromController();
+        QCOMPARE(edit(column, row, typed), shown);
+        QCOMPARE(received(11).size(), size_t(1));
+        QCOMPARE(refreshes, 1);
+        const auto state = controller->state();
+        if (column == -1) {
+            QCOMPARE(int(state.rowAxis[row]), controllerValue);
+            QCOMPARE(map->rowHeader(row).getTxt(), shown);
+        } else {
+            QCOMPARE(int(state.columnAxis[column]), controllerValue);
+            QCOMPARE(device->columnAxis[column], shown.toDouble());
+        }
+        QVERIFY(messages->messages().empty());
+    }
+
+    void editsThatChangeNothingWriteNothing_data() {
+        QTest::addColumn<int>("column");
+        QTest::addColumn<int>("row");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("empty row header") << -1 << 3 << ""
+                                          << "3.84";
+        QTest::newRow("empty column header") << 3 << -1 << ""
+                                             << "1400";
+        QTest::newRow("same row break point") << -1 << 1 << "1.92"
+                                              << "1.92";
+        QTest::newRow("same column break point") << 3 << -1 << "1420"
+                                                 << "1400";
+        QTest::newRow("2.7 in a value cell") << 3 << 3 << "2.7"
+                                             << "3";
+        QTest::newRow("empty value cell") << 3 << 3 << ""
+                                          << "0.0";
+    }
+    void editsThatChangeNothingWriteNothing() {
+        QFETCH(int, column);
+        QFETCH(int, row);
+        QFETCH(QString, typed);
+        QFETCH(QString, shown);
+        QCOMPARE(edit(column, row, typed), shown);
+        QCOMPARE(controller->requests().size(), size_t(0));
+        QCOMPARE(refreshes, 0);
+        QCOMPARE(device->map[3 * 15 + 3], 0.0);
+    }
+
+    // A change below a tenth of a volt still reaches the controller: "changed" means the
+    // header would show another value.
+    void smallRowChangeIsWritten() {
+        QCOMPARE(map->rowHeader(4).getTxt(), QString("4.80"));
+        QCOMPARE(edit(-1, 4, "4.83"), QString("4.83"));
+        QCOMPARE(received(11).size(), size_t(1));
+        QCOMPARE(int(controller->state().rowAxis[4]), 322);
+        QCOMPARE(device->rowAxis[4], 4.83);
+    }
+
+    void rowHeaderBeyondTheWireRangeIsClamped() {
+        QCOMPARE(edit(-1, 15, "1e6"), QString("491.50"));
+        QCOMPARE(int(controller->state().rowAxis[15]), 32766);
+    }
+
+    void refusedAxisWriteShowsTheMessageAndRefreshesFromTheModel() {
+        refuseEverything();
+        QCOMPARE(edit(4, -1, "1550"), QString("1600"));
+        const auto shown = messages->messages();
+        QCOMPARE(shown.size(), size_t(1));
+        QCOMPARE(u(shown[0].text), QString("Nie powiodło się wpisanie ustawień do urządzenia!"));
+        QCOMPARE(shown[0].style, 0x10u);
+        QCOMPARE(shown[0].owner, static_cast<MessageOwner>(map));
+        QCOMPARE(refreshes, 1);
+        QCOMPARE(device->columnAxis[4], 1600.0); // kept until the axes are next read
+        QCOMPARE(map->columnHeader(4).getTxt(), QString("1600"));
+        QCOMPARE(int(controller->state().columnAxis[4]), 17);
+    }
+
+    void portErrorDuringAnAxisWriteIsReportedWithoutRefresh() {
+        device->port.close();
+        QCOMPARE(edit(-1, 0, "0.5"), QString("0.50"));
+        const auto shown = messages->messages();
+        QCOMPARE(shown.size(), size_t(1));
+        QVERIFY(u(shown[0].text).startsWith("CMapEdit::getText()\n"));
+        QCOMPARE(shown[0].owner, static_cast<MessageOwner>(window.get()));
+        QCOMPARE(refreshes, 0);
+    }
+
+    void withoutConnectionHeaderEditsOnlyShow() {
+        device->connected = false;
+        QCOMPARE(edit(-1, 0, "0.5"), QString("0.50"));
+        QCOMPARE(edit(14, -1, "9000"), QString("8000"));
+        QCOMPARE(controller->requests().size(), size_t(0));
+        QCOMPARE(device->rowAxis[0], 0.96);
+        QCOMPARE(refreshes, 0);
+    }
+};
+
+QTEST_MAIN(TestMapCommands)
+#include "tst_map_commands.moc"

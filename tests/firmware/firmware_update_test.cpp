@@ -1,0 +1,174 @@
+// The firmware update from the window's button and from the start-up search: a good file,
+// the controller found in its bootloader, the files and situations that are refused.
+
+#include "lang/program_texts.h"
+#include "platform/paths.h"
+#include "platform/text.h"
+#include "tests/firmware/update_fixture.h"
+
+namespace krv::test {
+namespace {
+
+using Ops = std::vector<Op>;
+
+const std::u16string kProgrammingFailed(texts::kProgrammingFailed);
+const std::u16string kWrongFile(texts::kWrongFirmwareFile);
+const std::u16string kNewerController(texts::kControllerNewerThanFile);
+
+TEST_F(FirmwareUpdateTest, GoodFileProgramsTheControllerWhichIsFoundAgainAndPolled) {
+    connectAndPoll();
+    window_.answerFiles({firmwareFile("good.afm")}); // same version as the controller's
+
+    clickUpdate();
+
+    ASSERT_EQ(window_.results, (std::vector<bool>{true}));
+    EXPECT_TRUE(holdsSampleImage());
+    EXPECT_EQ(controller_.controller.state().mode, sim::ControllerMode::Application);
+    EXPECT_EQ(controller_.log(), (Ops{Op::EnterBootloader, Op::QueryBootloader, Op::EndProgramming,
+                                      Op::StartApplication, Op::Identify}));
+    EXPECT_EQ(controller_.count(Op::WriteRow), 272);
+    EXPECT_EQ(window_.sleeps, (std::vector{1000ms, 1000ms})); // after the query, before connect
+    EXPECT_EQ(window_.cursorDepthAtSleep, (std::vector{1, 1}));
+    EXPECT_EQ(window_.waitCursorDepth(), 0);
+    EXPECT_TRUE(messages_.messages().empty()) << "no question for an equal version";
+    EXPECT_TRUE(device_->connected);
+    EXPECT_TRUE(pollingResumed());
+
+    ASSERT_EQ(window_.dialogs.size(), 1u);
+    EXPECT_EQ(window_.dialogs[0].initialDirectory,
+              toU16(executableDirectory()) + u"Morvelcast Firmware/33EP");
+    EXPECT_EQ(window_.dialogs[0].filter, u"Firmware files (*.afm)|*.afm|");
+    EXPECT_EQ(window_.dialogs[0].defaultExtension, u"afm");
+}
+
+TEST_F(FirmwareUpdateTest, ButtonDoesNothingWithoutAConnection) {
+    controller_.refuse(Op::Identify);
+    device_->connect(window_);
+    ASSERT_FALSE(device_->connected);
+    window_.answerFiles({firmwareFile("good.afm")});
+
+    clickUpdate();
+
+    EXPECT_TRUE(window_.updates.empty());
+    EXPECT_TRUE(window_.dialogs.empty());
+    EXPECT_TRUE(programMemoryUntouched());
+}
+
+// The controller waits in its bootloader when the program starts: the search says so and
+// runs the forced update, which asks about a file older than 0x0100 (the version a
+// bootloader is taken to have) and about nothing else.
+struct ForcedCase {
+    const char* version;
+    int answer; // to the question, when one is asked
+    bool asked;
+    bool programmed;
+};
+
+class ForcedUpdateTest : public FirmwareUpdateTest,
+                         public ::testing::WithParamInterface<ForcedCase> {};
+
+TEST_P(ForcedUpdateTest, ControllerInItsBootloaderAtStartIsUpdatedByForce) {
+    const ForcedCase& c = GetParam();
+    controller_.controller.setMode(sim::ControllerMode::Bootloader);
+    window_.answerFiles({firmwareFile("forced.afm", {"--version", c.version})});
+    if (c.asked) {
+        messages_.scriptAnswer(IDOK); // the information comes first
+        messages_.scriptAnswer(c.answer);
+    }
+
+    device_->connect(window_);
+
+    const auto shown = messages_.messages();
+    ASSERT_EQ(shown.size(), c.asked ? 2u : 1u);
+    EXPECT_EQ(shown[0].text, texts::kNeedsReprogramming);
+    EXPECT_EQ(shown[0].style, MB_OK | MB_ICONINFORMATION);
+    if (c.asked) {
+        EXPECT_EQ(shown[1].text, kNewerController);
+        EXPECT_EQ(shown[1].style, MB_YESNO | MB_DEFBUTTON2) << "No is the default, no icon";
+        EXPECT_EQ(messages_.cursorDepths[1], 1);
+    }
+    EXPECT_EQ(window_.updates, (std::vector<bool>{true}));
+    EXPECT_EQ(controller_.count(Op::EnterBootloader), 0) << "it is in its bootloader already";
+    EXPECT_EQ(window_.results, (std::vector<bool>{c.programmed}));
+    EXPECT_EQ(holdsSampleImage(), c.programmed);
+    EXPECT_EQ(programMemoryUntouched(), !c.programmed);
+    // The update's result is identify's: connected through the nested search, or the port
+    // counts as failed and the no-connection choice is offered.
+    EXPECT_EQ(device_->connected, c.programmed);
+    EXPECT_EQ(window_.demoQuestions, c.programmed ? 0 : 1);
+    EXPECT_FALSE(device_->pollingRunning) << "the forced update leaves polling to the window";
+    EXPECT_EQ(window_.waitCursorDepth(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(FileVersions, ForcedUpdateTest,
+                         ::testing::Values(ForcedCase{"0x0100", IDNO, false, true},
+                                           ForcedCase{"0xFFFF", IDNO, false, true},
+                                           ForcedCase{"0x00FF", IDYES, true, true},
+                                           ForcedCase{"0x00FF", IDNO, true, false}));
+
+// Each refusal ends the update before the controller hears of it, and the polling that ran
+// before goes on as if nothing had happened.
+TEST_F(FirmwareUpdateTest, RefusalsLeaveTheControllerAndThePollingAlone) {
+    struct Case {
+        const char* name;
+        std::vector<std::string> fileOptions; // empty name: the dialog is cancelled
+        std::u16string message;               // empty: none
+        bool dialogShown = true;
+        bool otherDeviceType = false;
+        bool missingFile = false;
+    };
+    const Case cases[] = {
+        {"other device type", {}, kProgrammingFailed, false, true},
+        {"dialog cancelled", {}, u""},
+        {"missing file", {}, kProgrammingFailed, true, false, true},
+        {"bad checksum", {"--bad-checksum"}, kProgrammingFailed},
+        {"target 0x0100", {"--target", "0x0100"}, kWrongFile},
+        {"identification in other case", {"--id", "Morvelcastr_33EP"}, kWrongFile},
+        {"identification cut short", {"--id", "MORVELCASTR_33"}, kWrongFile},
+        {"older file, default answer", {"--version", "0x00FF"}, kNewerController},
+    };
+    connectAndPoll();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto before = messages_.messages().size();
+        const auto dialogsBefore = window_.dialogs.size();
+        const auto cursorBefore = window_.cursorBegins;
+        device_->deviceType = c.otherDeviceType ? 18 : kServedDeviceType;
+        if (c.missingFile) {
+            window_.answerFiles({toU16((directory_.path() / "missing.afm").string())});
+        } else if (!c.fileOptions.empty()) {
+            window_.answerFiles({firmwareFile("refused.afm", c.fileOptions)});
+        }
+
+        clickUpdate();
+
+        EXPECT_EQ(window_.results.back(), false);
+        EXPECT_EQ(window_.results.size(), window_.updates.size());
+        const auto shown = messages_.messages();
+        if (c.message.empty()) {
+            EXPECT_EQ(shown.size(), before);
+        } else {
+            ASSERT_EQ(shown.size(), before + 1);
+            EXPECT_EQ(shown.back().text, c.message);
+            EXPECT_EQ(shown.back().caption, u"Emulator KRV");
+            EXPECT_EQ(shown.back().owner, window_.messageOwner());
+            if (c.message != kNewerController) {
+                EXPECT_EQ(shown.back().style, MB_OK | MB_ICONERROR);
+            }
+            // The device-type test comes before the dialog and the wait cursor.
+            EXPECT_EQ(messages_.cursorDepths.back(), c.dialogShown ? 1 : 0);
+        }
+        EXPECT_EQ(window_.dialogs.size(), dialogsBefore + (c.dialogShown ? 1 : 0));
+        const bool fileChosen = c.missingFile || !c.fileOptions.empty();
+        EXPECT_EQ(window_.cursorBegins, cursorBefore + (fileChosen ? 1 : 0));
+        EXPECT_EQ(window_.waitCursorDepth(), 0);
+        EXPECT_EQ(controller_.log(), Ops{}) << "nothing reached the controller";
+        EXPECT_TRUE(device_->pollingRunning);
+        EXPECT_EQ(threads_.runningCount(), 1u);
+        EXPECT_EQ(window_.timerPeriod(IMainWindow::kReadingsTimer), 100);
+    }
+    EXPECT_TRUE(programMemoryUntouched());
+}
+
+} // namespace
+} // namespace krv::test

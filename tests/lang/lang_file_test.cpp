@@ -22,6 +22,11 @@ struct LookupCase {
     std::u16string expected;
 };
 
+// Failure messages name the case instead of dumping its bytes.
+void PrintTo(const LookupCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
 class LookupTest : public testing::TestWithParam<LookupCase> {};
 
 TEST_P(LookupTest, AnswersAsTheLineRulesSay) {
@@ -74,6 +79,11 @@ struct BadFileCase {
     std::u16string key;
     std::u16string expected;
 };
+
+// Failure messages name the case instead of dumping its bytes.
+void PrintTo(const BadFileCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class BadFileTest : public testing::TestWithParam<BadFileCase> {};
 

@@ -24,6 +24,11 @@ struct TranslateCase {
     std::u16string expected;
 };
 
+// Failure messages name the case instead of dumping its bytes.
+void PrintTo(const TranslateCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
 class TranslateTest : public testing::TestWithParam<TranslateCase> {
 protected:
     void TearDown() override {

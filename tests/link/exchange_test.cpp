@@ -33,7 +33,7 @@ using Exchange = SimulatedPortTest;
 TEST_F(Exchange, WorkedExampleByteForByte) {
     exchange.setKeySource([] { return uint16_t{0x1234}; });
     simulator.setKeySource([] { return uint16_t{0x0105}; });
-    handler.reply = [](const sim::Frame&) { return sim::Frame{8, {0x00, 0x01, 0x11}}; };
+    handler.setReply([](const sim::Frame&) { return sim::Frame{8, {0x00, 0x01, 0x11}}; });
 
     auto buffer = request({0x07, 0, 0, 0, 0, 0});
     uint8_t length = 6;

@@ -10,6 +10,7 @@
 #include <functional>
 #include <gtest/gtest.h>
 #include <memory>
+#include <mutex>
 #include <system_error>
 
 namespace krv::test {
@@ -17,12 +18,20 @@ namespace krv::test {
 // Answers through a function the test sets; echoes by default.
 class ScriptedHandler : public sim::ICommandHandler {
 public:
-    std::function<std::optional<sim::Frame>(const sim::Frame&)> reply;
+    using Reply = std::function<std::optional<sim::Frame>(const sim::Frame&)>;
+    // Set from the test thread while the simulator's thread may be answering.
+    void setReply(Reply reply) {
+        std::lock_guard lock(mutex_);
+        reply_ = std::move(reply);
+    }
     std::optional<sim::Frame> handle(const sim::Frame& request) override {
-        return reply ? reply(request) : echo_.handle(request);
+        std::lock_guard lock(mutex_);
+        return reply_ ? reply_(request) : echo_.handle(request);
     }
 
 private:
+    std::mutex mutex_;
+    Reply reply_;
     sim::CAckHandler echo_;
 };
 

@@ -120,6 +120,7 @@ TEST_F(FirmwareUpdateTest, PortVanishingMidProgrammingIsReportedAndRecoveredAtNe
     EXPECT_EQ(controller_.controller.state().mode, sim::ControllerMode::Bootloader);
     EXPECT_EQ(controller_.controller.state().program.writtenRows().size(), 100u);
 
+    ASSERT_TRUE(portReplugged());
     restartDevice();
     window_.answerFiles({file});
     device_->connect(window_);

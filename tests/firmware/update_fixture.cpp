@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 #include <sstream>
 #include <system_error>
 #include <thread>
@@ -211,6 +212,19 @@ void FirmwareUpdateTest::restartDevice() {
 
 void FirmwareUpdateTest::clickUpdate() {
     OnClickedBtnDeviceUpdate(*device_, window_, window_.messageOwner());
+}
+
+bool FirmwareUpdateTest::portReplugged() const {
+    const auto deadline = std::chrono::steady_clock::now() + 20s;
+    std::error_code error;
+    while (std::filesystem::read_symlink(directory_.path() / "port1", error) !=
+           simulator_.slavePath()) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            return false;
+        }
+        std::this_thread::sleep_for(5ms);
+    }
+    return true;
 }
 
 bool FirmwareUpdateTest::pollingResumed() {

@@ -141,6 +141,8 @@ protected:
     void restartDevice();
     void clickUpdate();
 
+    // After a pulled cable: the port's path leads to the simulator's new terminal.
+    bool portReplugged() const;
     bool pollingResumed();
     bool pollingStopped() const;
     // The controller's program memory from 0x1800 holds the sample image (3 bytes of every 4).

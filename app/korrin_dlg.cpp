@@ -4,6 +4,7 @@
 #include "app/dialog_font.h"
 #include "app/no_connection_dlg.h"
 #include "app/spin_button.h"
+#include "firmware/update/firmware_update.h"
 #include "lang/program_texts.h"
 #include "lang/translate.h"
 #include "link/message.h"
@@ -86,6 +87,8 @@ CKorrinDlg::CKorrinDlg(CLPGThreadManager& threads)
                      [this] { OnBnClickedStart(); });
     QObject::connect(controls_.button(mainId::kChartStop), &QAbstractButton::clicked, this,
                      [this] { OnBnClickedStop(); });
+    QObject::connect(controls_.button(mainId::kFirmwareUpdate), &QAbstractButton::clicked, this,
+                     [this] { OnClickedBtnDeviceUpdate(*this, *this, this); });
     mapGrid_.setShowDeviceData([this] { showDeviceData(); });
     qApp->installEventFilter(&keyFilter_);
 }
@@ -278,10 +281,8 @@ bool CKorrinDlg::timerActive(int id) const {
     return (id == kReconnectTimer ? reconnectTimer_ : readingsTimer_).isActive();
 }
 
-bool CKorrinDlg::updateFirmware(bool /*forced*/) {
-    // Programming comes with the firmware update; until then a controller waiting in its
-    // bootloader counts as not found.
-    return false;
+bool CKorrinDlg::updateFirmware(bool forced) {
+    return krv::updateFirmware(*this, firmwareWindow_, forced);
 }
 
 void CKorrinDlg::setStatusText(const std::u16string& text) {

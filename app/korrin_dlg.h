@@ -4,6 +4,7 @@
 // operating point and, between Start and Stop, on the chart.
 
 #include "app/dialog_controls.h"
+#include "app/firmware_update_window.h"
 #include "chart/scroll_chart.h"
 #include "connection/lpg_connection.h"
 #include "connection/main_window.h"
@@ -87,6 +88,7 @@ private:
     QTimer readingsTimer_;
     QTimer reconnectTimer_;
     CMapKeyFilter keyFilter_;
+    CQtFirmwareUpdateWindow firmwareWindow_{*this};
 };
 
 } // namespace krv

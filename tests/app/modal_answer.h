@@ -1,0 +1,33 @@
+#pragma once
+// Answers the next modal window of a given class as a person would (a click or a key), once it
+// is up. Modal windows run their own event loop, so the answer has to be queued beforehand.
+
+#include <QApplication>
+#include <QTimer>
+#include <functional>
+
+namespace krv::test {
+
+template <class Window> class CModalAnswer {
+public:
+    explicit CModalAnswer(std::function<void(Window&)> answer) : answer_(std::move(answer)) {
+        QObject::connect(&poll_, &QTimer::timeout, [this] {
+            if (auto* window = qobject_cast<Window*>(QApplication::activeModalWidget())) {
+                poll_.stop();
+                ++answered_;
+                answer_(*window);
+            }
+        });
+        poll_.start(10);
+    }
+
+    // How many windows were answered (0 when none came up).
+    int answered() const { return answered_; }
+
+private:
+    std::function<void(Window&)> answer_;
+    QTimer poll_;
+    int answered_ = 0;
+};
+
+} // namespace krv::test

@@ -1,8 +1,8 @@
 #include "chart/scroll_chart.h"
 
+#include <QList>
 #include <QPaintEvent>
 #include <QPainter>
-#include <QPolygon>
 #include <QResizeEvent>
 #include <QScrollBar>
 #include <algorithm>
@@ -16,9 +16,11 @@ QColor toQColor(Rgb colour) {
 }
 
 // Pen styles by their Windows numbers, dash lengths as Windows draws them. Windows draws the
-// broken styles only with pens of at most one pixel; wider pens come out solid.
+// broken styles only with pens of at most one pixel; wider pens come out solid. Square caps
+// stand in for the round ones: for the thin pens of the chart they cover the same pixels, and
+// they keep Qt on its fast line rasteriser instead of its general path stroker.
 QPen chartPen(int penStyle, int width, const QColor& colour) {
-    QPen pen(colour, std::max(width, 0), Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+    QPen pen(colour, std::max(width, 0), Qt::SolidLine, Qt::SquareCap, Qt::BevelJoin);
     constexpr int kNullPen = 5;
     if (penStyle == kNullPen) {
         pen.setStyle(Qt::NoPen);
@@ -257,7 +259,7 @@ template <class T> void CScrollChart<T>::drawGrid(QPainter& painter, ClientSize 
 }
 
 template <class T> void CScrollChart<T>::drawSeries(QPainter& painter, ClientSize client) const {
-    QPolygon polyline;
+    QList<QLine> segments;
     for (const auto& entry : model_.series()) {
         const auto& series = entry.second;
         if (series.samples.empty() || !series.visible) {
@@ -267,11 +269,12 @@ template <class T> void CScrollChart<T>::drawSeries(QPainter& painter, ClientSiz
         painter.setPen(chartPen(series.penStyle, series.penWidth, colour));
         painter.setBrush(colour);
         const std::vector<PixelPoint> path = model_.seriesPath(series, client);
-        polyline.resize(static_cast<int>(path.size()));
-        for (std::size_t i = 0; i < path.size(); ++i) {
-            polyline.setPoint(static_cast<int>(i), path[i].x, path[i].y);
+        // Separate segments, as line-to draws them: Qt rasterises these directly.
+        segments.clear();
+        for (std::size_t i = 1; i < path.size(); ++i) {
+            segments.append(QLine(path[i - 1].x, path[i - 1].y, path[i].x, path[i].y));
         }
-        painter.drawPolyline(polyline);
+        painter.drawLines(segments);
         if (series.markers) {
             const int radius = series.penWidth + 2;
             for (const PixelPoint& point : path) {

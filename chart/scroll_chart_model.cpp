@@ -250,7 +250,11 @@ std::vector<PixelPoint> CScrollChartModel<T>::seriesPath(const Series& series,
     const auto beyond = samples.upper_bound(static_cast<T>(viewStart_ + viewSpan_));
     const auto end = beyond == samples.end() ? beyond : std::next(beyond);
     for (; sample != end; ++sample) {
-        path.push_back(toPixel(sample->first, sample->second, client));
+        // Neighbours on the same pixel add nothing to the picture but drawing time.
+        const PixelPoint point = toPixel(sample->first, sample->second, client);
+        if (path.empty() || !(path.back() == point)) {
+            path.push_back(point);
+        }
     }
     return path;
 }

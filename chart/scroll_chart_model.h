@@ -87,7 +87,8 @@ public:
     // Pixel columns of the dotted vertical grid lines; some may lie left of the window.
     std::vector<int> verticalGridLines(ClientSize client) const;
     // The points the series' line joins: the samples in view, plus the nearest sample on each
-    // side of the window so that the segments leaving it are drawn.
+    // side of the window so that the segments leaving it are drawn. Consecutive samples on
+    // the same pixel give one point.
     std::vector<PixelPoint> seriesPath(const Series& series, ClientSize client) const;
     // One label per visible series with a sample in view, shifted left past earlier labels.
     std::vector<ChartLabel> labels(ClientSize client) const;

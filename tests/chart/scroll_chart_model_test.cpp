@@ -437,6 +437,15 @@ TEST(ScrollChartModel, SeriesPathOfALongSeriesIsBoundedByTheView) {
     EXPECT_EQ(path.back().x, 900);
 }
 
+TEST(ScrollChartModel, SamplesOnTheSamePixelGiveOnePathPoint) {
+    Model model = threeSeriesChart();
+    feed(model, 0, 0, 25, 50);
+    feed(model, 0, 26, 29, 80);
+    // 100 pixels for 1000 x units: ten samples per pixel column.
+    const std::vector<PixelPoint> expected{{0, 51}, {1, 51}, {2, 51}, {2, 21}};
+    EXPECT_EQ(model.seriesPath(model.series().at(0), {100, 100}), expected);
+}
+
 TEST(ScrollChartModel, LabelsSitAtTheLastSampleInViewAndMoveLeftPastEarlierOnes) {
     const ClientSize client{1000, 200};
     const int top = 76;     // 200 - trunc(99.9) - 25

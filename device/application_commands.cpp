@@ -41,6 +41,7 @@ enum FrameType : uint8_t {
 
 constexpr uint8_t kStatusBootloader = 5;
 constexpr uint16_t kReadingsEnabledWord = 0x0055;
+constexpr uint8_t kIdentityLength = 4; // status, type, word
 constexpr uint8_t kSettingsLength = 4;
 constexpr uint8_t kVersionLength = 3;
 constexpr uint8_t kAxesLength = 48;
@@ -60,16 +61,19 @@ std::optional<Reply> readFrame(CLPGDevice& device, uint8_t code, uint8_t replyTy
                              [&](const Reply& reply) { return reply.is(replyType, replyLength); });
 }
 
+// The application answers with its type and word, the bootloader with its status alone.
+bool isIdentity(const Reply& reply) {
+    const bool application =
+        reply.is(kStatusFrame, kIdentityLength) && reply.payload[0] == kStatusAcknowledged;
+    return application || (reply.isStatus() && reply.payload[0] == kStatusBootloader);
+}
+
 } // namespace
 
 IdentifyAnswer CLPGDevice::requestIdentity() {
     IdentifyAnswer answer;
-    const auto reply =
-        exchangeWithTries(*this, kIdentifyTries, kCommandFrame, kCommandLength,
-                          operationCode(kIdentify), [](const Reply& r) {
-                              return r.isStatus() && (r.payload[0] == kStatusAcknowledged ||
-                                                      r.payload[0] == kStatusBootloader);
-                          });
+    const auto reply = exchangeWithTries(*this, kIdentifyTries, kCommandFrame, kCommandLength,
+                                         operationCode(kIdentify), isIdentity);
     if (!reply) {
         return answer;
     }

@@ -36,6 +36,7 @@ constexpr size_t kImageOffset = 0x3000; // image bytes before the first programm
 constexpr size_t kRowImageBytes = 256;  // 64 words of 4 bytes; the 4th is not programmed
 constexpr size_t kRowDataBytes = 192;
 constexpr uint8_t kAddressLength = 4;
+constexpr uint8_t kQueryReplyLength = 2; // status, state
 
 void putAddress(uint8_t* payload, uint32_t address) {
     for (int i = 0; i < 4; ++i) {
@@ -66,7 +67,7 @@ bool CLPGDevice::queryBootloader(uint16_t& state) {
     const auto reply = exchangeWithTries(*this, kBootloaderTries, kCommandFrame, kCommandLength,
                                          operationCode(kQueryBootloader),
                                          [](const Reply& r) { return r.isStatus(); });
-    if (!reply || !reply->isAcknowledgement()) {
+    if (!reply || !reply->isAcknowledgement() || reply->length < kQueryReplyLength) {
         return false;
     }
     state = reply->payload[1];

@@ -186,6 +186,10 @@ TEST_F(ApplicationCommands, ShortRepliesAreNotDecoded) {
     answerEverythingWith(11, std::vector<uint8_t>(46, 1));
     EXPECT_FALSE(device.readMapAxes());
     EXPECT_DOUBLE_EQ(device.columnAxis[0], 500);
+    device.deviceType = 0;
+    answerEverythingWith(2, {4, 17});
+    EXPECT_EQ(device.requestIdentity().kind, IdentifyAnswer::Kind::NoAnswer);
+    EXPECT_EQ(device.deviceType, 0);
 }
 
 TEST_F(ApplicationCommands, WriteCommandsNeedAnAcknowledgement) {

@@ -12,6 +12,9 @@ namespace {
 
 std::vector<std::string> splitPortList(const std::string& list) {
     std::vector<std::string> paths;
+    if (list.empty()) {
+        return paths;
+    }
     size_t start = 0;
     while (true) {
         const size_t end = list.find(':', start);

@@ -211,8 +211,10 @@ bool CSimulator::waitForReceived(uint64_t n, std::chrono::milliseconds timeout) 
 }
 
 bool CSimulator::writeAll(int fd, const uint8_t* bytes, size_t count) {
+    // A host that stopped reading must not hold the simulator (and its lock) for ever.
+    const auto deadline = Clock::now() + 2s;
     size_t done = 0;
-    while (done < count && !stopping_) {
+    while (done < count && !stopping_ && Clock::now() < deadline) {
         const ssize_t put = ::write(fd, bytes + done, count - done);
         if (put > 0) {
             done += static_cast<size_t>(put);

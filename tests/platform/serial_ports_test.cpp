@@ -34,6 +34,9 @@ TEST_F(PortTable, KrvPortsNamesThePortsInOrderFromOne) {
     EXPECT_EQ(serialPortPath(0), "");
     EXPECT_EQ(serialPortPath(5), "");
     EXPECT_EQ(serialPortPath(-1), "");
+
+    ::setenv("KRV_PORTS", "", 1);
+    EXPECT_EQ(serialPortCount(), 0u);
 }
 
 TEST_F(PortTable, PresentOnlyForCharacterDevices) {

@@ -34,7 +34,7 @@ CMapEmu1* CMapEditEmu1::map() const {
 
 QString CMapEditEmu1::getText() {
     CMapEmu1* grid = map();
-    if (grid == nullptr) {
+    if (grid == nullptr || grid->parentWidget() == nullptr) {
         return {};
     }
     QString typed = CItemEdit::getText();

@@ -2,9 +2,21 @@
 
 #include <cstdarg>
 #include <cstdio>
+#include <locale.h>
 #include <vector>
 
 namespace krv {
+
+namespace {
+
+// Qt applies the user's locale at start-up; program texts keep the C library's decimal point
+// whatever it says ("2.5", never "2,5", which would read back as 2).
+locale_t cLocale() {
+    static const locale_t c = newlocale(LC_ALL_MASK, "C", nullptr);
+    return c;
+}
+
+} // namespace
 
 std::u16string toU16(std::string_view utf8) {
     std::u16string out;
@@ -80,6 +92,7 @@ std::string toUtf8(std::u16string_view text) {
 }
 
 std::u16string formatText(const char* format, ...) {
+    const locale_t previous = uselocale(cLocale());
     va_list args;
     va_start(args, format);
     va_list copy;
@@ -89,6 +102,7 @@ std::u16string formatText(const char* format, ...) {
     std::vector<char> buffer(length > 0 ? static_cast<size_t>(length) + 1 : 1);
     std::vsnprintf(buffer.data(), buffer.size(), format, args);
     va_end(args);
+    uselocale(previous);
     return toU16(std::string_view(buffer.data(), length > 0 ? static_cast<size_t>(length) : 0));
 }
 

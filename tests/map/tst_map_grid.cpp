@@ -9,6 +9,8 @@
 #include <QLineEdit>
 #include <QTest>
 #include <QVBoxLayout>
+#include <clocale>
+#include <cstdio>
 
 using namespace krv;
 
@@ -151,6 +153,32 @@ private slots:
         map->cell(4, 4).setTxt(text);
         QCOMPARE(map->getCellValue(4, 4), expected);
         QCOMPARE(leadingNumber(text.toStdU16String()), expected);
+    }
+
+    // Qt applies the user's locale; a Polish one must not turn "2.5" into "2,5", which
+    // would read back as 2 and lose the tenths on the next Ctrl+Up.
+    void valuesKeepTheirDecimalPointUnderACommaLocale() {
+        const std::string previous = setlocale(LC_NUMERIC, nullptr);
+        const char* found = nullptr;
+        for (const char* name : {"pl_PL.UTF-8", "pl_PL.utf8", "de_DE.UTF-8", "fr_FR.UTF-8"}) {
+            if (setlocale(LC_NUMERIC, name) != nullptr) {
+                found = name;
+                break;
+            }
+        }
+        if (found == nullptr) {
+            QSKIP("no locale with a decimal comma installed (LOCPATH can point to one)");
+        }
+        char probe[16];
+        std::snprintf(probe, sizeof probe, "%.1f", 2.5);
+        map->setCellValue(0, 0, 2.5);
+        map->cell(1, 0).setSelected(1);
+        map->handleKey(vk::kUp, true, false);
+        setlocale(LC_NUMERIC, previous.c_str());
+        QCOMPARE(QString(probe), QString("2,5")); // the locale really uses a comma
+        QCOMPARE(map->cell(0, 0).getTxt(), QString("2.5"));
+        QCOMPARE(map->getCellValue(0, 0), 2.5);
+        QCOMPARE(map->cell(1, 0).getTxt(), QString("0.1"));
     }
 
     void setCellValueColoursOnlyWhileColouringByValue() {

@@ -354,6 +354,22 @@ private slots:
         QCOMPARE(refreshes, 0);
     }
 
+    void editorOfAMapOutsideAWindowChangesNothing() {
+        CMapEmu1 loose(*device);
+        loose.create(QFont());
+        loose.fillFromDevice();
+        loose.resize(731, 376);
+        loose.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&loose));
+        QTest::mouseDClick(&loose, Qt::LeftButton, {}, loose.cellRect(-1, 0).center());
+        auto* editor = loose.findChild<QLineEdit*>();
+        QVERIFY(editor != nullptr);
+        editor->setText("0.5");
+        QTest::keyClick(editor, Qt::Key_Return);
+        QCOMPARE(loose.rowHeader(0).getTxt(), QString("0.96"));
+        QCOMPARE(controller->requests().size(), size_t(0));
+    }
+
     void withoutConnectionHeaderEditsOnlyShow() {
         device->connected = false;
         QCOMPARE(edit(-1, 0, "0.5"), QString("0.50"));

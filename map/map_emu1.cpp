@@ -27,7 +27,7 @@ QString rowHeaderText(double volts) {
     return QString::fromStdU16String(formatText("%.2f", volts));
 }
 
-// The first index whose break point value is strictly below; the last index when none is.
+// The first index whose break point the value is strictly below; the last index when none is.
 template <size_t N> int breakPointIndex(const std::array<double, N>& axis, double value) {
     for (size_t i = 0; i < N; ++i) {
         if (value < axis[i]) {

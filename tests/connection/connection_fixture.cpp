@@ -3,9 +3,11 @@
 #include "connection/process_state.h"
 
 #include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <thread>
+#include <unistd.h>
 
 namespace krv::test {
 
@@ -151,6 +153,14 @@ ConnectionTest::ConnectionTest() {
     ::setenv("KRV_PORTS", "", 1);
     failureCount = 0;
     foreignControllerReported = false;
+}
+
+void ConnectionTest::SetUp() {
+    const int terminal = ::posix_openpt(O_RDWR | O_NOCTTY);
+    if (terminal < 0) {
+        GTEST_SKIP() << "no pseudo-terminal here";
+    }
+    ::close(terminal);
 }
 
 ConnectionTest::~ConnectionTest() {

@@ -98,6 +98,8 @@ class ConnectionTest : public ::testing::Test {
 protected:
     ConnectionTest();
     ~ConnectionTest() override;
+    // Skips where no pseudo-terminal can be had (some containers).
+    void SetUp() override;
 
     // Appends a port table entry with a controller behind it, or one naming nothing.
     SimulatedPort& addPort();

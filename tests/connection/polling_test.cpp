@@ -132,6 +132,23 @@ TEST_F(PollingTest, PulledCableIsReconnectedWithAFreshThread) {
     EXPECT_TRUE(numberedFromOne(samples()));
 }
 
+// The failure count belongs to the process: a thread started after a lost link gives up at
+// its first failed read unless a reading succeeded first.
+TEST_F(PollingTest, FailureCountOutlivesTheThreadThatGaveUp) {
+    SimulatedPort& port = connectToController();
+    port.handler.scriptReadings({Reading::Silent, Reading::Silent, Reading::Silent});
+    device_->startPolling();
+    ASSERT_TRUE(linkLost());
+
+    window_.stopTimer(IMainWindow::kReconnectTimer);
+    port.handler.scriptReadings({Reading::Silent});
+    device_->reconnect();
+    ASSERT_TRUE(device_->connected);
+    ASSERT_TRUE(linkLost());
+    EXPECT_TRUE(port.handler.scriptDone());
+    EXPECT_EQ(failureCount, 4);
+}
+
 // The port device disappears under the thread (the terminal is closed and a new one appears
 // behind the same link). The port error ends the thread; a pseudo-terminal keeps no line-error
 // counters, so only marking the link lost on every error brings the reconnection about.

@@ -8,6 +8,7 @@
 #include "platform/serial_ports.h"
 #include "platform/settings_file.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <ctime>
 #include <string>
@@ -18,6 +19,8 @@ namespace krv {
 namespace {
 
 constexpr std::string_view kLastPortSetting = "Last RS nr";
+// What a controller waiting in its bootloader is taken for until it is programmed.
+constexpr uint16_t kBootloaderVersion = 0x0100;
 
 void showConnectionMessage(std::u16string_view text, unsigned icon) {
     showMessage(nullptr, translate(text), std::u16string(kMessageCaption), MB_OK | icon);
@@ -48,7 +51,9 @@ void CLPGConnection::scanPorts() {
     const int last = readLastPort();
     std::vector<int> candidates;
     bool lastPresent = false;
-    for (int n = kFirstPort; n <= kLastPort; ++n) {
+    // Numbers past the end of the port table are absent; no need to ask for each.
+    const int highest = std::min<int>(kLastPort, static_cast<int>(serialPortCount()));
+    for (int n = kFirstPort; n <= highest; ++n) {
         if (serialPortPresent(n)) {
             candidates.push_back(n);
             lastPresent = lastPresent || n == last;
@@ -57,7 +62,7 @@ void CLPGConnection::scanPorts() {
     if (last != 0 && lastPresent && tryPort(last)) {
         return;
     }
-    // The remembered port is tried again in its place: it may only have been slow to wake.
+    // A remembered port that failed above gets its ordinary turn as well.
     for (int n : candidates) {
         if (tryPort(n)) {
             return;
@@ -129,7 +134,7 @@ bool CLPGConnection::identify() {
     uint16_t state = kNoBootloaderState;
     const bool ready = queryBootloader(state);
     if (ready && state == kBootloaderReady) {
-        firmwareVersion = 0x0100;
+        firmwareVersion = kBootloaderVersion;
         deviceType = kServedDeviceType;
         showConnectionMessage(texts::kNeedsReprogramming, MB_ICONINFORMATION);
         return mainWindow->updateFirmware(true);

@@ -15,14 +15,16 @@ QColor toQColor(Rgb colour) {
     return QColor(colour.red, colour.green, colour.blue);
 }
 
-// Pen styles by their Windows numbers, dash lengths as Windows draws them. Windows draws the
-// broken styles only with pens of at most one pixel; wider pens come out solid. Square caps
-// stand in for the round ones: for the thin pens of the chart they cover the same pixels, and
-// they keep Qt on its fast line rasteriser instead of its general path stroker.
+// Pen styles by their Windows numbers.
+enum PenStyle : int { kSolid = 0, kDash = 1, kDot = 2, kDashDot = 3, kDashDotDot = 4, kNull = 5 };
+
+// Dash lengths as Windows draws them. Windows draws the broken styles only with pens of at
+// most one pixel; wider pens come out solid. Square caps stand in for the round ones: for the
+// thin pens of the chart they cover the same pixels, and they keep Qt on its fast line
+// rasteriser instead of its general path stroker.
 QPen chartPen(int penStyle, int width, const QColor& colour) {
     QPen pen(colour, std::max(width, 0), Qt::SolidLine, Qt::SquareCap, Qt::BevelJoin);
-    constexpr int kNullPen = 5;
-    if (penStyle == kNullPen) {
+    if (penStyle == kNull) {
         pen.setStyle(Qt::NoPen);
         return pen;
     }
@@ -30,25 +32,23 @@ QPen chartPen(int penStyle, int width, const QColor& colour) {
         return pen;
     }
     switch (penStyle) {
-    case 1:
+    case kDash:
         pen.setDashPattern({18, 6});
         break;
-    case 2:
+    case kDot:
         pen.setDashPattern({3, 3});
         break;
-    case 3:
+    case kDashDot:
         pen.setDashPattern({9, 6, 3, 6});
         break;
-    case 4:
+    case kDashDotDot:
         pen.setDashPattern({9, 3, 3, 3, 3, 3});
         break;
     default:
-        break;
+        break; // solid, and any number Windows does not know
     }
     return pen;
 }
-
-constexpr int kDotStyle = 2;
 
 } // namespace
 
@@ -249,7 +249,7 @@ template <class T> const QImage& CScrollChart<T>::renderFrame() {
 }
 
 template <class T> void CScrollChart<T>::drawGrid(QPainter& painter, ClientSize client) const {
-    painter.setPen(chartPen(kDotStyle, 1, Qt::black));
+    painter.setPen(chartPen(kDot, 1, Qt::black));
     for (const int y : model_.horizontalGridLines(client)) {
         painter.drawLine(0, y, client.width, y);
     }

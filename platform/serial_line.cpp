@@ -96,8 +96,10 @@ int SerialLine::open(const std::string& path) {
         return error;
     }
     fd_ = fd;
-    lastCounts_ = {};
-    readErrorCounts(lastCounts_);
+    ErrorCounts counts;
+    readErrorCounts(counts);
+    std::lock_guard lock(countsMutex_);
+    lastCounts_ = counts;
     return 0;
 }
 
@@ -223,6 +225,7 @@ uint32_t SerialLine::takeLineErrors() {
     if (const int error = readErrorCounts(now); error != 0) {
         return fd_ >= 0 && unsupported(error) ? 0 : static_cast<uint32_t>(error);
     }
+    std::lock_guard lock(countsMutex_);
     uint32_t flags = 0;
     flags |= now.frame != lastCounts_.frame ? kErrorFrame : 0;
     flags |= now.overrun != lastCounts_.overrun ? kErrorOverrun : 0;

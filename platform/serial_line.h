@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <mutex>
 #include <string>
 
 namespace krv {
@@ -45,8 +46,9 @@ public:
     int read(uint8_t* buffer, size_t count, size_t& done);
     int write(const uint8_t* buffer, size_t count, size_t& done);
     int purgeInput();
-    // Line errors (frame, overrun, parity, break, buffer overrun) counted since the last call,
-    // 0 where the driver keeps no counters, errno when the query fails (EBADF when closed).
+    // Line errors since the last call as Windows-style flags (0x01 buffer overrun, 0x02 overrun,
+    // 0x04 parity, 0x08 frame, 0x10 break), 0 where the driver keeps no counters, errno when the
+    // query fails (EBADF when closed). Safe beside a read or write on another thread.
     uint32_t takeLineErrors();
 
 private:
@@ -57,6 +59,7 @@ private:
 
     int fd_ = -1;
     SerialTimeouts timeouts_;
+    std::mutex countsMutex_;
     ErrorCounts lastCounts_;
 };
 

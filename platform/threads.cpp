@@ -42,18 +42,24 @@ void CThreadManager::insert(CSemThread* thread) {
 }
 
 void CThreadManager::stopAll() {
-    std::list<Entry> stopping;
-    {
-        std::lock_guard lock(entriesMutex_);
-        for (Entry& entry : entries_) {
-            entry.thread->requestStop();
+    // Repeated until empty: a thread may insert another while it is being stopped.
+    while (true) {
+        std::list<Entry> stopping;
+        {
+            std::lock_guard lock(entriesMutex_);
+            for (Entry& entry : entries_) {
+                entry.thread->requestStop();
+            }
+            stopping.splice(stopping.end(), entries_);
         }
-        stopping.splice(stopping.end(), entries_);
-    }
-    // Joined outside the lock: a finishing thread may still call into the manager.
-    for (Entry& entry : stopping) {
-        entry.worker.join();
-        delete entry.thread;
+        if (stopping.empty()) {
+            return;
+        }
+        // Joined outside the lock: a finishing thread may still call into the manager.
+        for (Entry& entry : stopping) {
+            entry.worker.join();
+            delete entry.thread;
+        }
     }
 }
 

@@ -35,11 +35,6 @@ Clock::duration byteTime(unsigned baud) {
 
 } // namespace
 
-struct CSimulator::Request {
-    Frame frame;
-    Clock::time_point arrival;
-};
-
 std::vector<uint8_t> encodeFrame(uint8_t frameType, uint16_t key,
                                  const std::vector<uint8_t>& payload) {
     const size_t length = std::min(payload.size(), kMaxFramePayload);
@@ -247,7 +242,7 @@ void CSimulator::serve() {
         if (!readAvailable(master, arrival)) {
             continue;
         }
-        while (std::optional<Request> request = takeRequest(arrival)) {
+        while (std::optional<Frame> request = takeRequest(arrival)) {
             answer(*request);
         }
     }
@@ -282,7 +277,7 @@ bool CSimulator::readAvailable(int master, Clock::time_point& arrival) {
     return true;
 }
 
-std::optional<CSimulator::Request> CSimulator::takeRequest(Clock::time_point arrival) {
+std::optional<Frame> CSimulator::takeRequest(Clock::time_point arrival) {
     constexpr size_t kPrefix = kFrameHeaderSize + kFrameKeySize;
     while (!pending_.empty()) {
         if (pending_[0] != kFrameStart1 || (pending_.size() > 1 && pending_[1] != kFrameStart2)) {
@@ -297,6 +292,8 @@ std::optional<CSimulator::Request> CSimulator::takeRequest(Clock::time_point arr
         if (ll >= kFrameChecksumSize && pending_.size() < total) {
             return std::nullopt;
         }
+        // Paced, a request is there only once its last byte has crossed the wire.
+        waitUntil(arrival);
         std::unique_lock lock(mutex_);
         ++counters_.received;
         if (ll < kFrameChecksumSize) {
@@ -310,12 +307,11 @@ std::optional<CSimulator::Request> CSimulator::takeRequest(Clock::time_point arr
         pending_.erase(pending_.begin(), pending_.begin() + static_cast<ptrdiff_t>(total));
         const std::vector<uint8_t>& bytes = lastReceived_;
         const auto key = static_cast<uint16_t>((bytes[4] << 8) | bytes[5]);
-        Request request{{bytes[3], {bytes.begin() + kPrefix, bytes.end() - 2}}, arrival};
-        unscramblePayload(request.frame.payload.data(), request.frame.payload.size(),
-                          scrambleRotation(key));
+        Frame request{bytes[3], {bytes.begin() + kPrefix, bytes.end() - 2}};
+        unscramblePayload(request.payload.data(), request.payload.size(), scrambleRotation(key));
         const auto sent = static_cast<uint16_t>((bytes[total - 2] << 8) | bytes[total - 1]);
-        const bool valid = sent == frameChecksum(request.frame.payload.data(),
-                                                 request.frame.payload.size(), key, bytes[3], ll);
+        const bool valid = sent == frameChecksum(request.payload.data(), request.payload.size(),
+                                                 key, bytes[3], ll);
         ++(valid ? counters_.accepted : counters_.rejected);
         changed_.notify_all();
         if (valid) {
@@ -325,8 +321,7 @@ std::optional<CSimulator::Request> CSimulator::takeRequest(Clock::time_point arr
     return std::nullopt;
 }
 
-void CSimulator::answer(const Request& request) {
-    waitUntil(request.arrival);
+void CSimulator::answer(const Frame& request) {
     std::optional<std::vector<ReplyChunk>> scripted;
     bool relink = false;
     {
@@ -365,7 +360,7 @@ void CSimulator::answer(const Request& request) {
     if (scripted) {
         chunks = std::move(*scripted);
     } else {
-        std::optional<Frame> reply = handler_.handle(request.frame);
+        std::optional<Frame> reply = handler_.handle(request);
         if (!reply) {
             return;
         }

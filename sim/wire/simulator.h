@@ -99,15 +99,14 @@ public:
     bool waitForReceived(uint64_t n, std::chrono::milliseconds timeout) const;
 
 private:
-    struct Request;
     void serve();
     void openTerminal();
     void closeTerminal();
     void linkSlave();
     bool readAvailable(int master, std::chrono::steady_clock::time_point& arrival);
-    std::optional<Request> takeRequest(std::chrono::steady_clock::time_point arrival);
+    std::optional<Frame> takeRequest(std::chrono::steady_clock::time_point arrival);
     bool writeAll(int fd, const uint8_t* bytes, size_t count);
-    void answer(const Request& request);
+    void answer(const Frame& request);
     std::vector<ReplyChunk> buildReply(const Frame& reply);
     void writePaced(const std::vector<uint8_t>& bytes);
     bool strikes(const FaultRate& rate, uint64_t replyNumber);

@@ -23,6 +23,7 @@ constexpr auto kServePoll = 20ms;
 // A request that stalls this long mid-frame is abandoned, as the controller's receiver does.
 constexpr auto kFrameGapLimit = 200ms;
 constexpr auto kSplitPause = 20ms;
+constexpr auto kVanishDelay = 100ms;
 
 [[noreturn]] void throwErrno(const char* what) {
     throw std::system_error(errno, std::generic_category(), what);
@@ -329,9 +330,10 @@ void CSimulator::answer(const Frame& request) {
         const uint64_t accepted = counters_.accepted;
         const bool replug = faults_.replugAfter != 0 && accepted % faults_.replugAfter == 0;
         if (vanish_ || replug) {
-            // A pulled cable: the request got through, the answer never comes.
+            // The port goes while the host waits for the answer to a request that got through.
             relink = replug || *vanish_;
             vanish_.reset();
+            std::this_thread::sleep_for(kVanishDelay);
             closeTerminal();
             if (relink) {
                 openTerminal();

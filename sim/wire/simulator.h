@@ -36,8 +36,8 @@ struct FaultOptions {
     // After silentAfter accepted requests, answer nothing for silentFor, then come back.
     unsigned silentAfter = 0;
     std::chrono::milliseconds silentFor{0};
-    // After replugAfter accepted requests, close the pseudo-terminal instead of answering and
-    // open a new one behind the same link.
+    // Every replugAfter-th accepted request, close the pseudo-terminal (100 ms later) instead
+    // of answering and open a new one behind the same link.
     unsigned replugAfter = 0;
 };
 
@@ -86,8 +86,8 @@ public:
     // The next reply is sent as these writes instead of the handler's frame (the request is
     // still read, checked and counted; the handler is not asked).
     void scriptNextReply(std::vector<ReplyChunk> chunks);
-    // Closes the terminal when the next request has been read, without answering; with
-    // reopen, a new terminal appears behind the same link.
+    // Closes the terminal 100 ms after the next request has been read, while the host waits
+    // for the answer; with reopen, a new terminal appears behind the same link.
     void vanishOnNextRequest(bool reopen);
     // Writes bytes towards the host at once, outside any exchange.
     void sendRaw(const std::vector<uint8_t>& bytes);

@@ -178,6 +178,7 @@ TEST_F(Exchange, PortVanishingMidExchangeRaisesCode6AndFreesTheMutex) {
     const auto error = caughtError([&] { exchange.transact(buffer.data(), length, type); });
     ASSERT_NE(error, nullptr);
     EXPECT_EQ(error->code(), 6u);
+    EXPECT_EQ(error->line(), 167); // the read waiting for the reply
     EXPECT_EQ(error->file(), u"serialport");
     EXPECT_EQ(error->className(), u"CRSError");
 

@@ -100,7 +100,7 @@ TEST_F(Simulator, GoesSilentLikeAPulledCableAndComesBack) {
     const auto silenceStart = std::chrono::steady_clock::now();
     EXPECT_FALSE(exchangeOnce());
     EXPECT_FALSE(exchangeOnce(true));
-    std::this_thread::sleep_until(silenceStart + 1600ms);
+    std::this_thread::sleep_until(silenceStart + 2000ms);
     EXPECT_TRUE(exchangeOnce());
 }
 

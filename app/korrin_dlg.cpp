@@ -87,6 +87,16 @@ CKorrinDlg::CKorrinDlg(CLPGThreadManager& threads)
                      [this] { OnBnClickedStart(); });
     QObject::connect(controls_.button(mainId::kChartStop), &QAbstractButton::clicked, this,
                      [this] { OnBnClickedStop(); });
+    QObject::connect(controls_.spin(mainId::kRpmDividerSpin), &CSpinButton::stepped, this,
+                     [this](int step) { OnDeltaposSpinRpmDiv(step); });
+    QObject::connect(controls_.spin(mainId::kNoiseDeltaSpin), &CSpinButton::stepped, this,
+                     [this](int step) { OnDeltaposSpinNoiseDelta(step); });
+    QObject::connect(controls_.spin(mainId::kNoisePeriodSpin), &CSpinButton::stepped, this,
+                     [this](int step) { OnDeltaposSpinNoisePeriod(step); });
+    QObject::connect(controls_.button(mainId::kCalibration), &QAbstractButton::clicked, this,
+                     [this] { OnBnClickedBtnCalibration(); });
+    QObject::connect(controls_.button(mainId::kClearMap), &QAbstractButton::clicked, this,
+                     [this] { OnBnClickedBtnClrMapTime(); });
     QObject::connect(controls_.button(mainId::kFirmwareUpdate), &QAbstractButton::clicked, this,
                      [this] { OnClickedBtnDeviceUpdate(*this, *this, this); });
     mapGrid_.setShowDeviceData([this] { showDeviceData(); });
@@ -203,6 +213,9 @@ void CKorrinDlg::updateReadings() {
     updateData(false);
     if (chartPaused == 0) {
         feedChart();
+    }
+    if (calibrating) {
+        calibrationStep(sample);
     }
 }
 

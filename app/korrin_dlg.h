@@ -15,7 +15,9 @@
 #include <QFont>
 #include <QIcon>
 #include <QTimer>
+#include <array>
 #include <string>
+#include <vector>
 
 class QLineEdit;
 
@@ -67,6 +69,10 @@ public:
     std::u16string workingStateText;
     int chartPaused = 1; // 1: the chart is not fed
     int xCounter = 0;    // x of the next chart point
+    // A calibration drive is running.
+    bool calibrating = false;
+    // Input voltages filed per map cell during the drive, index row * 15 + column.
+    std::array<std::vector<double>, kMapCells> cellSamples;
 
 private:
     void createMapGrid();
@@ -75,6 +81,20 @@ private:
     void OnTimer(int id);
     void OnBnClickedStart();
     void OnBnClickedStop();
+    // Settings spins: the value becomes value - step (up -1, down +1) and is written.
+    struct SettingRow;
+    template <class Field>
+    void stepSetting(Field& field, int step, const SettingRow& row, QLineEdit* edit);
+    void OnDeltaposSpinRpmDiv(int step);
+    void OnDeltaposSpinNoiseDelta(int step);
+    void OnDeltaposSpinNoisePeriod(int step);
+    // Button 1020: starts or stops the calibration drive.
+    void OnBnClickedBtnCalibration();
+    void calibrationStep(const CDiag& sample);
+    void stopCalibration();
+    void clearCellSamples();
+    // Button 1019 "Kasuj".
+    void OnBnClickedBtnClrMapTime();
     QTimer& timer(int id);
 
     CDialogControls controls_;

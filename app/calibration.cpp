@@ -1,0 +1,92 @@
+// The calibration drive: while it runs, every readings refresh files the input voltage under
+// the map cell of the operating point and shows the cell's mean; stopping writes the learned
+// map to the controller.
+
+#include "app/korrin_dlg.h"
+#include "lang/program_texts.h"
+#include "lang/translate.h"
+#include "link/message.h"
+
+#include <QAbstractButton>
+#include <numeric>
+
+namespace krv {
+
+namespace {
+
+constexpr std::u16string_view kStopCalibrationOperation = u"CKorrinDlg::stopCalibration()";
+constexpr int kValueColouring = 1;
+constexpr int kDwellShading = 0;
+
+std::u16string caption() {
+    return std::u16string(kMessageCaption);
+}
+
+} // namespace
+
+void CKorrinDlg::OnBnClickedBtnCalibration() {
+    QAbstractButton* button = controls_.button(mainId::kCalibration);
+    if (calibrating) {
+        calibrating = false;
+        button->setText(QString::fromStdU16String(translate(texts::kCalibration)));
+        stopCalibration();
+        mapGrid_.setColouring(kValueColouring);
+        return;
+    }
+    if (!connected || diagData.sampleCount() == 0) {
+        showMessage(nullptr, translate(texts::kNoConnection), caption(), MB_OK);
+        return;
+    }
+    CDiag newest;
+    diagData.lastSample(newest);
+    if (isWorking(newest)) {
+        showMessage(this, translate(texts::kCalibrateOnPetrolOnly), caption(), MB_OK);
+        return;
+    }
+    calibrating = true;
+    button->setText(QString::fromStdU16String(translate(texts::kStop)));
+    // The drive already runs while this is open; the samples filed meanwhile are dropped below.
+    showMessage(this, translate(texts::kCalibrationDriveAdvice), caption(), MB_OK);
+    mapGrid_.setColouring(kDwellShading);
+    clearCellSamples();
+}
+
+void CKorrinDlg::calibrationStep(const CDiag& sample) {
+    const double input = inputVolts(sample);
+    if (!(input > 0)) {
+        return;
+    }
+    const auto [column, row] = mapGrid_.cellIndexOf(engineSpeedRpm(sample), pumpPwmVolts(sample));
+    const auto cell = static_cast<size_t>(row) * kMapColumns + column;
+    std::vector<double>& filed = cellSamples[cell];
+    filed.push_back(input);
+    const double mean =
+        std::accumulate(filed.begin(), filed.end(), 0.0) / static_cast<double>(filed.size());
+    if (mean > 0) {
+        map[cell] = mean;
+        mapGrid_.setCellValue(column, row, mean);
+        mapGrid_.update();
+    }
+}
+
+void CKorrinDlg::stopCalibration() {
+    try {
+        if (!connected) {
+            // Said, and the write is tried all the same: the learned map is not given up unasked.
+            showMessage(nullptr, translate(texts::kNoConnection), caption(), MB_OK);
+        }
+        if (!writeMap()) {
+            showMessage(this, translate(texts::kWriteSettingsFailed), caption(), MB_ICONERROR);
+        }
+    } catch (IError* error) {
+        reportError(this, std::u16string(kStopCalibrationOperation), error);
+    }
+}
+
+void CKorrinDlg::clearCellSamples() {
+    for (std::vector<double>& filed : cellSamples) {
+        filed.clear();
+    }
+}
+
+} // namespace krv

@@ -1,0 +1,54 @@
+// The three settings spins. A spin keeps no value of its own: each step changes the device's
+// field, which is the only source of the value (text typed into the edits is never read).
+
+#include "app/korrin_dlg.h"
+#include "lang/program_texts.h"
+#include "lang/translate.h"
+#include "link/message.h"
+#include "platform/text.h"
+
+#include <QLineEdit>
+
+namespace krv {
+
+struct CKorrinDlg::SettingRow {
+    long lowest;
+    long highest;
+    std::u16string_view operation; // names the spin in error reports
+};
+
+template <class Field>
+void CKorrinDlg::stepSetting(Field& field, int step, const SettingRow& row, QLineEdit* edit) {
+    try {
+        // A step that would leave the range is dropped whole, never cut at the limit.
+        const long next = static_cast<long>(field) - step;
+        if (next < row.lowest || next > row.highest) {
+            return;
+        }
+        field = static_cast<Field>(next);
+        edit->setText(QString::fromStdU16String(formatText("%u", unsigned{field})));
+        if (connected && !writeSettings()) {
+            showMessage(this, translate(texts::kWriteSettingsFailed),
+                        std::u16string(kMessageCaption), MB_ICONERROR);
+        }
+    } catch (IError* error) {
+        reportError(this, std::u16string(row.operation), error);
+    }
+}
+
+void CKorrinDlg::OnDeltaposSpinRpmDiv(int step) {
+    static constexpr SettingRow kRow{1, 200, u"CSettingsDlg::OnDeltaposSpinRpmDiv()"};
+    stepSetting(rpmDivider, step, kRow, rpmDividerEdit_);
+}
+
+void CKorrinDlg::OnDeltaposSpinNoiseDelta(int step) {
+    static constexpr SettingRow kRow{0, 255, u"CSettingsDlg::OnDeltaposSpinNoiseDelta()"};
+    stepSetting(noiseDelta, step, kRow, noiseDeltaEdit_);
+}
+
+void CKorrinDlg::OnDeltaposSpinNoisePeriod(int step) {
+    static constexpr SettingRow kRow{0, 50000, u"CSettingsDlg::OnDeltaposSpinNoisePeriod()"};
+    stepSetting(noisePeriod, step, kRow, noisePeriodEdit_);
+}
+
+} // namespace krv

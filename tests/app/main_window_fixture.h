@@ -1,0 +1,122 @@
+#pragma once
+// The main window under test, set up as a fitter starts it: a temporary settings folder, the
+// message recorder, the thread manager and, when asked for, the simulated controller on a
+// pseudo-terminal as port 1. A test class owns one and calls setUp/tearDown from its
+// init/cleanup slots.
+
+#include "app/korrin_dlg.h"
+#include "app/no_connection_dlg.h"
+#include "connection/thread_manager.h"
+#include "device/diag.h"
+#include "link/message_recorder.h"
+#include "modal_answer.h"
+#include "sim/controller/controller.h"
+#include "sim/wire/simulator.h"
+
+#include <QAbstractButton>
+#include <QString>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <system_error>
+#include <vector>
+
+namespace krv::test {
+
+inline void clickDemo(CNoConnectionDlg& dialog) {
+    dialog.demoButton()->click();
+}
+
+inline void clickWithoutConnection(CNoConnectionDlg& dialog) {
+    dialog.withoutConnectionButton()->click();
+}
+
+inline QString fieldText(const CKorrinDlg& dialog, int id) {
+    return QString::fromStdU16String(dialog.controls().text(id));
+}
+
+inline QString qtext(std::u16string_view text) {
+    return QString::fromStdU16String(std::u16string(text));
+}
+
+// A readings record as the controller sends it (controller units).
+inline CDiag readingsRecord(uint16_t rpmPeriod, int16_t pumpPwm, uint16_t input, uint16_t output,
+                            uint8_t workState, uint32_t number) {
+    CDiag record;
+    record.setWord(CDiag::kRpmPeriod, rpmPeriod);
+    record.setWord(CDiag::kPumpPwm, static_cast<uint16_t>(pumpPwm));
+    record.setWord(CDiag::kInputVoltage, input);
+    record.setWord(CDiag::kOutputVoltage, output);
+    record.raw[CDiag::kWorkState] = workState;
+    record.sampleNumber = number;
+    return record;
+}
+
+class CMainWindowFixture {
+public:
+    void setUp() {
+        char pattern[] = "/tmp/krv-app-XXXXXX";
+        directory = ::mkdtemp(pattern);
+        ::setenv("XDG_CONFIG_HOME", directory.c_str(), 1);
+        ::setenv("KRV_PORTS", "", 1);
+        messages = std::make_unique<CMessageRecorder>();
+        threads = std::make_unique<CLPGThreadManager>();
+    }
+
+    void tearDown() {
+        dialog.reset();
+        threads.reset();
+        simulator.reset();
+        controller.reset();
+        messages.reset();
+        std::filesystem::remove_all(directory);
+    }
+
+    // The simulated controller behind port 1; the error text when no pseudo-terminal can be had.
+    std::optional<std::string> startController() {
+        controller = std::make_unique<sim::CController>();
+        simulator = std::make_unique<sim::CSimulator>(*controller);
+        const std::string link = directory + "/port1";
+        try {
+            simulator->start(link);
+        } catch (const std::system_error& error) {
+            return std::string(error.what());
+        }
+        ::setenv("KRV_PORTS", link.c_str(), 1);
+        return std::nullopt;
+    }
+
+    // The window after its initialisation, with the no-connection dialog (if it comes)
+    // answered by answer.
+    void startWindow(std::function<void(CNoConnectionDlg&)> answer) {
+        CModalAnswer<CNoConnectionDlg> answering(std::move(answer));
+        dialog = std::make_unique<CKorrinDlg>(*threads);
+        dialog->OnInitDialog();
+        dialog->show();
+    }
+
+    std::vector<RecordedMessage> shown() const { return messages->messages(); }
+
+    // The requests of one frame type the controller received since its last clearRequests.
+    std::vector<sim::Frame> received(uint8_t type) const {
+        std::vector<sim::Frame> frames;
+        for (const sim::Frame& frame : controller->requests()) {
+            if (frame.type == type) {
+                frames.push_back(frame);
+            }
+        }
+        return frames;
+    }
+
+    std::string directory;
+    std::unique_ptr<CMessageRecorder> messages;
+    std::unique_ptr<CLPGThreadManager> threads;
+    std::unique_ptr<sim::CController> controller;
+    std::unique_ptr<sim::CSimulator> simulator;
+    std::unique_ptr<CKorrinDlg> dialog;
+};
+
+} // namespace krv::test

@@ -1,0 +1,284 @@
+// The calibration drive as a fitter runs it: the checks before a start, the samples filed per
+// map cell (from the demo, from scripted samples and from the simulated engine), the map
+// written to the controller at the stop, a second drive, and a stop while the link is lost.
+
+#include "device/units.h"
+#include "link/message.h"
+#include "main_window_fixture.h"
+
+#include <QTest>
+#include <vector>
+
+using namespace krv;
+using namespace krv::test;
+
+using Samples = std::vector<CDiag>;
+Q_DECLARE_METATYPE(Samples)
+
+namespace {
+
+constexpr uint8_t kMapFrame = 9;
+constexpr uint8_t kPetrol = 2;
+// 2210 rpm at 3.165 V pump PWM: column 6 (2300 rpm), row 3 (3.84 V), as the demo sample.
+constexpr uint16_t kDemoPeriod = 3400;
+constexpr int16_t kDemoPump = 211;
+
+// A petrol sample at the demo's operating point with the given input (controller units, 5 mV).
+CDiag demoPointSample(uint16_t input, uint32_t number) {
+    return readingsRecord(kDemoPeriod, kDemoPump, input, 400, kPetrol, number);
+}
+
+size_t cellOf(int column, int row) {
+    return static_cast<size_t>(row) * kMapColumns + column;
+}
+
+} // namespace
+
+class TestCalibration : public QObject {
+    Q_OBJECT
+
+private:
+    CMainWindowFixture fixture;
+    uint32_t sampleNumber = 0;
+
+    CKorrinDlg& dialog() { return *fixture.dialog; }
+    CMapEmu1& grid() { return dialog().mapGrid(); }
+
+    void clickCalibration() { dialog().controls().button(mainId::kCalibration)->click(); }
+    QString buttonCaption() { return fieldText(dialog(), mainId::kCalibration); }
+
+    // The demo window with its polling ended, so that the test alone decides which samples
+    // the refreshes see.
+    void startScriptedDemo() {
+        fixture.startWindow(clickDemo);
+        dialog().stopPolling();
+        dialog().diagData.clearSamples();
+    }
+
+    // One readings refresh with this sample as the newest.
+    void refreshWith(CDiag sample) {
+        sample.sampleNumber = ++sampleNumber;
+        dialog().diagData.pushSample(sample);
+        dialog().updateReadings();
+    }
+
+    void startDrive() {
+        refreshWith(demoPointSample(400, 0));
+        clickCalibration();
+        QVERIFY(dialog().calibrating);
+    }
+
+    void verifyIdle() {
+        QVERIFY(!dialog().calibrating);
+        QCOMPARE(buttonCaption(), QStringLiteral("Kalibracja"));
+        QCOMPARE(grid().colouring(), 1);
+    }
+
+    void verifyOnlyMessage(const char* text, MessageOwner owner) {
+        const auto shown = fixture.shown();
+        QCOMPARE(shown.size(), size_t{1});
+        QCOMPARE(qtext(shown[0].text), QString::fromUtf8(text));
+        QCOMPARE(qtext(shown[0].caption), QStringLiteral("Emulator KRV"));
+        QCOMPARE(shown[0].style, MB_OK);
+        QCOMPARE(shown[0].owner, owner);
+    }
+
+private slots:
+    void init() {
+        fixture.setUp();
+        sampleNumber = 0;
+    }
+    void cleanup() { fixture.tearDown(); }
+
+    void startWithoutConnectionOrSampleIsRefused_data() {
+        QTest::addColumn<bool>("connected");
+        QTest::newRow("no connection") << false;
+        QTest::newRow("connected, no sample yet") << true;
+    }
+
+    void startWithoutConnectionOrSampleIsRefused() {
+        QFETCH(bool, connected);
+        fixture.startWindow(clickWithoutConnection);
+        dialog().connected = connected; // as right after a search, before the first sample
+        clickCalibration();
+        verifyOnlyMessage("Brak połączenia", nullptr);
+        verifyIdle();
+    }
+
+    void startWhileTheEmulatorWorksIsRefused() {
+        if (auto error = fixture.startController()) {
+            QSKIP(error->c_str());
+        }
+        auto knobs = fixture.controller->knobs();
+        knobs.onGas = true;
+        fixture.controller->setKnobs(knobs);
+        fixture.startWindow(clickWithoutConnection);
+        QTRY_COMPARE_WITH_TIMEOUT(fieldText(dialog(), mainId::kWorkingState),
+                                  QStringLiteral("Włączony"), 10000);
+        const auto mapBefore = dialog().map;
+
+        clickCalibration();
+
+        verifyOnlyMessage("Kalibracja tylko podczas jazdy na benzynie", &dialog());
+        verifyIdle();
+        QVERIFY(dialog().map == mapBefore);
+    }
+
+    void demoDriveFillsTheSimulatedSamplesCell() {
+        fixture.startWindow(clickDemo);
+        QTRY_COMPARE_WITH_TIMEOUT(fieldText(dialog(), mainId::kRpm), QStringLiteral("2210"), 10000);
+
+        clickCalibration();
+
+        verifyOnlyMessage("Jazda kalibracyjna powinna być w pełnym zakresie obciążeń silnika. "
+                          "Minimum 10 minut jazdy.",
+                          &dialog());
+        QVERIFY(dialog().calibrating);
+        QCOMPARE(buttonCaption(), QStringLiteral("Stop"));
+        QCOMPARE(grid().colouring(), 0);
+        QTRY_VERIFY_WITH_TIMEOUT(dialog().cellSamples[cellOf(6, 3)].size() >= 3, 10000);
+        for (double filed : dialog().cellSamples[cellOf(6, 3)]) {
+            QCOMPARE(filed, 2.0);
+        }
+        QCOMPARE(dialog().map[cellOf(6, 3)], 2.0);
+        QCOMPARE(grid().cell(6, 3).getTxt(), QStringLiteral("2.0"));
+        // Dwell shading: the cell the drive sits in grows darker, the others stay white.
+        QVERIFY(CMapArray::savedColour().blue() < 255);
+        QCOMPARE(grid().cell(0, 0).getBkColor(), QColor(Qt::white));
+
+        clickCalibration();
+
+        verifyIdle();
+        QCOMPARE(fixture.shown().size(), size_t{1}); // the write succeeded without I/O
+        QCOMPARE(dialog().map[cellOf(6, 3)], 2.0);
+    }
+
+    void samplesAreFiledUnderTheirCell_data() {
+        QTest::addColumn<Samples>("samples");
+        QTest::addColumn<int>("column");
+        QTest::addColumn<int>("row");
+        QTest::addColumn<int>("filed");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("1.0 and 2.0 in one cell: the mean")
+            << Samples{demoPointSample(200, 0), demoPointSample(400, 0)} << 6 << 3 << 2 << "1.5";
+        QTest::newRow("input 0: never filed, the old value stays")
+            << Samples{demoPointSample(0, 0), demoPointSample(0, 0)} << 6 << 3 << 0 << "1.2";
+        // 7500 rpm and 16.5 V lie beyond the last break points (4700 rpm, 15.36 V).
+        QTest::newRow("beyond both axes: last column and row")
+            << Samples{readingsRecord(1000, 1100, 300, 0, kPetrol, 0)} << 14 << 15 << 1 << "1.5";
+        // 2300 rpm and 3.84 V sit exactly on break points: the cell after them.
+        QTest::newRow("on break points: the next cell")
+            << Samples{readingsRecord(3261, 256, 300, 0, kPetrol, 0)} << 7 << 4 << 1 << "1.5";
+    }
+
+    void samplesAreFiledUnderTheirCell() {
+        QFETCH(Samples, samples);
+        QFETCH(int, column);
+        QFETCH(int, row);
+        QFETCH(int, filed);
+        QFETCH(QString, shown);
+        startScriptedDemo();
+        dialog().map[cellOf(column, row)] = 1.2;
+        dialog().showDeviceData();
+        startDrive();
+
+        for (const CDiag& sample : samples) {
+            refreshWith(sample);
+        }
+
+        QCOMPARE(dialog().cellSamples[cellOf(column, row)].size(), size_t(filed));
+        QCOMPARE(grid().cell(column, row).getTxt(), shown);
+        QCOMPARE(dialog().map[cellOf(column, row)], shown.toDouble());
+        size_t filedAnywhere = 0;
+        for (const auto& cell : dialog().cellSamples) {
+            filedAnywhere += cell.size();
+        }
+        QCOMPARE(filedAnywhere, size_t(filed));
+    }
+
+    void secondDriveStartsAfreshButKeepsUnvisitedCells() {
+        startScriptedDemo();
+        startDrive();
+        refreshWith(demoPointSample(200, 0));                        // 1.0 V at (6, 3)
+        refreshWith(readingsRecord(1000, 1100, 600, 0, kPetrol, 0)); // 3.0 V at (14, 15)
+        clickCalibration();
+        QCOMPARE(dialog().map[cellOf(6, 3)], 1.0);
+        QCOMPARE(dialog().map[cellOf(14, 15)], 3.0);
+        QCOMPARE(dialog().cellSamples[cellOf(6, 3)].size(), size_t{1}); // kept after the stop
+
+        startDrive();
+        QVERIFY(dialog().cellSamples[cellOf(14, 15)].empty());
+        refreshWith(demoPointSample(400, 0)); // 2.0 V at (6, 3)
+
+        QCOMPARE(dialog().map[cellOf(6, 3)], 2.0); // not the mean with the first drive's 1.0
+        QCOMPARE(dialog().map[cellOf(14, 15)], 3.0);
+        QCOMPARE(grid().cell(14, 15).getTxt(), QStringLiteral("3.0"));
+    }
+
+    void stopWritesTheWholeMapToTheController() {
+        if (auto error = fixture.startController()) {
+            QSKIP(error->c_str());
+        }
+        fixture.startWindow(clickWithoutConnection);
+        QTRY_COMPARE_WITH_TIMEOUT(fieldText(dialog(), mainId::kWorkingState),
+                                  QStringLiteral("Wyłączony"), 10000);
+        clickCalibration();
+        QVERIFY(dialog().calibrating);
+        // The simulated engine drives through several cells within a few seconds.
+        const auto visitedCells = [this] {
+            int visited = 0;
+            for (const auto& cell : dialog().cellSamples) {
+                visited += cell.empty() ? 0 : 1;
+            }
+            return visited;
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(visitedCells() >= 3, 30000);
+        QVERIFY(fixture.received(kMapFrame).empty()); // nothing is sent during the drive
+        fixture.controller->clearRequests();
+
+        clickCalibration();
+
+        verifyIdle();
+        QCOMPARE(fixture.shown().size(), size_t{1}); // the advice at the start only
+        QCOMPARE(fixture.received(kMapFrame).size(), size_t{1});
+        const auto written = fixture.controller->state().map;
+        int learned = 0;
+        for (size_t i = 0; i < written.size(); ++i) {
+            QCOMPARE(written[i], units::mapCellWire(dialog().map[i]));
+            learned += written[i] != 0 ? 1 : 0;
+        }
+        QVERIFY(learned >= 3);
+    }
+
+    void stopWhileTheLinkIsLostStillTriesTheWrite() {
+        if (auto error = fixture.startController()) {
+            QSKIP(error->c_str());
+        }
+        fixture.startWindow(clickWithoutConnection);
+        QTRY_COMPARE_WITH_TIMEOUT(fieldText(dialog(), mainId::kWorkingState),
+                                  QStringLiteral("Wyłączony"), 10000);
+        clickCalibration();
+        fixture.simulator->setSilent(true); // the cable pulled
+        QTRY_VERIFY_WITH_TIMEOUT(!dialog().connected, 20000);
+        const uint64_t heardBefore = fixture.simulator->counters().received;
+
+        clickCalibration();
+
+        verifyIdle();
+        const auto shown = fixture.shown();
+        QCOMPARE(shown.size(), size_t{3});
+        QCOMPARE(qtext(shown[1].text), QStringLiteral("Brak połączenia"));
+        QCOMPARE(shown[1].owner, nullptr);
+        QCOMPARE(shown[1].style, MB_OK);
+        QCOMPARE(qtext(shown[2].text),
+                 QStringLiteral("Nie powiodło się wpisanie ustawień do urządzenia!"));
+        QCOMPARE(shown[2].style, MB_ICONERROR);
+        QCOMPARE(shown[2].owner, static_cast<MessageOwner>(&dialog()));
+        // The map went out on the wire all the same (a map frame is the only one this long).
+        QVERIFY(fixture.simulator->counters().received > heardBefore);
+        QVERIFY(fixture.simulator->lastReceived().size() > size_t{kMapCells});
+    }
+};
+
+QTEST_MAIN(TestCalibration)
+#include "tst_calibration.moc"

@@ -1,0 +1,261 @@
+// The settings spins against the simulated controller: steps at and across the limits, what is
+// sent and what is not (demo, lost link, typed text), and the failure and error reports.
+
+#include "app/spin_button.h"
+#include "link/message.h"
+#include "main_window_fixture.h"
+
+#include <QLineEdit>
+#include <QTest>
+#include <QToolButton>
+
+using namespace krv;
+using namespace krv::test;
+
+namespace {
+
+constexpr uint8_t kSettingsFrame = 3;
+constexpr uint8_t kMapFrame = 9;
+
+struct SpinRow {
+    int spin;
+    int edit;
+    const char* operation;
+};
+
+constexpr SpinRow kRpmDividerRow{mainId::kRpmDividerSpin, mainId::kRpmDivider,
+                                 "CSettingsDlg::OnDeltaposSpinRpmDiv()"};
+constexpr SpinRow kNoiseDeltaRow{mainId::kNoiseDeltaSpin, mainId::kNoiseDelta,
+                                 "CSettingsDlg::OnDeltaposSpinNoiseDelta()"};
+constexpr SpinRow kNoisePeriodRow{mainId::kNoisePeriodSpin, mainId::kNoisePeriod,
+                                  "CSettingsDlg::OnDeltaposSpinNoisePeriod()"};
+
+const SpinRow& rowOf(int spin) {
+    for (const SpinRow* row : {&kRpmDividerRow, &kNoiseDeltaRow, &kNoisePeriodRow}) {
+        if (row->spin == spin) {
+            return *row;
+        }
+    }
+    return kRpmDividerRow;
+}
+
+// The row's value in a settings triple (the controller's or the device's).
+unsigned settingOf(int spin, unsigned rpmDivider, unsigned noiseDelta, unsigned noisePeriod) {
+    return spin == mainId::kRpmDividerSpin   ? rpmDivider
+           : spin == mainId::kNoiseDeltaSpin ? noiseDelta
+                                             : noisePeriod;
+}
+
+sim::ControllerSettings withSetting(int spin, unsigned value) {
+    sim::ControllerSettings settings{7, 20, 1000};
+    if (spin == mainId::kRpmDividerSpin) {
+        settings.rpmDivider = static_cast<uint8_t>(value);
+    } else if (spin == mainId::kNoiseDeltaSpin) {
+        settings.noiseDelta = static_cast<uint8_t>(value);
+    } else {
+        settings.noisePeriod = static_cast<uint16_t>(value);
+    }
+    return settings;
+}
+
+} // namespace
+
+class TestSettingsSpins : public QObject {
+    Q_OBJECT
+
+private:
+    CMainWindowFixture fixture;
+
+    CKorrinDlg& dialog() { return *fixture.dialog; }
+
+    // One notification as the spin sends it: the arrows for -1 (up) and +1 (down).
+    void step(int spin, int delta) {
+        CSpinButton* button = dialog().controls().spin(spin);
+        if (delta == -1) {
+            button->upButton()->click();
+        } else if (delta == 1) {
+            button->downButton()->click();
+        } else {
+            emit button->stepped(delta);
+        }
+    }
+
+    QString editText(int spin) { return dialog().controls().edit(rowOf(spin).edit)->text(); }
+
+    unsigned deviceSetting(int spin) {
+        return settingOf(spin, dialog().rpmDivider, dialog().noiseDelta, dialog().noisePeriod);
+    }
+
+    unsigned controllerSetting(int spin) {
+        const auto settings = fixture.controller->state().settings;
+        return settingOf(spin, settings.rpmDivider, settings.noiseDelta, settings.noisePeriod);
+    }
+
+private slots:
+    void init() { fixture.setUp(); }
+    void cleanup() { fixture.tearDown(); }
+
+    void stepsWithinAndAcrossTheLimits_data() {
+        QTest::addColumn<int>("spin");
+        QTest::addColumn<unsigned>("start");
+        QTest::addColumn<int>("delta");
+        QTest::addColumn<unsigned>("expected");
+        QTest::addColumn<bool>("sent");
+        const int divider = mainId::kRpmDividerSpin;
+        const int delta = mainId::kNoiseDeltaSpin;
+        const int period = mainId::kNoisePeriodSpin;
+        QTest::newRow("divider 200, up: stays") << divider << 200u << -1 << 200u << false;
+        QTest::newRow("divider 1, down: stays") << divider << 1u << 1 << 1u << false;
+        QTest::newRow("divider 198, step -5: dropped whole")
+            << divider << 198u << -5 << 198u << false;
+        QTest::newRow("divider 7, up: 8, sent") << divider << 7u << -1 << 8u << true;
+        QTest::newRow("divider 7, down: 6, sent") << divider << 7u << 1 << 6u << true;
+        QTest::newRow("delta 0, down: stays") << delta << 0u << 1 << 0u << false;
+        QTest::newRow("delta 255, up: stays") << delta << 255u << -1 << 255u << false;
+        QTest::newRow("delta 254, up: 255, sent") << delta << 254u << -1 << 255u << true;
+        QTest::newRow("period 50000, up: stays") << period << 50000u << -1 << 50000u << false;
+        QTest::newRow("period 49999, up: 50000, sent") << period << 49999u << -1 << 50000u << true;
+        QTest::newRow("period 300, step -200: 500, sent") << period << 300u << -200 << 500u << true;
+    }
+
+    void stepsWithinAndAcrossTheLimits() {
+        QFETCH(int, spin);
+        QFETCH(unsigned, start);
+        QFETCH(int, delta);
+        QFETCH(unsigned, expected);
+        QFETCH(bool, sent);
+        if (auto error = fixture.startController()) {
+            QSKIP(error->c_str());
+        }
+        const sim::ControllerSettings settings = withSetting(spin, start);
+        fixture.controller->setSettings(settings);
+        fixture.startWindow(clickWithoutConnection);
+        QVERIFY(dialog().connected);
+        QCOMPARE(editText(spin), QString::number(start));
+        fixture.controller->clearRequests();
+
+        step(spin, delta);
+
+        QCOMPARE(editText(spin), QString::number(expected));
+        QCOMPARE(deviceSetting(spin), expected);
+        QCOMPARE(controllerSetting(spin), expected);
+        QCOMPARE(fixture.received(kSettingsFrame).size(), size_t{sent ? 1u : 0u});
+        if (sent) {
+            // All three go in one request, and the map follows them.
+            const auto written = fixture.controller->state().settings;
+            QVERIFY(written == withSetting(spin, expected));
+            QCOMPARE(fixture.received(kMapFrame).size(), size_t{1});
+        }
+        QVERIFY(fixture.shown().empty());
+    }
+
+    void typedTextIsNeverRead() {
+        if (auto error = fixture.startController()) {
+            QSKIP(error->c_str());
+        }
+        fixture.controller->setSettings({7, 20, 1000});
+        fixture.startWindow(clickWithoutConnection);
+        QLineEdit* edit = dialog().controls().edit(mainId::kRpmDivider);
+        edit->clear();
+        QTest::keyClicks(edit, "77");
+        QTest::keyClick(edit, Qt::Key_Return);
+        QCOMPARE(dialog().rpmDivider, uint8_t{7});
+        QVERIFY(dialog().isVisible());
+
+        step(mainId::kRpmDividerSpin, -1);
+        QCOMPARE(edit->text(), QStringLiteral("8"));
+        QCOMPARE(fixture.controller->state().settings.rpmDivider, uint8_t{8});
+    }
+
+    void demoChangesTheValueWithoutAnyExchange() {
+        fixture.startWindow(clickDemo);
+        QVERIFY(dialog().demoMode);
+        step(mainId::kNoisePeriodSpin, -1);
+        step(mainId::kNoisePeriodSpin, -1);
+        QCOMPARE(editText(mainId::kNoisePeriodSpin), QStringLiteral("2"));
+        QCOMPARE(dialog().noisePeriod, uint16_t{2});
+        QVERIFY(fixture.shown().empty());
+    }
+
+    void lostLinkChangesTheScreenOnlyUntilTheReconnect() {
+        if (auto error = fixture.startController()) {
+            QSKIP(error->c_str());
+        }
+        fixture.controller->setSettings({7, 20, 1000});
+        fixture.startWindow(clickWithoutConnection);
+        fixture.simulator->setSilent(true); // the cable pulled
+        QTRY_VERIFY_WITH_TIMEOUT(!dialog().connected, 20000);
+        fixture.controller->clearRequests();
+
+        step(mainId::kRpmDividerSpin, -1);
+        QCOMPARE(editText(mainId::kRpmDividerSpin), QStringLiteral("8"));
+        QCOMPARE(dialog().rpmDivider, uint8_t{8});
+        QVERIFY(fixture.received(kSettingsFrame).empty());
+        QCOMPARE(fixture.controller->state().settings.rpmDivider, uint8_t{7});
+        QVERIFY(fixture.shown().empty());
+
+        fixture.simulator->setSilent(false); // and plugged back
+        QTRY_COMPARE_WITH_TIMEOUT(fieldText(dialog(), mainId::kStatus), QStringLiteral("CONNECTED"),
+                                  20000);
+        QCOMPARE(editText(mainId::kRpmDividerSpin), QStringLiteral("7"));
+        QCOMPARE(dialog().rpmDivider, uint8_t{7});
+    }
+
+    void refusedWriteKeepsTheNewValueAndSaysSo() {
+        if (auto error = fixture.startController()) {
+            QSKIP(error->c_str());
+        }
+        fixture.controller->setSettings({7, 20, 1000});
+        fixture.startWindow(clickWithoutConnection);
+        dialog().stopPolling(); // the refusing controller would otherwise end the link
+        auto knobs = fixture.controller->knobs();
+        knobs.forcedReply = sim::Frame{2, {0, 0, 0, 0, 0, 0}};
+        fixture.controller->setKnobs(knobs);
+
+        step(mainId::kNoiseDeltaSpin, 1);
+
+        QCOMPARE(editText(mainId::kNoiseDeltaSpin), QStringLiteral("19"));
+        QCOMPARE(dialog().noiseDelta, uint8_t{19});
+        QCOMPARE(fixture.controller->state().settings.noiseDelta, uint8_t{20});
+        const auto shown = fixture.shown();
+        QCOMPARE(shown.size(), size_t{1});
+        QCOMPARE(qtext(shown[0].text),
+                 QStringLiteral("Nie powiodło się wpisanie ustawień do urządzenia!"));
+        QCOMPARE(qtext(shown[0].caption), QStringLiteral("Emulator KRV"));
+        QCOMPARE(shown[0].style, MB_ICONERROR);
+        QCOMPARE(shown[0].owner, static_cast<MessageOwner>(&dialog()));
+    }
+
+    void portErrorIsReportedUnderTheRowsOperation_data() {
+        QTest::addColumn<int>("spin");
+        QTest::newRow("divider") << mainId::kRpmDividerSpin;
+        QTest::newRow("delta") << mainId::kNoiseDeltaSpin;
+        QTest::newRow("period") << mainId::kNoisePeriodSpin;
+    }
+
+    void portErrorIsReportedUnderTheRowsOperation() {
+        QFETCH(int, spin);
+        if (auto error = fixture.startController()) {
+            QSKIP(error->c_str());
+        }
+        fixture.controller->setSettings({7, 20, 1000});
+        fixture.startWindow(clickWithoutConnection);
+        dialog().stopPolling();
+        dialog().port.close(); // every write now fails in the operating system
+
+        step(spin, -1);
+
+        const auto shown = fixture.shown();
+        QCOMPARE(shown.size(), size_t{1});
+        const QStringList lines = qtext(shown[0].text).split('\n');
+        QCOMPARE(lines.first(), QString::fromLatin1(rowOf(spin).operation));
+        QVERIFY2(lines.size() > 1 && !lines[1].isEmpty(), qPrintable(qtext(shown[0].text)));
+        QCOMPARE(qtext(shown[0].caption), QStringLiteral("Emulator KRV"));
+        QCOMPARE(shown[0].style, MB_OK);
+        // The new value stays on screen; the controller never heard of it.
+        QCOMPARE(editText(spin), QString::number(controllerSetting(spin) + 1));
+    }
+};
+
+QTEST_MAIN(TestSettingsSpins)
+#include "tst_settings_spins.moc"

@@ -1,6 +1,7 @@
 #pragma once
 // The wait cursor for the length of a scope, released on every way out (errors included).
 
+#include <QCursor>
 #include <QGuiApplication>
 
 namespace krv {

@@ -1,0 +1,291 @@
+// The window services and the dialogs' construction: message boxes in each style the program
+// uses, the file dialog's filter and back end, dialog units, the main window's layout from its
+// template, the up-down arrows, and the answers of the no-connection dialog.
+
+#include "app/dialog_font.h"
+#include "app/korrin_dlg.h"
+#include "app/no_connection_dlg.h"
+#include "app/spin_button.h"
+#include "connection/process_state.h"
+#include "connection/thread_manager.h"
+#include "lang/language_setup.h"
+#include "lang/language_table.h"
+#include "link/message_recorder.h"
+#include "modal_answer.h"
+#include "platform/qt/dialog_units.h"
+#include "platform/qt/message_box.h"
+#include "platform/qt/open_file.h"
+
+#include <QAbstractButton>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QSignalSpy>
+#include <QTest>
+#include <QToolButton>
+#include <cstdlib>
+
+using namespace krv;
+using krv::test::CModalAnswer;
+
+namespace {
+
+enum class Answer { Enter, Escape, Yes, No };
+
+void answerBox(QMessageBox& box, Answer answer) {
+    switch (answer) {
+    case Answer::Enter:
+        QTest::keyClick(&box, Qt::Key_Return);
+        break;
+    case Answer::Escape:
+        QTest::keyClick(&box, Qt::Key_Escape);
+        break;
+    case Answer::Yes:
+        box.button(QMessageBox::Yes)->click();
+        break;
+    case Answer::No:
+        box.button(QMessageBox::No)->click();
+        break;
+    }
+}
+
+// Captions of the main window that must fit their controls in every language.
+bool textFits(const QWidget& control) {
+    const QFontMetrics metrics(control.font());
+    if (const auto* label = qobject_cast<const QLabel*>(&control)) {
+        const QRect needed = metrics.boundingRect(control.rect(), Qt::TextWordWrap, label->text());
+        const int lines = needed.height() / metrics.lineSpacing();
+        return needed.width() <= control.width() && lines * metrics.height() <= control.height();
+    }
+    if (const auto* button = qobject_cast<const QAbstractButton*>(&control)) {
+        return button->sizeHint().width() <= control.width();
+    }
+    return true;
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(Answer)
+
+class TestWindowServices : public QObject {
+    Q_OBJECT
+
+private slots:
+    void cleanup() {
+        closeLanguageFiles();
+        setLanguageSlot(kBuiltInSlot);
+    }
+
+    void messageBoxStyles_data() {
+        QTest::addColumn<unsigned>("style");
+        QTest::addColumn<Answer>("answer");
+        QTest::addColumn<int>("icon");
+        QTest::addColumn<int>("result");
+        QTest::newRow("plain OK") << 0x0u << Answer::Enter << int(QMessageBox::NoIcon) << 1;
+        QTest::newRow("plain OK, Escape")
+            << 0x0u << Answer::Escape << int(QMessageBox::NoIcon) << 1;
+        QTest::newRow("error") << 0x10u << Answer::Enter << int(QMessageBox::Critical) << 1;
+        QTest::newRow("information")
+            << 0x40u << Answer::Enter << int(QMessageBox::Information) << 1;
+        // Yes/No with No as the default: Enter and Escape both decline.
+        QTest::newRow("yes-no, Enter") << 0x104u << Answer::Enter << int(QMessageBox::NoIcon) << 7;
+        QTest::newRow("yes-no, Escape")
+            << 0x104u << Answer::Escape << int(QMessageBox::NoIcon) << 7;
+        QTest::newRow("yes-no, Yes") << 0x104u << Answer::Yes << int(QMessageBox::NoIcon) << 6;
+        QTest::newRow("yes-no, No") << 0x104u << Answer::No << int(QMessageBox::NoIcon) << 7;
+    }
+
+    void messageBoxStyles() {
+        QFETCH(unsigned, style);
+        QFETCH(Answer, answer);
+        QFETCH(int, icon);
+        QFETCH(int, result);
+        int shownIcon = -1;
+        QString shownText;
+        QString shownCaption;
+        CModalAnswer<QMessageBox> answering([&](QMessageBox& box) {
+            shownIcon = box.icon();
+            shownText = box.text();
+            shownCaption = box.windowTitle();
+            answerBox(box, answer);
+        });
+        QCOMPARE(showQtMessageBox(nullptr, u"Nie powiodło się!", u"Emulator KRV", style), result);
+        QCOMPARE(answering.answered(), 1);
+        QCOMPARE(shownIcon, icon);
+        QCOMPARE(shownText, QStringLiteral("Nie powiodło się!"));
+        QCOMPARE(shownCaption, QStringLiteral("Emulator KRV"));
+    }
+
+    void fileDialogFilters_data() {
+        QTest::addColumn<QString>("filter");
+        QTest::addColumn<QString>("qtFilters");
+        QTest::newRow("firmware") << "Firmware files (*.afm)|*.afm|"
+                                  << "Firmware files (*.afm)";
+        QTest::newRow("patterns added") << "Firmware|*.afm|"
+                                        << "Firmware (*.afm)";
+        QTest::newRow("two filters, two patterns") << "Text|*.txt;*.log|All|*.*|"
+                                                   << "Text (*.txt *.log);;All (*.*)";
+        QTest::newRow("description without pattern is dropped") << "Firmware|"
+                                                                << "";
+        QTest::newRow("empty") << ""
+                               << "";
+    }
+
+    void fileDialogFilters() {
+        QFETCH(QString, filter);
+        QFETCH(QString, qtFilters);
+        QCOMPARE(QString::fromStdU16String(toQtNameFilters(filter.toStdU16String())), qtFilters);
+    }
+
+    void fileDialogReachesTheInstalledBackEnd() {
+        std::u16string askedDirectory;
+        setFileDialogBackEnd([&](const COpenFile& request) {
+            askedDirectory = request.initialDirectory;
+            return std::u16string(u"/tmp/chosen.afm");
+        });
+        const COpenFile dialog(u"/opt/fw/33EP", u"Firmware files (*.afm)|*.afm|", u"afm", 0);
+        QCOMPARE(QString::fromStdU16String(dialog.selectFile()), QStringLiteral("/tmp/chosen.afm"));
+        QCOMPARE(QString::fromStdU16String(askedDirectory), QStringLiteral("/opt/fw/33EP"));
+        setFileDialogBackEnd({});
+    }
+
+    void qtFileDialogCancelledGivesNothing() {
+        CModalAnswer<QDialog> answering([](QDialog& dialog) {
+            QCOMPARE(dialog.windowTitle(), QStringLiteral("OPEN"));
+            dialog.reject();
+        });
+        const COpenFile dialog(u"/tmp", u"Firmware files (*.afm)|*.afm|", u"afm", 0);
+        QVERIFY(dialog.selectFile().empty());
+        QCOMPARE(answering.answered(), 1);
+    }
+
+    void dialogUnits_data() {
+        QTest::addColumn<QRect>("units");
+        QTest::addColumn<QRect>("pixels");
+        // Base units 7 x 16: x = dlu * 7 / 4, y = dlu * 16 / 8, rounded as MulDiv rounds.
+        QTest::newRow("origin") << QRect(0, 0, 4, 8) << QRect(0, 0, 7, 16);
+        QTest::newRow("close button") << QRect(392, 0, 116, 15) << QRect(686, 0, 203, 30);
+        QTest::newRow("rounding shares edges") << QRect(1, 1, 1, 1) << QRect(2, 2, 2, 2);
+        QTest::newRow("whole window") << QRect(0, 0, 510, 358) << QRect(0, 0, 893, 716);
+    }
+
+    void dialogUnits() {
+        QFETCH(QRect, units);
+        QFETCH(QRect, pixels);
+        QCOMPARE(CDialogUnits(7, 16).toPixels(units), pixels);
+    }
+
+    void mainWindowFollowsItsTemplate() {
+        ::setenv("KRV_PORTS", "", 1);
+        CMessageRecorder messages;
+        CLPGThreadManager threads;
+        CKorrinDlg dialog(threads);
+        const CDialogUnits& units = dialog.controls().units();
+        QCOMPARE(units.baseWidth(), CDialogUnits(dialogFont(10)).baseWidth());
+        QCOMPARE(dialog.size(), QSize(units.toPixelsX(510), units.toPixelsY(358)));
+        for (const ControlTemplate& entry : kMainDialogTemplate.controls) {
+            if (entry.id != kNoId) {
+                QCOMPARE(dialog.controls().control(entry.id)->geometry(),
+                         units.toPixels(entry.dialogUnits));
+            }
+        }
+        CModalAnswer<CNoConnectionDlg> answering([](CNoConnectionDlg& noConnection) {
+            noConnection.withoutConnectionButton()->click();
+        });
+        dialog.OnInitDialog();
+        // The chart and the grid take the places of their placeholders.
+        QCOMPARE(dialog.chart().geometry(), units.toPixels(QRect(158, 22, 296, 140)));
+        QCOMPARE(dialog.mapGrid().geometry(), units.toPixels(QRect(1, 168, 418, 188)));
+        QCOMPARE(dialog.chart().parentWidget(), &dialog);
+        QCOMPARE(dialog.mapGrid().parentWidget(), &dialog);
+    }
+
+    void captionsFitInEveryShippedLanguage_data() {
+        QTest::addColumn<int>("slot");
+        for (int slot : {kBuiltInSlot, kEnglishSlot, kRussianSlot, kSpanishSlot}) {
+            QTest::addRow("slot %d", slot) << slot;
+        }
+    }
+
+    void captionsFitInEveryShippedLanguage() {
+        QFETCH(int, slot);
+        setLanguageSlot(slot);
+        openLanguageFiles(KRV_LANG_DIR);
+        CLPGThreadManager threads;
+        CKorrinDlg dialog(threads);
+        dialog.applyDialogTexts();
+        dialog.show();
+        for (const ControlTemplate& entry : kMainDialogTemplate.controls) {
+            if (entry.id == kNoId || entry.kind == ControlKind::Placeholder ||
+                entry.id == mainId::kChart) {
+                continue;
+            }
+            const QWidget& control = *dialog.controls().control(entry.id);
+            QVERIFY2(
+                textFits(control),
+                qPrintable(QStringLiteral("control %1: %2")
+                               .arg(entry.id)
+                               .arg(QString::fromStdU16String(dialog.controls().text(entry.id)))));
+        }
+        closeLanguageFiles();
+        setLanguageSlot(kBuiltInSlot);
+    }
+
+    void spinArrowsReportSignedSteps() {
+        CSpinButton spin(nullptr);
+        spin.resize(17, 28);
+        spin.show();
+        QSignalSpy steps(&spin, &CSpinButton::stepped);
+        spin.upButton()->click();
+        spin.downButton()->click();
+        spin.downButton()->click();
+        QCOMPARE(steps.count(), 3);
+        QCOMPARE(steps.at(0).at(0).toInt(), -1);
+        QCOMPARE(steps.at(1).at(0).toInt(), +1);
+        QCOMPARE(steps.at(2).at(0).toInt(), +1);
+        QVERIFY(spin.upButton()->geometry().bottom() < spin.downButton()->geometry().top());
+    }
+
+    void noConnectionDialogAnswers_data() {
+        QTest::addColumn<int>("action");
+        QTest::addColumn<int>("result");
+        QTest::newRow("demo button") << 0 << CNoConnectionDlg::kResultDemo;
+        QTest::newRow("Enter presses the demo button") << 1 << CNoConnectionDlg::kResultDemo;
+        QTest::newRow("without-connection button")
+            << 2 << CNoConnectionDlg::kResultWithoutConnection;
+        QTest::newRow("Escape") << 3 << CNoConnectionDlg::kResultWithoutConnection;
+        QTest::newRow("close box") << 4 << CNoConnectionDlg::kResultWithoutConnection;
+    }
+
+    void noConnectionDialogAnswers() {
+        QFETCH(int, action);
+        QFETCH(int, result);
+        CNoConnectionDlg dialog;
+        QCOMPARE(dialog.windowTitle(), QStringLiteral("Emulator KRV"));
+        QCOMPARE(dialog.messageText()->text(),
+                 QStringLiteral("Aplikacja nie może nawiązać połączenia ze sterownikiem na "
+                                "żadnym z portów COM komputera."));
+        CModalAnswer<CNoConnectionDlg> answering([action](CNoConnectionDlg& shown) {
+            switch (action) {
+            case 0:
+                shown.demoButton()->click();
+                break;
+            case 1:
+                QTest::keyClick(&shown, Qt::Key_Return);
+                break;
+            case 2:
+                shown.withoutConnectionButton()->click();
+                break;
+            case 3:
+                QTest::keyClick(&shown, Qt::Key_Escape);
+                break;
+            default:
+                shown.close();
+            }
+        });
+        QCOMPARE(dialog.DoModal(), result);
+    }
+};
+
+QTEST_MAIN(TestWindowServices)
+#include "tst_window_services.moc"

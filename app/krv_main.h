@@ -1,0 +1,9 @@
+#pragma once
+
+namespace krv {
+
+// The whole program: thread manager, application object, language, then the main window run
+// modally. Returns the process's exit code (0).
+int runKrv(int argc, char* argv[]);
+
+} // namespace krv

@@ -1,6 +1,5 @@
 #include "platform/qt/message_box.h"
 
-#include <QApplication>
 #include <QMessageBox>
 
 namespace krv {
@@ -62,8 +61,7 @@ int windowsId(int qtButton) {
 int showQtMessageBox(QWidget* owner, const std::u16string& text, const std::u16string& caption,
                      unsigned style) {
     QMessageBox box(iconFor(style), QString::fromStdU16String(caption),
-                    QString::fromStdU16String(text), QMessageBox::NoButton,
-                    owner ? owner : QApplication::activeWindow());
+                    QString::fromStdU16String(text), QMessageBox::NoButton, owner);
     const ButtonPair buttons = buttonsFor(style);
     if (buttons.second == QMessageBox::NoButton) {
         box.setStandardButtons(buttons.first);

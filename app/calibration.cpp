@@ -22,6 +22,10 @@ std::u16string caption() {
     return std::u16string(kMessageCaption);
 }
 
+double meanOf(const std::vector<double>& filed) {
+    return std::accumulate(filed.begin(), filed.end(), 0.0) / static_cast<double>(filed.size());
+}
+
 } // namespace
 
 void CKorrinDlg::OnBnClickedBtnCalibration() {
@@ -58,14 +62,20 @@ void CKorrinDlg::calibrationStep(const CDiag& sample) {
     }
     const auto [column, row] = mapGrid_.cellIndexOf(engineSpeedRpm(sample), pumpPwmVolts(sample));
     const auto cell = static_cast<size_t>(row) * kMapColumns + column;
-    std::vector<double>& filed = cellSamples[cell];
-    filed.push_back(input);
-    const double mean =
-        std::accumulate(filed.begin(), filed.end(), 0.0) / static_cast<double>(filed.size());
+    cellSamples[cell].push_back(input);
+    const double mean = meanOf(cellSamples[cell]);
     if (mean > 0) {
         map[cell] = mean;
         mapGrid_.setCellValue(column, row, mean);
         mapGrid_.update();
+    }
+}
+
+void CKorrinDlg::restoreCellMeans() {
+    for (size_t cell = 0; cell < cellSamples.size(); ++cell) {
+        if (!cellSamples[cell].empty()) {
+            map[cell] = meanOf(cellSamples[cell]);
+        }
     }
 }
 

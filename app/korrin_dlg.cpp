@@ -304,6 +304,9 @@ void CKorrinDlg::setStatusText(const std::u16string& text) {
 
 void CKorrinDlg::onReconnected() {
     applyDialogTexts();
+    if (calibrating) {
+        restoreCellMeans();
+    }
     showDeviceData();
     updateData(false);
 }

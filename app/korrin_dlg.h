@@ -93,6 +93,9 @@ private:
     void calibrationStep(const CDiag& sample);
     void stopCalibration();
     void clearCellSamples();
+    // Puts the drive's means back into the map after a reconnect has reloaded it, so that a
+    // lost link does not cost the drive what it learned.
+    void restoreCellMeans();
     // Button 1019 "Kasuj".
     void OnBnClickedBtnClrMapTime();
     QTimer& timer(int id);

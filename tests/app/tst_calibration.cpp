@@ -7,6 +7,7 @@
 #include "main_window_fixture.h"
 
 #include <QTest>
+#include <numeric>
 #include <vector>
 
 using namespace krv;
@@ -66,6 +67,14 @@ private:
         refreshWith(demoPointSample(400, 0));
         clickCalibration();
         QVERIFY(dialog().calibrating);
+    }
+
+    int visitedCells() {
+        int visited = 0;
+        for (const auto& cell : dialog().cellSamples) {
+            visited += cell.empty() ? 0 : 1;
+        }
+        return visited;
     }
 
     void verifyIdle() {
@@ -225,13 +234,6 @@ private slots:
         clickCalibration();
         QVERIFY(dialog().calibrating);
         // The simulated engine drives through several cells within a few seconds.
-        const auto visitedCells = [this] {
-            int visited = 0;
-            for (const auto& cell : dialog().cellSamples) {
-                visited += cell.empty() ? 0 : 1;
-            }
-            return visited;
-        };
         QTRY_VERIFY_WITH_TIMEOUT(visitedCells() >= 3, 30000);
         QVERIFY(fixture.received(kMapFrame).empty()); // nothing is sent during the drive
         fixture.controller->clearRequests();
@@ -248,6 +250,37 @@ private slots:
             learned += written[i] != 0 ? 1 : 0;
         }
         QVERIFY(learned >= 3);
+    }
+
+    void reconnectDuringTheDriveKeepsWhatTheDriveLearned() {
+        if (auto error = fixture.startController()) {
+            QSKIP(error->c_str());
+        }
+        fixture.startWindow(clickWithoutConnection);
+        QTRY_COMPARE_WITH_TIMEOUT(fieldText(dialog(), mainId::kWorkingState),
+                                  QStringLiteral("Wyłączony"), 10000);
+        clickCalibration();
+        QTRY_VERIFY_WITH_TIMEOUT(visitedCells() >= 3, 30000);
+        fixture.simulator->setSilent(true);
+        QTRY_VERIFY_WITH_TIMEOUT(!dialog().connected, 20000);
+        fixture.simulator->setSilent(false);
+        // The reconnect reads the controller's map, which knows nothing of the drive yet.
+        QTRY_COMPARE_WITH_TIMEOUT(fieldText(dialog(), mainId::kStatus), QStringLiteral("CONNECTED"),
+                                  20000);
+
+        QVERIFY(dialog().calibrating);
+        for (int r = 0; r < kMapRows; ++r) {
+            for (int c = 0; c < kMapColumns; ++c) {
+                const auto& filed = dialog().cellSamples[cellOf(c, r)];
+                if (filed.empty()) {
+                    continue;
+                }
+                const double mean =
+                    std::accumulate(filed.begin(), filed.end(), 0.0) / double(filed.size());
+                QCOMPARE(dialog().map[cellOf(c, r)], mean);
+                QCOMPARE(grid().cell(c, r).getTxt(), QString::asprintf("%.1f", mean));
+            }
+        }
     }
 
     void stopWhileTheLinkIsLostStillTriesTheWrite() {

@@ -168,12 +168,21 @@ private slots:
     }
 
     void demoChangesTheValueWithoutAnyExchange() {
+        if (auto error = fixture.startController()) {
+            QSKIP(error->c_str());
+        }
+        fixture.simulator->setSilent(true); // nobody answers the search: the demo is chosen
         fixture.startWindow(clickDemo);
         QVERIFY(dialog().demoMode);
+        fixture.simulator->setSilent(false);
+        const uint64_t heard = fixture.simulator->counters().received;
+
         step(mainId::kNoisePeriodSpin, -1);
         step(mainId::kNoisePeriodSpin, -1);
+
         QCOMPARE(editText(mainId::kNoisePeriodSpin), QStringLiteral("2"));
         QCOMPARE(dialog().noisePeriod, uint16_t{2});
+        QCOMPARE(fixture.simulator->counters().received, heard);
         QVERIFY(fixture.shown().empty());
     }
 

@@ -60,8 +60,9 @@ public:
     void setUp() {
         char pattern[] = "/tmp/krv-app-XXXXXX";
         directory = ::mkdtemp(pattern);
-        ::setenv("XDG_CONFIG_HOME", directory.c_str(), 1);
-        ::setenv("KRV_PORTS", "", 1);
+        // Through Qt: its test watchdog reads the environment from another thread.
+        qputenv("XDG_CONFIG_HOME", QByteArray(directory.c_str()));
+        qputenv("KRV_PORTS", QByteArray());
         messages = std::make_unique<CMessageRecorder>();
         threads = std::make_unique<CLPGThreadManager>();
     }
@@ -85,7 +86,7 @@ public:
         } catch (const std::system_error& error) {
             return std::string(error.what());
         }
-        ::setenv("KRV_PORTS", link.c_str(), 1);
+        qputenv("KRV_PORTS", QByteArray(link.c_str()));
         return std::nullopt;
     }
 

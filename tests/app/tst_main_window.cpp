@@ -99,8 +99,8 @@ private slots:
     void init() {
         char pattern[] = "/tmp/krv-app-XXXXXX";
         directory = ::mkdtemp(pattern);
-        ::setenv("XDG_CONFIG_HOME", directory.c_str(), 1);
-        ::setenv("KRV_PORTS", "", 1);
+        qputenv("XDG_CONFIG_HOME", QByteArray(directory.c_str()));
+        qputenv("KRV_PORTS", QByteArray());
         failureCount = 0;
         foreignControllerReported = false;
         messages = std::make_unique<CMessageRecorder>();
@@ -142,7 +142,7 @@ private slots:
         sim::CSimulator simulator(controller);
         const std::string link = directory + "/port1";
         simulator.start(link);
-        ::setenv("KRV_PORTS", link.c_str(), 1);
+        qputenv("KRV_PORTS", QByteArray(link.c_str()));
 
         startWindow(clickDemo);
         QVERIFY(dialog->connected);

@@ -176,7 +176,7 @@ private slots:
     }
 
     void mainWindowFollowsItsTemplate() {
-        ::setenv("KRV_PORTS", "", 1);
+        qputenv("KRV_PORTS", QByteArray());
         CMessageRecorder messages;
         CLPGThreadManager threads;
         CKorrinDlg dialog(threads);

@@ -88,7 +88,7 @@ private slots:
     void init() {
         char pattern[] = "/tmp/krv-update-window-XXXXXX";
         directory = ::mkdtemp(pattern);
-        ::setenv("XDG_CONFIG_HOME", directory.c_str(), 1);
+        qputenv("XDG_CONFIG_HOME", QByteArray(directory.c_str()));
         failureCount = 0;
         foreignControllerReported = false;
         requests.clear();
@@ -106,7 +106,7 @@ private slots:
 
     void cleanup() {
         setFileDialogBackEnd({});
-        ::unsetenv("KRV_PORTS");
+        qunsetenv("KRV_PORTS");
         std::filesystem::remove_all(directory);
     }
 
@@ -119,7 +119,7 @@ private slots:
         } catch (const std::system_error& error) {
             QSKIP(error.what());
         }
-        ::setenv("KRV_PORTS", link.c_str(), 1);
+        qputenv("KRV_PORTS", QByteArray(link.c_str()));
         CCursorWatchingRecorder messages;
         CLPGThreadManager threads;
         answers = {firmwareFile("first.afm", {})};

@@ -107,7 +107,7 @@ private slots:
         } catch (const std::system_error& error) {
             QSKIP(qPrintable(QString("no pseudo-terminal: ") + error.what()));
         }
-        ::setenv("KRV_PORTS", simulator->slavePath().c_str(), 1);
+        qputenv("KRV_PORTS", QByteArray(simulator->slavePath().c_str()));
         device = std::make_unique<CLPGDevice>();
         try {
             device->port.open(1);

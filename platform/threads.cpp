@@ -1,5 +1,7 @@
 #include "platform/threads.h"
 
+#include "platform/error.h"
+
 namespace krv {
 
 bool CThread::sleepUnlessStopped(std::chrono::milliseconds duration) {
@@ -29,6 +31,8 @@ void CThreadManager::insert(CSemThread* thread) {
         entry.worker = std::thread([thread, &finished = entry.finished] {
             try {
                 thread->run();
+            } catch (IError* error) {
+                delete error; // raised errors are owned by whoever catches them
             } catch (...) {
                 // The thread owns its failures; one escaping here ends this thread only.
             }

@@ -1,3 +1,4 @@
+#include "platform/error.h"
 #include "platform/threads.h"
 
 #include <atomic>
@@ -76,6 +77,27 @@ TEST(ThreadManager, RunsEachInsertedThreadOnceAndSurvivesAnEscapingException) {
     manager.stopAll();
     EXPECT_EQ(runs, 3);
     EXPECT_EQ(manager.runningCount(), 0u);
+}
+
+// An error object raised through run() belongs to the catcher: the manager must not leak it.
+TEST(ThreadManager, DeletesAnErrorObjectEscapingRun) {
+    static std::atomic<int> destroyed{0};
+    class CountedError : public IError {
+    public:
+        CountedError() : IError(6, u"escapes run", 1, u"test") {}
+        ~CountedError() override { ++destroyed; }
+        void fillMessages() override {}
+        std::u16string_view className() const override { return u"CountedError"; }
+    };
+    class Raising : public CSThread {
+    public:
+        void run() override { throw static_cast<IError*>(new CountedError); }
+    };
+    {
+        CMultiThread manager;
+        manager.insert(new Raising);
+    }
+    EXPECT_EQ(destroyed, 1);
 }
 
 TEST(ThreadManager, StopWakesASleepingThreadInsteadOfWaitingOutItsSleep) {

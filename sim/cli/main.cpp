@@ -1,6 +1,7 @@
 // krv-sim: the controller on a pseudo-terminal, until SIGINT or SIGTERM.
 
 #include "sim/cli/options.h"
+#include "sim/controller/sample_map.h"
 #include "sim/wire/simulator.h"
 
 #include <csignal>
@@ -15,6 +16,11 @@ std::unique_ptr<krv::sim::ICommandHandler> makeHandler(const krv::sim::SimOption
     auto controller = std::make_unique<krv::sim::CController>(
         options.bootloader ? ControllerMode::Bootloader : ControllerMode::Application);
     controller->setKnobs(options.knobs);
+    if (options.sampleMap) {
+        const krv::sim::MapAndAxes sample = krv::sim::sampleMap();
+        controller->setAxes(sample.rowAxis, sample.columnAxis);
+        controller->setMap(sample.map);
+    }
     if (options.stateFile) {
         controller->setStateFile(*options.stateFile);
     }

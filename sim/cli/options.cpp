@@ -41,8 +41,12 @@ bool parseSimOptions(int argc, char** argv, SimOptions& options, std::string& er
             error.clear();
             return false;
         }
-        if (name == "--bootloader" || name == "--gas") {
-            (name == "--gas" ? options.knobs.onGas : options.bootloader) = true;
+        bool* const flag = name == "--bootloader"   ? &options.bootloader
+                           : name == "--gas"        ? &options.knobs.onGas
+                           : name == "--sample-map" ? &options.sampleMap
+                                                    : nullptr;
+        if (flag != nullptr) {
+            *flag = true;
             continue;
         }
         if (i + 1 >= argc) {

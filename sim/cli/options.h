@@ -18,6 +18,7 @@ struct SimOptions {
     // The controller behind the wire.
     bool bootloader = false;
     std::optional<std::string> stateFile;
+    bool sampleMap = false;
     ControllerKnobs knobs;
 };
 
@@ -37,6 +38,7 @@ inline constexpr const char* kUsage =
     "the controller:\n"
     "  --bootloader       start in the bootloader instead of the application\n"
     "  --state FILE       keep FILE up to date with the controller's state (JSON)\n"
+    "  --sample-map       start with a calibrated car's map and axes instead of an empty map\n"
     "  --type N           controller type in identify and version replies (17)\n"
     "  --word N           identify's word (85 = 0x0055: readings enabled)\n"
     "  --boot-identify N  identify's status byte while in the bootloader (5)\n"

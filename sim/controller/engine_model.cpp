@@ -9,43 +9,46 @@ namespace {
 constexpr double kIdleRpm = 750;
 constexpr double kTopRpm = 4900;
 constexpr double kCruiseRpm = 2600;
+constexpr double kIdlePumpVolts = 0.5;
+constexpr double kFullPumpVolts = 12.0;
+constexpr double kIdleInputVolts = 0.8;
+constexpr double kFullInputVolts = 4.2;
 
-// Load 0..1 along the cycle: idle 0-5 s, acceleration 5-9 s, cruise 9-15 s, deceleration 15-20 s.
 struct Phase {
     double rpm;
-    double load;
+    double load; // 0..1
 };
 
 double blend(double from, double to, double fraction) {
     return from + (to - from) * fraction;
 }
 
+// Idle 0-2 s, acceleration 2-6 s, cruise 6-12 s, deceleration 12-16 s: short enough that a
+// newcomer sees the operating point walk over the map within seconds of starting.
 Phase phaseAt(double seconds) {
     const double t = std::fmod(std::max(seconds, 0.0), kCycleSeconds);
-    if (t < 5) {
+    if (t < 2) {
         return {kIdleRpm + 30 * std::sin(t * 3), 0.0};
     }
-    if (t < 9) {
-        const double f = (t - 5) / 4;
+    if (t < 6) {
+        const double f = (t - 2) / 4;
         return {blend(kIdleRpm, kTopRpm, f), f};
     }
-    if (t < 15) {
-        const double f = (t - 9) / 6;
+    if (t < 12) {
+        const double f = (t - 6) / 6;
         return {blend(kTopRpm, kCruiseRpm, std::min(1.0, f * 3)), 0.45 + 0.05 * std::sin(t)};
     }
-    const double f = (t - 15) / 5;
+    const double f = (t - 12) / 4;
     return {blend(kCruiseRpm, kIdleRpm, f), blend(0.45, 0.0, f)};
 }
 
-// Index of the last break point at or below the value (0 below the first).
-template <class Axis> int axisIndex(const Axis& axis, double value, double unit) {
-    int index = 0;
+template <class Axis, class Value> int firstAbove(const Axis& axis, Value value, int unit) {
     for (int i = 0; i < static_cast<int>(axis.size()); ++i) {
-        if (axis[i] * unit <= value) {
-            index = i;
+        if (value < axis[i] * unit) {
+            return i;
         }
     }
-    return index;
+    return static_cast<int>(axis.size()) - 1;
 }
 
 void putWord(std::array<uint8_t, 18>& payload, int offset, uint16_t value) {
@@ -55,9 +58,20 @@ void putWord(std::array<uint8_t, 18>& payload, int offset, uint16_t value) {
 
 } // namespace
 
+double inputVoltsAtPump(double pumpVolts) {
+    const double load = (pumpVolts - kIdlePumpVolts) / (kFullPumpVolts - kIdlePumpVolts);
+    return blend(kIdleInputVolts, kFullInputVolts, load);
+}
+
 EnginePoint enginePoint(double seconds) {
     const Phase phase = phaseAt(seconds);
-    return {phase.rpm, 0.5 + 11.5 * phase.load, 0.6 + 3.6 * phase.load};
+    const double pumpVolts = blend(kIdlePumpVolts, kFullPumpVolts, phase.load);
+    return {phase.rpm, pumpVolts, inputVoltsAtPump(pumpVolts)};
+}
+
+int cellIndex(int rpm, int16_t pumpWire, const std::array<int16_t, 16>& rowAxis,
+              const std::array<uint8_t, 15>& columnAxis) {
+    return firstAbove(rowAxis, pumpWire, 1) * 15 + firstAbove(columnAxis, rpm, 100);
 }
 
 std::array<uint8_t, 18> readingsPayload(const EngineInputs& inputs) {
@@ -67,12 +81,13 @@ std::array<uint8_t, 18> readingsPayload(const EngineInputs& inputs) {
     const auto inputRaw = static_cast<uint16_t>(std::lround(point.inputVolts * 200));
     uint16_t outputRaw = inputRaw;
     if (inputs.onGas) {
-        const int row = axisIndex(*inputs.rowAxis, point.pumpVolts, 0.015);
-        const int column = axisIndex(*inputs.columnAxis, point.rpm, 100.0);
-        const uint8_t cell = (*inputs.map)[row * 15 + column];
+        // Looked up as the tool decodes the readings, so the output is the cell it highlights.
+        const int rpm = static_cast<int>(std::lround(7500000 / period / 10.0)) * 10;
+        const uint8_t cell =
+            (*inputs.map)[cellIndex(rpm, pumpRaw, *inputs.rowAxis, *inputs.columnAxis)];
         // A learnt cell (volts = 0.02 x byte) replaces the input; an empty one passes it on.
         if (cell != 0) {
-            outputRaw = static_cast<uint16_t>(std::lround(cell * 0.02 * 200));
+            outputRaw = static_cast<uint16_t>(cell * 4);
         }
     }
     std::array<uint8_t, 18> payload{};

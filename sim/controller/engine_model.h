@@ -21,12 +21,19 @@ struct EnginePoint {
     double inputVolts = 0; // follows the load
 };
 
-// One drive cycle of kCycleSeconds.
-inline constexpr double kCycleSeconds = 20.0;
+// One drive cycle of kCycleSeconds; it starts with the engine idling.
+inline constexpr double kCycleSeconds = 16.0;
 
 EnginePoint enginePoint(double seconds);
-// The 18-byte readings payload for the moment and the map: the output voltage is the input
-// voltage corrected by the map cell at the operating point while the emulation works on gas.
+// The input voltage the engine gives at a pump PWM value (both follow the load).
+double inputVoltsAtPump(double pumpVolts);
+// The map cell of an operating point as the tool finds it from the readings (engine speed to
+// the nearest 10 rpm, pump PWM in wire units): the first break point above the value, else the
+// last, for the column and for the row.
+int cellIndex(int rpm, int16_t pumpWire, const std::array<int16_t, 16>& rowAxis,
+              const std::array<uint8_t, 15>& columnAxis);
+// The 18-byte readings payload for the moment and the map: while the emulation works on gas
+// the output voltage is the map cell at the operating point (an empty cell passes the input).
 std::array<uint8_t, 18> readingsPayload(const EngineInputs& inputs);
 
 } // namespace krv::sim

@@ -3,6 +3,7 @@
 
 #include "device/lpg_device.h"
 #include "platform/text.h"
+#include "sim/controller/sample_map.h"
 
 #include <chrono>
 #include <csignal>
@@ -109,6 +110,33 @@ TEST_F(KrvSim, StartsInTheBootloaderAndReportsItsState) {
     EXPECT_TRUE(device.startApplication());
     EXPECT_THAT(state(), HasSubstr("\"mode\":\"application\""));
     EXPECT_THAT(state(), HasSubstr("\"programmingEnded\":true"));
+}
+
+// What ./run --sim starts: the tool reads a calibrated map and axes, and on gas the output
+// stands apart from the input from the first reading on.
+TEST_F(KrvSim, SampleMapOptionStartsWithACalibratedMapOnGas) {
+    ASSERT_TRUE(start({"--sample-map", "--gas"}));
+    const sim::MapAndAxes sample = sim::sampleMap();
+    std::string mapJson = "\"map\":[";
+    for (uint8_t cell : sample.map) {
+        mapJson += std::to_string(cell) + ",";
+    }
+    mapJson.back() = ']';
+    EXPECT_THAT(state(), HasSubstr(mapJson));
+
+    ASSERT_EQ(device.requestIdentity().kind, IdentifyAnswer::Kind::Application);
+    ASSERT_TRUE(device.readMap());
+    ASSERT_TRUE(device.readMapAxes());
+    EXPECT_DOUBLE_EQ(device.rowAxis[15], 12.0);
+    EXPECT_DOUBLE_EQ(device.columnAxis[0], 500.0);
+    EXPECT_GT(device.map[0], 0.5);
+    EXPECT_GT(device.map[239], device.map[0] + 3);
+    CDiag record;
+    ASSERT_EQ(device.readReadings(record), CLPGDevice::kReadingOk);
+    EXPECT_TRUE(isWorking(record));
+    EXPECT_GT(engineSpeedRpm(record), 0);
+    EXPECT_GT(inputVolts(record), 0.0);
+    EXPECT_GT(outputVolts(record), inputVolts(record));
 }
 
 } // namespace

@@ -1,13 +1,17 @@
 // The simulated controller on its own: how it answers, what it refuses, its engine model,
 // and the state file scripts read.
 
+#include "device/diag.h"
+#include "device/units.h"
 #include "sim/controller/controller.h"
 #include "sim/controller/engine_model.h"
+#include "sim/controller/sample_map.h"
 #include "sim/controller/state_file.h"
 
 #include <filesystem>
 #include <fstream>
 #include <gmock/gmock.h>
+#include <set>
 #include <sstream>
 #include <thread>
 
@@ -111,8 +115,92 @@ TEST(SimController, EngineDrivesAPlausibleCycle) {
     EXPECT_GT(highest, 4500);
     EXPECT_NEAR(pumpLow, 0.5, 0.01);
     EXPECT_NEAR(pumpHigh, 12.0, 0.2);
-    // Input follows the load: higher under acceleration than at idle.
-    EXPECT_GT(enginePoint(8.9).inputVolts, enginePoint(2).inputVolts + 2);
+    // Input follows the load: higher at full throttle than at idle.
+    EXPECT_GT(inputVoltsAtPump(pumpHigh), inputVoltsAtPump(pumpLow) + 2);
+}
+
+uint16_t wordAt(const std::array<uint8_t, 18>& payload, int offset) {
+    return static_cast<uint16_t>(payload[offset] | (payload[offset + 1] << 8));
+}
+
+// The chart plots from the first reading on: the engine idles from the controller's start.
+TEST(SimController, FirstReadingIsAnIdlingEngine) {
+    CController controller;
+    const std::optional<Frame> reply = controller.handle({2, command(0x06)});
+    ASSERT_TRUE(reply.has_value());
+    ASSERT_EQ(reply->type, 1);
+    ASSERT_EQ(reply->payload.size(), 18u);
+    std::array<uint8_t, 18> payload{};
+    std::copy(reply->payload.begin(), reply->payload.end(), payload.begin());
+    const double rpm = 7500000.0 / wordAt(payload, 0);
+    EXPECT_GE(rpm, 700);
+    EXPECT_LE(rpm, 800);
+    EXPECT_NEAR(static_cast<int16_t>(wordAt(payload, 2)) * 0.015, 0.5, 0.02);
+    const double input = wordAt(payload, 12) / 200.0;
+    EXPECT_GE(input, 0.5);
+    EXPECT_LE(input, 1.0);
+    EXPECT_EQ(wordAt(payload, 14), wordAt(payload, 12)); // on petrol
+}
+
+TEST(SimController, SampleMapRisesWithLoadAndSpeedAboveTheEngineInput) {
+    const MapAndAxes sample = sampleMap();
+    // Axes ascending, spanning the engine's pump PWM (0.5-12 V) and engine speed ranges.
+    EXPECT_TRUE(std::is_sorted(sample.rowAxis.begin(), sample.rowAxis.end()));
+    EXPECT_TRUE(std::is_sorted(sample.columnAxis.begin(), sample.columnAxis.end()));
+    EXPECT_GT(sample.rowAxis[0] * 0.015, 0.5);
+    EXPECT_NEAR(sample.rowAxis[15] * 0.015, 12.0, 0.01);
+    EXPECT_GT(sample.columnAxis[0] * 100, 0);
+    EXPECT_LT(sample.columnAxis[0] * 100, 750);
+    for (int r = 0; r < 16; ++r) {
+        for (int c = 0; c < 15; ++c) {
+            const uint8_t cell = sample.map[r * 15 + c];
+            SCOPED_TRACE(::testing::Message() << "row " << r << ", column " << c);
+            EXPECT_GT(cell, 0);
+            EXPECT_LE(cell * 0.02, 5.0);
+            if (r > 0) {
+                EXPECT_GT(cell, sample.map[(r - 1) * 15 + c]);
+            }
+            if (c > 0) {
+                EXPECT_GE(cell, sample.map[r * 15 + c - 1]);
+            }
+        }
+    }
+    EXPECT_GT(sample.map[15 * 15 + 14], sample.map[15 * 15] + 3); // speed adds a tenth or more
+}
+
+// On gas over one drive with the sample map: the output is the cell the tool highlights, a few
+// tenths above the input, and the operating point crosses most rows and columns of the map.
+TEST(SimController, DriveOnGasWalksTheSampleMap) {
+    const MapAndAxes map = sampleMap();
+    EngineInputs inputs{0, &map.map, &map.rowAxis, &map.columnAxis, true};
+    std::set<int> rows, columns;
+    double lowest = 1e9, highest = -1e9;
+    for (double t = 0; t < kCycleSeconds; t += 0.05) {
+        inputs.seconds = t;
+        CDiag sample;
+        sample.raw = readingsPayload(inputs);
+        // The tool's cell: the first break point above the value, else the last.
+        int row = 15, column = 14;
+        while (row > 0 && pumpPwmVolts(sample) < units::rowBreakVolts(map.rowAxis[row - 1])) {
+            --row;
+        }
+        while (column > 0 &&
+               engineSpeedRpm(sample) < units::columnBreakRpm(map.columnAxis[column - 1])) {
+            --column;
+        }
+        rows.insert(row);
+        columns.insert(column);
+        ASSERT_DOUBLE_EQ(outputVolts(sample), units::mapCellVolts(map.map[row * 15 + column]))
+            << "at " << t << " s";
+        const double correction = outputVolts(sample) - inputVolts(sample);
+        lowest = std::min(lowest, correction);
+        highest = std::max(highest, correction);
+    }
+    EXPECT_GT(lowest, -0.1);
+    EXPECT_LT(highest, 1.0);
+    EXPECT_GT(highest, 0.3);
+    EXPECT_GE(rows.size(), 14u);
+    EXPECT_GE(columns.size(), 14u);
 }
 
 TEST(SimController, OutputIsTheInputCorrectedByTheMapCellOnGas) {

@@ -35,6 +35,20 @@ TEST(SimOptions, ReadsRatesAsAProbabilityOrEveryNth) {
     EXPECT_EQ(options.seed, 7u);
 }
 
+TEST(SimOptions, ControllerFlagsTakeNoValue) {
+    SimOptions options;
+    std::string error;
+    ASSERT_TRUE(parse({"--sample-map", "--gas", "--bootloader", "--type", "21"}, options, error))
+        << error;
+    EXPECT_TRUE(options.sampleMap);
+    EXPECT_TRUE(options.knobs.onGas);
+    EXPECT_TRUE(options.bootloader);
+    EXPECT_EQ(options.knobs.identifyType, 21);
+    SimOptions plain;
+    ASSERT_TRUE(parse({"--link", "/tmp/port"}, plain, error)) << error;
+    EXPECT_FALSE(plain.sampleMap || plain.knobs.onGas || plain.bootloader);
+}
+
 TEST(SimOptions, RefusesBadArgumentsWithAReason) {
     const std::vector<std::vector<std::string>> cases = {
         {"--baud", "-1"}, {"--baud", "fast"}, {"--drop", "2.5"}, {"--stray", "-0.1"},

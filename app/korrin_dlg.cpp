@@ -22,8 +22,11 @@ namespace {
 
 constexpr std::u16string_view kInitOperation = u"CKorrinDlg::OnInitDialog()";
 
-// Chart y values: volts scaled so that 0..100 spans 0..15 V.
-constexpr float kChartScale = 100.0f / 15.0f;
+// Chart y value of a reading: 0..100 spans 0..15 V. Scaled in double and only then narrowed,
+// so that the label's way back (y x 15 / 100) gives the volts the field shows.
+float chartValue(double volts) {
+    return static_cast<float>(volts * 100 / 15);
+}
 
 struct ChartSeriesSpec {
     std::uint32_t id;
@@ -229,12 +232,9 @@ void CKorrinDlg::feedChart() {
     diagData.copySamples(samples, held - 2, held - 1);
     for (const CDiag& sample : samples) {
         const auto x = static_cast<float>(xCounter);
-        chart_.addSample(kInputSeries.id, x, static_cast<float>(inputVolts(sample)) * kChartScale,
-                         false);
-        chart_.addSample(kOutputSeries.id, x, static_cast<float>(outputVolts(sample)) * kChartScale,
-                         false);
-        chart_.addSample(kPumpPwmSeries.id, x,
-                         static_cast<float>(pumpPwmVolts(sample)) * kChartScale, false);
+        chart_.addSample(kInputSeries.id, x, chartValue(inputVolts(sample)), false);
+        chart_.addSample(kOutputSeries.id, x, chartValue(outputVolts(sample)), false);
+        chart_.addSample(kPumpPwmSeries.id, x, chartValue(pumpPwmVolts(sample)), false);
         ++xCounter;
     }
     chart_.update();

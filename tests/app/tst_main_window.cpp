@@ -267,6 +267,11 @@ private slots:
         QCOMPARE(input.begin()->first, 0.0f);
         QCOMPARE(input.begin()->second, 2.0f * 100.0f / 15.0f);
         QCOMPARE(dialog->xCounter, 1);
+        // The chart's labels read the volts back from the plotted values: the pump label
+        // must say what the field said for that sample.
+        const auto labels = dialog->chart().model().labels({300, 200});
+        QCOMPARE(labels.size(), size_t{3});
+        QCOMPARE(QString::fromStdU16String(labels[2].text), first.pumpPwm);
     }
 
     void titleInEveryShippedLanguage_data() {

@@ -59,15 +59,21 @@ speed_t speedFor(uint32_t baud) {
     }
 }
 
-// USB adapters otherwise hold short replies back for up to 16 ms.
-int requestLowLatency(int fd) {
+// USB adapters otherwise hold short replies back for up to 16 ms. Only a wish: a driver that
+// refuses it (some answer EPERM to a plain user) still gives a working port.
+void requestLowLatency(int fd) {
     serial_struct serial{};
-    if (::ioctl(fd, TIOCGSERIAL, &serial) != 0) {
-        return unsupported(errno) ? 0 : errno;
+    if (::ioctl(fd, TIOCGSERIAL, &serial) == 0) {
+        serial.flags |= ASYNC_LOW_LATENCY;
+        ::ioctl(fd, TIOCSSERIAL, &serial);
     }
-    serial.flags |= ASYNC_LOW_LATENCY;
-    if (::ioctl(fd, TIOCSSERIAL, &serial) != 0) {
-        return unsupported(errno) ? 0 : errno;
+}
+
+// No hardware handshake: DTR and RTS stay low, as the controller expects of a plain line.
+int lowerModemLines(int fd) {
+    int lines = TIOCM_DTR | TIOCM_RTS;
+    if (::ioctl(fd, TIOCMBIC, &lines) != 0 && !unsupported(errno)) {
+        return errno;
     }
     return 0;
 }
@@ -85,16 +91,12 @@ int SerialLine::open(const std::string& path) {
         return errno;
     }
     // flock first: unlike TIOCEXCL it also keeps out a second opener running as root.
-    int error = 0;
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0 || ::ioctl(fd, TIOCEXCL) != 0) {
-        error = errno;
-    } else {
-        error = requestLowLatency(fd);
-    }
-    if (error != 0) {
+        const int error = errno;
         ::close(fd);
         return error;
     }
+    requestLowLatency(fd);
     fd_ = fd;
     ErrorCounts counts;
     readErrorCounts(counts);
@@ -142,7 +144,7 @@ int SerialLine::applySettings(const SerialLineSettings& settings) {
         ::tcsetattr(fd_, TCSANOW, &attributes) != 0) {
         return errno;
     }
-    return 0;
+    return lowerModemLines(fd_);
 }
 
 int SerialLine::read(uint8_t* buffer, size_t count, size_t& done) {

@@ -13,39 +13,15 @@
 namespace krv {
 
 using namespace device_detail;
+using namespace protocol;
 
 namespace {
 
 constexpr int kCommandTries = 10;
 constexpr int kIdentifyTries = 3;
 
-enum Operation : uint8_t {
-    kReadReadings = 0x06,
-    kReadSettings = 0x07,
-    kReadVersion = 0x0D,
-    kReadMap = 0x0E,
-    kStoreMap = 0x0F,
-    kClearMapTime = 0x10,
-    kReadMapAxes = 0x11,
-    kIdentify = 0xCC,
-};
-
-enum FrameType : uint8_t {
-    kReadingsFrame = 1,
-    kSettingsFrame = 3,
-    kVersionFrame = 8,
-    kMapFrame = 9,
-    kAdjustRegionFrame = 10,
-    kAxesFrame = 11,
-};
-
-constexpr uint8_t kStatusBootloader = 5;
-constexpr uint16_t kReadingsEnabledWord = 0x0055;
 constexpr uint8_t kIdentityLength = 4; // status, type, word
-constexpr uint8_t kSettingsLength = 4;
 constexpr uint8_t kVersionLength = 3;
-constexpr uint8_t kAxesLength = 48;
-constexpr int kAxesColumnOffset = 2 * kMapRows;
 constexpr std::chrono::milliseconds kDemoReadingPause{50};
 
 bool sendCommand(CLPGDevice& device, uint8_t code) {
@@ -230,7 +206,7 @@ bool CLPGDevice::adjustMapRegion(const MapRegion& region) {
         return true;
     }
     return exchangeWithTries(
-               *this, 1, kAdjustRegionFrame, 6,
+               *this, 1, kAdjustRegionFrame, kAdjustRegionLength,
                [&region](uint8_t* payload) {
                    payload[0] = region.firstRow;
                    payload[1] = region.firstColumn;

@@ -9,37 +9,17 @@
 namespace krv {
 
 using namespace device_detail;
+using namespace protocol;
 
 namespace {
 
 constexpr int kBootloaderTries = 3;
-constexpr char kAccessCode[] = "QK318274"; // sent without its terminator
-constexpr uint8_t kAccessCodeLength = sizeof(kAccessCode) - 1;
-
-enum FrameType : uint8_t {
-    kEnterBootloaderFrame = 0xF6,
-    kWriteRowFrame = 0xF7,
-    kErasePageFrame = 0xF9,
-};
-
-enum Operation : uint8_t {
-    kStartApplication = 0x0A,
-    kEndProgramming = 0x60,
-    kQueryBootloader = 0xC4,
-};
-
-constexpr uint32_t kFirstAddress = 0x1800;
-constexpr uint32_t kEndAddress = 0xA000;
-constexpr uint32_t kPageUnits = 0x800;
-constexpr uint32_t kRowUnits = 0x80;
-constexpr size_t kImageOffset = 0x3000; // image bytes before the first programmed word
-constexpr size_t kRowImageBytes = 256;  // 64 words of 4 bytes; the 4th is not programmed
-constexpr size_t kRowDataBytes = 192;
-constexpr uint8_t kAddressLength = 4;
+constexpr size_t kImageOffset = 0x3000;  // image bytes before the first programmed word
+constexpr size_t kRowImageBytes = 256;   // 64 words of 4 bytes; the 4th is not programmed
 constexpr uint8_t kQueryReplyLength = 2; // status, state
 
 void putAddress(uint8_t* payload, uint32_t address) {
-    for (int i = 0; i < 4; ++i) {
+    for (int i = 0; i < kAddressLength; ++i) {
         payload[i] = static_cast<uint8_t>(address >> (8 * i));
     }
 }
@@ -106,10 +86,10 @@ bool CLPGDevice::startApplication() {
 }
 
 bool CLPGDevice::programImage(const uint8_t* image, uint16_t blockCount) {
-    uint32_t address = kFirstAddress;
+    uint32_t address = kFirstProgramAddress;
     const uint8_t* source = image + kImageOffset;
     std::array<uint8_t, kRowDataBytes> packed{};
-    for (; blockCount > 0 && address < kEndAddress; --blockCount) {
+    for (; blockCount > 0 && address < kEndProgramAddress; --blockCount) {
         if (address % kPageUnits == 0 && !erasePage(address)) {
             return false;
         }

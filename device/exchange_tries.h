@@ -4,6 +4,7 @@
 // the command accepts ends the loop.
 
 #include "device/lpg_device.h"
+#include "device/protocol_codes.h"
 #include "link/frame_codec.h"
 
 #include <array>
@@ -12,9 +13,6 @@
 
 namespace krv::device_detail {
 
-inline constexpr uint8_t kCommandFrame = 2; // request: operation code in byte 0
-inline constexpr uint8_t kStatusFrame = 2;  // reply: status in byte 0
-inline constexpr uint8_t kStatusAcknowledged = 4;
 inline constexpr uint8_t kCommandLength = 6;
 
 struct Reply {
@@ -25,8 +23,10 @@ struct Reply {
     uint16_t word(int offset) const {
         return static_cast<uint16_t>(payload[offset] | (payload[offset + 1] << 8));
     }
-    bool isStatus() const { return frameType == kStatusFrame; }
-    bool isAcknowledgement() const { return isStatus() && payload[0] == kStatusAcknowledged; }
+    bool isStatus() const { return frameType == protocol::kStatusFrame; }
+    bool isAcknowledgement() const {
+        return isStatus() && payload[0] == protocol::kStatusAcknowledged;
+    }
     // A reply of the given type that carries at least the bytes the command decodes.
     bool is(uint8_t type, uint8_t minimumLength) const {
         return frameType == type && length >= minimumLength;
@@ -49,7 +49,7 @@ std::optional<Reply> exchangeWithTries(CLPGDevice& device, int tries, uint8_t fr
     return std::nullopt;
 }
 
-// A frame-type-2 request carrying only its operation code.
+// A command frame's request carrying only its operation code.
 inline auto operationCode(uint8_t code) {
     return [code](uint8_t* payload) { payload[0] = code; };
 }

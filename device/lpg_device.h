@@ -6,6 +6,7 @@
 
 #include "device/diag.h"
 #include "device/diag_data.h"
+#include "device/protocol_codes.h"
 #include "link/device_errors.h"
 #include "link/frame_exchange.h"
 #include "link/serial_port.h"
@@ -18,10 +19,10 @@
 
 namespace krv {
 
-inline constexpr int kMapRows = 16;
-inline constexpr int kMapColumns = 15;
-inline constexpr int kMapCells = kMapRows * kMapColumns;
-inline constexpr uint8_t kServedDeviceType = 17;
+using protocol::kMapCells;
+using protocol::kMapColumns;
+using protocol::kMapRows;
+using protocol::kServedDeviceType;
 
 // What the controller said to the identification request.
 struct IdentifyAnswer {
@@ -38,7 +39,7 @@ struct IdentifyAnswer {
 
 // A rectangle of map cells to raise or lower on the controller by `step` map units (0.02 V).
 struct MapRegion {
-    enum Direction : uint8_t { kRaise = 2, kLower = 3 };
+    enum Direction : uint8_t { kRaise = protocol::kRaiseRegion, kLower = protocol::kLowerRegion };
     uint8_t firstRow = 0;
     uint8_t firstColumn = 0;
     uint8_t rowCount = 0;
@@ -55,7 +56,7 @@ public:
     static constexpr int kReadingLinkFailed = 2;
     // queryBootloader's state when no usable reply came.
     static constexpr uint16_t kNoBootloaderState = 0xFFFF;
-    static constexpr uint16_t kBootloaderReady = 0xF7;
+    static constexpr uint16_t kBootloaderReady = protocol::kBootloaderReady;
 
     CLPGDevice();
     CLPGDevice(const CLPGDevice&) = delete;

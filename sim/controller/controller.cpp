@@ -1,52 +1,15 @@
 #include "sim/controller/controller.h"
 
+#include "device/protocol_codes.h"
 #include "sim/controller/engine_model.h"
 #include "sim/controller/state_file.h"
 
 #include <algorithm>
-#include <cstring>
 
 namespace krv::sim {
 namespace {
 
-enum RequestType : uint8_t {
-    kCommand = 2,
-    kWriteSettings = 3,
-    kWriteMap = 9,
-    kAdjustRegion = 10,
-    kWriteAxes = 11,
-    kEnterBootloader = 0xF6,
-    kWriteRow = 0xF7,
-    kErasePage = 0xF9,
-};
-
-enum ReplyType : uint8_t {
-    kReadingsReply = 1,
-    kStatusReply = 2,
-    kSettingsReply = 3,
-    kVersionReply = 8,
-    kMapReply = 9,
-    kAxesReply = 11,
-};
-
-enum Operation : uint8_t {
-    kStartApplication = 0x0A,
-    kReadReadings = 0x06,
-    kReadSettings = 0x07,
-    kReadVersion = 0x0D,
-    kReadMap = 0x0E,
-    kStoreMap = 0x0F,
-    kClearMap = 0x10,
-    kReadAxes = 0x11,
-    kEndProgramming = 0x60,
-    kQueryBootloader = 0xC4,
-    kIdentify = 0xCC,
-};
-
-constexpr uint8_t kAcknowledged = 4;
-constexpr uint8_t kRefused = 0;
-constexpr uint8_t kRaise = 2;
-constexpr uint8_t kLower = 3;
+using namespace protocol;
 
 uint16_t word(const std::vector<uint8_t>& bytes, size_t offset) {
     return static_cast<uint16_t>(bytes[offset] | (bytes[offset + 1] << 8));
@@ -65,10 +28,10 @@ void putWord(std::vector<uint8_t>& bytes, uint16_t value) {
 
 CController::CController(ControllerMode mode) {
     state_.mode = mode;
-    for (int i = 0; i < 16; ++i) {
+    for (int i = 0; i < kMapRows; ++i) {
         state_.rowAxis[i] = static_cast<int16_t>(64 * (i + 1));
     }
-    for (int j = 0; j < 15; ++j) {
+    for (int j = 0; j < kMapColumns; ++j) {
         state_.columnAxis[j] = static_cast<uint8_t>(5 + 3 * j);
     }
 }
@@ -95,13 +58,13 @@ std::optional<Frame> CController::handle(const Frame& request) {
 std::optional<Frame> CController::handleApplication(const Frame& request) {
     const auto& p = request.payload;
     switch (request.type) {
-    case kCommand:
+    case kCommandFrame:
         if (p.empty()) {
-            return status(kRefused);
+            return status(kStatusRefused);
         }
         switch (p[0]) {
         case kIdentify: {
-            Frame reply{kStatusReply, {kAcknowledged, state_.knobs.identifyType}};
+            Frame reply{kStatusFrame, {kStatusAcknowledged, state_.knobs.identifyType}};
             putWord(reply.payload, state_.knobs.identifyWord);
             reply.payload.resize(6);
             return reply;
@@ -109,26 +72,26 @@ std::optional<Frame> CController::handleApplication(const Frame& request) {
         case kReadReadings:
             return readings();
         case kReadSettings: {
-            Frame reply{kSettingsReply, {state_.settings.rpmDivider, state_.settings.noiseDelta}};
+            Frame reply{kSettingsFrame, {state_.settings.rpmDivider, state_.settings.noiseDelta}};
             putWord(reply.payload, state_.settings.noisePeriod);
             return reply;
         }
         case kReadVersion: {
-            Frame reply{kVersionReply, {}};
+            Frame reply{kVersionFrame, {}};
             putWord(reply.payload, state_.knobs.version);
             reply.payload.push_back(state_.knobs.identifyType);
             return reply;
         }
         case kReadMap:
-            return Frame{kMapReply, {state_.map.begin(), state_.map.end()}};
+            return Frame{kMapFrame, {state_.map.begin(), state_.map.end()}};
         case kStoreMap:
             ++state_.counters.mapStores;
-            return status(kAcknowledged);
-        case kClearMap:
+            return status(kStatusAcknowledged);
+        case kClearMapTime:
             state_.map.fill(0);
-            return status(kAcknowledged);
-        case kReadAxes: {
-            Frame reply{kAxesReply, {}};
+            return status(kStatusAcknowledged);
+        case kReadMapAxes: {
+            Frame reply{kAxesFrame, {}};
             for (int16_t row : state_.rowAxis) {
                 putWord(reply.payload, static_cast<uint16_t>(row));
             }
@@ -138,94 +101,95 @@ std::optional<Frame> CController::handleApplication(const Frame& request) {
             return reply;
         }
         default:
-            return status(kRefused);
+            return status(kStatusRefused);
         }
-    case kWriteSettings:
-        if (p.size() != 4) {
-            return status(kRefused);
+    case kSettingsFrame:
+        if (p.size() != kSettingsLength) {
+            return status(kStatusRefused);
         }
         state_.settings = {p[0], p[1], word(p, 2)};
-        return status(kAcknowledged);
-    case kWriteMap:
+        return status(kStatusAcknowledged);
+    case kMapFrame:
         if (p.size() != state_.map.size()) {
-            return status(kRefused);
+            return status(kStatusRefused);
         }
         std::copy(p.begin(), p.end(), state_.map.begin());
-        return status(kAcknowledged);
-    case kAdjustRegion: {
-        if (p.size() != 6 || p[0] + p[2] > 16 || p[1] + p[3] > 15 ||
-            (p[4] != kRaise && p[4] != kLower)) {
-            return status(kRefused);
+        return status(kStatusAcknowledged);
+    case kAdjustRegionFrame: {
+        if (p.size() != kAdjustRegionLength || p[0] + p[2] > kMapRows ||
+            p[1] + p[3] > kMapColumns || (p[4] != kRaiseRegion && p[4] != kLowerRegion)) {
+            return status(kStatusRefused);
         }
-        const int step = p[4] == kRaise ? p[5] : -p[5];
+        const int step = p[4] == kRaiseRegion ? p[5] : -p[5];
         for (int r = p[0]; r < p[0] + p[2]; ++r) {
             for (int c = p[1]; c < p[1] + p[3]; ++c) {
-                uint8_t& cell = state_.map[r * 15 + c];
+                uint8_t& cell = state_.map[r * kMapColumns + c];
                 cell = static_cast<uint8_t>(std::clamp(cell + step, 0, 255));
             }
         }
-        return status(kAcknowledged);
+        return status(kStatusAcknowledged);
     }
-    case kWriteAxes:
-        if (p.size() != 48) {
-            return status(kRefused);
+    case kAxesFrame:
+        if (p.size() != kAxesLength) {
+            return status(kStatusRefused);
         }
-        for (int i = 0; i < 16; ++i) {
+        for (int i = 0; i < kMapRows; ++i) {
             state_.rowAxis[i] = static_cast<int16_t>(word(p, 2 * i));
         }
-        std::copy_n(p.begin() + 32, 15, state_.columnAxis.begin());
-        return status(kAcknowledged);
-    case kEnterBootloader: {
-        const size_t codeLength = std::strlen(kAccessCode);
-        if (p.size() != codeLength || !std::equal(p.begin(), p.end(), kAccessCode)) {
-            return status(kRefused);
+        std::copy_n(p.begin() + kAxesColumnOffset, kMapColumns, state_.columnAxis.begin());
+        return status(kStatusAcknowledged);
+    case kEnterBootloaderFrame: {
+        if (p.size() != kAccessCodeLength || !std::equal(p.begin(), p.end(), kAccessCode)) {
+            return status(kStatusRefused);
         }
         state_.mode = ControllerMode::Bootloader;
         state_.programmingEnded = false;
-        return status(kAcknowledged);
+        return status(kStatusAcknowledged);
     }
     default:
-        return status(kRefused);
+        return status(kStatusRefused);
     }
 }
 
 std::optional<Frame> CController::handleBootloader(const Frame& request) {
     const auto& p = request.payload;
     switch (request.type) {
-    case kCommand:
+    case kCommandFrame:
         if (p.empty()) {
-            return status(kRefused);
+            return status(kStatusRefused);
         }
         switch (p[0]) {
         case kIdentify:
-            return Frame{kStatusReply, {state_.knobs.bootloaderIdentifyStatus, 0, 0, 0, 0, 0}};
+            return Frame{kStatusFrame, {state_.knobs.bootloaderIdentifyStatus, 0, 0, 0, 0, 0}};
         case kQueryBootloader:
-            return Frame{kStatusReply, {kAcknowledged, state_.knobs.bootloaderState, 0, 0, 0, 0}};
+            return Frame{kStatusFrame,
+                         {kStatusAcknowledged, state_.knobs.bootloaderState, 0, 0, 0, 0}};
         case kEndProgramming:
             state_.programmingEnded = true;
-            return status(kAcknowledged);
+            return status(kStatusAcknowledged);
         case kStartApplication:
             state_.mode = ControllerMode::Application;
-            return status(kAcknowledged);
+            return status(kStatusAcknowledged);
         default:
-            return status(kRefused);
+            return status(kStatusRefused);
         }
-    case kErasePage:
-        return status(p.size() == 4 && state_.program.erasePage(address(p)) ? kAcknowledged
-                                                                            : kRefused);
-    case kWriteRow:
-        return status(p.size() == 4 + ProgramMemory::kRowBytes &&
-                              state_.program.writeRow(address(p), p.data() + 4)
-                          ? kAcknowledged
-                          : kRefused);
+    case kErasePageFrame:
+        return status(p.size() == kAddressLength && state_.program.erasePage(address(p))
+                          ? kStatusAcknowledged
+                          : kStatusRefused);
+    case kWriteRowFrame:
+        return status(p.size() == kAddressLength + kRowDataBytes &&
+                              state_.program.writeRow(address(p), p.data() + kAddressLength)
+                          ? kStatusAcknowledged
+                          : kStatusRefused);
     default:
-        return status(kRefused);
+        return status(kStatusRefused);
     }
 }
 
 Frame CController::status(uint8_t code) {
-    ++(code == kAcknowledged ? state_.counters.acknowledged : state_.counters.refused);
-    return Frame{kStatusReply, {code, 0, 0, 0, 0, 0}};
+    ++(code == kStatusAcknowledged ? state_.counters.acknowledged : state_.counters.refused);
+    return Frame{kStatusFrame, {code, 0, 0, 0, 0, 0}};
 }
 
 Frame CController::readings() {
@@ -234,7 +198,7 @@ Frame CController::readings() {
         std::chrono::duration<double>(std::chrono::steady_clock::now() - started_).count();
     state_.lastReadings = readingsPayload(
         {seconds, &state_.map, &state_.rowAxis, &state_.columnAxis, state_.knobs.onGas});
-    return Frame{kReadingsReply, {state_.lastReadings.begin(), state_.lastReadings.end()}};
+    return Frame{kReadingsFrame, {state_.lastReadings.begin(), state_.lastReadings.end()}};
 }
 
 void CController::setStateFile(std::string path) {

@@ -5,6 +5,7 @@
 // state serves in-process tests, and a JSON state file, rewritten on every change, serves
 // scripts that drive krv-sim.
 
+#include "device/protocol_codes.h"
 #include "sim/controller/program_memory.h"
 #include "sim/wire/command_handler.h"
 
@@ -29,12 +30,12 @@ struct ControllerSettings {
 
 // The knobs: what the controller says about itself and how it behaves.
 struct ControllerKnobs {
-    uint8_t identifyType = 17;
-    uint16_t identifyWord = 0x0055;
-    uint8_t bootloaderIdentifyStatus = 5; // identify's byte 0 while in the bootloader
+    uint8_t identifyType = protocol::kServedDeviceType;
+    uint16_t identifyWord = protocol::kReadingsEnabledWord;
+    uint8_t bootloaderIdentifyStatus = protocol::kStatusBootloader; // identify's byte 0 there
     uint16_t version = 0x0100;
-    uint8_t bootloaderState = 0xF7; // queryBootloader's report
-    bool onGas = false;             // workState 3 (gas) instead of 2 (petrol)
+    uint8_t bootloaderState = protocol::kBootloaderReady; // queryBootloader's report
+    bool onGas = false;                                   // workState 3 (gas) instead of 2 (petrol)
     // When set, every request is answered with this frame and has no other effect.
     std::optional<Frame> forcedReply;
 };
@@ -62,7 +63,6 @@ struct ControllerState {
 
 class CController : public ICommandHandler {
 public:
-    static constexpr char kAccessCode[] = "QK318274";
     static constexpr size_t kRequestLogSize = 4096; // newest requests kept
 
     explicit CController(ControllerMode mode = ControllerMode::Application);

@@ -3,6 +3,8 @@
 // per word. Only the application area may be erased and written, a page at a time and a row
 // at a time, and a row only once after its page was erased.
 
+#include "device/protocol_codes.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <map>
@@ -12,11 +14,11 @@ namespace krv::sim {
 
 class ProgramMemory {
 public:
-    static constexpr uint32_t kFirstAddress = 0x1800;
-    static constexpr uint32_t kEndAddress = 0xA000;
-    static constexpr uint32_t kPageUnits = 0x800;
-    static constexpr uint32_t kRowUnits = 0x80;
-    static constexpr size_t kRowBytes = 192; // 64 words of 3 bytes
+    static constexpr uint32_t kFirstAddress = protocol::kFirstProgramAddress;
+    static constexpr uint32_t kEndAddress = protocol::kEndProgramAddress;
+    static constexpr uint32_t kPageUnits = protocol::kPageUnits;
+    static constexpr uint32_t kRowUnits = protocol::kRowUnits;
+    static constexpr size_t kRowBytes = protocol::kRowDataBytes;
     static constexpr uint8_t kErasedByte = 0xFF;
 
     ProgramMemory();

@@ -258,8 +258,7 @@ template <class T> void CScrollChart<T>::drawGrid(QPainter& painter, ClientSize 
     }
 }
 
-template <class T> void CScrollChart<T>::drawSeries(QPainter& painter, ClientSize client) const {
-    QList<QLine> segments;
+template <class T> void CScrollChart<T>::drawSeries(QPainter& painter, ClientSize client) {
     for (const auto& entry : model_.series()) {
         const auto& series = entry.second;
         if (series.samples.empty() || !series.visible) {
@@ -269,12 +268,8 @@ template <class T> void CScrollChart<T>::drawSeries(QPainter& painter, ClientSiz
         painter.setPen(chartPen(series.penStyle, series.penWidth, colour));
         painter.setBrush(colour);
         const std::vector<PixelPoint> path = model_.seriesPath(series, client);
-        // Separate segments, as line-to draws them: Qt rasterises these directly.
-        segments.clear();
-        for (std::size_t i = 1; i < path.size(); ++i) {
-            segments.append(QLine(path[i - 1].x, path[i - 1].y, path[i].x, path[i].y));
-        }
-        painter.drawLines(segments);
+        // Separate segments, as line-to draws them.
+        lineStamps_.drawPath(painter, frame_, path);
         if (series.markers) {
             const int radius = series.penWidth + 2;
             for (const PixelPoint& point : path) {

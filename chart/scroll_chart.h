@@ -3,6 +3,7 @@
 // and whose bottom edge holds a horizontal scroll bar. Every paint draws into an off-screen
 // image the size of the client area and copies it to the window once.
 
+#include "chart/line_stamps.h"
 #include "chart/scroll_chart_model.h"
 
 #include <QFont>
@@ -58,7 +59,7 @@ private:
     void onScrollBarAction(int action);
     void setLabelFontPixels(int pixels);
     void drawGrid(QPainter& painter, ClientSize client) const;
-    void drawSeries(QPainter& painter, ClientSize client) const;
+    void drawSeries(QPainter& painter, ClientSize client);
     void drawLabels(QPainter& painter, ClientSize client) const;
     void drawBorder(QPainter& painter, ClientSize client) const;
 
@@ -66,6 +67,7 @@ private:
     QScrollBar* scrollBar_;
     QFont labelFont_;
     QImage frame_;
+    LineStamps lineStamps_;
     int controlId_ = 0;
     bool created_ = false;
     // The resize that makes the new window visible keeps the font create() chose.

@@ -1,0 +1,145 @@
+#include "chart/line_stamps.h"
+
+#include <QPainter>
+#include <algorithm>
+#include <cstdlib>
+
+namespace krv {
+
+namespace {
+
+// Longer segments are rare (the ones leaving the window) and are left to the painter.
+constexpr int kMaxExtent = 32;
+constexpr int kSide = 2 * kMaxExtent + 1;
+// Qt clips a line whose capped ends come near the edge of the device, which moves its pixels
+// by rounding; such lines are left to it, with a pen-wide margin to spare.
+int edgeMargin(int penWidth) {
+    return penWidth + 2;
+}
+constexpr int kMaxPenWidth = 16;
+
+// Wider pens are stamped only at even widths: the edges of such a line between whole pixels
+// never pass through a pixel's centre, so rounding, which depends on where the line lies,
+// cannot tip a pixel. Odd widths put edges on centres (x + 1.5 for width 3).
+bool stampableWidth(int width) {
+    return width <= 1 || (width % 2 == 0 && width <= kMaxPenWidth);
+}
+
+} // namespace
+
+bool LineStamps::stampable(const QPainter& painter, const QImage& image) {
+    const QPen& pen = painter.pen();
+    return image.format() == QImage::Format_RGB32 && pen.style() == Qt::SolidLine &&
+           pen.capStyle() == Qt::SquareCap && pen.brush().style() == Qt::SolidPattern &&
+           pen.color().alpha() == 255 && pen.widthF() == pen.width() &&
+           stampableWidth(pen.width()) && !painter.testRenderHint(QPainter::Antialiasing) &&
+           painter.compositionMode() == QPainter::CompositionMode_SourceOver &&
+           painter.transform().isIdentity() && !painter.hasClipping() && painter.opacity() == 1.0;
+}
+
+void LineStamps::drawPath(QPainter& painter, QImage& image, const std::vector<PixelPoint>& path) {
+    if (path.size() < 2) {
+        return;
+    }
+    unstamped_.clear();
+    if (!stampable(painter, image)) {
+        for (std::size_t i = 1; i < path.size(); ++i) {
+            unstamped_.append(QLine(path[i - 1].x, path[i - 1].y, path[i].x, path[i].y));
+        }
+        painter.drawLines(unstamped_);
+        return;
+    }
+    const QPen pen = painter.pen();
+    Table& shapes = table(pen.width());
+    const QRgb colour = pen.color().rgba();
+    uchar* const bits = image.bits();
+    const qsizetype stride = image.bytesPerLine();
+    const int margin = edgeMargin(pen.width());
+    const int lastColumn = image.width() - 1 - margin;
+    const int lastRow = image.height() - 1 - margin;
+    for (std::size_t i = 1; i < path.size(); ++i) {
+        const PixelPoint from = path[i - 1];
+        const PixelPoint to = path[i];
+        const int dx = to.x - from.x;
+        const int dy = to.y - from.y;
+        if (std::abs(dx) > kMaxExtent || std::abs(dy) > kMaxExtent) {
+            unstamped_.append(QLine(from.x, from.y, to.x, to.y));
+            continue;
+        }
+        const Stamp& shape = stamp(shapes, pen, dx, dy);
+        if (shape.count == 0) {
+            continue; // Qt draws nothing for it either
+        }
+        if (from.x + shape.left < margin || from.x + shape.right > lastColumn ||
+            from.y + shape.top < margin || from.y + shape.bottom > lastRow) {
+            unstamped_.append(QLine(from.x, from.y, to.x, to.y));
+            continue;
+        }
+        const Run* const runs = shapes.runs.data() + shape.first;
+        for (std::uint32_t r = 0; r < shape.count; ++r) {
+            auto* const line = reinterpret_cast<QRgb*>(bits + (from.y + runs[r].row) * stride);
+            std::fill_n(line + from.x + runs[r].left, runs[r].length, colour);
+        }
+    }
+    // One colour throughout: the order in which the segments land does not matter.
+    if (!unstamped_.isEmpty()) {
+        painter.drawLines(unstamped_);
+    }
+}
+
+LineStamps::Table& LineStamps::table(int width) {
+    Table& shapes = tables_[width];
+    if (shapes.stamps.empty()) {
+        shapes.stamps.resize(kSide * kSide);
+    }
+    return shapes;
+}
+
+const LineStamps::Stamp& LineStamps::stamp(Table& shapes, const QPen& pen, int dx, int dy) {
+    Stamp& shape = shapes.stamps[(dy + kMaxExtent) * kSide + dx + kMaxExtent];
+    if (shape.made) {
+        return shape;
+    }
+    // The line drawn once by Qt, white on black, starting well inside a scratch image.
+    const int origin = kMaxExtent + kMaxPenWidth + 4;
+    if (scratch_.isNull()) {
+        scratch_ = QImage(2 * origin + 1, 2 * origin + 1, QImage::Format_RGB32);
+    }
+    scratch_.fill(Qt::black);
+    {
+        QPainter painter(&scratch_);
+        QPen white = pen;
+        white.setColor(Qt::white);
+        painter.setPen(white);
+        painter.drawLine(origin, origin, origin + dx, origin + dy);
+    }
+    shape.made = true;
+    shape.first = static_cast<std::uint32_t>(shapes.runs.size());
+    shape.left = shape.top = scratch_.width();
+    shape.right = shape.bottom = -scratch_.width();
+    for (int y = 0; y < scratch_.height(); ++y) {
+        const auto* const line = reinterpret_cast<const QRgb*>(scratch_.constScanLine(y));
+        int x = 0;
+        while (x < scratch_.width()) {
+            if (line[x] == 0xFF000000u) {
+                ++x;
+                continue;
+            }
+            const int start = x;
+            while (x < scratch_.width() && line[x] != 0xFF000000u) {
+                ++x;
+            }
+            shapes.runs.push_back({static_cast<std::int16_t>(y - origin),
+                                   static_cast<std::int16_t>(start - origin),
+                                   static_cast<std::int16_t>(x - start)});
+            shape.left = std::min(shape.left, start - origin);
+            shape.right = std::max(shape.right, x - 1 - origin);
+            shape.top = std::min(shape.top, y - origin);
+            shape.bottom = std::max(shape.bottom, y - origin);
+        }
+    }
+    shape.count = static_cast<std::uint32_t>(shapes.runs.size()) - shape.first;
+    return shape;
+}
+
+} // namespace krv

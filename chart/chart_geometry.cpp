@@ -5,24 +5,12 @@
 
 namespace krv {
 
-namespace {
-// Far beyond any screen, yet small enough that sums of two pixel values stay within int.
-constexpr double kPixelBound = 1 << 24;
-} // namespace
-
 bool PixelRect::intersects(const PixelRect& other) const {
     if (isEmpty() || other.isEmpty()) {
         return false;
     }
     return std::max(left, other.left) < std::min(right, other.right) &&
            std::max(top, other.top) < std::min(bottom, other.bottom);
-}
-
-int truncToInt(double value) {
-    if (std::isnan(value)) {
-        return 0;
-    }
-    return static_cast<int>(std::trunc(std::clamp(value, -kPixelBound, kPixelBound)));
 }
 
 std::vector<int> horizontalGridLines(int height, std::uint32_t divisions) {

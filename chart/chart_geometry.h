@@ -1,6 +1,8 @@
 #pragma once
 // Pixel geometry of the chart, free of any drawing library so it can be tested on its own.
 
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <vector>
 
@@ -37,9 +39,18 @@ struct PixelRect {
     friend bool operator==(const PixelRect&, const PixelRect&) = default;
 };
 
+// Far beyond any screen, yet small enough that sums of two pixel values stay within int.
+inline constexpr double kPixelBound = 1 << 24;
+
 // Truncates toward zero; values far outside any window are held at a bound that int can carry,
-// so a sample or range at an extreme value never overflows the conversion.
-int truncToInt(double value);
+// so a sample or range at an extreme value never overflows the conversion. Inline: the chart
+// calls it twice for every sample it draws.
+inline int truncToInt(double value) {
+    if (std::isnan(value)) {
+        return 0;
+    }
+    return static_cast<int>(std::clamp(value, -kPixelBound, kPixelBound));
+}
 
 // Rows of the dotted horizontal grid lines: every height/divisions pixels, below the height.
 std::vector<int> horizontalGridLines(int height, std::uint32_t divisions);

@@ -101,7 +101,7 @@ const LineStamps::Stamp& LineStamps::stamp(Table& shapes, const QPen& pen, int d
         return shape;
     }
     // The line drawn once by Qt, white on black, starting well inside a scratch image.
-    const int origin = kMaxExtent + kMaxPenWidth + 4;
+    const int origin = kMaxExtent + kMaxPenWidth + 3;
     if (scratch_.isNull()) {
         scratch_ = QImage(2 * origin + 1, 2 * origin + 1, QImage::Format_RGB32);
     }
@@ -117,25 +117,27 @@ const LineStamps::Stamp& LineStamps::stamp(Table& shapes, const QPen& pen, int d
     shape.first = static_cast<std::uint32_t>(shapes.runs.size());
     shape.left = shape.top = scratch_.width();
     shape.right = shape.bottom = -scratch_.width();
-    for (int y = 0; y < scratch_.height(); ++y) {
-        const auto* const line = reinterpret_cast<const QRgb*>(scratch_.constScanLine(y));
-        int x = 0;
-        while (x < scratch_.width()) {
-            if (line[x] == 0xFF000000u) {
+    // Caps and sides reach at most half a pen width times the square root of two past the ends.
+    const int reach = pen.width() + 2;
+    const int right = std::max(0, dx) + reach;
+    for (int y = std::min(0, dy) - reach; y <= std::max(0, dy) + reach; ++y) {
+        const auto* const line = reinterpret_cast<const QRgb*>(scratch_.constScanLine(origin + y));
+        int x = std::min(0, dx) - reach;
+        while (x <= right) {
+            if (line[origin + x] == 0xFF000000u) {
                 ++x;
                 continue;
             }
             const int start = x;
-            while (x < scratch_.width() && line[x] != 0xFF000000u) {
+            while (x <= right && line[origin + x] != 0xFF000000u) {
                 ++x;
             }
-            shapes.runs.push_back({static_cast<std::int16_t>(y - origin),
-                                   static_cast<std::int16_t>(start - origin),
+            shapes.runs.push_back({static_cast<std::int16_t>(y), static_cast<std::int16_t>(start),
                                    static_cast<std::int16_t>(x - start)});
-            shape.left = std::min(shape.left, start - origin);
-            shape.right = std::max(shape.right, x - 1 - origin);
-            shape.top = std::min(shape.top, y - origin);
-            shape.bottom = std::max(shape.bottom, y - origin);
+            shape.left = std::min(shape.left, start);
+            shape.right = std::max(shape.right, x - 1);
+            shape.top = std::min(shape.top, y);
+            shape.bottom = std::max(shape.bottom, y);
         }
     }
     shape.count = static_cast<std::uint32_t>(shapes.runs.size()) - shape.first;

@@ -65,7 +65,7 @@ class LineStampsTest : public QObject {
 private slots:
     void everyShortSegmentMatchesQtAnywhere_data() {
         QTest::addColumn<int>("width");
-        for (const int width : {0, 1, 2, 3, 5}) {
+        for (const int width : {0, 1, 2, 3, 4, 5, 8}) {
             QTest::addRow("width %d", width) << width;
         }
     }
@@ -77,13 +77,13 @@ private slots:
         const QPen pen = chartPen(width, QColor(250, 0, 0));
         LineStamps stamps;
         std::mt19937 random(width);
-        std::uniform_int_distribution<int> place(-3, 63);
-        const QImage blank = backdrop(60, 60);
+        std::uniform_int_distribution<int> place(-3, 113);
+        const QImage blank = backdrop(110, 110);
         for (int dy = -34; dy <= 34; ++dy) {
             for (int dx = -34; dx <= 34; ++dx) {
                 for (int i = 0; i < 3; ++i) {
                     const PixelPoint from =
-                        i == 0 ? PixelPoint{20, 20} : PixelPoint{place(random), place(random)};
+                        i == 0 ? PixelPoint{55, 55} : PixelPoint{place(random), place(random)};
                     const std::vector<PixelPoint> path{from, {from.x + dx, from.y + dy}};
                     QImage expected = blank;
                     drawWithQt(expected, pen, path);

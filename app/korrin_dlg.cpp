@@ -305,6 +305,8 @@ void CKorrinDlg::setStatusText(const std::u16string& text) {
 void CKorrinDlg::onReconnected() {
     applyDialogTexts();
     if (calibrating) {
+        // The drive goes on through the lost link, so its button still offers the stop.
+        controls_.setText(mainId::kCalibration, translate(texts::kStop));
         restoreCellMeans();
     }
     showDeviceData();

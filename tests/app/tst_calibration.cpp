@@ -269,6 +269,8 @@ private slots:
                                   20000);
 
         QVERIFY(dialog().calibrating);
+        // The captions the reconnect puts back must not hide the drive that still runs.
+        QCOMPARE(buttonCaption(), QStringLiteral("Stop"));
         for (int r = 0; r < kMapRows; ++r) {
             for (int c = 0; c < kMapColumns; ++c) {
                 const auto& filed = dialog().cellSamples[cellOf(c, r)];

@@ -1,5 +1,6 @@
 #include "chart/line_stamps.h"
 
+#include <QPaintEngine>
 #include <QPainter>
 #include <algorithm>
 #include <cstdlib>
@@ -27,22 +28,32 @@ bool stampableWidth(int width) {
 
 } // namespace
 
-bool LineStamps::stampable(const QPainter& painter, const QImage& image) {
+QImage* LineStamps::stampableImage(QPainter& painter) {
+    QPaintDevice* const device = painter.device();
+    // A redirected painter paints somewhere else than its device.
+    if (device == nullptr || device->devType() != QInternal::Image ||
+        painter.paintEngine()->paintDevice() != device) {
+        return nullptr;
+    }
+    auto* const image = static_cast<QImage*>(device);
     const QPen& pen = painter.pen();
-    return image.format() == QImage::Format_RGB32 && pen.style() == Qt::SolidLine &&
-           pen.capStyle() == Qt::SquareCap && pen.brush().style() == Qt::SolidPattern &&
-           pen.color().alpha() == 255 && pen.widthF() == pen.width() &&
-           stampableWidth(pen.width()) && !painter.testRenderHint(QPainter::Antialiasing) &&
-           painter.compositionMode() == QPainter::CompositionMode_SourceOver &&
-           painter.transform().isIdentity() && !painter.hasClipping() && painter.opacity() == 1.0;
+    const bool stampable =
+        image->format() == QImage::Format_RGB32 && pen.style() == Qt::SolidLine &&
+        pen.capStyle() == Qt::SquareCap && pen.brush().style() == Qt::SolidPattern &&
+        pen.color().alpha() == 255 && pen.widthF() == pen.width() && stampableWidth(pen.width()) &&
+        !painter.testRenderHint(QPainter::Antialiasing) &&
+        painter.compositionMode() == QPainter::CompositionMode_SourceOver &&
+        painter.transform().isIdentity() && !painter.hasClipping() && painter.opacity() == 1.0;
+    return stampable ? image : nullptr;
 }
 
-void LineStamps::drawPath(QPainter& painter, QImage& image, const std::vector<PixelPoint>& path) {
+void LineStamps::drawPath(QPainter& painter, const std::vector<PixelPoint>& path) {
     if (path.size() < 2) {
         return;
     }
     unstamped_.clear();
-    if (!stampable(painter, image)) {
+    QImage* const image = stampableImage(painter);
+    if (image == nullptr) {
         for (std::size_t i = 1; i < path.size(); ++i) {
             unstamped_.append(QLine(path[i - 1].x, path[i - 1].y, path[i].x, path[i].y));
         }
@@ -52,11 +63,11 @@ void LineStamps::drawPath(QPainter& painter, QImage& image, const std::vector<Pi
     const QPen pen = painter.pen();
     Table& shapes = table(pen.width());
     const QRgb colour = pen.color().rgba();
-    uchar* const bits = image.bits();
-    const qsizetype stride = image.bytesPerLine();
+    uchar* const bits = image->bits();
+    const qsizetype stride = image->bytesPerLine();
     const int margin = edgeMargin(pen.width());
-    const int lastColumn = image.width() - 1 - margin;
-    const int lastRow = image.height() - 1 - margin;
+    const int lastColumn = image->width() - 1 - margin;
+    const int lastRow = image->height() - 1 - margin;
     for (std::size_t i = 1; i < path.size(); ++i) {
         const PixelPoint from = path[i - 1];
         const PixelPoint to = path[i];

@@ -21,9 +21,9 @@ namespace krv {
 class LineStamps {
 public:
     // Draws the segments joining consecutive points of path with the painter's pen, as
-    // QPainter::drawLines would. The painter paints on image; segments the stamps cannot
-    // reproduce exactly (near the image's edges, long ones, other pens) go to the painter.
-    void drawPath(QPainter& painter, QImage& image, const std::vector<PixelPoint>& path);
+    // QPainter::drawLines would. Segments the stamps cannot reproduce exactly (near the edges
+    // of the image, long ones, other pens, other devices) go to the painter.
+    void drawPath(QPainter& painter, const std::vector<PixelPoint>& path);
 
 private:
     struct Run {
@@ -48,7 +48,8 @@ private:
         std::vector<Run> runs;
     };
 
-    static bool stampable(const QPainter& painter, const QImage& image);
+    // The image the painter paints on, when its lines can be stamped there.
+    static QImage* stampableImage(QPainter& painter);
     Table& table(int width);
     const Stamp& stamp(Table& table, const QPen& pen, int dx, int dy);
 

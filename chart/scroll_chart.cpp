@@ -269,7 +269,7 @@ template <class T> void CScrollChart<T>::drawSeries(QPainter& painter, ClientSiz
         painter.setBrush(colour);
         const std::vector<PixelPoint> path = model_.seriesPath(series, client);
         // Separate segments, as line-to draws them.
-        lineStamps_.drawPath(painter, frame_, path);
+        lineStamps_.drawPath(painter, path);
         if (series.markers) {
             const int radius = series.penWidth + 2;
             for (const PixelPoint& point : path) {

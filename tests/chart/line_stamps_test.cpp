@@ -26,7 +26,7 @@ void drawWithStamps(LineStamps& stamps, QImage& image, const QPen& pen,
                     const std::vector<PixelPoint>& path) {
     QPainter painter(&image);
     painter.setPen(pen);
-    stamps.drawPath(painter, image, path);
+    stamps.drawPath(painter, path);
 }
 
 QPen chartPen(int width, const QColor& colour, Qt::PenStyle style = Qt::SolidLine) {

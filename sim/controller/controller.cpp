@@ -5,6 +5,7 @@
 #include "sim/controller/state_file.h"
 
 #include <algorithm>
+#include <iterator>
 
 namespace krv::sim {
 namespace {
@@ -252,6 +253,14 @@ ControllerState CController::state() const {
 std::deque<Frame> CController::requests() const {
     std::lock_guard lock(mutex_);
     return requests_;
+}
+
+std::vector<Frame> CController::requests(uint8_t type) const {
+    std::lock_guard lock(mutex_);
+    std::vector<Frame> frames;
+    std::copy_if(requests_.begin(), requests_.end(), std::back_inserter(frames),
+                 [type](const Frame& frame) { return frame.type == type; });
+    return frames;
 }
 
 void CController::clearRequests() {

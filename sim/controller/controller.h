@@ -16,6 +16,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace krv::sim {
 
@@ -81,6 +82,8 @@ public:
     ControllerState state() const;
     // The requests received, oldest first (at most kRequestLogSize).
     std::deque<Frame> requests() const;
+    // Those of one frame type, oldest first.
+    std::vector<Frame> requests(uint8_t type) const;
     void clearRequests();
 
 private:

@@ -77,8 +77,9 @@ public:
     }
 
     // The simulated controller behind port 1; the error text when no pseudo-terminal can be had.
-    std::optional<std::string> startController() {
-        controller = std::make_unique<sim::CController>();
+    std::optional<std::string>
+    startController(sim::ControllerMode mode = sim::ControllerMode::Application) {
+        controller = std::make_unique<sim::CController>(mode);
         simulator = std::make_unique<sim::CSimulator>(*controller);
         const std::string link = directory + "/port1";
         try {
@@ -92,25 +93,15 @@ public:
 
     // The window after its initialisation, with the no-connection dialog (if it comes)
     // answered by answer.
+    template <class Dialog = CKorrinDlg>
     void startWindow(std::function<void(CNoConnectionDlg&)> answer) {
         CModalAnswer<CNoConnectionDlg> answering(std::move(answer));
-        dialog = std::make_unique<CKorrinDlg>(*threads);
+        dialog = std::make_unique<Dialog>(*threads);
         dialog->OnInitDialog();
         dialog->show();
     }
 
     std::vector<RecordedMessage> shown() const { return messages->messages(); }
-
-    // The requests of one frame type the controller received since its last clearRequests.
-    std::vector<sim::Frame> received(uint8_t type) const {
-        std::vector<sim::Frame> frames;
-        for (const sim::Frame& frame : controller->requests()) {
-            if (frame.type == type) {
-                frames.push_back(frame);
-            }
-        }
-        return frames;
-    }
 
     std::string directory;
     std::unique_ptr<CMessageRecorder> messages;

@@ -235,14 +235,15 @@ private slots:
         QVERIFY(dialog().calibrating);
         // The simulated engine drives through several cells within a few seconds.
         QTRY_VERIFY_WITH_TIMEOUT(visitedCells() >= 3, 30000);
-        QVERIFY(fixture.received(kMapFrame).empty()); // nothing is sent during the drive
+        // Nothing is sent during the drive.
+        QVERIFY(fixture.controller->requests(kMapFrame).empty());
         fixture.controller->clearRequests();
 
         clickCalibration();
 
         verifyIdle();
         QCOMPARE(fixture.shown().size(), size_t{1}); // the advice at the start only
-        QCOMPARE(fixture.received(kMapFrame).size(), size_t{1});
+        QCOMPARE(fixture.controller->requests(kMapFrame).size(), size_t{1});
         const auto written = fixture.controller->state().map;
         int learned = 0;
         for (size_t i = 0; i < written.size(); ++i) {

@@ -2,43 +2,20 @@
 // controller whose link is lost and comes back, an error during the search, the keys that must
 // not close it, the chart's Start and Stop, and its title in every shipped language.
 
-#include "app/korrin_dlg.h"
-#include "app/no_connection_dlg.h"
 #include "connection/process_state.h"
-#include "connection/thread_manager.h"
 #include "lang/language_setup.h"
 #include "lang/language_table.h"
-#include "link/message_recorder.h"
 #include "link/rs_error.h"
-#include "modal_answer.h"
-#include "sim/controller/controller.h"
-#include "sim/wire/simulator.h"
+#include "main_window_fixture.h"
 
-#include <QAbstractButton>
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QTest>
-#include <cstdlib>
-#include <filesystem>
-#include <memory>
 
 using namespace krv;
-using krv::test::CModalAnswer;
+using namespace krv::test;
 
 namespace {
-
-using NoConnectionAnswer = CModalAnswer<CNoConnectionDlg>;
-
-void clickDemo(CNoConnectionDlg& dialog) {
-    dialog.demoButton()->click();
-}
-void clickWithoutConnection(CNoConnectionDlg& dialog) {
-    dialog.withoutConnectionButton()->click();
-}
-
-QString fieldText(const CKorrinDlg& dialog, int id) {
-    return QString::fromStdU16String(dialog.controls().text(id));
-}
 
 struct Fields {
     QString speed, input, output, pumpPwm, workingState;
@@ -49,19 +26,6 @@ Fields readingFields(const CKorrinDlg& dialog) {
     return {fieldText(dialog, mainId::kRpm), fieldText(dialog, mainId::kInput),
             fieldText(dialog, mainId::kOutput), fieldText(dialog, mainId::kPumpPwm),
             fieldText(dialog, mainId::kWorkingState)};
-}
-
-// A readings record as the controller sends it (controller units).
-CDiag readingsRecord(uint16_t rpmPeriod, int16_t pumpPwm, uint16_t input, uint16_t output,
-                     uint8_t workState, uint32_t number) {
-    CDiag record;
-    record.setWord(CDiag::kRpmPeriod, rpmPeriod);
-    record.setWord(CDiag::kPumpPwm, static_cast<uint16_t>(pumpPwm));
-    record.setWord(CDiag::kInputVoltage, input);
-    record.setWord(CDiag::kOutputVoltage, output);
-    record.raw[CDiag::kWorkState] = workState;
-    record.sampleNumber = number;
-    return record;
 }
 
 // Throws a port error out of the port search, where a controller would be chosen.
@@ -80,54 +44,34 @@ class TestMainWindow : public QObject {
     Q_OBJECT
 
 private:
-    std::string directory;
-    std::unique_ptr<CMessageRecorder> messages;
-    std::unique_ptr<CLPGThreadManager> threads;
-    std::unique_ptr<CKorrinDlg> dialog;
-
-    // The window after its initialisation, with the no-connection dialog (if it comes)
-    // answered by answer.
-    template <class Dialog = CKorrinDlg>
-    void startWindow(std::function<void(CNoConnectionDlg&)> answer) {
-        NoConnectionAnswer answering(std::move(answer));
-        dialog = std::make_unique<Dialog>(*threads);
-        dialog->OnInitDialog();
-        dialog->show();
-    }
+    CMainWindowFixture fixture;
+    std::unique_ptr<CKorrinDlg>& dialog = fixture.dialog;
 
 private slots:
     void init() {
-        char pattern[] = "/tmp/krv-app-XXXXXX";
-        directory = ::mkdtemp(pattern);
-        qputenv("XDG_CONFIG_HOME", QByteArray(directory.c_str()));
-        qputenv("KRV_PORTS", QByteArray());
+        fixture.setUp();
         failureCount = 0;
         foreignControllerReported = false;
-        messages = std::make_unique<CMessageRecorder>();
-        threads = std::make_unique<CLPGThreadManager>();
     }
 
     void cleanup() {
-        dialog.reset();
-        threads.reset();
-        messages.reset();
+        fixture.tearDown();
         closeLanguageFiles();
         setLanguageSlot(kBuiltInSlot);
-        std::filesystem::remove_all(directory);
     }
 
     void withoutPortsAndWithoutConnectionNothingRuns() {
-        startWindow(clickWithoutConnection);
+        fixture.startWindow(clickWithoutConnection);
         QCOMPARE(fieldText(*dialog, mainId::kStatus), QStringLiteral("BRAK KOMUNIKACJI"));
         QVERIFY(!dialog->timerActive(IMainWindow::kReadingsTimer));
         QVERIFY(!dialog->timerActive(IMainWindow::kReconnectTimer));
         QTest::qWait(300); // three refresh periods: nothing may arrive
         QCOMPARE(readingFields(*dialog), Fields{});
-        QVERIFY(messages->messages().empty());
+        QVERIFY(fixture.shown().empty());
     }
 
     void demoShowsTheSimulatedRecord() {
-        startWindow(clickDemo);
+        fixture.startWindow(clickDemo);
         QCOMPARE(fieldText(*dialog, mainId::kStatus), QStringLiteral("POŁĄCZONY"));
         const Fields demo{"2210", "2.00", "2.03", "3.17", QStringLiteral("Wyłączony")};
         QTRY_COMPARE_WITH_TIMEOUT(readingFields(*dialog), demo, 10000);
@@ -138,13 +82,13 @@ private slots:
     }
 
     void lostLinkIsShownAndTheReconnectRestoresLiveReadings() {
-        sim::CController controller;
-        sim::CSimulator simulator(controller);
-        const std::string link = directory + "/port1";
-        simulator.start(link);
-        qputenv("KRV_PORTS", QByteArray(link.c_str()));
+        if (auto error = fixture.startController()) {
+            QSKIP(error->c_str());
+        }
+        sim::CController& controller = *fixture.controller;
+        sim::CSimulator& simulator = *fixture.simulator;
 
-        startWindow(clickDemo);
+        fixture.startWindow(clickDemo);
         QVERIFY(dialog->connected);
         QVERIFY(!dialog->demoMode);
         QCOMPARE(fieldText(*dialog, mainId::kStatus), QStringLiteral("POŁĄCZONY"));
@@ -170,12 +114,12 @@ private slots:
                                   20000);
         QTRY_COMPARE_WITH_TIMEOUT(fieldText(*dialog, mainId::kWorkingState),
                                   QStringLiteral("Włączony"), 10000);
-        QVERIFY(messages->messages().empty());
+        QVERIFY(fixture.shown().empty());
     }
 
     void errorInTheSearchIsReportedOnceAndTheWindowOpens() {
-        startWindow<CDialogFailingInSearch>(clickWithoutConnection);
-        const auto shown = messages->messages();
+        fixture.startWindow<CDialogFailingInSearch>(clickWithoutConnection);
+        const auto shown = fixture.shown();
         QCOMPARE(shown.size(), size_t{1});
         QVERIFY(QString::fromStdU16String(shown[0].text)
                     .startsWith(QStringLiteral("CKorrinDlg::OnInitDialog()\n")));
@@ -199,7 +143,7 @@ private slots:
     void enterAndEscapeDoNothing() {
         QFETCH(int, focusId);
         QFETCH(int, key);
-        startWindow(clickWithoutConnection);
+        fixture.startWindow(clickWithoutConnection);
         QWidget* target =
             focusId == mainId::kMap ? &dialog->mapGrid() : dialog->controls().control(focusId);
         target->setFocus();
@@ -210,7 +154,7 @@ private slots:
     }
 
     void closesThroughCloseButtonAndCloseBox() {
-        startWindow(clickWithoutConnection);
+        fixture.startWindow(clickWithoutConnection);
         dialog->controls().button(mainId::kClose)->click();
         QVERIFY(!dialog->isVisible());
         QCOMPARE(dialog->result(), int(QDialog::Rejected));
@@ -221,7 +165,7 @@ private slots:
     }
 
     void stopThenStartClearsTheChartAndRestartsAtZero() {
-        startWindow(clickDemo);
+        fixture.startWindow(clickDemo);
         const auto& series = dialog->chart().model().series();
         QTest::qWait(300);
         QVERIFY2(series.at(0).samples.empty(), "the chart starts paused");
@@ -244,7 +188,7 @@ private slots:
     }
 
     void oneSampleMovesFieldsAndMarkerButNotTheChart() {
-        startWindow(clickWithoutConnection);
+        fixture.startWindow(clickWithoutConnection);
         dialog->connected = true; // as after a search, without a polling thread
         dialog->controls().button(mainId::kChartStart)->click();
 
@@ -298,7 +242,7 @@ private slots:
         QFETCH(QString, close);
         setLanguageSlot(slot);
         openLanguageFiles(KRV_LANG_DIR);
-        startWindow(clickWithoutConnection);
+        fixture.startWindow(clickWithoutConnection);
         QCOMPARE(dialog->windowTitle(), title);
         QCOMPARE(dialog->controls().button(mainId::kClose)->text(), close);
     }

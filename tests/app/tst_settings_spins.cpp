@@ -139,12 +139,12 @@ private slots:
         QCOMPARE(editText(spin), QString::number(expected));
         QCOMPARE(deviceSetting(spin), expected);
         QCOMPARE(controllerSetting(spin), expected);
-        QCOMPARE(fixture.received(kSettingsFrame).size(), size_t{sent ? 1u : 0u});
+        QCOMPARE(fixture.controller->requests(kSettingsFrame).size(), size_t{sent ? 1u : 0u});
         if (sent) {
             // All three go in one request, and the map follows them.
             const auto written = fixture.controller->state().settings;
             QVERIFY(written == withSetting(spin, expected));
-            QCOMPARE(fixture.received(kMapFrame).size(), size_t{1});
+            QCOMPARE(fixture.controller->requests(kMapFrame).size(), size_t{1});
         }
         QVERIFY(fixture.shown().empty());
     }
@@ -199,7 +199,7 @@ private slots:
         step(mainId::kRpmDividerSpin, -1);
         QCOMPARE(editText(mainId::kRpmDividerSpin), QStringLiteral("8"));
         QCOMPARE(dialog().rpmDivider, uint8_t{8});
-        QVERIFY(fixture.received(kSettingsFrame).empty());
+        QVERIFY(fixture.controller->requests(kSettingsFrame).empty());
         QCOMPARE(fixture.controller->state().settings.rpmDivider, uint8_t{7});
         QVERIFY(fixture.shown().empty());
 

@@ -3,28 +3,22 @@
 // again, with the file dialog answered by the test and the wait cursor watched.
 
 #include "app/dialog_template.h"
-#include "app/korrin_dlg.h"
 #include "connection/process_state.h"
-#include "connection/thread_manager.h"
 #include "lang/program_texts.h"
-#include "link/message_recorder.h"
 #include "platform/paths.h"
 #include "platform/qt/open_file.h"
 #include "platform/text.h"
-#include "sim/afm/afm_builder.h"
 #include "sim/afm/afm_tool.h"
-#include "sim/controller/controller.h"
-#include "sim/wire/simulator.h"
+#include "tests/app/main_window_fixture.h"
+#include "tests/firmware/sample_image_check.h"
 
-#include <QAbstractButton>
 #include <QGuiApplication>
 #include <QTest>
-#include <cstdlib>
-#include <filesystem>
-#include <memory>
+#include <deque>
 #include <sstream>
 
 using namespace krv;
+using namespace krv::test;
 
 namespace {
 
@@ -49,33 +43,18 @@ struct DialogRequest {
     int saveMode;
 };
 
-// The controller's program memory from 0x1800 holds the sample image, 3 bytes of every 4.
-bool holdsSampleImage(const sim::CController& controller) {
-    const std::vector<uint8_t> image = sim::sampleImage();
-    const sim::ControllerState state = controller.state();
-    const std::vector<uint8_t>& memory = state.program.bytes();
-    size_t at = sim::ProgramMemory::byteOffset(sim::ProgramMemory::kFirstAddress);
-    for (size_t offset = 0x3000; offset + 3 <= image.size() && at + 3 <= memory.size();
-         offset += 4, at += 3) {
-        if (!std::equal(&image[offset], &image[offset + 3], &memory[at])) {
-            return false;
-        }
-    }
-    return at == memory.size();
-}
-
 } // namespace
 
 class TestUpdateFromWindow : public QObject {
     Q_OBJECT
 
 private:
-    std::string directory;
+    CMainWindowFixture fixture;
     std::vector<DialogRequest> requests;
     std::deque<std::u16string> answers;
 
     std::u16string firmwareFile(const std::string& name, std::vector<std::string> options) {
-        const std::string path = directory + "/" + name;
+        const std::string path = fixture.directory + "/" + name;
         options.insert(options.begin(), {path, "--sample"});
         std::ostringstream errors;
         if (sim::runAfmTool(options, errors) != sim::kAfmToolOk) {
@@ -86,9 +65,7 @@ private:
 
 private slots:
     void init() {
-        char pattern[] = "/tmp/krv-update-window-XXXXXX";
-        directory = ::mkdtemp(pattern);
-        qputenv("XDG_CONFIG_HOME", QByteArray(directory.c_str()));
+        fixture.setUp();
         failureCount = 0;
         foreignControllerReported = false;
         requests.clear();
@@ -106,25 +83,18 @@ private slots:
 
     void cleanup() {
         setFileDialogBackEnd({});
-        qunsetenv("KRV_PORTS");
-        std::filesystem::remove_all(directory);
+        fixture.tearDown();
     }
 
     void bootloaderAtStartThenTheButtonUpdatesAgain() {
-        sim::CController controller(sim::ControllerMode::Bootloader);
-        sim::CSimulator simulator(controller);
-        const std::string link = directory + "/port1";
-        try {
-            simulator.start(link);
-        } catch (const std::system_error& error) {
-            QSKIP(error.what());
+        if (auto error = fixture.startController(sim::ControllerMode::Bootloader)) {
+            QSKIP(error->c_str());
         }
-        qputenv("KRV_PORTS", QByteArray(link.c_str()));
+        const sim::CController& controller = *fixture.controller;
         CCursorWatchingRecorder messages;
-        CLPGThreadManager threads;
         answers = {firmwareFile("first.afm", {})};
 
-        CKorrinDlg dialog(threads);
+        CKorrinDlg dialog(*fixture.threads);
         dialog.OnInitDialog();
         dialog.show();
 
@@ -139,7 +109,7 @@ private slots:
                  QStringLiteral("Firmware files (*.afm)"));
         QVERIFY(requests[0].defaultExtension == u"afm");
         QCOMPARE(requests[0].saveMode, 0);
-        QVERIFY(holdsSampleImage(controller));
+        QVERIFY(programMemoryHoldsSampleImage(controller));
         QCOMPARE(controller.state().mode, sim::ControllerMode::Application);
         QVERIFY(dialog.connected);
         QVERIFY(dialog.timerActive(IMainWindow::kReadingsTimer));
@@ -159,7 +129,7 @@ private slots:
         update->click();
         QCOMPARE(messages.messages().size(), size_t{2});
         QCOMPARE(controller.state().program.eraseCounts().at(0x1800), 2u);
-        QVERIFY(holdsSampleImage(controller));
+        QVERIFY(programMemoryHoldsSampleImage(controller));
         QVERIFY(!waitCursorShown());
         QVERIFY(dialog.connected);
         QVERIFY(dialog.pollingRunning);

@@ -4,6 +4,7 @@
 #include "platform/text.h"
 #include "sim/afm/afm_builder.h"
 #include "sim/afm/afm_tool.h"
+#include "tests/firmware/sample_image_check.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -245,17 +246,7 @@ bool FirmwareUpdateTest::pollingStopped() const {
 }
 
 bool FirmwareUpdateTest::holdsSampleImage() const {
-    const std::vector<uint8_t> image = sim::sampleImage();
-    const sim::ControllerState state = controller_.controller.state();
-    const std::vector<uint8_t>& memory = state.program.bytes();
-    size_t at = sim::ProgramMemory::byteOffset(sim::ProgramMemory::kFirstAddress);
-    for (size_t offset = 0x3000; offset < image.size(); offset += 4) {
-        if (!std::equal(&image[offset], &image[offset + 3], &memory[at])) {
-            return false;
-        }
-        at += 3;
-    }
-    return at == memory.size();
+    return programMemoryHoldsSampleImage(controller_.controller);
 }
 
 bool FirmwareUpdateTest::programMemoryUntouched() const {

@@ -40,17 +40,6 @@ private:
     std::unique_ptr<CMessageRecorder> messages;
     int refreshes = 0;
 
-    // The frames of one type the controller received since the last clearRequests.
-    std::vector<sim::Frame> received(uint8_t type) const {
-        std::vector<sim::Frame> frames;
-        for (const auto& frame : controller->requests()) {
-            if (frame.type == type) {
-                frames.push_back(frame);
-            }
-        }
-        return frames;
-    }
-
     uint8_t controllerCell(int column, int row) const {
         return controller->state().map[row * 15 + column];
     }
@@ -151,7 +140,7 @@ private slots:
         select({{7, 3}});
         QVERIFY(map->handleKey(vk::kUp, true, false));
         QCOMPARE(map->cell(7, 3).getTxt(), QString("5.0"));
-        const auto adjustments = received(10);
+        const auto adjustments = controller->requests(10);
         QCOMPARE(adjustments.size(), size_t(1));
         QCOMPARE(regionRecord(adjustments[0]), (std::vector<uint8_t>{3, 7, 1, 1, 2, 5}));
         QCOMPARE(controllerCell(7, 3), uint8_t(255));
@@ -163,14 +152,15 @@ private slots:
         select({{0, 0}});
         QVERIFY(map->handleKey(vk::kDown, true, false));
         QCOMPARE(map->cell(0, 0).getTxt(), QString("0.0"));
-        QCOMPARE(regionRecord(received(10).at(0)), (std::vector<uint8_t>{0, 0, 1, 1, 3, 5}));
+        QCOMPARE(regionRecord(controller->requests(10).at(0)),
+                 (std::vector<uint8_t>{0, 0, 1, 1, 3, 5}));
         QCOMPARE(controllerCell(0, 0), uint8_t(0));
     }
 
     void rectangleIsSentAsOneRegionAndStored() {
         select({{4, 2}, {5, 2}, {6, 2}, {4, 3}, {5, 3}, {6, 3}});
         QVERIFY(map->handleKey(vk::kUp, true, false));
-        const auto adjustments = received(10);
+        const auto adjustments = controller->requests(10);
         QCOMPARE(adjustments.size(), size_t(1));
         QCOMPARE(regionRecord(adjustments[0]), (std::vector<uint8_t>{2, 4, 2, 3, 2, 5}));
         QCOMPARE(controller->state().counters.mapStores, uint64_t(1));
@@ -189,7 +179,8 @@ private slots:
     void lShapedSelectionSendsOnlyTheTopLeftRun() {
         select({{4, 2}, {5, 2}, {6, 2}, {6, 3}, {6, 4}});
         QVERIFY(map->handleKey(vk::kUp, true, false));
-        QCOMPARE(regionRecord(received(10).at(0)), (std::vector<uint8_t>{2, 4, 1, 3, 2, 5}));
+        QCOMPARE(regionRecord(controller->requests(10).at(0)),
+                 (std::vector<uint8_t>{2, 4, 1, 3, 2, 5}));
         for (auto [c, r] : {std::pair{4, 2}, {5, 2}, {6, 2}, {6, 3}, {6, 4}}) {
             QCOMPARE(map->cell(c, r).getTxt(), QString("0.1"));
             QCOMPARE(device->map[r * 15 + c], 0.1);
@@ -211,7 +202,7 @@ private slots:
         QCOMPARE(u(shown[0].caption), QString("Emulator KRV"));
         QCOMPARE(shown[0].style, 0x10u);
         QCOMPARE(shown[0].owner, static_cast<MessageOwner>(map));
-        QCOMPARE(received(2).size(), size_t(0)); // no store after a refused adjustment
+        QCOMPARE(controller->requests(2).size(), size_t(0)); // no store after a refused adjustment
     }
 
     void portErrorIsReportedUnderTheOperationName() {
@@ -273,7 +264,7 @@ private slots:
         setControllerAxisColumns({{0, 6}, {4, 20}, {5, 22}, {6, 30}, {13, 60}, {14, 70}});
         loadFromController();
         QCOMPARE(edit(column, row, typed), shown);
-        QCOMPARE(received(11).size(), size_t(1));
+        QCOMPARE(controller->requests(11).size(), size_t(1));
         QCOMPARE(refreshes, 1);
         const auto state = controller->state();
         if (column == -1) {
@@ -320,7 +311,7 @@ private slots:
     void smallRowChangeIsWritten() {
         QCOMPARE(map->rowHeader(4).getTxt(), QString("4.80"));
         QCOMPARE(edit(-1, 4, "4.83"), QString("4.83"));
-        QCOMPARE(received(11).size(), size_t(1));
+        QCOMPARE(controller->requests(11).size(), size_t(1));
         QCOMPARE(int(controller->state().rowAxis[4]), 322);
         QCOMPARE(device->rowAxis[4], 4.83);
     }

@@ -4,20 +4,17 @@
 //  - the polling thread's CPU time per minute; goal under 1 % of a core (0.6 s per minute).
 // Usage: bench_connection_polling [seconds]   (default 20; the CPU figure is scaled to a minute)
 
+#include "bench/support/paced_controller.h"
+#include "bench/support/quiet_window.h"
 #include "connection/lpg_connection.h"
-#include "connection/main_window.h"
 #include "connection/thread_manager.h"
-#include "sim/controller/controller.h"
-#include "sim/wire/simulator.h"
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <dirent.h>
 #include <filesystem>
 #include <set>
 #include <string>
-#include <system_error>
 #include <thread>
 #include <time.h>
 
@@ -25,22 +22,9 @@ namespace {
 
 using namespace std::chrono_literals;
 
-constexpr unsigned kBaud = 38400;
-constexpr double kWireBytesPerSecond = kBaud / 10.0; // 8N1
-constexpr size_t kFrameOverhead = 6 + 2;             // header and key, checksum
-constexpr size_t kRequestBytes = kFrameOverhead + 6; // readings request
-constexpr size_t kReplyBytes = kFrameOverhead + 18;  // readings reply
+constexpr size_t kRequestPayload = 6; // readings request
+constexpr size_t kReplyPayload = 18;  // readings reply
 constexpr double kPauseSeconds = 0.050;
-
-class BenchWindow : public krv::IMainWindow {
-public:
-    bool chooseDemoMode() override { return false; }
-    void startTimer(int, int) override {}
-    void stopTimer(int) override {}
-    bool updateFirmware(bool) override { return false; }
-    void setStatusText(const std::u16string&) override {}
-    void onReconnected() override {}
-};
 
 std::set<long> threadIds() {
     std::set<long> ids;
@@ -69,22 +53,13 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: %s [seconds]\n", argv[0]);
         return 2;
     }
-    char pattern[] = "/tmp/krv-bench-XXXXXX";
-    const std::string directory = ::mkdtemp(pattern);
-    ::setenv("XDG_CONFIG_HOME", directory.c_str(), 1);
-
-    sim::CController controller;
-    sim::CSimulator simulator(controller);
-    simulator.setBaud(kBaud);
-    try {
-        simulator.start();
-    } catch (const std::system_error& error) {
-        std::fprintf(stderr, "no pseudo-terminal: %s\n", error.what());
+    const bench::CTemporarySettingsFolder settings;
+    bench::CPacedController paced;
+    if (!paced.start()) {
         return 1;
     }
-    ::setenv("KRV_PORTS", simulator.slavePath().c_str(), 1);
 
-    BenchWindow window;
+    bench::CQuietWindow window;
     CLPGThreadManager threads;
     CLPGConnection device(threads);
     device.connect(window);
@@ -112,14 +87,14 @@ int main(int argc, char** argv) {
     const double elapsed =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     device.stopPolling();
-    std::filesystem::remove_all(directory);
 
-    const double wireSeconds = (kRequestBytes + kReplyBytes) / kWireBytesPerSecond;
+    const double wireSeconds =
+        bench::wireSeconds(bench::frameBytes(kRequestPayload) + bench::frameBytes(kReplyPayload));
     const double allowedRate = 1.0 / (kPauseSeconds + wireSeconds);
     const double achievedRate = newest.sampleNumber / elapsed;
     const double ratio = achievedRate / allowedRate;
     const double cpuPerMinute = cpu * 60.0 / elapsed;
-    std::printf("polling at %u baud for %.1f s\n", kBaud, elapsed);
+    std::printf("polling at %u baud for %.1f s\n", bench::kBaud, elapsed);
     std::printf("  samples              %u\n", newest.sampleNumber);
     std::printf("  allowed rate         %.2f /s (50 ms + %.2f ms on the wire)\n", allowedRate,
                 wireSeconds * 1000);

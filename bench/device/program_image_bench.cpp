@@ -1,42 +1,29 @@
 // Programming a full 272-row image into the simulated bootloader over a 38400-baud wire:
 // wall time against the time the bytes alone need on the wire (goal: within 10 %).
 
+#include "bench/support/paced_controller.h"
 #include "device/lpg_device.h"
 #include "platform/error.h"
 #include "platform/text.h"
-#include "sim/controller/controller.h"
-#include "sim/wire/simulator.h"
 
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
 #include <memory>
 #include <random>
-#include <system_error>
 #include <vector>
 
 namespace {
 
-constexpr unsigned kBaud = 38400;
-constexpr double kWireBytesPerSecond = kBaud / 10.0; // 8N1
-constexpr size_t kFrameOverhead = 6 + 2;             // header and key, checksum
-constexpr size_t kStatusReplyBytes = kFrameOverhead + 6;
 constexpr uint16_t kRows = 272;
 
 } // namespace
 
 int main() {
     using namespace krv;
-    sim::CController controller(sim::ControllerMode::Bootloader);
-    sim::CSimulator simulator(controller);
-    simulator.setBaud(kBaud);
-    try {
-        simulator.start();
-    } catch (const std::system_error& error) {
-        std::fprintf(stderr, "no pseudo-terminal: %s\n", error.what());
+    bench::CPacedController paced(sim::ControllerMode::Bootloader);
+    if (!paced.start()) {
         return 1;
     }
-    ::setenv("KRV_PORTS", simulator.slavePath().c_str(), 1);
 
     CLPGDevice device;
     std::vector<uint8_t> image(0x3000 + kRows * 256);
@@ -60,12 +47,12 @@ int main() {
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 
     size_t wireBytes = 0;
-    const auto requests = controller.requests();
+    const auto requests = paced.controller.requests();
     for (const sim::Frame& request : requests) {
-        wireBytes += kFrameOverhead + request.payload.size() + kStatusReplyBytes;
+        wireBytes += bench::statusExchangeBytes(request);
     }
-    const double limit = wireBytes / kWireBytesPerSecond;
-    std::printf("programImage of %u rows at %u baud: %s\n", kRows, kBaud,
+    const double limit = bench::wireSeconds(wireBytes);
+    std::printf("programImage of %u rows at %u baud: %s\n", kRows, bench::kBaud,
                 programmed ? "programmed" : "FAILED");
     std::printf("  exchanges          %zu\n", requests.size());
     std::printf("  bytes on the wire  %zu (both ways)\n", wireBytes);

@@ -295,7 +295,14 @@ bool CKorrinDlg::timerActive(int id) const {
 }
 
 bool CKorrinDlg::updateFirmware(bool forced) {
-    return krv::updateFirmware(*this, firmwareWindow_, forced);
+    const bool programmed = krv::updateFirmware(*this, firmwareWindow_, forced);
+    // The update reloaded the controller's data: show it, or the next map command would copy
+    // the old grid back over it. (A forced update runs inside a search that shows it itself.)
+    if (programmed && !forced && connected) {
+        showDeviceData();
+        updateData(false);
+    }
+    return programmed;
 }
 
 void CKorrinDlg::setStatusText(const std::u16string& text) {

@@ -125,8 +125,12 @@ private slots:
         QVERIFY(!waitCursorShown());
         QVERIFY(dialog.pollingRunning);
 
+        // The new firmware comes with other settings: the window must show what it reloaded.
+        fixture.controller->setSettings({7, 3, 1200});
         answers = {firmwareFile("second.afm", {"--version", "0x0102"})};
         update->click();
+        QVERIFY(dialog.controls().text(mainId::kRpmDivider) == u"7");
+        QVERIFY(dialog.controls().text(mainId::kNoisePeriod) == u"1200");
         QCOMPARE(messages.messages().size(), size_t{2});
         QCOMPARE(controller.state().program.eraseCounts().at(0x1800), 2u);
         QVERIFY(programMemoryHoldsSampleImage(controller));

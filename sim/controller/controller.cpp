@@ -47,6 +47,8 @@ std::optional<Frame> CController::handle(const Frame& request) {
     std::optional<Frame> reply;
     if (state_.knobs.forcedReply) {
         reply = state_.knobs.forcedReply;
+    } else if (request.type == kCommandFrame && request.payload.empty()) {
+        reply = status(kStatusRefused); // no operation code, in either mode
     } else if (state_.mode == ControllerMode::Application) {
         reply = handleApplication(request);
     } else {
@@ -60,9 +62,6 @@ std::optional<Frame> CController::handleApplication(const Frame& request) {
     const auto& p = request.payload;
     switch (request.type) {
     case kCommandFrame:
-        if (p.empty()) {
-            return status(kStatusRefused);
-        }
         switch (p[0]) {
         case kIdentify: {
             Frame reply{kStatusFrame, {kStatusAcknowledged, state_.knobs.identifyType}};
@@ -156,9 +155,6 @@ std::optional<Frame> CController::handleBootloader(const Frame& request) {
     const auto& p = request.payload;
     switch (request.type) {
     case kCommandFrame:
-        if (p.empty()) {
-            return status(kStatusRefused);
-        }
         switch (p[0]) {
         case kIdentify:
             return Frame{kStatusFrame, {state_.knobs.bootloaderIdentifyStatus, 0, 0, 0, 0, 0}};

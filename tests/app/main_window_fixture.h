@@ -7,11 +7,11 @@
 #include "app/korrin_dlg.h"
 #include "app/no_connection_dlg.h"
 #include "connection/thread_manager.h"
-#include "device/diag.h"
 #include "link/message_recorder.h"
 #include "modal_answer.h"
 #include "sim/controller/controller.h"
 #include "sim/wire/simulator.h"
+#include "tests/device/readings_record.h"
 
 #include <QAbstractButton>
 #include <QString>
@@ -40,19 +40,6 @@ inline QString fieldText(const CKorrinDlg& dialog, int id) {
 
 inline QString qtext(std::u16string_view text) {
     return QString::fromStdU16String(std::u16string(text));
-}
-
-// A readings record as the controller sends it (controller units).
-inline CDiag readingsRecord(uint16_t rpmPeriod, int16_t pumpPwm, uint16_t input, uint16_t output,
-                            uint8_t workState, uint32_t number) {
-    CDiag record;
-    record.setWord(CDiag::kRpmPeriod, rpmPeriod);
-    record.setWord(CDiag::kPumpPwm, static_cast<uint16_t>(pumpPwm));
-    record.setWord(CDiag::kInputVoltage, input);
-    record.setWord(CDiag::kOutputVoltage, output);
-    record.raw[CDiag::kWorkState] = workState;
-    record.sampleNumber = number;
-    return record;
 }
 
 class CMainWindowFixture {

@@ -2,6 +2,7 @@
 
 #include "device/diag.h"
 #include "device/units.h"
+#include "tests/device/readings_record.h"
 
 #include <cmath>
 #include <gtest/gtest.h>
@@ -63,19 +64,8 @@ TEST(Units, OutOfRangeValuesSaturate) {
     EXPECT_EQ(units::columnBreakWire(25600), 255);
 }
 
-CDiag sample(uint16_t rpmPeriod, int16_t pumpPwm, uint16_t input, uint16_t output,
-             uint8_t workState) {
-    CDiag d;
-    d.setWord(CDiag::kRpmPeriod, rpmPeriod);
-    d.setWord(CDiag::kPumpPwm, static_cast<uint16_t>(pumpPwm));
-    d.setWord(CDiag::kInputVoltage, input);
-    d.setWord(CDiag::kOutputVoltage, output);
-    d.raw[CDiag::kWorkState] = workState;
-    return d;
-}
-
 TEST(Readings, ConvertAsTheControllerMeansThem) {
-    const CDiag d = sample(3400, 211, 400, 407, 3);
+    const CDiag d = test::readingsRecord(3400, 211, 400, 407, 3);
     EXPECT_EQ(engineSpeedRpm(d), 2210); // 2205 -> 220.5 -> 221 -> 2210
     EXPECT_NEAR(pumpPwmVolts(d), 3.165, 1e-12);
     EXPECT_DOUBLE_EQ(inputVolts(d), 2.0);
@@ -93,16 +83,17 @@ TEST(Readings, EngineSpeedEdges) {
         int rpm;
     } cases[] = {{0, 0}, {0xFFFF, 0}, {1, 7500000}, {0xFFFE, 110}, {1500, 5000}, {10714, 700}};
     for (const auto& c : cases) {
-        EXPECT_EQ(engineSpeedRpm(sample(c.period, 0, 0, 0, 0)), c.rpm) << c.period;
+        EXPECT_EQ(engineSpeedRpm(test::readingsRecord(c.period, 0, 0, 0, 0)), c.rpm) << c.period;
     }
 }
 
 TEST(Readings, PumpPwmIsSignedAndOnlyStateThreeWorks) {
-    EXPECT_NEAR(pumpPwmVolts(sample(0, -200, 0, 0, 0)), -3.0, 1e-12);
-    EXPECT_NEAR(pumpPwmVolts(sample(0, 800, 0, 0, 0)), 12.0, 1e-12);
-    EXPECT_DOUBLE_EQ(inputVolts(sample(0, 0, 0xFFFF, 0, 0)), 327.675);
+    EXPECT_NEAR(pumpPwmVolts(test::readingsRecord(0, -200, 0, 0, 0)), -3.0, 1e-12);
+    EXPECT_NEAR(pumpPwmVolts(test::readingsRecord(0, 800, 0, 0, 0)), 12.0, 1e-12);
+    EXPECT_DOUBLE_EQ(inputVolts(test::readingsRecord(0, 0, 0xFFFF, 0, 0)), 327.675);
     for (int state : {0, 1, 2, 4, 255}) {
-        EXPECT_FALSE(isWorking(sample(0, 0, 0, 0, static_cast<uint8_t>(state)))) << state;
+        EXPECT_FALSE(isWorking(test::readingsRecord(0, 0, 0, 0, static_cast<uint8_t>(state))))
+            << state;
     }
 }
 

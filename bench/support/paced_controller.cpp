@@ -1,6 +1,5 @@
 #include "bench/support/paced_controller.h"
 
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <system_error>
@@ -24,17 +23,7 @@ bool CPacedController::start() {
 }
 
 CTemporarySettingsFolder::CTemporarySettingsFolder() {
-    char pattern[] = "/tmp/krv-bench-XXXXXX";
-    if (::mkdtemp(pattern) == nullptr) {
-        throw std::system_error(errno, std::generic_category(), "mkdtemp");
-    }
-    path_ = pattern;
-    ::setenv("XDG_CONFIG_HOME", path_.c_str(), 1);
-}
-
-CTemporarySettingsFolder::~CTemporarySettingsFolder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
+    ::setenv("XDG_CONFIG_HOME", folder_.path().c_str(), 1);
 }
 
 } // namespace krv::bench

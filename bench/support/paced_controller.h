@@ -5,6 +5,7 @@
 
 #include "sim/controller/controller.h"
 #include "sim/wire/simulator.h"
+#include "tests/support/temp_folder.h"
 
 #include <cstddef>
 #include <filesystem>
@@ -44,14 +45,11 @@ public:
 class CTemporarySettingsFolder {
 public:
     CTemporarySettingsFolder();
-    ~CTemporarySettingsFolder();
-    CTemporarySettingsFolder(const CTemporarySettingsFolder&) = delete;
-    CTemporarySettingsFolder& operator=(const CTemporarySettingsFolder&) = delete;
 
-    const std::filesystem::path& path() const { return path_; }
+    const std::filesystem::path& path() const { return folder_.path(); }
 
 private:
-    std::filesystem::path path_;
+    test::TempFolder folder_;
 };
 
 } // namespace krv::bench

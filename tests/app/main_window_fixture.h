@@ -12,6 +12,7 @@
 #include "sim/controller/controller.h"
 #include "sim/wire/simulator.h"
 #include "tests/device/readings_record.h"
+#include "tests/support/temp_folder.h"
 
 #include <QAbstractButton>
 #include <QString>
@@ -45,8 +46,8 @@ inline QString qtext(std::u16string_view text) {
 class CMainWindowFixture {
 public:
     void setUp() {
-        char pattern[] = "/tmp/krv-app-XXXXXX";
-        directory = ::mkdtemp(pattern);
+        folder.emplace();
+        directory = folder->path().string();
         // Through Qt: its test watchdog reads the environment from another thread.
         qputenv("XDG_CONFIG_HOME", QByteArray(directory.c_str()));
         qputenv("KRV_PORTS", QByteArray());
@@ -60,7 +61,7 @@ public:
         simulator.reset();
         controller.reset();
         messages.reset();
-        std::filesystem::remove_all(directory);
+        folder.reset();
     }
 
     // The simulated controller behind port 1; the error text when no pseudo-terminal can be had.
@@ -90,6 +91,7 @@ public:
 
     std::vector<RecordedMessage> shown() const { return messages->messages(); }
 
+    std::optional<TempFolder> folder;
     std::string directory;
     std::unique_ptr<CMessageRecorder> messages;
     std::unique_ptr<CLPGThreadManager> threads;

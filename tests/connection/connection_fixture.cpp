@@ -147,8 +147,6 @@ SimulatedPort::SimulatedPort(int portNumber, std::function<void(int)> identified
 }
 
 ConnectionTest::ConnectionTest() {
-    char pattern[] = "/tmp/krv-connection-XXXXXX";
-    directory_ = ::mkdtemp(pattern);
     ::setenv("XDG_CONFIG_HOME", directory_.c_str(), 1);
     ::setenv("KRV_PORTS", "", 1);
     failureCount = 0;
@@ -168,7 +166,6 @@ ConnectionTest::~ConnectionTest() {
     ports_.clear();
     ::unsetenv("KRV_PORTS");
     ::unsetenv("XDG_CONFIG_HOME");
-    std::filesystem::remove_all(directory_);
 }
 
 SimulatedPort& ConnectionTest::addPort() {

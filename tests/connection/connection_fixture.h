@@ -9,6 +9,7 @@
 #include "link/message_recorder.h"
 #include "sim/controller/controller.h"
 #include "sim/wire/simulator.h"
+#include "tests/support/temp_folder.h"
 
 #include <chrono>
 #include <condition_variable>
@@ -120,7 +121,8 @@ protected:
                            std::chrono::milliseconds timeout = 20s);
     std::vector<CDiag> samples();
 
-    std::string directory_;
+    TempFolder folder_;
+    std::string directory_ = folder_.path().string();
     std::vector<std::string> table_;
     std::vector<std::unique_ptr<SimulatedPort>> ports_;
     mutable std::mutex triedMutex_;

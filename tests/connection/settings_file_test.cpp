@@ -2,6 +2,7 @@
 // keeps the other lines, and the atoi-like reading of numbers.
 
 #include "platform/settings_file.h"
+#include "tests/support/temp_folder.h"
 
 #include <climits>
 #include <cstdlib>
@@ -22,14 +23,10 @@ std::string contents(const std::string& path) {
 
 class SettingsFileTest : public ::testing::Test {
 protected:
-    SettingsFileTest() {
-        char pattern[] = "/tmp/krv-settings-XXXXXX";
-        directory_ = ::mkdtemp(pattern);
-        path_ = directory_ + "/config/Morvelcast/settings.ini";
-    }
-    ~SettingsFileTest() override { std::filesystem::remove_all(directory_); }
+    SettingsFileTest() { path_ = directory_ + "/config/Morvelcast/settings.ini"; }
 
-    std::string directory_;
+    test::TempFolder folder_;
+    std::string directory_ = folder_.path().string();
     std::string path_;
 };
 

@@ -2,29 +2,13 @@
 
 #include "sim/afm/afm_builder.h"
 
-#include <cstdlib>
 #include <stdexcept>
 
 namespace krv::test {
 
-TempDir::TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "krv-afm-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) {
-        throw std::runtime_error("cannot create a temporary directory");
-    }
-    path_ = pattern;
-}
-
-TempDir::~TempDir() {
-    std::error_code ignored;
-    std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
-                                 std::filesystem::perm_options::add, ignored);
-    std::filesystem::remove_all(path_, ignored);
-}
-
 std::filesystem::path TempDir::write(const std::string& name,
                                      std::span<const std::uint8_t> bytes) const {
-    const auto file = path_ / name;
+    const auto file = path() / name;
     if (!sim::writeFile(file, bytes)) {
         throw std::runtime_error("cannot write " + file.string());
     }

@@ -2,6 +2,7 @@
 // Firmware-file fixtures on disk and one load with its out-values.
 
 #include "firmware/firmware_file.h"
+#include "tests/support/temp_folder.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -11,19 +12,10 @@
 
 namespace krv::test {
 
-// A fresh directory, removed with everything in it at the end of the test.
-class TempDir {
+// A fresh directory that writes the test's files into itself.
+class TempDir : public TempFolder {
 public:
-    TempDir();
-    ~TempDir();
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-
-    const std::filesystem::path& path() const { return path_; }
     std::filesystem::path write(const std::string& name, std::span<const std::uint8_t> bytes) const;
-
-private:
-    std::filesystem::path path_;
 };
 
 // Out-values start as markers, so a failed load that touches them shows.

@@ -1,23 +1,9 @@
 #include "tests/lang/lang_fixture.h"
 
-#include <cstdlib>
 #include <fstream>
 #include <stdexcept>
 
 namespace krv::test {
-
-TempFolder::TempFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "krv-lang-XXXXXX").string();
-    if (!mkdtemp(pattern.data())) {
-        throw std::runtime_error("cannot create a temporary folder");
-    }
-    path_ = pattern;
-}
-
-TempFolder::~TempFolder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-}
 
 std::string utf16File(std::u16string_view text, bool byteOrderMark) {
     std::string bytes;

@@ -1,24 +1,13 @@
 #pragma once
 // Small language files written by the tests themselves, in a private temporary folder.
 
+#include "tests/support/temp_folder.h"
+
 #include <filesystem>
 #include <string>
 #include <string_view>
 
 namespace krv::test {
-
-class TempFolder {
-public:
-    TempFolder();
-    ~TempFolder();
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-
-    const std::filesystem::path& path() const { return path_; }
-
-private:
-    std::filesystem::path path_;
-};
 
 // UTF-16LE bytes of the text, after a byte-order mark unless told otherwise.
 std::string utf16File(std::u16string_view text, bool byteOrderMark = true);

@@ -8,6 +8,15 @@
 
 namespace krv {
 
+// Where an update stands, for a progress display.
+struct FirmwareUpdateProgress {
+    enum class Phase { EnteringBootloader, Programming, Ending, StartingApplication, Reconnecting };
+    Phase phase = Phase::EnteringBootloader;
+    int rowsWritten = 0; // of rowsTotal rows of the image
+    int rowsTotal = 0;
+    int attempt = 1; // 1 .. kProgrammingAttempts
+};
+
 class IFirmwareUpdateWindow {
 public:
     virtual ~IFirmwareUpdateWindow() = default;
@@ -22,6 +31,8 @@ public:
     virtual void endWaitCursor() = 0;
     // The window the update's message boxes belong to.
     virtual MessageOwner messageOwner() = 0;
+    // Called from the thread the update runs on, at each phase and row.
+    virtual void showProgress(const FirmwareUpdateProgress& /*progress*/) {}
 };
 
 } // namespace krv

@@ -1,25 +1,51 @@
 #pragma once
-// One language file: UTF-16LE lines of key TAB note TAB text, scanned from the top on every
-// look-up (the files are small and are read as other people write them, quirks included).
+// One language file: UTF-16LE lines of key TAB note TAB text, read once at open into a table
+// that answers as a scan from the top would (the files are read as other people write them,
+// quirks included).
 
+#include <cstddef>
+#include <cstdint>
 #include <filesystem>
-#include <fstream>
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 
 namespace krv {
 
+// The usable lines of a language file's bytes (byte-order mark included), first line per key.
+class LanguageLines {
+public:
+    LanguageLines() = default;
+    explicit LanguageLines(std::string_view fileBytes);
+
+    // The text of the first usable line for the key, or nothing.
+    std::optional<std::u16string> find(std::u16string_view key) const;
+
+private:
+    struct KeyHash {
+        using is_transparent = void;
+        std::size_t operator()(std::u16string_view key) const {
+            return std::hash<std::u16string_view>{}(key);
+        }
+    };
+    std::unordered_map<std::u16string, std::u16string, KeyHash, std::equal_to<>> texts_;
+};
+
 class CLangFile {
 public:
+    // A bigger file is no language file of this tool; it is refused as if it were absent.
+    static constexpr std::uintmax_t kMaxFileBytes = 4 * 1024 * 1024;
+
     CLangFile() = default;
     CLangFile(const CLangFile&) = delete;
     CLangFile& operator=(const CLangFile&) = delete;
     virtual ~CLangFile();
 
-    // Opens a regular file for raw reading; false (and closed) when it cannot. Opening an
-    // open object closes its previous file first.
+    // Reads a regular file of at most kMaxFileBytes; false (and closed) when it cannot.
+    // Opening an open object closes its previous file first.
     bool open(const std::filesystem::path& path);
     void close();
     bool isOpen() const;
@@ -27,21 +53,15 @@ public:
 
     // The text of the first usable line for the key; the key itself (escapes applied) when
     // the open file has no such line; empty when no file is open.
-    std::u16string lookup(std::u16string_view key);
+    std::u16string lookup(std::u16string_view key) const;
     // The text of the first usable line for the key, or nothing (also when closed).
-    std::optional<std::u16string> find(std::u16string_view key);
+    std::optional<std::u16string> find(std::u16string_view key) const;
 
 private:
-    std::optional<std::u16string> scan(std::u16string_view key);
-
-    // Look-ups move the stream position; the polling thread translates error messages too.
+    // Open and close may meet look-ups: the polling thread translates error messages too.
     mutable std::mutex mutex_;
-    std::ifstream stream_;
+    std::optional<LanguageLines> lines_;
     std::filesystem::path path_;
 };
-
-// The scan behind lookup: the first usable line for the key in UTF-16LE lines read from the
-// stream's current position (after the byte-order mark).
-std::optional<std::u16string> findInLanguageLines(std::istream& lines, std::u16string_view key);
 
 } // namespace krv

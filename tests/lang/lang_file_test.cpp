@@ -36,8 +36,7 @@ TEST_P(LookupTest, AnswersAsTheLineRulesSay) {
     CLangFile file;
     ASSERT_TRUE(file.open(folder.path() / "L.txt"));
     EXPECT_EQ(file.lookup(c.key), c.expected);
-    // Every look-up rescans from the top, so asking again gives the same answer.
-    EXPECT_EQ(file.lookup(c.key), c.expected);
+    EXPECT_EQ(file.lookup(c.key), c.expected) << "asked again";
 }
 
 const std::u16string kLongFiller(2047, u'x');
@@ -63,6 +62,8 @@ INSTANTIATE_TEST_SUITE_P(
         LookupCase{"EscapesInText", u"Start\t\tRun\\nnow\\t\\r\\x\\\r\n", u"Start",
                    u"Run\nnow\t\r\\x\\"},
         LookupCase{"EscapedTabInKeyMatchesRealTab", u"a\\tb\t\tAB\r\n", u"a\tb", u"AB"},
+        LookupCase{"EscapedAndRawKeysAreOneKey", u"a\\rb\t\tFirst\r\na\rb\t\tSecond\r\n", u"a\rb",
+                   u"First"},
         LookupCase{"BackslashHasNoEscapeOfItsOwn", u"K\t\t\\\\n\r\n", u"K", u"\\\n"},
         LookupCase{"MissingKeyStillHasItsEscapesReplaced", u"Start\t\tGo\r\n", u"a\\nb", u"a\nb"},
         LookupCase{"LoneLfIsNotRemoved", u"Start\t\tGo\nStop\t\tHalt\n", u"Start", u"Go\n"},
@@ -154,6 +155,34 @@ TEST(LangFileTest, WhatIsNoRegularFileDoesNotOpen) {
     EXPECT_FALSE(file.open(folder.path())) << "a folder";
     EXPECT_FALSE(file.isOpen());
     EXPECT_EQ(file.lookup(u"Start"), u"");
+}
+
+TEST(LangFileTest, FileIsReadOnceAtOpen) {
+    TempFolder folder;
+    const auto path = folder.path() / "L.txt";
+    writeLanguageFile(path, u"Start\t\tGo\r\n");
+    CLangFile file;
+    ASSERT_TRUE(file.open(path));
+    writeLanguageFile(path, u"Start\t\tRun\r\n");
+    EXPECT_EQ(file.lookup(u"Start"), u"Go");
+    std::filesystem::remove(path);
+    EXPECT_EQ(file.lookup(u"Start"), u"Go");
+}
+
+// The size limit counts bytes of the file, byte-order mark included.
+TEST(LangFileTest, FileOverTheLimitIsRefusedAsIfAbsent) {
+    TempFolder folder;
+    const std::string line = utf16File(u"\r\nStart\t\tGo\r\n", false);
+    for (const std::uintmax_t size : {CLangFile::kMaxFileBytes, CLangFile::kMaxFileBytes + 1}) {
+        std::string bytes = utf16File(u"");
+        bytes.resize(size - line.size(), 'x');
+        bytes += line;
+        writeBytes(folder.path() / "L.txt", bytes);
+        CLangFile file;
+        const bool fits = size <= CLangFile::kMaxFileBytes;
+        EXPECT_EQ(file.open(folder.path() / "L.txt"), fits) << size << " bytes";
+        EXPECT_EQ(file.lookup(u"Start"), fits ? u"Go" : u"") << size << " bytes";
+    }
 }
 
 TEST(LangFileTest, FailedReopenLeavesTheObjectClosed) {

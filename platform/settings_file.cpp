@@ -4,7 +4,7 @@
 #include <climits>
 #include <cstdlib>
 #include <fcntl.h>
-#include <fstream>
+#include <sstream>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -44,9 +44,37 @@ bool makeDirectories(const std::string& directory) {
     return stat(directory.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
-std::vector<std::string> readLines(const std::string& path) {
+bool readAll(int fd, std::string& text) {
+    char buffer[4096];
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            return n == 0;
+        }
+        text.append(buffer, static_cast<size_t>(n));
+    }
+}
+
+// The file's lines: none when there is no file, nothing at all when there is one that cannot
+// be read (which must then not be replaced by a file of the one line being written).
+std::optional<std::vector<std::string>> readLines(const std::string& path) {
+    // Non-blocking, so a FIFO in its place cannot hang the tool; it is refused below.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) {
+        return errno == ENOENT ? std::optional(std::vector<std::string>()) : std::nullopt;
+    }
+    struct stat info {};
+    std::string text;
+    const bool read = fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && readAll(fd, text);
+    ::close(fd);
+    if (!read) {
+        return std::nullopt;
+    }
     std::vector<std::string> lines;
-    std::ifstream in(path, std::ios::binary);
+    std::istringstream in(text);
     for (std::string line; std::getline(in, line);) {
         if (!line.empty() && line.back() == '\r') {
             line.pop_back();
@@ -123,10 +151,11 @@ std::string CSettingsFile::defaultPath() {
 CSettingsFile::CSettingsFile(std::string path) : path_(std::move(path)) {}
 
 std::optional<std::string> CSettingsFile::read(std::string_view name) const {
-    if (path_.empty()) {
+    const auto lines = path_.empty() ? std::nullopt : readLines(path_);
+    if (!lines) {
         return std::nullopt;
     }
-    for (const std::string& line : readLines(path_)) {
+    for (const std::string& line : *lines) {
         if (startsWithName(line, name)) {
             return line.substr(name.size() + 1);
         }
@@ -139,10 +168,14 @@ bool CSettingsFile::write(std::string_view name, std::string_view value) const {
         !isSingleLine(name) || !isSingleLine(value)) {
         return false;
     }
+    const auto lines = readLines(path_);
+    if (!lines) {
+        return false;
+    }
     const std::string entry = std::string(name) + "=" + std::string(value);
     std::string content;
     bool replaced = false;
-    for (const std::string& line : readLines(path_)) {
+    for (const std::string& line : *lines) {
         const bool isEntry = startsWithName(line, name);
         if (isEntry && replaced) {
             continue; // later duplicates (hand edits) go, so one entry remains

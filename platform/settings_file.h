@@ -22,7 +22,8 @@ public:
     // the line is missing.
     std::optional<std::string> read(std::string_view name) const;
     // Sets the value and keeps every other line. The file is replaced atomically (temporary
-    // file, fsync, rename), so a crash leaves the old or the new file, never a torn one.
+    // file, fsync, rename), so a crash leaves the old or the new file, never a torn one. A file
+    // that is there but cannot be read is left alone, and false returned.
     bool write(std::string_view name, std::string_view value) const;
 
 private:

@@ -10,6 +10,8 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sstream>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace krv {
 namespace {
@@ -92,6 +94,42 @@ TEST_F(SettingsFileTest, UnwritablePlaceFailsQuietlyAndKeepsTheOldValue) {
     const CSettingsFile settings(path_);
     EXPECT_FALSE(settings.write("Last RS nr", "1"));
     EXPECT_FALSE(settings.read("Last RS nr"));
+}
+
+using SettingsFileDeathTest = SettingsFileTest;
+
+TEST_F(SettingsFileDeathTest, UnreadableFileIsLeftAlone) {
+    namespace fs = std::filesystem;
+    const std::string folder = directory_ + "/config/Morvelcast";
+    fs::create_directories(folder);
+    const std::string kept = "# kept\nLast RS nr=3\nOther=x\n";
+    std::ofstream(path_) << kept;
+    for (const std::string& path : {directory_, directory_ + "/config", folder}) {
+        fs::permissions(path, fs::perms::all);
+    }
+    fs::permissions(path_, fs::perms::none);
+    // Root reads whatever the permissions say, so the child asks as nobody then.
+    EXPECT_EXIT(
+        {
+            constexpr uid_t kNobody = 65534;
+            if (::geteuid() == 0 && (::setgid(kNobody) != 0 || ::setuid(kNobody) != 0)) {
+                std::_Exit(2);
+            }
+            const CSettingsFile settings(path_);
+            std::_Exit(!settings.read("Last RS nr") && !settings.write("Last RS nr", "7") ? 0 : 1);
+        },
+        testing::ExitedWithCode(0), "");
+    fs::permissions(path_, fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_EQ(contents(path_), kept);
+}
+
+TEST_F(SettingsFileTest, FifoInPlaceIsNeitherWaitedForNorReplaced) {
+    std::filesystem::create_directories(directory_ + "/config/Morvelcast");
+    ASSERT_EQ(::mkfifo(path_.c_str(), 0600), 0);
+    const CSettingsFile settings(path_);
+    EXPECT_FALSE(settings.read("Last RS nr"));
+    EXPECT_FALSE(settings.write("Last RS nr", "7"));
+    EXPECT_TRUE(std::filesystem::is_fifo(path_));
 }
 
 TEST(ParseLeadingIntTest, ReadsLikeAtoi) {

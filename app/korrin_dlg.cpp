@@ -263,7 +263,7 @@ void CKorrinDlg::OnBnClickedStop() {
 }
 
 bool CKorrinDlg::chooseDemoMode() {
-    CNoConnectionDlg dialog;
+    CNoConnectionDlg dialog(nullptr, searchReport.lines());
     return dialog.DoModal() == CNoConnectionDlg::kResultDemo;
 }
 

@@ -7,10 +7,14 @@
 
 #include <QAbstractButton>
 #include <QLabel>
+#include <QStringList>
 
 namespace krv {
 
 namespace {
+
+// As far from the edges as the template's own controls.
+constexpr int kPortLinesMarginDlu = 7;
 
 QDialog* withFont(QDialog* dialog, int pointSize) {
     dialog->setFont(dialogFont(pointSize));
@@ -19,11 +23,27 @@ QDialog* withFont(QDialog* dialog, int pointSize) {
 
 } // namespace
 
-CNoConnectionDlg::CNoConnectionDlg(QWidget* parent)
+CNoConnectionDlg::CNoConnectionDlg(QWidget* parent, const std::vector<std::u16string>& portLines)
     : QDialog(parent),
       controls_(withFont(this, kNoConnectionTemplate.fontPointSize), kNoConnectionTemplate),
       messageText_(qobject_cast<QLabel*>(controls_.control(noConnectionId::kMessage))) {
-    setFixedSize(controls_.clientSize());
+    QSize size = controls_.clientSize();
+    if (!portLines.empty()) {
+        QStringList lines;
+        for (const std::u16string& line : portLines) {
+            lines << QString::fromStdU16String(line);
+        }
+        portLines_ = new QLabel(lines.join(u'\n'), this);
+        portLines_->setWordWrap(true);
+        // The cure (a command to type) is there to be copied.
+        portLines_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        const int margin = controls_.units().toPixelsX(kPortLinesMarginDlu);
+        const int width = size.width() - 2 * margin;
+        const int height = portLines_->heightForWidth(width);
+        portLines_->setGeometry(margin, size.height(), width, height);
+        size.rheight() += height + controls_.units().toPixelsY(kPortLinesMarginDlu);
+    }
+    setFixedSize(size);
     QObject::connect(demoButton(), &QAbstractButton::clicked, this, &QDialog::accept);
     QObject::connect(withoutConnectionButton(), &QAbstractButton::clicked, this, &QDialog::reject);
     OnInitDialog();

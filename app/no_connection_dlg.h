@@ -1,9 +1,12 @@
 #pragma once
-// Asked when no port led to a controller: run in demo mode or without a connection.
+// Asked when no port led to a controller: run in demo mode or without a connection. Under the
+// buttons, one line a port says why it gave no controller.
 
 #include "app/dialog_controls.h"
 
 #include <QDialog>
+#include <string>
+#include <vector>
 
 class QLabel;
 
@@ -15,7 +18,8 @@ public:
     static constexpr int kResultDemo = 1;              // IDOK
     static constexpr int kResultWithoutConnection = 2; // IDCANCEL
 
-    explicit CNoConnectionDlg(QWidget* parent = nullptr);
+    explicit CNoConnectionDlg(QWidget* parent = nullptr,
+                              const std::vector<std::u16string>& portLines = {});
 
     // Shows the dialog modally: kResultDemo for "Uruchom w trybie demo"; the other button,
     // Escape and the close box give kResultWithoutConnection.
@@ -24,12 +28,15 @@ public:
     QAbstractButton* demoButton() const;
     QAbstractButton* withoutConnectionButton() const;
     QLabel* messageText() const { return messageText_; }
+    // nullptr when there are no port lines.
+    QLabel* portLines() const { return portLines_; }
 
 private:
     void OnInitDialog();
 
     CDialogControls controls_;
     QLabel* messageText_;
+    QLabel* portLines_ = nullptr;
 };
 
 } // namespace krv

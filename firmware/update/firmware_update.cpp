@@ -51,9 +51,12 @@ public:
         uint16_t fileVersion = 0;
         std::u16string identification;
         uint16_t targetCode = 0;
-        if (!file.load(std::filesystem::path(toUtf8(path)), fileVersion, identification,
-                       targetCode)) {
-            return fail(texts::kProgrammingFailed);
+        const std::filesystem::path filePath(toUtf8(path));
+        if (!file.load(filePath, fileVersion, identification, targetCode)) {
+            // Nothing was sent yet: saying "programming failed" would send the fitter after
+            // the controller instead of the file.
+            return failShown(fillIn(translate(texts::kFirmwareFileDamaged),
+                                    {toU16(filePath.filename().string())}));
         }
         if (targetCode != kServedTargetCode || identification != kServedIdentification) {
             return fail(texts::kWrongFirmwareFile);
@@ -79,13 +82,17 @@ public:
     }
 
 private:
-    void showError(std::u16string_view text) {
-        showMessage(window_.messageOwner(), translate(text), std::u16string(kMessageCaption),
+    void showError(std::u16string_view text) { showTranslated(translate(text)); }
+
+    void showTranslated(const std::u16string& text) {
+        showMessage(window_.messageOwner(), text, std::u16string(kMessageCaption),
                     MB_OK | MB_ICONERROR);
     }
 
-    bool fail(std::u16string_view text) {
-        showError(text);
+    bool fail(std::u16string_view text) { return failShown(translate(text)); }
+
+    bool failShown(const std::u16string& text) {
+        showTranslated(text);
         return false;
     }
 

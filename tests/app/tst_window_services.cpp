@@ -17,6 +17,8 @@
 #include "platform/qt/open_file.h"
 
 #include <QAbstractButton>
+#include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -244,6 +246,39 @@ private slots:
         QCOMPARE(steps.at(1).at(0).toInt(), +1);
         QCOMPARE(steps.at(2).at(0).toInt(), +1);
         QVERIFY(spin.upButton()->geometry().bottom() < spin.downButton()->geometry().top());
+    }
+
+    // The window's own search over a table with nothing usable in it: the dialog keeps its
+    // message and buttons and lists the ports under the buttons, in the chosen language.
+    void noConnectionDialogListsThePortsUnderItsButtons() {
+        const QString file = QDir::temp().filePath(QStringLiteral("krv-notes.txt"));
+        QFile(file).open(QIODevice::WriteOnly);
+        qputenv("KRV_PORTS", ("/nonexistent/ttyUSB7:" + file).toUtf8());
+        setLanguageSlot(kEnglishSlot);
+        openLanguageFiles(KRV_LANG_DIR);
+        CMessageRecorder messages;
+        CLPGThreadManager threads;
+        CKorrinDlg window(threads);
+        QString shownLines;
+        bool linesBelowButtons = false;
+        CModalAnswer<CNoConnectionDlg> answering([&](CNoConnectionDlg& shown) {
+            QVERIFY(shown.portLines());
+            shownLines = shown.portLines()->text();
+            const int buttonsBottom =
+                std::max(shown.demoButton()->geometry().bottom(),
+                         shown.withoutConnectionButton()->geometry().bottom());
+            linesBelowButtons = shown.portLines()->geometry().top() > buttonsBottom &&
+                                shown.portLines()->geometry().bottom() < shown.height();
+            shown.withoutConnectionButton()->click();
+        });
+        window.OnInitDialog();
+        closeLanguageFiles();
+        setLanguageSlot(kBuiltInSlot);
+        QFile::remove(file);
+        QCOMPARE(shownLines,
+                 QStringLiteral("Ports tried:\n/nonexistent/ttyUSB7: no such device\n") + file +
+                     QStringLiteral(": not a serial port"));
+        QVERIFY(linesBelowButtons);
     }
 
     void noConnectionDialogAnswers_data() {

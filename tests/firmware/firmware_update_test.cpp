@@ -6,6 +6,9 @@
 #include "platform/text.h"
 #include "tests/firmware/update_fixture.h"
 
+#include <filesystem>
+#include <optional>
+
 namespace krv::test {
 namespace {
 
@@ -14,6 +17,10 @@ using Ops = std::vector<Op>;
 const std::u16string kProgrammingFailed(texts::kProgrammingFailed);
 const std::u16string kWrongFile(texts::kWrongFirmwareFile);
 const std::u16string kNewerController(texts::kControllerNewerThanFile);
+
+std::u16string damaged(std::u16string_view fileName) {
+    return fillIn(texts::kFirmwareFileDamaged, {fileName});
+}
 
 TEST_F(FirmwareUpdateTest, GoodFileProgramsTheControllerWhichIsFoundAgainAndPolled) {
     connectAndPoll();
@@ -116,12 +123,21 @@ TEST_F(FirmwareUpdateTest, RefusalsLeaveTheControllerAndThePollingAlone) {
         bool dialogShown = true;
         bool otherDeviceType = false;
         bool missingFile = false;
+        std::optional<size_t> keptBytes = {}; // the built file cut to this length
     };
     const Case cases[] = {
         {"other device type", {}, kProgrammingFailed, false, true},
         {"dialog cancelled", {}, u""},
-        {"missing file", {}, kProgrammingFailed, true, false, true},
-        {"bad checksum", {"--bad-checksum"}, kProgrammingFailed},
+        {"missing file", {}, damaged(u"missing.afm"), true, false, true},
+        {"bad checksum", {"--bad-checksum"}, damaged(u"refused.afm")},
+        {"empty file", {"--version", "0x0200"}, damaged(u"refused.afm"), true, false, false, 0},
+        {"truncated file",
+         {"--version", "0x0200"},
+         damaged(u"refused.afm"),
+         true,
+         false,
+         false,
+         4096},
         {"target 0x0100", {"--target", "0x0100"}, kWrongFile},
         {"identification in other case", {"--id", "Morvelcastr_33EP"}, kWrongFile},
         {"identification cut short", {"--id", "MORVELCASTR_33"}, kWrongFile},
@@ -137,7 +153,11 @@ TEST_F(FirmwareUpdateTest, RefusalsLeaveTheControllerAndThePollingAlone) {
         if (c.missingFile) {
             window_.answerFiles({toU16((directory_.path() / "missing.afm").string())});
         } else if (!c.fileOptions.empty()) {
-            window_.answerFiles({firmwareFile("refused.afm", c.fileOptions)});
+            const std::u16string file = firmwareFile("refused.afm", c.fileOptions);
+            if (c.keptBytes) {
+                std::filesystem::resize_file(toUtf8(file), *c.keptBytes);
+            }
+            window_.answerFiles({file});
         }
 
         clickUpdate();

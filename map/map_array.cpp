@@ -3,6 +3,8 @@
 #include "map/leading_number.h"
 #include "platform/qt/wait_cursor.h"
 
+#include <QHelpEvent>
+#include <QToolTip>
 #include <cmath>
 
 namespace krv {
@@ -39,8 +41,48 @@ void CMapArray::setCellValue(int column, int row, double value) {
     CCell& target = cell(column, row);
     target.setTxt(formatValue(value));
     if (colouring_ == 1) {
-        target.setBkColor(cellColour(value));
+        target.setBkColor(valueColour(column, row, value));
     }
+}
+
+QColor CMapArray::valueColour(int column, int row, double value) const {
+    const auto index = static_cast<size_t>(row) * static_cast<size_t>(columnCount()) + column;
+    return index < marks_.size() ? marks_[index].background : cellColour(value);
+}
+
+void CMapArray::setCellMarks(std::vector<CellMark> marks) {
+    marks_ = std::move(marks);
+    if (colouring_ == 1) {
+        recolourValueCells();
+    }
+    update();
+}
+
+void CMapArray::recolourValueCells() {
+    for (int c = 0; c < columnCount(); ++c) {
+        for (int r = 0; r < rowCount(); ++r) {
+            setCellValue(c, r, getCellValue(c, r));
+        }
+    }
+}
+
+bool CMapArray::event(QEvent* event) {
+    if (event->type() != QEvent::ToolTip || marks_.empty()) {
+        return CCellArray::event(event);
+    }
+    const auto* help = static_cast<QHelpEvent*>(event);
+    const auto position = layout().cellAt(help->pos());
+    const bool valueCell = position && position->column >= 0 && position->row >= 0;
+    const auto index = valueCell ? static_cast<size_t>(position->row) * columnCount() +
+                                       static_cast<size_t>(position->column)
+                                 : marks_.size();
+    if (index < marks_.size()) {
+        QToolTip::showText(help->globalPos(), marks_[index].toolTip, this);
+    } else {
+        QToolTip::hideText();
+        event->ignore();
+    }
+    return true;
 }
 
 double CMapArray::getCellValue(int column, int row) const {
@@ -53,7 +95,8 @@ void CMapArray::setCurrentPoint(double rpm, double volts) {
     }
     const CellPosition next = cellIndexOf(rpm, volts);
     CCell& previous = cell(currentColumn_, currentRow_);
-    previous.setBkColor(colouring_ == 1 ? cellColour(getCellValue(currentColumn_, currentRow_))
+    previous.setBkColor(colouring_ == 1 ? valueColour(currentColumn_, currentRow_,
+                                                      getCellValue(currentColumn_, currentRow_))
                                         : savedColour_);
     previous.setCurrent(false);
 
@@ -84,11 +127,7 @@ void CMapArray::setColouring(int mode) {
     }
     colouring_ = mode;
     if (mode == 1) {
-        for (int c = 0; c < columnCount(); ++c) {
-            for (int r = 0; r < rowCount(); ++r) {
-                setCellValue(c, r, getCellValue(c, r));
-            }
-        }
+        recolourValueCells();
     } else if (mode == 0) {
         savedColour_ = kWhite;
         for (int c = 0; c < columnCount(); ++c) {

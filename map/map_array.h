@@ -4,6 +4,8 @@
 
 #include "platform/grid/cell_array.h"
 
+#include <vector>
+
 namespace krv {
 
 // Virtual-key codes of the keys the map answers to.
@@ -14,6 +16,12 @@ inline constexpr int kUp = 38;
 inline constexpr int kRight = 39;
 inline constexpr int kDown = 40;
 } // namespace vk
+
+// How the compare view shows a value cell instead of its value colour.
+struct CellMark {
+    QColor background;
+    QString toolTip;
+};
 
 class CMapArray : public CCellArray {
     Q_OBJECT
@@ -40,6 +48,11 @@ public:
     void setColouring(int mode);
     int colouring() const { return colouring_; }
 
+    // Compare view: one mark per value cell (row-major) replaces the value colours while
+    // value colouring is on; no marks ends it.
+    void setCellMarks(std::vector<CellMark> marks);
+    bool hasCellMarks() const { return !marks_.empty(); }
+
     void clearSelection(bool redraw);
     // Selects the single cell next to the first selected one and makes it the anchor.
     void moveSelection(int key);
@@ -59,6 +72,8 @@ public:
     int currentRow() const { return currentRow_; }
 
 protected:
+    bool event(QEvent* event) override;
+
     struct SelectionBounds {
         CellPosition first; // first selected cell scanning columns, then rows
         CellPosition last;  // last one in the same scan
@@ -67,6 +82,9 @@ protected:
     std::optional<SelectionBounds> selectionBounds() const;
 
 private:
+    // The background value colouring gives a cell: its mark in the compare view.
+    QColor valueColour(int column, int row, double value) const;
+    void recolourValueCells();
     void setColumnSelected(int column, int fromRow, int toRow, bool selected);
     void setRowSelected(int row, int fromColumn, int toColumn, bool selected);
 
@@ -78,6 +96,7 @@ private:
     double darkenStep_ = 5.0;
     int currentColumn_ = 0;
     int currentRow_ = 0;
+    std::vector<CellMark> marks_;
 };
 
 } // namespace krv

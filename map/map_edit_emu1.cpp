@@ -61,8 +61,9 @@ QString CMapEditEmu1::rowHeaderText(CMapEmu1& grid, int row, double volts) {
     // Changed means the header would show another value: the model never differs from
     // what the grid shows after an edit.
     if (device.connected && formatted("%.2f", device.rowAxis.at(row)) != text) {
+        const MapSnapshot before = snapshotOf(device);
         device.rowAxis.at(row) = volts;
-        writeAxes(grid);
+        writeAxes(grid, before);
     }
     return text;
 }
@@ -82,15 +83,18 @@ QString CMapEditEmu1::columnHeaderText(CMapEmu1& grid, int column, double rpm) {
     rpm = std::round(rpm / kRpmStep) * kRpmStep;
     const QString text = formatted("%.0f", rpm);
     if (device.connected && axis.at(column) != rpm) {
+        const MapSnapshot before = snapshotOf(device);
         axis.at(column) = rpm;
-        writeAxes(grid);
+        writeAxes(grid, before);
     }
     return text;
 }
 
-void CMapEditEmu1::writeAxes(CMapEmu1& grid) {
+void CMapEditEmu1::writeAxes(CMapEmu1& grid, const MapSnapshot& before) {
     try {
-        if (!grid.device().writeMapAxes()) {
+        if (grid.device().writeMapAxes()) {
+            grid.recordChange(before);
+        } else {
             showMessage(&grid, translate(texts::kWriteSettingsFailed),
                         std::u16string(kMessageCaption), MB_ICONERROR);
         }

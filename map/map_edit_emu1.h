@@ -2,6 +2,7 @@
 // The map's in-cell editor item: turns what was typed into the cell's text and, for a header,
 // writes the changed break point to the controller.
 
+#include "device/map_file/map_snapshot.h"
 #include "platform/grid/item_edit.h"
 
 namespace krv {
@@ -22,7 +23,8 @@ private:
     QString rowHeaderText(CMapEmu1& map, int row, double volts);
     QString columnHeaderText(CMapEmu1& map, int column, double rpm);
     // Writes both axes; a refusal is shown over the grid. The grid is refreshed either way.
-    void writeAxes(CMapEmu1& map);
+    // before: the controller's state before the edit, for undo.
+    void writeAxes(CMapEmu1& map, const MapSnapshot& before);
 };
 
 } // namespace krv

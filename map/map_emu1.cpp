@@ -1,11 +1,14 @@
 #include "map/map_emu1.h"
 
+#include "device/units.h"
 #include "lang/program_texts.h"
 #include "lang/translate.h"
 #include "link/message.h"
+#include "map/map_compare.h"
 #include "map/map_edit_emu1.h"
 #include "platform/text.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace krv {
@@ -58,6 +61,7 @@ void CMapEmu1::create(const QFont& font) {
 }
 
 void CMapEmu1::fillFromDevice() {
+    refreshComparison();
     for (int c = 0; c < kMapColumns && c < columnCount(); ++c) {
         for (int r = 0; r < kMapRows && r < rowCount(); ++r) {
             setCellValue(c, r, device_.map[static_cast<size_t>(r) * kMapColumns + c]);
@@ -95,6 +99,7 @@ void CMapEmu1::incrementSelected(double step) {
     if (!bounds) {
         return;
     }
+    const MapSnapshot before = snapshotOf(device_);
     // Each step works on the value as shown, so the cells never drift from their texts.
     for (int c = 0; c < columnCount(); ++c) {
         for (int r = 0; r < rowCount(); ++r) {
@@ -115,8 +120,11 @@ void CMapEmu1::incrementSelected(double step) {
         return;
     }
     try {
-        if (device_.adjustMapRegion(regionOf(bounds->first, step)) && device_.storeMap()) {
-            copyGridToDevice();
+        const MapRegion region = regionOf(bounds->first, step);
+        if (device_.adjustMapRegion(region) && device_.storeMap()) {
+            applyRegionToDevice(region);
+            refreshComparison();
+            recordChange(before);
         } else {
             showMessage(this, translate(texts::kWriteSettingsFailed),
                         std::u16string(kMessageCaption), MB_ICONERROR);
@@ -150,12 +158,38 @@ MapRegion CMapEmu1::regionOf(CellPosition topLeft, double step) const {
     return region;
 }
 
-void CMapEmu1::copyGridToDevice() {
-    for (int c = 0; c < kMapColumns && c < columnCount(); ++c) {
-        for (int r = 0; r < kMapRows && r < rowCount(); ++r) {
-            const double value = std::min(getCellValue(c, r), maxValue());
-            device_.map[static_cast<size_t>(r) * kMapColumns + c] = std::max(value, minValue());
+void CMapEmu1::applyRegionToDevice(const MapRegion& region) {
+    const int step = region.direction == MapRegion::kRaise ? region.step : -region.step;
+    for (int r = region.firstRow; r < region.firstRow + region.rowCount; ++r) {
+        for (int c = region.firstColumn; c < region.firstColumn + region.columnCount; ++c) {
+            double& volts = device_.map[static_cast<size_t>(r) * kMapColumns + c];
+            const int wire = std::clamp(units::mapCellWire(volts) + step, 0, 255);
+            volts = units::mapCellVolts(static_cast<uint8_t>(wire));
         }
+    }
+}
+
+void CMapEmu1::setChangeRecorder(std::function<void(const MapSnapshot& before)> recorder) {
+    changeRecorder_ = std::move(recorder);
+}
+
+void CMapEmu1::recordChange(const MapSnapshot& before) {
+    if (changeRecorder_) {
+        changeRecorder_(before);
+    }
+}
+
+void CMapEmu1::compareWith(std::optional<MapSnapshot> file) {
+    comparedFile_ = std::move(file);
+    if (!comparedFile_) {
+        setCellMarks({});
+    }
+    refreshComparison();
+}
+
+void CMapEmu1::refreshComparison() {
+    if (comparedFile_) {
+        setCellMarks(compareMarks(snapshotOf(device_), *comparedFile_));
     }
 }
 

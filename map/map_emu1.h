@@ -2,9 +2,11 @@
 // The correction map of the emulator controller: the grid over the device's map and axes.
 
 #include "device/lpg_device.h"
+#include "device/map_file/map_snapshot.h"
 #include "map/map_array.h"
 
 #include <functional>
+#include <optional>
 
 namespace krv {
 
@@ -25,22 +27,37 @@ public:
 
     CLPGDevice& device() const { return device_; }
 
+    // Told of every change the grid's commands made to the controller, with the controller's
+    // state from before it, so that the change can be undone.
+    void setChangeRecorder(std::function<void(const MapSnapshot& before)> recorder);
+    void recordChange(const MapSnapshot& before);
+
+    // Compare view against a map file's snapshot (nothing ends it). The marks follow the
+    // device's map at every fillFromDevice.
+    void compareWith(std::optional<MapSnapshot> file);
+    bool isComparing() const { return comparedFile_.has_value(); }
+
     // Column: the first break point the speed is strictly below, else the last column;
     // row likewise over the voltage break points.
     CellPosition cellIndexOf(double rpm, double volts) const override;
     QString formatValue(double value) const override;
-    // Steps the selected cells within 0..5 V; while connected, raises or lowers the run of
-    // cells from the top-left selected one on the controller, stores the map and only then
-    // copies the whole grid into the device's map.
+    // Steps the selected cells within 0..5 V on screen; while connected, raises or lowers the
+    // run of cells from the top-left selected one on the controller, stores the map and only
+    // then steps the same cells of the device's map in wire units, as the controller did.
     void incrementSelected(double step) override;
 
 private:
     // The rectangle the controller changes: the selected runs right of and below topLeft.
     MapRegion regionOf(CellPosition topLeft, double step) const;
-    void copyGridToDevice();
+    // The controller's own arithmetic: the region's bytes moved by the step, within 0..255.
+    // Every other cell of the device's map stays exactly as it was.
+    void applyRegionToDevice(const MapRegion& region);
+    void refreshComparison();
 
     CLPGDevice& device_;
     std::function<void()> showDeviceData_;
+    std::function<void(const MapSnapshot&)> changeRecorder_;
+    std::optional<MapSnapshot> comparedFile_;
 };
 
 } // namespace krv

@@ -2,6 +2,7 @@
 // selection and the header editor, checked on screen, in the device's model and in the
 // controller's own state.
 
+#include "device/units.h"
 #include "link/message_recorder.h"
 #include "map/map_emu1.h"
 #include "sim/controller/controller.h"
@@ -9,6 +10,7 @@
 
 #include <QLineEdit>
 #include <QTest>
+#include <array>
 #include <cstdlib>
 #include <system_error>
 
@@ -144,7 +146,7 @@ private slots:
         QCOMPARE(adjustments.size(), size_t(1));
         QCOMPARE(regionRecord(adjustments[0]), (std::vector<uint8_t>{3, 7, 1, 1, 2, 5}));
         QCOMPARE(controllerCell(7, 3), uint8_t(255));
-        QCOMPARE(device->map[3 * 15 + 7], 5.0); // the model keeps the clamped value
+        QCOMPARE(device->map[3 * 15 + 7], 5.1); // the model holds what the controller holds
         QVERIFY(messages->messages().empty());
     }
 
@@ -175,7 +177,7 @@ private slots:
     }
 
     // The controller learns only the run right of and below the top-left cell; the screen
-    // shows every selected cell changed, and the model takes the screen after the store.
+    // shows every selected cell changed, and the model follows the controller.
     void lShapedSelectionSendsOnlyTheTopLeftRun() {
         select({{4, 2}, {5, 2}, {6, 2}, {6, 3}, {6, 4}});
         QVERIFY(map->handleKey(vk::kUp, true, false));
@@ -183,11 +185,33 @@ private slots:
                  (std::vector<uint8_t>{2, 4, 1, 3, 2, 5}));
         for (auto [c, r] : {std::pair{4, 2}, {5, 2}, {6, 2}, {6, 3}, {6, 4}}) {
             QCOMPARE(map->cell(c, r).getTxt(), QString("0.1"));
-            QCOMPARE(device->map[r * 15 + c], 0.1);
         }
         QCOMPARE(controllerCell(6, 2), uint8_t(5));
         QCOMPARE(controllerCell(6, 3), uint8_t(0));
         QCOMPARE(controllerCell(6, 4), uint8_t(0));
+        for (int i = 0; i < kMapCells; ++i) {
+            QCOMPARE(units::mapCellWire(device->map[i]), controller->state().map[i]);
+        }
+    }
+
+    // Cells between the one-decimal texts keep their 0.02 V steps in the model: a later write
+    // of the whole map (every settings click sends one) must not round them to the screen.
+    void ctrlUpStepsTheModelInWireUnitsAndLeavesOtherCellsAlone() {
+        std::array<uint8_t, 240> bytes{};
+        for (size_t i = 0; i < bytes.size(); ++i) {
+            bytes[i] = static_cast<uint8_t>(90 + i % 7); // 1.80 .. 1.92 V
+        }
+        controller->setMap(bytes);
+        loadFromController();
+        select({{2, 5}, {3, 5}});
+        QVERIFY(map->handleKey(vk::kUp, true, false));
+        QVERIFY(map->handleKey(vk::kDown, true, false));
+        QVERIFY(map->handleKey(vk::kDown, true, false));
+        QVERIFY(device->writeMap());
+        auto expected = bytes;
+        expected[5 * 15 + 2] -= 5;
+        expected[5 * 15 + 3] -= 5;
+        QCOMPARE(controller->state().map, expected);
     }
 
     void refusalShowsTheMessageAndKeepsTheModel() {

@@ -1,0 +1,16 @@
+#pragma once
+// The compare view's look of each value cell: coloured by how far the controller's cell is
+// from the file's (red where the controller is higher, blue where lower, white where equal),
+// with the file's value in the tooltip. Compared in wire units, so 0.02 V shows.
+
+#include "device/map_file/map_snapshot.h"
+#include "map/map_array.h"
+
+#include <vector>
+
+namespace krv {
+
+// One mark per value cell, index row * 15 + column.
+std::vector<CellMark> compareMarks(const MapSnapshot& controller, const MapSnapshot& file);
+
+} // namespace krv

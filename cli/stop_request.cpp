@@ -28,6 +28,7 @@ std::atomic<bool>& stopRequest() {
 }
 
 StopOnSignals::StopOnSignals() {
+    requested = false;
     handleStops(raiseStopRequest);
 }
 

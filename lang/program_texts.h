@@ -80,6 +80,45 @@ inline constexpr std::u16string_view kControllerNewerThanFile =
     u"Wersja sterownika jest nowsza niż wersja pliku firmware. Czy chcesz zaprogramować "
     u"sterownik starszą wersją?";
 
+// Map files, automatic backups, undo and redo, compare.
+inline constexpr std::u16string_view kMapFileLine = u"Plik mapy, wiersz";
+inline constexpr std::u16string_view kMapFileCannotOpen = u"Nie można otworzyć pliku mapy.";
+inline constexpr std::u16string_view kMapFileNotRegular = u"Plik mapy nie jest zwykłym plikiem.";
+inline constexpr std::u16string_view kMapFileTooLarge = u"Plik mapy jest większy niż 1 MB.";
+inline constexpr std::u16string_view kMapFileUnknownFormat =
+    u"to nie jest plik mapy (pierwszy wiersz powinien brzmieć \"format,krv-map 1\")";
+inline constexpr std::u16string_view kMapFileUnknownKey = u"nieznany klucz";
+inline constexpr std::u16string_view kMapFileRepeatedKey = u"klucz powtórzony";
+inline constexpr std::u16string_view kMapFileMissingKey = u"brak klucza";
+inline constexpr std::u16string_view kMapFileMissingColumn = u"za mało kolumn";
+inline constexpr std::u16string_view kMapFileExtraColumn = u"za dużo kolumn";
+inline constexpr std::u16string_view kMapFileMissingRow = u"za mało wierszy mapy";
+inline constexpr std::u16string_view kMapFileExtraRow = u"za dużo wierszy mapy";
+inline constexpr std::u16string_view kMapFileNotNumber = u"wartość nie jest liczbą";
+inline constexpr std::u16string_view kMapFileCommaDecimal =
+    u"przecinek dziesiętny, a powinna być kropka";
+inline constexpr std::u16string_view kMapFileOutOfRange = u"wartość poza zakresem sterownika";
+inline constexpr std::u16string_view kMapFileBadCorner =
+    u"siatka mapy powinna zaczynać się od \"V\\RPM\"";
+inline constexpr std::u16string_view kBackupFailed =
+    u"Nie udało się zapisać kopii zapasowej mapy, więc operacja nie została wykonana.";
+inline constexpr std::u16string_view kSaveMapToFile = u"Zapisz mapę do pliku...";
+inline constexpr std::u16string_view kLoadMapFromFile = u"Wczytaj mapę z pliku...";
+inline constexpr std::u16string_view kCompareWithFile = u"Porównaj z plikiem...";
+inline constexpr std::u16string_view kEndCompare = u"Zakończ porównanie";
+inline constexpr std::u16string_view kBackups = u"Kopie zapasowe...";
+inline constexpr std::u16string_view kUndo = u"Cofnij";
+inline constexpr std::u16string_view kRedo = u"Ponów";
+inline constexpr std::u16string_view kMapFileFilter = u"Pliki mapy (*.csv)|*.csv|";
+inline constexpr std::u16string_view kMapFileSaveFailed = u"Nie udało się zapisać pliku mapy.";
+inline constexpr std::u16string_view kMapLoadMismatch =
+    u"Sterownik po wczytaniu mapy zwrócił inne wartości niż plik!";
+inline constexpr std::u16string_view kInFile = u"W pliku:";
+inline constexpr std::u16string_view kCalibrationKept =
+    u"Nie udało się wpisać mapy z jazdy kalibracyjnej do sterownika. Mapa została zachowana (także "
+    u"w kopii zapasowej) i zostanie wpisana po przywróceniu połączenia.";
+inline constexpr std::u16string_view kCalibrationWrittenLater =
+    u"Mapa z jazdy kalibracyjnej została wpisana do sterownika po przywróceniu połączenia.";
 // Command line (krv-cli): help, errors, the port table, the update's progress; %1, %2 and %3
 // stand for values filled in after translation.
 inline constexpr std::u16string_view kCliUsage = u"Użycie: krv-cli [OPCJE] POLECENIE [ARGUMENTY]";
@@ -187,6 +226,37 @@ inline constexpr std::array kProgramTexts{
     kProgrammingFailed,
     kWrongFirmwareFile,
     kControllerNewerThanFile,
+    // Map files, automatic backups, undo and redo, compare.
+    kMapFileLine,
+    kMapFileCannotOpen,
+    kMapFileNotRegular,
+    kMapFileTooLarge,
+    kMapFileUnknownFormat,
+    kMapFileUnknownKey,
+    kMapFileRepeatedKey,
+    kMapFileMissingKey,
+    kMapFileMissingColumn,
+    kMapFileExtraColumn,
+    kMapFileMissingRow,
+    kMapFileExtraRow,
+    kMapFileNotNumber,
+    kMapFileCommaDecimal,
+    kMapFileOutOfRange,
+    kMapFileBadCorner,
+    kBackupFailed,
+    kSaveMapToFile,
+    kLoadMapFromFile,
+    kCompareWithFile,
+    kEndCompare,
+    kBackups,
+    kUndo,
+    kRedo,
+    kMapFileFilter,
+    kMapFileSaveFailed,
+    kMapLoadMismatch,
+    kInFile,
+    kCalibrationKept,
+    kCalibrationWrittenLater,
     // Command line (krv-cli).
     kCliUsage,
     kCliCommandsHeading,

@@ -1,12 +1,10 @@
 #include "platform/settings_file.h"
 
-#include <cerrno>
+#include "platform/atomic_file.h"
+
 #include <climits>
 #include <cstdlib>
-#include <fcntl.h>
 #include <fstream>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <vector>
 
 namespace krv {
@@ -19,29 +17,6 @@ constexpr const char* kFileName = "/settings.ini";
 std::string environment(const char* name) {
     const char* value = std::getenv(name);
     return value ? std::string(value) : std::string();
-}
-
-std::string directoryOf(const std::string& path) {
-    const auto slash = path.rfind('/');
-    return slash == std::string::npos ? std::string(".") : path.substr(0, slash);
-}
-
-// mkdir -p; the folders are private to the user, as the XDG base directories are.
-bool makeDirectories(const std::string& directory) {
-    if (directory.empty()) {
-        return false;
-    }
-    for (size_t slash = directory.find('/', 1);; slash = directory.find('/', slash + 1)) {
-        const std::string prefix = directory.substr(0, slash);
-        if (mkdir(prefix.c_str(), 0700) != 0 && errno != EEXIST) {
-            return false;
-        }
-        if (slash == std::string::npos) {
-            break;
-        }
-    }
-    struct stat info {};
-    return stat(directory.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
 std::vector<std::string> readLines(const std::string& path) {
@@ -59,46 +34,6 @@ std::vector<std::string> readLines(const std::string& path) {
 bool startsWithName(std::string_view line, std::string_view name) {
     return line.size() > name.size() && line.substr(0, name.size()) == name &&
            line[name.size()] == '=';
-}
-
-bool writeAll(int fd, const std::string& text) {
-    size_t written = 0;
-    while (written < text.size()) {
-        const ssize_t n = ::write(fd, text.data() + written, text.size() - written);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n <= 0) {
-            return false;
-        }
-        written += static_cast<size_t>(n);
-    }
-    return true;
-}
-
-bool replaceAtomically(const std::string& path, const std::string& content) {
-    const std::string directory = directoryOf(path);
-    if (!makeDirectories(directory)) {
-        return false;
-    }
-    std::string temporary = path + ".XXXXXX";
-    const int fd = mkstemp(temporary.data());
-    if (fd < 0) {
-        return false;
-    }
-    const bool written = fchmod(fd, 0600) == 0 && writeAll(fd, content) && fsync(fd) == 0;
-    const bool closed = ::close(fd) == 0;
-    if (!written || !closed || rename(temporary.c_str(), path.c_str()) != 0) {
-        unlink(temporary.c_str());
-        return false;
-    }
-    // The rename itself must reach the disk too, or a crash could bring the old file back.
-    const int directoryFd = open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (directoryFd >= 0) {
-        fsync(directoryFd);
-        ::close(directoryFd);
-    }
-    return true;
 }
 
 bool isSingleLine(std::string_view text) {
@@ -154,7 +89,7 @@ bool CSettingsFile::write(std::string_view name, std::string_view value) const {
     if (!replaced) {
         content += entry + '\n';
     }
-    return replaceAtomically(path_, content);
+    return replaceFileAtomically(path_, content);
 }
 
 int parseLeadingInt(std::string_view text) {

@@ -1,0 +1,123 @@
+#include "device/map_file/map_backups.h"
+
+#include "lang/program_texts.h"
+#include "lang/translate.h"
+#include "platform/atomic_file.h"
+#include "platform/text.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <unistd.h>
+#include <vector>
+
+namespace krv {
+namespace {
+
+std::string environment(const char* name) {
+    const char* value = std::getenv(name);
+    return value ? std::string(value) : std::string();
+}
+
+std::string timestampName() {
+    const auto now = std::chrono::system_clock::now();
+    const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
+    const auto millis =
+        std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() %
+        1000;
+    std::tm local{};
+    localtime_r(&seconds, &local);
+    char stamp[40];
+    const size_t length = std::strftime(stamp, sizeof stamp, "%Y-%m-%d_%H-%M-%S", &local);
+    std::snprintf(stamp + length, sizeof stamp - length, ".%03d", static_cast<int>(millis));
+    return stamp;
+}
+
+// Backups are told from anything else a user keeps in the folder by their name's shape.
+bool isBackupName(const std::string& name) {
+    return name.size() > 24 && name[4] == '-' && name[10] == '_' && name[19] == '.' &&
+           name.ends_with(".csv") && std::isdigit(static_cast<unsigned char>(name[0]));
+}
+
+// Timestamps lead the names, so name order is age order.
+void removeOldBackups(const std::string& folder) {
+    std::error_code error;
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
+        std::string name = entry.path().filename().string();
+        if (isBackupName(name) && entry.is_regular_file(error)) {
+            names.push_back(std::move(name));
+        }
+    }
+    if (names.size() <= kBackupsKept) {
+        return;
+    }
+    std::sort(names.begin(), names.end());
+    for (size_t i = 0; i + kBackupsKept < names.size(); ++i) {
+        std::filesystem::remove(folder + "/" + names[i], error);
+    }
+}
+
+MapBackupWrite failure(const std::string& folder, int error) {
+    MapBackupWrite write;
+    write.error = translate(texts::kBackupFailed) + u"\n" + toU16(folder) + u": " +
+                  toU16(std::strerror(error));
+    return write;
+}
+
+} // namespace
+
+std::string mapBackupFolder() {
+    std::string base = environment("XDG_DATA_HOME");
+    // Relative XDG paths are to be ignored, as the base-directory rules say.
+    if (base.empty() || base.front() != '/') {
+        const std::string home = environment("HOME");
+        if (home.empty()) {
+            return {};
+        }
+        base = home + "/.local/share";
+    }
+    return base + "/Morvelcast/backups";
+}
+
+MapBackupWrite writeMapBackup(const std::string& folder, std::string_view operation,
+                              const MapSnapshot& snapshot, const MapFileInfo& info) {
+    if (folder.empty()) {
+        return failure(folder, ENOENT);
+    }
+    if (!makeDirectories(folder)) {
+        return failure(folder, errno);
+    }
+    // Written under a temporary name, then linked to its own name, which fails rather than
+    // replace a backup written in the same millisecond.
+    const std::string stem = folder + "/" + timestampName() + "_" + std::string(operation);
+    const std::string temporary = folder + "/.writing-" + std::to_string(getpid()) + ".csv";
+    if (!replaceFileAtomically(temporary, formatMapFile(snapshot, info))) {
+        return failure(folder, errno);
+    }
+    MapBackupWrite write;
+    for (int attempt = 1; !write.ok; ++attempt) {
+        write.path = stem + (attempt == 1 ? "" : "-" + std::to_string(attempt)) + ".csv";
+        if (::link(temporary.c_str(), write.path.c_str()) == 0) {
+            write.ok = true;
+        } else if (errno != EEXIST) {
+            const int error = errno;
+            ::unlink(temporary.c_str());
+            return failure(folder, error);
+        }
+    }
+    ::unlink(temporary.c_str());
+    removeOldBackups(folder);
+    return write;
+}
+
+MapBackupWrite writeMapBackup(std::string_view operation, const MapSnapshot& snapshot,
+                              const MapFileInfo& info) {
+    return writeMapBackup(mapBackupFolder(), operation, snapshot, info);
+}
+
+} // namespace krv

@@ -48,7 +48,8 @@ void CLPGConnection::connect(IMainWindow& window) {
 void CLPGConnection::scanPorts() {
     demoMode = false;
     connected = false;
-    const int last = readLastPort();
+    searchReport.clear();
+    const int last = firstPort != 0 ? firstPort : readLastPort();
     std::vector<int> candidates;
     bool lastPresent = false;
     // Numbers past the end of the port table are absent; no need to ask for each.
@@ -57,6 +58,8 @@ void CLPGConnection::scanPorts() {
         if (serialPortPresent(n)) {
             candidates.push_back(n);
             lastPresent = lastPresent || n == last;
+        } else {
+            searchReport.unusable(n);
         }
     }
     if (last != 0 && lastPresent && tryPort(last)) {
@@ -81,6 +84,7 @@ void CLPGConnection::scanPorts() {
 bool CLPGConnection::tryPort(int portNumber) {
     try {
         port.close();
+        searchReport.tried(portNumber);
         port.open(portNumber);
         port.setState();
         port.setTimeout();
@@ -91,6 +95,11 @@ bool CLPGConnection::tryPort(int portNumber) {
         return true;
     } catch (IError* error) {
         delete error;
+        if (port.isOpen()) {
+            searchReport.note(portNumber, PortAttempt::Outcome::PortFailed);
+        } else {
+            searchReport.unusable(portNumber);
+        }
         return false;
     }
 }
@@ -122,11 +131,13 @@ bool CLPGConnection::identify() {
     case IdentifyAnswer::Kind::Application:
         return true;
     case IdentifyAnswer::Kind::ForeignType:
+        searchReport.note(port.portNumber(), PortAttempt::Outcome::ForeignController);
         if (!foreignControllerReported.exchange(true)) {
             showConnectionMessage(texts::kNoConnection, MB_ICONERROR);
         }
         return false;
     case IdentifyAnswer::Kind::Bootloader:
+        searchReport.note(port.portNumber(), PortAttempt::Outcome::Bootloader);
         break;
     case IdentifyAnswer::Kind::NoAnswer:
         return false;

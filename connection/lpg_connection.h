@@ -5,6 +5,7 @@
 // polling thread itself.
 
 #include "connection/main_window.h"
+#include "connection/port_search_report.h"
 #include "device/lpg_device.h"
 
 namespace krv {
@@ -53,6 +54,10 @@ public:
     void reconnect();
 
     IMainWindow* mainWindow = nullptr;
+    // Why each port of the last search gave no controller.
+    CPortSearchReport searchReport;
+    // Tried before the remembered port when not 0 (the command line's --port).
+    int firstPort = 0;
 
 private:
     CLPGThreadManager& threads_;

@@ -80,6 +80,42 @@ inline constexpr std::u16string_view kControllerNewerThanFile =
     u"Wersja sterownika jest nowsza niż wersja pliku firmware. Czy chcesz zaprogramować "
     u"sterownik starszą wersją?";
 
+// First connection, damaged firmware files and the command line.
+inline constexpr std::u16string_view kPortsTried = u"Sprawdzone porty:";
+inline constexpr std::u16string_view kPortMissing = u"%s: nie ma takiego urządzenia";
+inline constexpr std::u16string_view kPortNotSerial = u"%s: to nie jest port szeregowy";
+inline constexpr std::u16string_view kPortNoPermission =
+    u"%s: brak uprawnień (port należy do grupy %s); wykonaj „sudo usermod -aG %s $USER”, "
+    u"a potem zaloguj się ponownie";
+inline constexpr std::u16string_view kPortHeldBy = u"%s: zajęty przez inny program: %s";
+inline constexpr std::u16string_view kPortHeld = u"%s: zajęty przez inny program";
+inline constexpr std::u16string_view kPortOpenFailed = u"%s: nie można otworzyć (błąd systemu %s)";
+inline constexpr std::u16string_view kPortNoAnswer = u"%s: sterownik nie odpowiada";
+inline constexpr std::u16string_view kPortForeignController =
+    u"%s: odpowiada sterownik innego typu";
+inline constexpr std::u16string_view kPortBootloader = u"%s: sterownik czeka w programie ładującym";
+inline constexpr std::u16string_view kPortFailed = u"%s: błąd portu podczas wymiany danych";
+inline constexpr std::u16string_view kNoSerialPorts =
+    u"Nie znaleziono żadnego portu szeregowego. Podłącz przewód sterownika albo wskaż port "
+    u"zmienną KRV_PORTS (np. KRV_PORTS=/dev/ttyUSB0 krv) lub opcją --port.";
+inline constexpr std::u16string_view kFirmwareFileDamaged =
+    u"Plik firmware „%s” jest uszkodzony lub nieczytelny. Sterownik nie został zmieniony.";
+inline constexpr std::u16string_view kUsage =
+    u"Użycie: krv [--port ŚCIEŻKA|N] [--demo] [--language NAZWA] [--help] [--version]";
+inline constexpr std::u16string_view kHelp =
+    u"Narzędzie serwisowe emulatora ciśnienia paliwa KRV.\n\n"
+    u"  --port ŚCIEŻKA|N  najpierw spróbuj tego portu (ścieżka urządzenia albo numer w tabeli "
+    u"portów), potem pozostałych\n"
+    u"  --demo            uruchom w trybie demo, bez szukania sterownika\n"
+    u"  --language NAZWA  język tekstów: nazwa pliku językowego, np. GERMAN\n"
+    u"  --help            pokaż ten opis\n"
+    u"  --version         pokaż wersję\n\n"
+    u"Tabela portów: zmienna KRV_PORTS, ścieżki rozdzielone dwukropkami (pierwsza to port 1); "
+    u"bez niej porty szeregowe z /sys/class/tty.";
+inline constexpr std::u16string_view kUnknownOption = u"Nieznana opcja „%s”.";
+inline constexpr std::u16string_view kOptionNeedsValue = u"Opcja %s wymaga wartości.";
+inline constexpr std::u16string_view kUnknownLanguage = u"Nieznany język „%s”. Dostępne: %s.";
+inline constexpr std::u16string_view kUnknownPort = u"Nie ma portu %s: tabela portów ma ich %s.";
 // Map files, automatic backups, undo and redo, compare.
 inline constexpr std::u16string_view kMapFileLine = u"Plik mapy, wiersz";
 inline constexpr std::u16string_view kMapFileCannotOpen = u"Nie można otworzyć pliku mapy.";
@@ -226,6 +262,26 @@ inline constexpr std::array kProgramTexts{
     kProgrammingFailed,
     kWrongFirmwareFile,
     kControllerNewerThanFile,
+    // First connection, damaged firmware files and the command line.
+    kPortsTried,
+    kPortMissing,
+    kPortNotSerial,
+    kPortNoPermission,
+    kPortHeldBy,
+    kPortHeld,
+    kPortOpenFailed,
+    kPortNoAnswer,
+    kPortForeignController,
+    kPortBootloader,
+    kPortFailed,
+    kNoSerialPorts,
+    kFirmwareFileDamaged,
+    kUsage,
+    kHelp,
+    kUnknownOption,
+    kOptionNeedsValue,
+    kUnknownLanguage,
+    kUnknownPort,
     // Map files, automatic backups, undo and redo, compare.
     kMapFileLine,
     kMapFileCannotOpen,

@@ -106,4 +106,16 @@ std::u16string formatText(const char* format, ...) {
     return toU16(std::string_view(buffer.data(), length > 0 ? static_cast<size_t>(length) : 0));
 }
 
+std::u16string fillIn(std::u16string_view text, std::initializer_list<std::u16string_view> values) {
+    std::u16string out;
+    const auto* next = values.begin();
+    size_t start = 0;
+    for (size_t at = text.find(u"%s"); at != std::u16string_view::npos && next != values.end();
+         at = text.find(u"%s", start)) {
+        out.append(text.substr(start, at - start)).append(*next++);
+        start = at + 2;
+    }
+    return out.append(text.substr(start));
+}
+
 } // namespace krv

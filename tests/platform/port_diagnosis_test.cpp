@@ -3,89 +3,20 @@
 
 #include "platform/port_diagnosis.h"
 #include "platform/serial_line.h"
+#include "tests/support/port_holder.h"
 #include "tests/support/temp_folder.h"
 
 #include <cerrno>
-#include <csignal>
-#include <fcntl.h>
 #include <fstream>
 #include <grp.h>
 #include <gtest/gtest.h>
-#include <pty.h>
-#include <sys/file.h>
-#include <sys/ioctl.h>
-#include <sys/prctl.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 namespace krv {
 namespace {
 
-class PseudoTerminal {
-public:
-    PseudoTerminal() {
-        char name[256] = {};
-        if (::openpty(&master_, &slave_, name, nullptr, nullptr) == 0) {
-            path_ = name;
-            ::close(slave_); // only the master keeps it alive; the tests open the slave
-            slave_ = -1;
-        }
-    }
-    ~PseudoTerminal() {
-        if (master_ >= 0) {
-            ::close(master_);
-        }
-    }
-    const std::string& path() const { return path_; }
-
-private:
-    int master_ = -1;
-    int slave_ = -1;
-    std::string path_;
-};
-
-// A separate process that opens the device the way a modem manager or a terminal program
-// would, exclusively, and keeps it until it is killed.
-class Holder {
-public:
-    Holder(const std::string& path, const char* name) {
-        int ready[2];
-        if (::pipe(ready) != 0) {
-            return;
-        }
-        pid_ = ::fork();
-        if (pid_ == 0) {
-            ::close(ready[0]);
-            ::prctl(PR_SET_NAME, name);
-            const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY);
-            const bool held =
-                fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::ioctl(fd, TIOCEXCL) == 0;
-            const char answer = held ? 'y' : 'n';
-            if (::write(ready[1], &answer, 1) != 1 || !held) {
-                ::_exit(1);
-            }
-            for (;;) {
-                ::pause();
-            }
-        }
-        ::close(ready[1]);
-        char answer = 'n';
-        held_ = pid_ > 0 && ::read(ready[0], &answer, 1) == 1 && answer == 'y';
-        ::close(ready[0]);
-    }
-    ~Holder() {
-        if (pid_ > 0) {
-            ::kill(pid_, SIGKILL);
-            ::waitpid(pid_, nullptr, 0);
-        }
-    }
-    bool held() const { return held_; }
-    int pid() const { return pid_; }
-
-private:
-    int pid_ = -1;
-    bool held_ = false;
-};
+using test::Holder;
+using test::PseudoTerminal;
 
 TEST(PortDiagnosis, PathsThatAreNoTerminal) {
     test::TempFolder folder;

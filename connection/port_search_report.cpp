@@ -1,0 +1,102 @@
+#include "connection/port_search_report.h"
+
+#include "lang/program_texts.h"
+#include "lang/translate.h"
+#include "platform/serial_ports.h"
+#include "platform/text.h"
+
+#include <algorithm>
+
+namespace krv {
+namespace {
+
+std::u16string holderList(const std::vector<PortHolder>& holders) {
+    std::u16string list;
+    for (const PortHolder& holder : holders) {
+        list +=
+            (list.empty() ? u"" : u", ") + toU16(holder.name) + formatText(" (PID %d)", holder.pid);
+    }
+    return list;
+}
+
+std::u16string unusableLine(const std::u16string& path, const PortDiagnosis& diagnosis) {
+    switch (diagnosis.status) {
+    case PortStatus::Missing:
+        return fillIn(translate(texts::kPortMissing), {path});
+    case PortStatus::NotTerminal:
+        return fillIn(translate(texts::kPortNotSerial), {path});
+    case PortStatus::NoPermission: {
+        const std::u16string group = toU16(diagnosis.group);
+        return fillIn(translate(texts::kPortNoPermission), {path, group, group});
+    }
+    case PortStatus::Busy:
+        return diagnosis.holders.empty()
+                   ? fillIn(translate(texts::kPortHeld), {path})
+                   : fillIn(translate(texts::kPortHeldBy), {path, holderList(diagnosis.holders)});
+    case PortStatus::Openable: // it opens now: whatever held it a moment ago let go
+    case PortStatus::OtherError:
+        break;
+    }
+    return fillIn(translate(texts::kPortOpenFailed), {path, formatText("%d", diagnosis.error)});
+}
+
+} // namespace
+
+std::u16string portAttemptLine(const PortAttempt& attempt) {
+    const std::u16string path = toU16(attempt.path);
+    switch (attempt.outcome) {
+    case PortAttempt::Outcome::Unusable:
+        return unusableLine(path, attempt.diagnosis);
+    case PortAttempt::Outcome::NoAnswer:
+        return fillIn(translate(texts::kPortNoAnswer), {path});
+    case PortAttempt::Outcome::ForeignController:
+        return fillIn(translate(texts::kPortForeignController), {path});
+    case PortAttempt::Outcome::Bootloader:
+        return fillIn(translate(texts::kPortBootloader), {path});
+    case PortAttempt::Outcome::PortFailed:
+        break;
+    }
+    return fillIn(translate(texts::kPortFailed), {path});
+}
+
+PortAttempt& CPortSearchReport::entry(int portNumber) {
+    const auto found = std::find_if(attempts_.begin(), attempts_.end(),
+                                    [&](const auto& a) { return a.portNumber == portNumber; });
+    if (found != attempts_.end()) {
+        return *found;
+    }
+    return attempts_.emplace_back(PortAttempt{portNumber, serialPortPath(portNumber), {}, {}});
+}
+
+void CPortSearchReport::tried(int portNumber) {
+    PortAttempt& attempt = entry(portNumber);
+    attempt.outcome = PortAttempt::Outcome::NoAnswer;
+    attempt.diagnosis = {};
+}
+
+void CPortSearchReport::unusable(int portNumber) {
+    PortAttempt& attempt = entry(portNumber);
+    attempt.outcome = PortAttempt::Outcome::Unusable;
+    attempt.diagnosis = diagnosePort(attempt.path);
+}
+
+void CPortSearchReport::note(int portNumber, PortAttempt::Outcome outcome) {
+    for (PortAttempt& attempt : attempts_) {
+        if (attempt.portNumber == portNumber) {
+            attempt.outcome = outcome;
+        }
+    }
+}
+
+std::vector<std::u16string> CPortSearchReport::lines() const {
+    if (attempts_.empty()) {
+        return {translate(texts::kNoSerialPorts)};
+    }
+    std::vector<std::u16string> lines{translate(texts::kPortsTried)};
+    for (const PortAttempt& attempt : attempts_) {
+        lines.push_back(portAttemptLine(attempt));
+    }
+    return lines;
+}
+
+} // namespace krv

@@ -155,6 +155,65 @@ inline constexpr std::u16string_view kCalibrationKept =
     u"w kopii zapasowej) i zostanie wpisana po przywróceniu połączenia.";
 inline constexpr std::u16string_view kCalibrationWrittenLater =
     u"Mapa z jazdy kalibracyjnej została wpisana do sterownika po przywróceniu połączenia.";
+// Command line (krv-cli): help, errors, the port table, the update's progress; %1, %2 and %3
+// stand for values filled in after translation.
+inline constexpr std::u16string_view kCliUsage = u"Użycie: krv-cli [OPCJE] POLECENIE [ARGUMENTY]";
+inline constexpr std::u16string_view kCliCommandsHeading = u"Polecenia:";
+inline constexpr std::u16string_view kCliOptionsHeading = u"Opcje:";
+inline constexpr std::u16string_view kCliHelpPorts =
+    u"tabela portów: obecność, dostęp i (z --probe) sterownik";
+inline constexpr std::u16string_view kCliHelpInfo =
+    u"typ sterownika, wersja firmware, odczyty i trzy ustawienia";
+inline constexpr std::u16string_view kCliHelpReadMap =
+    u"zapisuje mapę, osie i ustawienia sterownika do pliku";
+inline constexpr std::u16string_view kCliHelpWriteMap =
+    u"wpisuje plik mapy do sterownika (najpierw kopia zapasowa)";
+inline constexpr std::u16string_view kCliHelpClearMap =
+    u"kasuje mapę sterownika (najpierw kopia zapasowa)";
+inline constexpr std::u16string_view kCliHelpSet = u"zmienia ustawienia sterownika";
+inline constexpr std::u16string_view kCliHelpFlash =
+    u"aktualizuje firmware sterownika z pliku .afm";
+inline constexpr std::u16string_view kCliHelpLog =
+    u"zapisuje odczyty jako CSV, do Ctrl+C lub upływu czasu";
+inline constexpr std::u16string_view kCliHelpPort = u"ścieżka urządzenia lub numer w tabeli portów";
+inline constexpr std::u16string_view kCliHelpDemo = u"tryb demo, bez sterownika";
+inline constexpr std::u16string_view kCliHelpQuiet = u"bez komunikatów o postępie";
+inline constexpr std::u16string_view kCliHelpHelp = u"ta pomoc (także po nazwie polecenia)";
+inline constexpr std::u16string_view kCliHelpVersion = u"wersja programu";
+inline constexpr std::u16string_view kCliHelpProbe = u"pyta każdy obecny port o sterownik";
+inline constexpr std::u16string_view kCliHelpDryRun =
+    u"pokazuje komórki, które by się zmieniły; nic nie wysyła";
+inline constexpr std::u16string_view kCliHelpYes = u"zgoda na zaprogramowanie starszej wersji";
+inline constexpr std::u16string_view kCliHelpSeconds = u"czas zapisu w sekundach";
+inline constexpr std::u16string_view kCliHelpCsv =
+    u"plik CSV (- to standardowe wyjście, domyślnie)";
+inline constexpr std::u16string_view kCliUnknownCommand = u"Nieznane polecenie: %1";
+inline constexpr std::u16string_view kCliUnknownOption = u"Nieznana opcja: %1";
+inline constexpr std::u16string_view kCliMissingValue = u"Brak wartości opcji %1";
+inline constexpr std::u16string_view kCliMissingCommand = u"Brak polecenia";
+inline constexpr std::u16string_view kCliBadArguments = u"Niewłaściwe argumenty polecenia %1";
+inline constexpr std::u16string_view kCliBadValue = u"Niewłaściwa wartość: %1";
+inline constexpr std::u16string_view kCliOutOfRange = u"Wartość %1 poza zakresem %2";
+inline constexpr std::u16string_view kCliNoControllerOnPort = u"Brak sterownika na porcie %1";
+inline constexpr std::u16string_view kCliCannotReadFile = u"Nie można odczytać pliku %1";
+inline constexpr std::u16string_view kCliCannotWriteFile = u"Nie można zapisać pliku %1";
+inline constexpr std::u16string_view kCliNoReadings = u"Sterownik nie udostępnia odczytów";
+inline constexpr std::u16string_view kCliLinkLost =
+    u"Utracono połączenie ze sterownikiem, czekam na jego odpowiedź";
+inline constexpr std::u16string_view kCliLinkBack = u"Połączenie ze sterownikiem przywrócone";
+inline constexpr std::u16string_view kCliPortPresent = u"obecny";
+inline constexpr std::u16string_view kCliPortAbsent = u"nieobecny";
+inline constexpr std::u16string_view kCliProbeApplication = u"sterownik typu %1, firmware %2";
+inline constexpr std::u16string_view kCliProbeBootloader = u"sterownik w bootloaderze";
+inline constexpr std::u16string_view kCliProbeForeign = u"sterownik innego typu (%1)";
+inline constexpr std::u16string_view kCliProbeNoAnswer = u"brak odpowiedzi";
+inline constexpr std::u16string_view kCliProgressEntering = u"Wejście do bootloadera";
+inline constexpr std::u16string_view kCliProgressProgramming = u"Programowanie";
+inline constexpr std::u16string_view kCliProgressEnding = u"Kończenie programowania";
+inline constexpr std::u16string_view kCliProgressStarting = u"Uruchamianie aplikacji";
+inline constexpr std::u16string_view kCliProgressReconnecting = u"Ponowne łączenie ze sterownikiem";
+inline constexpr std::u16string_view kCliProgressRows = u"wiersze %1/%2, pozostało %3 s";
+inline constexpr std::u16string_view kCliProgressAttempt = u"próba %1";
 
 inline constexpr std::array kProgramTexts{
     kCannotOpenPort,
@@ -254,6 +313,54 @@ inline constexpr std::array kProgramTexts{
     kInFile,
     kCalibrationKept,
     kCalibrationWrittenLater,
+    // Command line (krv-cli).
+    kCliUsage,
+    kCliCommandsHeading,
+    kCliOptionsHeading,
+    kCliHelpPorts,
+    kCliHelpInfo,
+    kCliHelpReadMap,
+    kCliHelpWriteMap,
+    kCliHelpClearMap,
+    kCliHelpSet,
+    kCliHelpFlash,
+    kCliHelpLog,
+    kCliHelpPort,
+    kCliHelpDemo,
+    kCliHelpQuiet,
+    kCliHelpHelp,
+    kCliHelpVersion,
+    kCliHelpProbe,
+    kCliHelpDryRun,
+    kCliHelpYes,
+    kCliHelpSeconds,
+    kCliHelpCsv,
+    kCliUnknownCommand,
+    kCliUnknownOption,
+    kCliMissingValue,
+    kCliMissingCommand,
+    kCliBadArguments,
+    kCliBadValue,
+    kCliOutOfRange,
+    kCliNoControllerOnPort,
+    kCliCannotReadFile,
+    kCliCannotWriteFile,
+    kCliNoReadings,
+    kCliLinkLost,
+    kCliLinkBack,
+    kCliPortPresent,
+    kCliPortAbsent,
+    kCliProbeApplication,
+    kCliProbeBootloader,
+    kCliProbeForeign,
+    kCliProbeNoAnswer,
+    kCliProgressEntering,
+    kCliProgressProgramming,
+    kCliProgressEnding,
+    kCliProgressStarting,
+    kCliProgressReconnecting,
+    kCliProgressRows,
+    kCliProgressAttempt,
 };
 
 } // namespace krv::texts

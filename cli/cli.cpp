@@ -1,0 +1,135 @@
+#include "cli/cli.h"
+
+#include "cli/cli_text.h"
+#include "cli/commands.h"
+#include "lang/program_texts.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace krv::cli {
+
+namespace {
+
+constexpr std::string_view kProgram = "krv-cli";
+constexpr std::string_view kVersion = "1.12";
+
+struct OptionHelp {
+    std::string_view synopsis;
+    std::u16string_view summary;
+};
+
+const OptionHelp kGlobalOptions[] = {
+    {"--port PATH|N", texts::kCliHelpPort}, {"--demo", texts::kCliHelpDemo},
+    {"--quiet", texts::kCliHelpQuiet},      {"--help", texts::kCliHelpHelp},
+    {"--version", texts::kCliHelpVersion},
+};
+
+const OptionHelp kCommandOptions[] = {
+    {"--probe", texts::kCliHelpProbe},    {"--dry-run", texts::kCliHelpDryRun},
+    {"--yes", texts::kCliHelpYes},        {"--seconds N", texts::kCliHelpSeconds},
+    {"--csv FILE|-", texts::kCliHelpCsv},
+};
+
+constexpr std::string_view kGlobalNames[] = {"--port", "--demo", "--quiet", "--help", "--version"};
+
+std::string padded(std::string_view text, size_t width) {
+    std::string line(text);
+    line.resize(std::max(width, line.size() + 2), ' ');
+    return line;
+}
+
+void printOption(CliIo& io, const OptionHelp& option) {
+    io.out << "  " << padded(option.synopsis, 16) << say(option.summary) << '\n';
+}
+
+void printHelp(CliIo& io, const Command* only) {
+    io.out << say(texts::kCliUsage) << "\n\n" << say(texts::kCliCommandsHeading) << '\n';
+    for (const Command& command : commands()) {
+        if (only == nullptr || only == &command) {
+            io.out << "  " << padded(command.synopsis, 40) << say(command.summary) << '\n';
+        }
+    }
+    io.out << '\n' << say(texts::kCliOptionsHeading) << '\n';
+    for (const OptionHelp& option : kGlobalOptions) {
+        printOption(io, option);
+    }
+    for (const OptionHelp& option : kCommandOptions) {
+        const std::string_view name = option.synopsis.substr(0, option.synopsis.find(' '));
+        if (only == nullptr ||
+            std::ranges::find(only->ownOptions, name) != only->ownOptions.end()) {
+            printOption(io, option);
+        }
+    }
+}
+
+bool accepts(const Command& command, std::string_view option) {
+    return std::ranges::find(kGlobalNames, option) != std::end(kGlobalNames) ||
+           std::ranges::find(command.ownOptions, option) != command.ownOptions.end();
+}
+
+} // namespace
+
+int usageError(CliIo& io, const std::string& line) {
+    io.err << line << '\n' << say(texts::kCliUsage) << std::endl;
+    return kExitUsage;
+}
+
+int runCli(const std::vector<std::string>& args, CliIo& io) {
+    std::string error;
+    const std::optional<CliOptions> options = parseOptions(args, error);
+    if (!options) {
+        return usageError(io, error);
+    }
+    if (options->version) {
+        io.out << kProgram << ' ' << kVersion << std::endl;
+        return kExitDone;
+    }
+    const auto command = std::ranges::find(commands(), options->command, &Command::name);
+    if (options->help) {
+        printHelp(io, command != commands().end() ? &*command : nullptr);
+        return kExitDone;
+    }
+    if (options->command.empty()) {
+        return usageError(io, say(texts::kCliMissingCommand));
+    }
+    if (command == commands().end()) {
+        return usageError(io, say(texts::kCliUnknownCommand, {options->command}));
+    }
+    for (const std::string& option : options->given) {
+        if (!accepts(*command, option)) {
+            return usageError(io, say(texts::kCliUnknownOption, {option}));
+        }
+    }
+    if (options->operands.size() < command->minOperands ||
+        options->operands.size() > command->maxOperands) {
+        return usageError(io, say(texts::kCliBadArguments, {command->name}));
+    }
+    return command->run(*options, io);
+}
+
+std::span<const Command> commands() {
+    static const Command table[] = {
+        {"ports", "ports [--probe]", texts::kCliHelpPorts, {"--probe"}, 0, 0, runPorts},
+        {"info", "info", texts::kCliHelpInfo, {}, 0, 0, runInfo},
+        {"set",
+         "set rpm-divider=N noise-delta=N noise-period=N",
+         texts::kCliHelpSet,
+         {},
+         1,
+         3,
+         runSet},
+        {"clear-map", "clear-map", texts::kCliHelpClearMap, {}, 0, 0, runClearMap},
+        {"flash", "flash FILE.afm [--yes]", texts::kCliHelpFlash, {"--yes"}, 1, 1, runFlash},
+        {"log",
+         "log [--seconds N] [--csv FILE|-]",
+         texts::kCliHelpLog,
+         {"--seconds", "--csv"},
+         0,
+         0,
+         runLog},
+    };
+    return table;
+}
+
+} // namespace krv::cli

@@ -1,0 +1,41 @@
+// flash: the window's firmware update with the file named on the command line. A controller
+// found waiting in its bootloader is programmed by the search itself, through the forced path.
+
+#include "cli/cli_text.h"
+#include "cli/commands.h"
+#include "cli/session.h"
+#include "firmware/update/firmware_update.h"
+#include "lang/program_texts.h"
+#include "platform/text.h"
+
+#include <filesystem>
+#include <fstream>
+
+namespace krv::cli {
+
+int runFlash(const CliOptions& options, CliIo& io) {
+    const std::filesystem::path file = options.operands.front();
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(file, error) || !std::ifstream(file).good()) {
+        io.err << say(texts::kCliCannotReadFile, {file.string()}) << std::endl;
+        return kExitFailed;
+    }
+    Session session(options, io);
+    session.messages().answerYes(options.yes);
+    session.window().setFirmwareFile(toU16(std::filesystem::absolute(file).string()));
+    const bool found = session.connect();
+    CLPGConnection& device = session.device();
+    if (const auto forced = session.window().forcedUpdateResult()) {
+        return *forced && device.connected ? kExitDone : kExitFailed;
+    }
+    if (!found) {
+        return kExitFailed;
+    }
+    return session.guarded(firmware_update::kButtonOperation, [&] {
+        // A programmed controller that is not found again has been reported as a failure.
+        return updateFirmware(device, session.window(), false) && device.connected ? kExitDone
+                                                                                   : kExitFailed;
+    });
+}
+
+} // namespace krv::cli

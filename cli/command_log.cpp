@@ -1,0 +1,146 @@
+// log: every readings sample the polling thread gathers, as CSV rows, until the time is up or
+// Ctrl+C / SIGTERM. A lost link is a comment and a line on stderr, never invented rows; the
+// reconnect timer the polling thread arms is served here, as the window's timer would.
+
+#include "cli/cli_text.h"
+#include "cli/commands.h"
+#include "cli/session.h"
+#include "cli/stop_request.h"
+#include "device/readings_csv.h"
+#include "lang/program_texts.h"
+
+#include <charconv>
+#include <chrono>
+#include <fstream>
+#include <thread>
+
+namespace krv::cli {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using namespace std::chrono_literals;
+
+// How often the store is looked at: a sample's time is when it was seen, so this is the
+// jitter of the seconds column (samples come every 50 ms plus the exchange).
+constexpr auto kLookEvery = 5ms;
+
+class ReadingsLog {
+public:
+    ReadingsLog(CLPGConnection& device, ConsoleWindow& window, std::ostream& csv, std::ostream& err,
+                bool quiet)
+        : device_(device), window_(window), csv_(csv), err_(err), quiet_(quiet) {}
+
+    void run(std::optional<std::chrono::duration<double>> length) {
+        csv_ << readings_csv::header(std::chrono::system_clock::now(), device_.firmwareVersion);
+        started_ = Clock::now();
+        device_.startPolling();
+        while (!stopRequest() && (!length || Clock::now() - started_ < *length)) {
+            std::this_thread::sleep_for(kLookEvery);
+            writeNewSamples();
+            followLink();
+            csv_.flush();
+        }
+        device_.stopPolling();
+        writeNewSamples();
+        csv_.flush();
+    }
+
+private:
+    double secondsNow() const {
+        return std::chrono::duration<double>(Clock::now() - started_).count();
+    }
+
+    void writeNewSamples() {
+        CDiag newest;
+        device_.diagData.lastSample(newest);
+        if (newest.sampleNumber <= lastSeen_) {
+            return;
+        }
+        const double seconds = secondsNow();
+        std::vector<CDiag> samples;
+        device_.diagData.copySamples(samples, 0, device_.diagData.sampleCount());
+        for (const CDiag& sample : samples) {
+            if (sample.sampleNumber > lastSeen_) {
+                csv_ << readings_csv::row(seconds, ++written_, sample);
+                lastSeen_ = sample.sampleNumber;
+            }
+        }
+    }
+
+    void followLink() {
+        if (!device_.connected && !lost_) {
+            lost_ = true;
+            csv_ << readings_csv::linkLostComment(secondsNow());
+            err_ << say(texts::kCliLinkLost) << std::endl;
+        }
+        if (window_.takeExpired(IMainWindow::kReconnectTimer)) {
+            device_.reconnect();
+            if (device_.connected && lost_) {
+                lost_ = false;
+                lastSeen_ = 0; // a new polling thread numbers its samples from 1
+                csv_ << readings_csv::linkBackComment(secondsNow());
+                if (!quiet_) {
+                    err_ << say(texts::kCliLinkBack) << std::endl;
+                }
+            }
+        }
+    }
+
+    CLPGConnection& device_;
+    ConsoleWindow& window_;
+    std::ostream& csv_;
+    std::ostream& err_;
+    const bool quiet_;
+    Clock::time_point started_;
+    uint32_t lastSeen_ = 0; // sample number of the polling thread's last sample written
+    uint64_t written_ = 0;  // the log's own numbering runs on across gaps
+    bool lost_ = false;
+};
+
+std::optional<double> parseSeconds(const std::string& text) {
+    double seconds = 0;
+    const char* last = text.data() + text.size();
+    if (text.empty() || std::from_chars(text.data(), last, seconds).ptr != last || !(seconds > 0)) {
+        return std::nullopt;
+    }
+    return seconds;
+}
+
+} // namespace
+
+int runLog(const CliOptions& options, CliIo& io) {
+    std::optional<std::chrono::duration<double>> length;
+    if (options.seconds) {
+        const auto seconds = parseSeconds(*options.seconds);
+        if (!seconds) {
+            return usageError(io, say(texts::kCliBadValue, {*options.seconds}));
+        }
+        length = std::chrono::duration<double>(*seconds);
+    }
+    const std::string path = options.csv.value_or("-");
+    std::ofstream file;
+    if (path != "-") {
+        file.open(path, std::ios::out | std::ios::trunc);
+        if (!file) {
+            io.err << say(texts::kCliCannotWriteFile, {path}) << std::endl;
+            return kExitFailed;
+        }
+    }
+    std::ostream& csv = path == "-" ? io.out : file;
+    const StopOnSignals stops;
+    Session session(options, io);
+    if (!session.connect()) {
+        return kExitFailed;
+    }
+    if (!session.device().readingsEnabled) {
+        return session.fail(say(texts::kCliNoReadings));
+    }
+    ReadingsLog(session.device(), session.window(), csv, io.err, options.quiet).run(length);
+    if (!csv) {
+        return session.fail(say(texts::kCliCannotWriteFile, {path}));
+    }
+    return kExitDone;
+}
+
+} // namespace krv::cli

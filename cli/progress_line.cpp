@@ -1,0 +1,81 @@
+#include "cli/progress_line.h"
+
+#include "cli/cli_text.h"
+#include "lang/program_texts.h"
+
+#include <cmath>
+
+namespace krv::cli {
+
+namespace {
+
+std::u16string_view phaseText(FirmwareUpdateProgress::Phase phase) {
+    using Phase = FirmwareUpdateProgress::Phase;
+    switch (phase) {
+    case Phase::EnteringBootloader:
+        return texts::kCliProgressEntering;
+    case Phase::Programming:
+        return texts::kCliProgressProgramming;
+    case Phase::Ending:
+        return texts::kCliProgressEnding;
+    case Phase::StartingApplication:
+        return texts::kCliProgressStarting;
+    case Phase::Reconnecting:
+        break;
+    }
+    return texts::kCliProgressReconnecting;
+}
+
+} // namespace
+
+std::string ProgressLine::describe(const FirmwareUpdateProgress& progress, Clock::time_point now) {
+    std::string line = say(phaseText(progress.phase));
+    if (progress.attempt > 1) {
+        line += " (" + say(texts::kCliProgressAttempt, {std::to_string(progress.attempt)}) + ")";
+    }
+    if (progress.phase != FirmwareUpdateProgress::Phase::Programming || progress.rowsTotal <= 0) {
+        return line;
+    }
+    const int percent = progress.rowsWritten * 100 / progress.rowsTotal;
+    // The rows so far tell the time left; before the first one there is nothing to go by.
+    std::string left = "?";
+    if (progress.rowsWritten > 0) {
+        const double perRow =
+            std::chrono::duration<double>(now - rowsStarted_).count() / progress.rowsWritten;
+        left = std::to_string(
+            static_cast<int>(std::ceil(perRow * (progress.rowsTotal - progress.rowsWritten))));
+    }
+    return line + ": " + std::to_string(percent) + " % (" +
+           say(texts::kCliProgressRows,
+               {std::to_string(progress.rowsWritten), std::to_string(progress.rowsTotal), left}) +
+           ")";
+}
+
+void ProgressLine::show(const FirmwareUpdateProgress& progress, Clock::time_point now) {
+    const int phase = static_cast<int>(progress.phase);
+    const bool newStep = phase != lastPhase_ || progress.attempt != lastAttempt_;
+    if (newStep || progress.rowsWritten == 0) {
+        rowsStarted_ = now;
+    }
+    const int tenth = progress.rowsTotal > 0 ? progress.rowsWritten * 10 / progress.rowsTotal : 0;
+    const bool newTenth = tenth != lastTenth_;
+    lastPhase_ = phase;
+    lastAttempt_ = progress.attempt;
+    lastTenth_ = tenth;
+    if (terminal_) {
+        // Erase to the end of the line: a shorter text must not leave the old one's tail.
+        err_ << '\r' << describe(progress, now) << "\x1b[K" << std::flush;
+        lineOpen_ = true;
+    } else if (newStep || newTenth) {
+        err_ << describe(progress, now) << '\n' << std::flush;
+    }
+}
+
+void ProgressLine::finish() {
+    if (lineOpen_) {
+        err_ << '\n' << std::flush;
+        lineOpen_ = false;
+    }
+}
+
+} // namespace krv::cli

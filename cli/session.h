@@ -1,0 +1,58 @@
+#pragma once
+// One command's connection: the thread manager, the device as the window runs it, and the
+// console in place of the window. connect() searches as the window does (the remembered port,
+// then every port, no dialog); --port narrows the search to that one port and --demo skips it.
+
+#include "cli/cli.h"
+#include "cli/console_window.h"
+#include "cli/options.h"
+#include "connection/lpg_connection.h"
+#include "connection/thread_manager.h"
+
+#include <optional>
+#include <string>
+
+namespace krv::cli {
+
+class Session {
+public:
+    Session(const CliOptions& options, CliIo& io);
+    ~Session();
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
+
+    // False, with the line that says why on err, when no controller answered.
+    bool connect();
+
+    CLPGConnection& device() { return device_; }
+    ConsoleWindow& window() { return window_; }
+    ConsoleMessages& messages() { return messages_; }
+    // Writes the line on err and gives the failure exit code.
+    int fail(const std::string& line);
+    // Runs a command's talk with the controller; a failing port (an error object) is reported
+    // under the operation's name as the window reports it, and fails the command.
+    template <typename Body> int guarded(std::u16string_view operation, Body body) {
+        try {
+            return body();
+        } catch (IError* error) {
+            reportError(nullptr, std::u16string(operation), error);
+            return kExitFailed;
+        }
+    }
+
+private:
+    // KRV_PORTS with only the named port present, its number kept (so the remembered port
+    // stays right); a path outside the table is added after its last entry.
+    void narrowPortTable();
+
+    const CliOptions& options_;
+    CliIo& io_;
+    ConsoleMessages messages_;
+    IMessageBackend* previousMessages_;
+    std::optional<std::string> previousPorts_;
+    CLPGThreadManager threads_; // before the device: it runs the device's polling thread
+    CLPGConnection device_{threads_};
+    ConsoleWindow window_;
+};
+
+} // namespace krv::cli

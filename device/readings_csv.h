@@ -1,0 +1,32 @@
+#pragma once
+// The readings log format, one shared piece for the command line's log and the window's chart
+// files: a few '#' comment lines, a header line, then one CSV row a sample (dot decimals).
+//
+//   # krv readings
+//   # started,2026-12-10T17:05:09+01:00
+//   # firmware version,256
+//   seconds,sample,rpm,input V,output V,pump PWM V,work state
+//   0.052,1,2210,2.000,2.035,3.165,0
+//   # link lost at 3.120 s
+
+#include "device/diag.h"
+
+#include <chrono>
+#include <cstdint>
+#include <string>
+
+namespace krv::readings_csv {
+
+// The comment lines and the header line, each ended by '\n'. The start time is written as
+// local time with its offset from UTC.
+std::string header(std::chrono::system_clock::time_point started, uint16_t firmwareVersion);
+
+// One sample: seconds since the start (3 decimals), the sample number, rpm, the three voltages
+// (3 decimals, which carry every wire step exactly) and the work state (1 working, 0 not).
+std::string row(double seconds, uint64_t sampleNumber, const CDiag& sample);
+
+// A comment line that marks where the link to the controller went down or came back.
+std::string linkLostComment(double seconds);
+std::string linkBackComment(double seconds);
+
+} // namespace krv::readings_csv

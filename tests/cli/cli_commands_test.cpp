@@ -1,0 +1,218 @@
+// krv-cli's commands against the simulated controller on a pseudo-terminal: each command's
+// main path, its errors and the exit codes scripts rely on.
+
+#include "device/protocol_codes.h"
+#include "lang/program_texts.h"
+#include "platform/text.h"
+#include "tests/cli/cli_fixture.h"
+
+#include <fstream>
+
+namespace krv::test {
+namespace {
+
+constexpr uint8_t kSettingsFrame = 3;
+constexpr uint8_t kMapFrame = 9;
+constexpr uint8_t kReadMap = protocol::kReadMap;
+
+std::string polish(std::u16string_view text) {
+    return toUtf8(text);
+}
+
+using CliCommands = CliTest;
+
+struct UsageCase {
+    std::vector<std::string> args;
+    std::string said; // part of the line on stderr
+};
+
+// A usage fault must never reach the controller: a script that typed a setting wrong must
+// not half-run.
+TEST_F(CliCommands, UsageFaultsExitTwoAndSendNothing) {
+    const UsageCase cases[] = {
+        {{}, "Brak polecenia"},
+        {{"bogus"}, "Nieznane polecenie: bogus"},
+        {{"info", "--bogus"}, "Nieznana opcja: --bogus"},
+        {{"info", "--yes"}, "Nieznana opcja: --yes"},
+        {{"info", "extra"}, "Niewłaściwe argumenty polecenia info"},
+        {{"info", "--port"}, "Brak wartości opcji --port"},
+        {{"set"}, "Niewłaściwe argumenty polecenia set"},
+        {{"set", "rpm-divider=0"}, "Wartość rpm-divider=0 poza zakresem 1..200"},
+        {{"set", "rpm-divider=201"}, "poza zakresem 1..200"},
+        {{"set", "noise-delta=256"}, "poza zakresem 0..255"},
+        {{"set", "noise-period=50001"}, "poza zakresem 0..50000"},
+        {{"set", "noise-delta=-1"}, "poza zakresem 0..255"},
+        {{"set", "noise-delta=12x"}, "Niewłaściwa wartość: noise-delta=12x"},
+        {{"set", "noise-delta="}, "Niewłaściwa wartość"},
+        {{"set", "rpm-divider=5", "gain=3"}, "Niewłaściwa wartość: gain=3"},
+        {{"flash"}, "Niewłaściwe argumenty polecenia flash"},
+        {{"log", "--seconds", "soon"}, "Niewłaściwa wartość: soon"},
+        {{"log", "--seconds=0"}, "Niewłaściwa wartość: 0"},
+        {{"log", "--seconds=-3"}, "Niewłaściwa wartość: -3"},
+    };
+    for (const UsageCase& usage : cases) {
+        const CliRun run = cli(usage.args);
+        EXPECT_EQ(run.code, cli::kExitUsage) << usage.said;
+        EXPECT_NE(run.err.find(usage.said), std::string::npos) << run.err;
+        EXPECT_NE(run.err.find("krv-cli [OPCJE] POLECENIE"), std::string::npos) << usage.said;
+    }
+    EXPECT_EQ(controller().requests().size(), 0U);
+}
+
+TEST_F(CliCommands, HelpAndVersionExitZeroWithoutAController) {
+    port().simulator.setSilent(true);
+    for (const std::vector<std::string>& args :
+         std::vector<std::vector<std::string>>{{"--help"}, {"log", "--help"}, {"--version"}}) {
+        const CliRun run = cli(args);
+        EXPECT_EQ(run.code, cli::kExitDone);
+        EXPECT_FALSE(run.out.empty());
+    }
+    EXPECT_NE(cli({"log", "--help"}).out.find("--seconds N"), std::string::npos);
+    EXPECT_EQ(cli({"log", "--help"}).out.find("--dry-run"), std::string::npos);
+    EXPECT_EQ(cli({"--version"}).out, "krv-cli 1.12\n");
+    EXPECT_EQ(controller().requests().size(), 0U);
+}
+
+TEST_F(CliCommands, InfoPrintsTheControllersIdentityAndSettings) {
+    controller().setSettings({42, 17, 31000});
+    auto knobs = controller().knobs();
+    knobs.version = 0x0107;
+    knobs.identifyWord = 0x0011; // readings disabled
+    controller().setKnobs(knobs);
+    const CliRun run = cli({"info"});
+    EXPECT_EQ(run.code, cli::kExitDone) << run.err;
+    EXPECT_EQ(run.out, "device-type=17\nfirmware-version=263\nreadings-enabled=0\n"
+                       "rpm-divider=42\nnoise-delta=17\nnoise-period=31000\n");
+}
+
+TEST_F(CliCommands, InfoInDemoModeNeedsNoPort) {
+    ::setenv("KRV_PORTS", "", 1);
+    const CliRun run = cli({"--demo", "info"});
+    EXPECT_EQ(run.code, cli::kExitDone) << run.err;
+    EXPECT_NE(run.out.find("firmware-version=256\n"), std::string::npos);
+}
+
+TEST_F(CliCommands, SetChangesExactlyTheNamedSettingsAndKeepsTheMap) {
+    std::array<uint8_t, 240> map{};
+    for (size_t i = 0; i < map.size(); ++i) {
+        map[i] = static_cast<uint8_t>(i * 7 + 3);
+    }
+    controller().setMap(map);
+    controller().setSettings({9, 80, 1200});
+    const CliRun run = cli({"set", "noise-delta=255", "noise-period=50000"});
+    EXPECT_EQ(run.code, cli::kExitDone) << run.err;
+    const sim::ControllerState state = controller().state();
+    EXPECT_EQ(state.settings, (sim::ControllerSettings{9, 255, 50000}));
+    EXPECT_EQ(state.map, map);
+    EXPECT_EQ(requestsOfType(kSettingsFrame), 1U);
+}
+
+// The settings travel with the whole map behind them: when the map cannot be read fresh, a
+// map of zeros (or an old one) must not go out in its place.
+TEST_F(CliCommands, SetWritesNothingWhenTheMapCannotBeRead) {
+    std::array<uint8_t, 240> map{};
+    map.fill(77);
+    controller().setMap(map);
+    port().handler.refuse({kReadMap});
+    const CliRun run = cli({"set", "rpm-divider=5"});
+    EXPECT_EQ(run.code, cli::kExitFailed);
+    EXPECT_NE(run.err.find(polish(texts::kReadSettingsFailed)), std::string::npos);
+    EXPECT_EQ(requestsOfType(kSettingsFrame), 0U);
+    EXPECT_EQ(requestsOfType(kMapFrame), 0U);
+    EXPECT_EQ(controller().state().map, map);
+}
+
+TEST_F(CliCommands, ClearMapClearsAndStoresTheControllersMap) {
+    std::array<uint8_t, 240> map{};
+    map.fill(50);
+    controller().setMap(map);
+    const CliRun run = cli({"clear-map"});
+    EXPECT_EQ(run.code, cli::kExitDone) << run.err;
+    EXPECT_EQ(controller().state().map, (std::array<uint8_t, 240>{}));
+    EXPECT_EQ(controller().state().counters.mapStores, 1U);
+}
+
+TEST_F(CliCommands, ClearMapRefusedByTheControllerFails) {
+    port().handler.refuse({protocol::kClearMapTime});
+    const CliRun run = cli({"clear-map"});
+    EXPECT_EQ(run.code, cli::kExitFailed);
+    EXPECT_NE(run.err.find(polish(texts::kWriteMapFailed)), std::string::npos);
+    EXPECT_EQ(controller().state().counters.mapStores, 0U);
+}
+
+struct NoControllerCase {
+    const char* what;
+    std::vector<std::string> args;
+    std::string said;
+};
+
+TEST_F(CliCommands, NoControllerExitsOneSayingWhereItLooked) {
+    port().simulator.setSilent(true);
+    const std::string other = directory_ + "/nothing-here";
+    const NoControllerCase cases[] = {
+        {"a silent controller on the only port", {"info"}, polish(texts::kNoControllerOnAnyPort)},
+        {"a named port that does not exist",
+         {"--port", other, "info"},
+         "Brak sterownika na porcie " + other},
+        {"a port number past the table", {"--port", "7", "info"}, "Brak sterownika na porcie 7"},
+    };
+    for (const NoControllerCase& test : cases) {
+        const CliRun run = cli(test.args);
+        EXPECT_EQ(run.code, cli::kExitFailed) << test.what;
+        EXPECT_NE(run.err.find(test.said), std::string::npos) << test.what << ": " << run.err;
+        EXPECT_TRUE(run.out.empty()) << test.what;
+    }
+    ::setenv("KRV_PORTS", "", 1);
+    const CliRun none = cli({"info"});
+    EXPECT_EQ(none.code, cli::kExitFailed);
+    EXPECT_NE(none.err.find(polish(texts::kNoControllerOnAnyPort)), std::string::npos);
+}
+
+// --port narrows the search to one port and keeps its number, so the window's remembered
+// port stays right.
+TEST_F(CliCommands, PortOptionTalksToThatPortOnlyAndRemembersItsNumber) {
+    addPort();
+    publishPorts();
+    for (const std::string& named : {std::string("2"), table_[1]}) {
+        clearPortsTried();
+        const CliRun run = cli({"--port", named, "info"});
+        EXPECT_EQ(run.code, cli::kExitDone) << run.err;
+        EXPECT_EQ(portsTried(), std::vector<int>{2}) << named;
+        EXPECT_EQ(lastPortSetting(), "Last RS nr=2");
+    }
+    EXPECT_STREQ(std::getenv("KRV_PORTS"), (table_[0] + ":" + table_[1]).c_str());
+}
+
+// A controller that stops answering in the middle of a command: the command fails after its
+// tries, with the message the window gives, and never reports success.
+TEST_F(CliCommands, ControllerSilentMidCommandFails) {
+    sim::FaultOptions faults;
+    faults.silentAfter = 5; // identify, version, settings, map and axes of the connection
+    faults.silentFor = std::chrono::minutes(1);
+    port().simulator.setFaults(faults);
+    const CliRun run = cli({"clear-map"});
+    EXPECT_EQ(run.code, cli::kExitFailed);
+    EXPECT_NE(run.err.find(polish(texts::kWriteMapFailed)), std::string::npos) << run.err;
+}
+
+TEST_F(CliCommands, PortsListsTheTableAndProbesWhatAnswers) {
+    addAbsentPort();
+    addPort();
+    publishPorts();
+    ports_[1]->handler.controller.setMode(sim::ControllerMode::Bootloader);
+    const CliRun plain = cli({"ports"});
+    EXPECT_EQ(plain.code, cli::kExitDone);
+    EXPECT_EQ(plain.out, "1\t" + table_[0] + "\tobecny\n2\t" + table_[1] + "\tnieobecny\n3\t" +
+                             table_[2] + "\tobecny\n");
+    EXPECT_EQ(controller().requests().size(), 0U);
+
+    const CliRun probed = cli({"ports", "--probe"});
+    EXPECT_EQ(probed.code, cli::kExitDone);
+    EXPECT_EQ(probed.out, "1\t" + table_[0] + "\tobecny\tsterownik typu 17, firmware 256\n2\t" +
+                              table_[1] + "\tnieobecny\n3\t" + table_[2] +
+                              "\tobecny\tsterownik w bootloaderze\n");
+    EXPECT_EQ(lastPortSetting(), "") << "probing remembers no port";
+}
+
+} // namespace
+} // namespace krv::test

@@ -1,0 +1,31 @@
+#include "tests/cli/cli_fixture.h"
+
+#include <sstream>
+
+namespace krv::test {
+
+void CliTest::SetUp() {
+    ConnectionTest::SetUp();
+    if (IsSkipped()) {
+        return;
+    }
+    addPort();
+    publishPorts();
+}
+
+CliRun CliTest::cli(const std::vector<std::string>& args) {
+    std::ostringstream out;
+    std::ostringstream err;
+    cli::CliIo io{out, err, false};
+    CliRun run;
+    run.code = cli::runCli(args, io);
+    run.out = out.str();
+    run.err = err.str();
+    return run;
+}
+
+size_t CliTest::requestsOfType(uint8_t type) const {
+    return ports_.front()->handler.controller.requests(type).size();
+}
+
+} // namespace krv::test

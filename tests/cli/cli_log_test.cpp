@@ -1,0 +1,140 @@
+// krv-cli log against the simulated controller: rows at the polling rate, a lost link as a
+// gap with no invented rows, rows again once the controller answers, and a clean end on a
+// stop request with the file complete.
+
+#include "cli/stop_request.h"
+#include "tests/cli/cli_fixture.h"
+
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+namespace krv::test {
+namespace {
+
+struct LogFile {
+    std::vector<std::string> comments;
+    std::vector<std::vector<double>> rows; // seconds, sample, rpm, input, output, pump, state
+    std::string text;
+};
+
+LogFile readLog(const std::string& path) {
+    LogFile log;
+    std::ifstream in(path);
+    std::stringstream whole;
+    whole << in.rdbuf();
+    log.text = whole.str();
+    std::istringstream lines(log.text);
+    std::string line;
+    while (std::getline(lines, line)) {
+        if (line.starts_with("#") || line.starts_with("seconds,")) {
+            log.comments.push_back(line);
+            continue;
+        }
+        std::vector<double> row;
+        std::istringstream fields(line);
+        std::string field;
+        while (std::getline(fields, field, ',')) {
+            row.push_back(std::stod(field));
+        }
+        EXPECT_EQ(row.size(), 7U) << line;
+        log.rows.push_back(row);
+    }
+    return log;
+}
+
+// Rows are numbered on from 1 without a hole, and their times never go back.
+void expectRowsInOrder(const LogFile& log) {
+    for (size_t i = 0; i < log.rows.size(); ++i) {
+        EXPECT_EQ(log.rows[i][1], static_cast<double>(i + 1));
+        if (i > 0) {
+            EXPECT_GE(log.rows[i][0], log.rows[i - 1][0]);
+        }
+    }
+}
+
+using CliLog = CliTest;
+
+TEST_F(CliLog, LogsSamplesAtThePollingRateForTheSecondsAsked) {
+    const std::string path = directory_ + "/drive.csv";
+    const CliRun run = cli({"log", "--seconds", "5", "--csv", path});
+    ASSERT_EQ(run.code, cli::kExitDone) << run.err;
+    const LogFile log = readLog(path);
+    ASSERT_EQ(log.comments.size(), 4U);
+    EXPECT_EQ(log.comments[2], "# firmware version,256");
+    EXPECT_EQ(log.comments[3], "seconds,sample,rpm,input V,output V,pump PWM V,work state");
+    // One sample every 50 ms plus an exchange of a few ms: about 95 in 5 s, never above 100.
+    EXPECT_GE(log.rows.size(), 60U);
+    EXPECT_LE(log.rows.size(), 101U);
+    expectRowsInOrder(log);
+    EXPECT_GT(log.rows.back()[0], 4.8);
+    EXPECT_LT(log.rows.back()[0], 5.5);
+    for (const auto& row : log.rows) {
+        EXPECT_GE(row[2], 700) << "the engine model idles at 750 rpm";
+    }
+    EXPECT_EQ(controller().state().counters.readings, log.rows.size());
+}
+
+TEST_F(CliLog, ALostLinkIsAGapWithoutRowsAndLoggingResumes) {
+    sim::FaultOptions faults;
+    faults.silentAfter = 5 + 20; // the connection's five requests, then a second of readings
+    faults.silentFor = std::chrono::milliseconds(2500);
+    port().simulator.setFaults(faults);
+    const std::string path = directory_ + "/gap.csv";
+    const CliRun run = cli({"log", "--seconds", "9", "--csv", path});
+    ASSERT_EQ(run.code, cli::kExitDone) << run.err;
+    EXPECT_NE(run.err.find("Utracono połączenie ze sterownikiem"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("Połączenie ze sterownikiem przywrócone"), std::string::npos);
+
+    const LogFile log = readLog(path);
+    expectRowsInOrder(log);
+    const size_t lost = log.text.find("# link lost at ");
+    const size_t back = log.text.find("# link back at ");
+    ASSERT_NE(lost, std::string::npos) << log.text;
+    ASSERT_NE(back, std::string::npos) << log.text;
+    EXPECT_LT(lost, back);
+    const double lostAt = std::stod(log.text.substr(lost + 15));
+    const double backAt = std::stod(log.text.substr(back + 15));
+    size_t before = 0;
+    size_t after = 0;
+    for (const auto& row : log.rows) {
+        EXPECT_FALSE(row[0] > lostAt && row[0] < backAt) << "a row inside the gap at " << row[0];
+        (row[0] <= lostAt ? before : after) += 1;
+    }
+    EXPECT_GE(before, 15U);
+    EXPECT_GE(after, 15U) << "logging resumes after the gap";
+    // The silence is 2.5 s; the polling gives up after three read time-outs.
+    EXPECT_GE(backAt - lostAt, 0.5);
+    double widest = 0;
+    for (size_t i = 1; i < log.rows.size(); ++i) {
+        widest = std::max(widest, log.rows[i][0] - log.rows[i - 1][0]);
+    }
+    EXPECT_GE(widest, 2.5);
+}
+
+TEST_F(CliLog, AStopRequestEndsTheLogWithTheFileComplete) {
+    const std::string path = directory_ + "/stopped.csv";
+    std::thread stopper([] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+        cli::stopRequest() = true;
+    });
+    const CliRun run = cli({"log", "--csv", path});
+    stopper.join();
+    ASSERT_EQ(run.code, cli::kExitDone) << run.err;
+    const LogFile log = readLog(path);
+    EXPECT_GE(log.rows.size(), 10U);
+    ASSERT_FALSE(log.text.empty());
+    EXPECT_EQ(log.text.back(), '\n');
+    expectRowsInOrder(log);
+}
+
+TEST_F(CliLog, AFileThatCannotBeWrittenFailsBeforeConnecting) {
+    const std::string path = directory_ + "/no-such-folder/drive.csv";
+    const CliRun run = cli({"log", "--seconds", "1", "--csv", path});
+    EXPECT_EQ(run.code, cli::kExitFailed);
+    EXPECT_EQ(run.err, "Nie można zapisać pliku " + path + "\n");
+    EXPECT_EQ(controller().requests().size(), 0U);
+}
+
+} // namespace
+} // namespace krv::test

@@ -1,0 +1,116 @@
+// The krv-cli program itself: the language the window would choose, its exit codes, and a
+// log ended by SIGTERM with its file complete.
+
+#include "tests/cli/cli_fixture.h"
+
+#include <csignal>
+#include <fcntl.h>
+#include <fstream>
+#include <spawn.h>
+#include <sstream>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace krv::test {
+namespace {
+
+class CliProgram : public CliTest {
+protected:
+    // Starts krv-cli with LANG set, stderr into a file; returns its process id.
+    pid_t start(const std::string& language, const std::vector<std::string>& args) {
+        ::setenv("LANG", language.c_str(), 1);
+        ::unsetenv("LC_ALL");
+        ::unsetenv("LC_MESSAGES");
+        posix_spawn_file_actions_t files;
+        posix_spawn_file_actions_init(&files);
+        posix_spawn_file_actions_addopen(&files, STDOUT_FILENO, outPath().c_str(),
+                                         O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        posix_spawn_file_actions_addopen(&files, STDERR_FILENO, errPath().c_str(),
+                                         O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        std::vector<std::string> all{KRV_CLI_PATH};
+        all.insert(all.end(), args.begin(), args.end());
+        std::vector<char*> argv;
+        for (std::string& arg : all) {
+            argv.push_back(arg.data());
+        }
+        argv.push_back(nullptr);
+        pid_t pid = -1;
+        EXPECT_EQ(posix_spawn(&pid, KRV_CLI_PATH, &files, nullptr, argv.data(), environ), 0);
+        posix_spawn_file_actions_destroy(&files);
+        return pid;
+    }
+    static int exitCode(pid_t pid) {
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+    CliRun run(const std::string& language, const std::vector<std::string>& args) {
+        CliRun result;
+        result.code = exitCode(start(language, args));
+        result.out = contents(outPath());
+        result.err = contents(errPath());
+        return result;
+    }
+    static std::string contents(const std::string& path) {
+        std::ifstream in(path);
+        std::stringstream text;
+        text << in.rdbuf();
+        return text.str();
+    }
+    std::string outPath() const { return directory_ + "/out.txt"; }
+    std::string errPath() const { return directory_ + "/err.txt"; }
+};
+
+struct LanguageCase {
+    const char* language;
+    std::string said;
+};
+
+TEST_F(CliProgram, SpeaksTheLanguageTheWindowWouldChoose) {
+    const LanguageCase cases[] = {
+        {"pl_PL.UTF-8", "Nieznane polecenie: bogus"},
+        {"en_US.UTF-8", "Unknown command: bogus"},
+        {"ru_RU.UTF-8", "Неизвестная команда: bogus"},
+        {"es_ES.UTF-8", "Comando desconocido: bogus"},
+        {"C", "Unknown command: bogus"},
+    };
+    for (const LanguageCase& language : cases) {
+        const CliRun result = run(language.language, {"bogus"});
+        EXPECT_EQ(result.code, cli::kExitUsage) << language.language;
+        EXPECT_EQ(result.err.find(language.said), 0U) << language.language << ": " << result.err;
+    }
+    ::unsetenv("LANG");
+}
+
+TEST_F(CliProgram, ExitCodesOfTheProgram) {
+    EXPECT_EQ(run("C", {"--version"}).code, cli::kExitDone);
+    const CliRun info = run("C", {"info"});
+    EXPECT_EQ(info.code, cli::kExitDone) << info.err;
+    EXPECT_NE(info.out.find("device-type=17\n"), std::string::npos);
+    port().simulator.setSilent(true);
+    const CliRun silent = run("C", {"info"});
+    EXPECT_EQ(silent.code, cli::kExitFailed);
+    EXPECT_EQ(silent.err, "The program cannot connect to the ECU on any of the computer's "
+                          "COM ports.\n");
+    ::unsetenv("LANG");
+}
+
+TEST_F(CliProgram, SigtermEndsALogWithTheFileComplete) {
+    const std::string path = directory_ + "/terminated.csv";
+    const pid_t pid = start("C", {"log", "--csv", path});
+    ASSERT_TRUE(eventually([&] { return contents(path).find("\n0.") != std::string::npos; }));
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    ::kill(pid, SIGTERM);
+    EXPECT_EQ(exitCode(pid), cli::kExitDone);
+    const std::string log = contents(path);
+    ASSERT_FALSE(log.empty());
+    EXPECT_EQ(log.back(), '\n');
+    EXPECT_GE(std::count(log.begin(), log.end(), '\n'), 10);
+    ::unsetenv("LANG");
+}
+
+} // namespace
+} // namespace krv::test

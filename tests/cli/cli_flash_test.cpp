@@ -55,20 +55,19 @@ TEST_F(CliFlash, RecoversAControllerStartedInItsBootloader) {
 struct WrongFileCase {
     const char* what;
     std::function<void(sim::AfmContents&)> spoil;
-    std::u16string_view said;
+    std::u16string said;
 };
 
 TEST_F(CliFlash, WrongFilesAreRefusedBeforeAnyBootloaderCommand) {
+    const std::u16string damaged = fillIn(texts::kFirmwareFileDamaged, {u"wrong.afm"});
     const WrongFileCase cases[] = {
         {"another target", [](sim::AfmContents& c) { c.targetCode = 0x0100; },
-         texts::kWrongFirmwareFile},
+         std::u16string(texts::kWrongFirmwareFile)},
         {"identification in other letter case",
          [](sim::AfmContents& c) { c.identification = "morvelcastr_33ep"; },
-         texts::kWrongFirmwareFile},
-        {"a bad checksum", [](sim::AfmContents& c) { c.badChecksum = true; },
-         texts::kProgrammingFailed},
-        {"a truncated image", [](sim::AfmContents& c) { c.image.resize(100); },
-         texts::kProgrammingFailed},
+         std::u16string(texts::kWrongFirmwareFile)},
+        {"a bad checksum", [](sim::AfmContents& c) { c.badChecksum = true; }, damaged},
+        {"a truncated image", [](sim::AfmContents& c) { c.image.resize(100); }, damaged},
     };
     for (const WrongFileCase& wrong : cases) {
         sim::AfmContents contents;

@@ -1,5 +1,6 @@
 #include "chart/scroll_chart.h"
 
+#include <QFontMetrics>
 #include <QList>
 #include <QPaintEvent>
 #include <QPainter>
@@ -283,7 +284,12 @@ template <class T> void CScrollChart<T>::drawSeries(QPainter& painter, ClientSiz
 
 template <class T> void CScrollChart<T>::drawLabels(QPainter& painter, ClientSize client) const {
     painter.setFont(labelFont_);
-    for (const ChartLabel& label : model_.labels(client)) {
+    const QFontMetrics metrics(labelFont_);
+    const auto textWidth = [&metrics](std::u16string_view text) {
+        return metrics.horizontalAdvance(
+            QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size())));
+    };
+    for (const ChartLabel& label : model_.labels(client, textWidth)) {
         painter.setPen(toQColor(label.colour));
         const QRect rect(QPoint(label.rect.left, label.rect.top),
                          QPoint(label.rect.right - 1, label.rect.bottom - 1));

@@ -1,5 +1,6 @@
 #include "chart/scroll_chart_model.h"
 
+#include <algorithm>
 #include <cmath>
 #include <iterator>
 
@@ -271,7 +272,9 @@ CScrollChartModel<T>::lastInView(const Series& series) const {
     return sample->first < viewStart_ ? samples.end() : sample;
 }
 
-template <class T> std::vector<ChartLabel> CScrollChartModel<T>::labels(ClientSize client) const {
+template <class T>
+std::vector<ChartLabel> CScrollChartModel<T>::labels(ClientSize client,
+                                                     const LabelTextWidth& textWidth) const {
     std::vector<ChartLabel> placed;
     for (const auto& [id, series] : series_) {
         if (series.samples.empty() || !series.visible) {
@@ -281,16 +284,21 @@ template <class T> std::vector<ChartLabel> CScrollChartModel<T>::labels(ClientSi
         if (sample == series.samples.end()) {
             continue;
         }
+        std::u16string text = series.formatter ? series.formatter(sample->second) : u"";
+        const int width = std::max(kLabelWidth, textWidth(text));
         const PixelPoint at = toPixel(sample->first, sample->second, client);
-        PixelRect rect{at.x, at.y - kLabelHeight, at.x + kLabelWidth, at.y};
-        // A single pass: after a move, labels earlier in the list are not looked at again.
-        for (const ChartLabel& other : placed) {
-            if (rect.intersects(other.rect)) {
-                rect.left -= kLabelWidth;
-                rect.right -= kLabelWidth;
+        PixelRect rect{at.x, at.y - kLabelHeight, at.x + width, at.y};
+        // A label only ever moves left, past one more earlier label each time, so this ends;
+        // after a move every earlier label is looked at again.
+        for (auto other = placed.begin(); other != placed.end();) {
+            if (rect.intersects(other->rect)) {
+                rect.right = other->rect.left - kLabelGap;
+                rect.left = rect.right - width;
+                other = placed.begin();
+            } else {
+                ++other;
             }
         }
-        std::u16string text = series.formatter ? series.formatter(sample->second) : u"";
         placed.push_back({id, series.colour, rect, std::move(text)});
     }
     return placed;

@@ -9,6 +9,7 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace krv {
@@ -28,6 +29,8 @@ enum class ScrollRequest : int {
 
 // Label text for a y value.
 using ChartFormatter = std::function<std::u16string(double y)>;
+// Width in pixels of a label's text in the label font.
+using LabelTextWidth = std::function<int(std::u16string_view text)>;
 
 // The style word of addSeries: the low 16 bits are the pen style, bit 17 asks for markers.
 constexpr std::uint32_t kChartMarkers = 1u << 17;
@@ -63,8 +66,11 @@ public:
     using Series = ChartSeries<T>;
     using SeriesMap = std::map<std::uint32_t, Series>;
 
+    // The narrowest label; a wider text widens its label.
     static constexpr int kLabelWidth = 33;
     static constexpr int kLabelHeight = 25;
+    // Between a label and the one it was moved past.
+    static constexpr int kLabelGap = 4;
 
     // The values the chart window takes when it is created.
     void create();
@@ -90,8 +96,9 @@ public:
     // side of the window so that the segments leaving it are drawn. Consecutive samples on
     // the same pixel give one point.
     std::vector<PixelPoint> seriesPath(const Series& series, ClientSize client) const;
-    // One label per visible series with a sample in view, shifted left past earlier labels.
-    std::vector<ChartLabel> labels(ClientSize client) const;
+    // One label per visible series with a sample in view, as wide as its text and at least
+    // kLabelWidth, moved left past every earlier label it would overlap.
+    std::vector<ChartLabel> labels(ClientSize client, const LabelTextWidth& textWidth) const;
 
     T valueMax() const { return valueMax_; }
     T valueMin() const { return valueMin_; }

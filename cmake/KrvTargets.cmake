@@ -54,3 +54,17 @@ function(krv_library NAME)
     target_include_directories(${NAME} PUBLIC ${CMAKE_SOURCE_DIR})
     target_link_libraries(${NAME} PUBLIC ${L_LIBS})
 endfunction()
+
+# krv_add_folders(dir ...)
+# Adds the listed subfolders of the current folder. A listed folder without a CMakeLists.txt
+# stops the configure, so a folder lost from the tree never drops out of the build silently.
+# A macro, so that what a folder passes up with PARENT_SCOPE reaches the caller.
+macro(krv_add_folders)
+    foreach(krv_listed_folder ${ARGN})
+        if(NOT EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${krv_listed_folder}/CMakeLists.txt)
+            message(FATAL_ERROR "${CMAKE_CURRENT_SOURCE_DIR}/${krv_listed_folder}: "
+                "listed for the build but missing (no CMakeLists.txt)")
+        endif()
+        add_subdirectory(${krv_listed_folder})
+    endforeach()
+endmacro()

@@ -29,10 +29,11 @@ inline constexpr std::size_t kDroppedSize = 60;
 inline constexpr std::uint32_t kMinDataLength = kDroppedOffset + kDroppedSize + 1;
 inline constexpr std::uint32_t kMaxDataLength = kImageSize;
 
-// Every stored byte is the plain byte rotated left by two bits.
-constexpr std::uint8_t descrambleByte(std::uint8_t stored) {
+// Every stored byte is the plain byte rotated left by two bits. A function object, so that a
+// loop over a whole file inlines it.
+inline constexpr auto descrambleByte = [](std::uint8_t stored) {
     return static_cast<std::uint8_t>(((stored & 0x03) << 6) | (stored >> 2));
-}
+};
 
 // 1 + the byte sum, wrapping at 16 bits. The count is a 16-bit number too, so only the first
 // length mod 65,536 bytes are summed (never more than `bytes` holds).

@@ -6,13 +6,10 @@
 
 #include <algorithm>
 #include <array>
+#include <optional>
 
 namespace krv {
 namespace {
-
-void descramble(std::span<std::uint8_t> bytes) {
-    std::ranges::transform(bytes, bytes.begin(), afm::descrambleByte);
-}
 
 // The field ends at its first NUL, and never runs into the checksum after it.
 std::u16string identificationOf(std::span<const std::uint8_t, afm::kHeaderSize> header) {
@@ -21,31 +18,51 @@ std::u16string identificationOf(std::span<const std::uint8_t, afm::kHeaderSize> 
     return fromCodePage1250(std::string(field.begin(), end));
 }
 
+// The header and at most an image's worth of the data it announces, in two reads; the bytes
+// after that are never read. Nothing when the file cannot be opened or read.
+std::optional<std::vector<std::uint8_t>> readAfmFile(const std::filesystem::path& path) {
+    ExclusiveFile file(path);
+    std::vector<std::uint8_t> bytes(afm::kHeaderSize + afm::kImageSize);
+    const auto header = std::span(bytes).first(afm::kHeaderSize);
+    const auto gotHeader = file.read(header);
+    if (!gotHeader || *gotHeader < header.size()) {
+        return std::nullopt;
+    }
+    std::array<std::uint8_t, 4> dataLength{};
+    std::ranges::transform(header.first(dataLength.size()), dataLength.begin(),
+                           afm::descrambleByte);
+    const auto wanted = std::min<std::size_t>(afm::readU32(dataLength, 0), afm::kImageSize);
+    const auto gotData = file.read(std::span(bytes).subspan(afm::kHeaderSize, wanted));
+    if (!gotData) {
+        return std::nullopt;
+    }
+    bytes.resize(afm::kHeaderSize + *gotData);
+    return bytes;
+}
+
 } // namespace
 
 bool CFirmwareFile::load(const std::filesystem::path& path, std::uint16_t& fileVersion,
                          std::u16string& identification, std::uint16_t& targetCode) {
-    std::array<std::uint8_t, afm::kHeaderSize> header{};
-    std::vector<std::uint8_t> data(afm::kImageSize);
-    std::uint32_t dataLength = 0;
-    {
-        ExclusiveFile file(path);
-        if (file.read(header) != header.size()) {
-            return false;
-        }
-        descramble(header);
-        dataLength = afm::readU32(header, afm::kDataLengthOffset);
-        // One read of at most a buffer's worth; bytes past the data are never read.
-        const auto wanted = std::min<std::size_t>(dataLength, data.size());
-        const auto got = file.read(std::span(data).first(wanted));
-        if (!got) {
-            return false;
-        }
-        descramble(std::span(data).first(*got));
-        if (*got < dataLength || *got < afm::kMinDataLength) {
-            return false;
-        }
+    const auto bytes = readAfmFile(path);
+    return bytes && load(*bytes, fileVersion, identification, targetCode);
+}
+
+bool CFirmwareFile::load(std::span<const std::uint8_t> fileBytes, std::uint16_t& fileVersion,
+                         std::u16string& identification, std::uint16_t& targetCode) {
+    if (fileBytes.size() < afm::kHeaderSize) {
+        return false;
     }
+    std::array<std::uint8_t, afm::kHeaderSize> header{};
+    std::ranges::transform(fileBytes.first(header.size()), header.begin(), afm::descrambleByte);
+    const std::uint32_t dataLength = afm::readU32(header, afm::kDataLengthOffset);
+    const auto stored = fileBytes.subspan(header.size());
+    if (dataLength > afm::kMaxDataLength || stored.size() < dataLength ||
+        dataLength < afm::kMinDataLength) {
+        return false;
+    }
+    std::vector<std::uint8_t> data(dataLength);
+    std::ranges::transform(stored.first(dataLength), data.begin(), afm::descrambleByte);
 
     const std::uint16_t storedChecksum = afm::readU16(header, afm::kChecksumOffset);
     header[afm::kChecksumOffset] = 0;

@@ -23,6 +23,10 @@ public:
     // not checked here: that is the caller's decision.
     bool load(const std::filesystem::path& path, std::uint16_t& fileVersion,
               std::u16string& identification, std::uint16_t& targetCode);
+    // The same from a file's bytes in memory: those past the header and the stated data
+    // length are not looked at, and fewer than stated fail as a short file does.
+    bool load(std::span<const std::uint8_t> fileBytes, std::uint16_t& fileVersion,
+              std::u16string& identification, std::uint16_t& targetCode);
 
     // Empty before the first successful load; afterwards exactly afm::kImageSize bytes,
     // zero from imageLength() on, so whole 256-byte blocks can be read anywhere in it.

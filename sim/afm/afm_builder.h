@@ -38,9 +38,10 @@ std::vector<std::uint8_t> buildAfm(const AfmContents& contents);
 // bytes are only scrambled.
 std::vector<std::uint8_t> sealAfm(std::vector<std::uint8_t> plain);
 
-constexpr std::uint8_t scrambleByte(std::uint8_t plain) {
+// The reverse of afm::descrambleByte, a function object for the same reason.
+inline constexpr auto scrambleByte = [](std::uint8_t plain) {
     return static_cast<std::uint8_t>((plain << 2) | (plain >> 6));
-}
+};
 
 // A full image of 81,920 bytes, the most the bootloader programs (up to program address
 // 0xA000). Each instruction word holds its own program address, so programmed rows can be

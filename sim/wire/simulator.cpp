@@ -22,7 +22,6 @@ using namespace std::chrono_literals;
 constexpr auto kServePoll = 20ms;
 // A request that stalls this long mid-frame is abandoned, as the controller's receiver does.
 constexpr auto kFrameGapLimit = 200ms;
-constexpr auto kSplitPause = 20ms;
 constexpr auto kVanishDelay = 100ms;
 
 [[noreturn]] void throwErrno(const char* what) {
@@ -35,24 +34,6 @@ Clock::duration byteTime(unsigned baud) {
 }
 
 } // namespace
-
-std::vector<uint8_t> encodeFrame(uint8_t frameType, uint16_t key,
-                                 const std::vector<uint8_t>& payload) {
-    const size_t length = std::min(payload.size(), kMaxFramePayload);
-    const auto ll = static_cast<uint8_t>(length + kFrameChecksumSize);
-    std::vector<uint8_t> bytes = {kFrameStart1,
-                                  kFrameStart2,
-                                  ll,
-                                  frameType,
-                                  static_cast<uint8_t>(key >> 8),
-                                  static_cast<uint8_t>(key & 0xFF)};
-    bytes.insert(bytes.end(), payload.begin(), payload.begin() + static_cast<ptrdiff_t>(length));
-    const uint16_t checksum = frameChecksum(bytes.data() + 6, length, key, frameType, ll);
-    scramblePayload(bytes.data() + 6, length, scrambleRotation(key));
-    bytes.push_back(static_cast<uint8_t>(checksum >> 8));
-    bytes.push_back(static_cast<uint8_t>(checksum & 0xFF));
-    return bytes;
-}
 
 CSimulator::CSimulator(ICommandHandler& handler) : handler_(handler) {}
 
@@ -328,7 +309,7 @@ void CSimulator::answer(const Frame& request) {
     {
         std::lock_guard lock(mutex_);
         const uint64_t accepted = counters_.accepted;
-        const bool replug = faults_.replugAfter != 0 && accepted % faults_.replugAfter == 0;
+        const bool replug = replugsAt(faults_, accepted);
         if (vanish_ || replug) {
             // The port goes while the host waits for the answer to a request that got through.
             relink = replug || *vanish_;
@@ -339,7 +320,7 @@ void CSimulator::answer(const Frame& request) {
                 openTerminal();
             }
         } else {
-            if (faults_.silentAfter != 0 && accepted == faults_.silentAfter) {
+            if (silenceStartsAt(faults_, accepted)) {
                 silentUntil_ = Clock::now() + faults_.silentFor;
             }
             if (silent_ || Clock::now() < silentUntil_) {
@@ -366,7 +347,8 @@ void CSimulator::answer(const Frame& request) {
         if (!reply) {
             return;
         }
-        chunks = buildReply(*reply);
+        std::lock_guard lock(mutex_);
+        chunks = faultyReply(faults_, *reply, nextKey(), ++replies_, random_);
     }
     {
         // Recorded before writing: the host may act on the reply before the last write returns.
@@ -381,47 +363,6 @@ void CSimulator::answer(const Frame& request) {
         waitUntil(Clock::now() + chunk.pauseBefore);
         writePaced(chunk.bytes);
     }
-}
-
-std::vector<ReplyChunk> CSimulator::buildReply(const Frame& reply) {
-    std::lock_guard lock(mutex_);
-    const uint64_t number = ++replies_;
-    if (strikes(faults_.dropReply, number)) {
-        return {};
-    }
-    const uint8_t type = strikes(faults_.wrongFrameType, number) ? reply.type ^ 0x80 : reply.type;
-    std::vector<uint8_t> bytes = encodeFrame(type, nextKey(), reply.payload);
-    if (strikes(faults_.corruptReply, number)) {
-        std::uniform_int_distribution<size_t> where(kFrameHeaderSize + kFrameKeySize,
-                                                    bytes.size() - 1);
-        // One bit: the checksum is sure to catch it, as it is for a single-bit line error.
-        std::uniform_int_distribution<int> bit(0, 7);
-        bytes[where(random_)] ^= static_cast<uint8_t>(1u << bit(random_));
-    }
-    if (strikes(faults_.strayBytes, number)) {
-        std::uniform_int_distribution<int> count(1, 3);
-        std::uniform_int_distribution<int> value(0, 0xA9); // never the start byte
-        std::vector<uint8_t> stray(static_cast<size_t>(count(random_)));
-        for (uint8_t& byte : stray) {
-            byte = static_cast<uint8_t>(value(random_));
-        }
-        bytes.insert(bytes.begin(), stray.begin(), stray.end());
-    }
-    if (strikes(faults_.splitReply, number)) {
-        std::uniform_int_distribution<size_t> where(1, bytes.size() - 1);
-        const auto cut = static_cast<ptrdiff_t>(where(random_));
-        return {{{bytes.begin(), bytes.begin() + cut}, 0ms},
-                {{bytes.begin() + cut, bytes.end()}, kSplitPause}};
-    }
-    return {{std::move(bytes), 0ms}};
-}
-
-bool CSimulator::strikes(const FaultRate& rate, uint64_t replyNumber) {
-    if (rate.every != 0 && replyNumber % rate.every == 0) {
-        return true;
-    }
-    return rate.probability > 0 &&
-           std::uniform_real_distribution<double>(0, 1)(random_) < rate.probability;
 }
 
 uint16_t CSimulator::nextKey() {

@@ -1,10 +1,13 @@
 #pragma once
 // The controller's side of the serial link on a pseudo-terminal: it reads request frames,
 // checks their checksum, unscrambles them, hands them to the command handler and sends the
-// reply with a fresh random key, with optional wire-speed pacing and injected faults.
+// reply with a fresh random key, with optional wire-speed pacing and injected faults
+// (sim/wire/reply_faults.h).
 // The host reaches it through slavePath() or the link path given to start().
 
 #include "sim/wire/command_handler.h"
+#include "sim/wire/frame_encoder.h"
+#include "sim/wire/reply_faults.h"
 
 #include <atomic>
 #include <chrono>
@@ -21,41 +24,11 @@
 
 namespace krv::sim {
 
-// How often a fault strikes: with a probability per reply (0..1), and/or on every Nth reply.
-struct FaultRate {
-    double probability = 0;
-    unsigned every = 0;
-};
-
-struct FaultOptions {
-    FaultRate corruptReply;   // one bit of the payload or checksum flipped
-    FaultRate dropReply;      // no reply at all
-    FaultRate splitReply;     // reply in two writes 20 ms apart
-    FaultRate strayBytes;     // 1 to 3 bytes (never 0xAA) before the reply
-    FaultRate wrongFrameType; // the reply carries another frame type
-    // After silentAfter accepted requests, answer nothing for silentFor, then come back.
-    unsigned silentAfter = 0;
-    std::chrono::milliseconds silentFor{0};
-    // Every replugAfter-th accepted request, close the pseudo-terminal (100 ms later) instead
-    // of answering and open a new one behind the same link.
-    unsigned replugAfter = 0;
-};
-
-// One write of a scripted reply, sent after the pause.
-struct ReplyChunk {
-    std::vector<uint8_t> bytes;
-    std::chrono::milliseconds pauseBefore{0};
-};
-
 struct WireCounters {
     uint64_t received = 0; // complete frames read
     uint64_t accepted = 0; // checksum right
     uint64_t rejected = 0; // checksum wrong or length byte below 2
 };
-
-// Wire bytes of a frame with the given plain payload (at most 253 bytes).
-std::vector<uint8_t> encodeFrame(uint8_t frameType, uint16_t key,
-                                 const std::vector<uint8_t>& payload);
 
 class CSimulator {
 public:
@@ -107,9 +80,7 @@ private:
     std::optional<Frame> takeRequest(std::chrono::steady_clock::time_point arrival);
     bool writeAll(int fd, const uint8_t* bytes, size_t count);
     void answer(const Frame& request);
-    std::vector<ReplyChunk> buildReply(const Frame& reply);
     void writePaced(const std::vector<uint8_t>& bytes);
-    bool strikes(const FaultRate& rate, uint64_t replyNumber);
     uint16_t nextKey();
     void waitUntil(std::chrono::steady_clock::time_point when);
 

@@ -213,7 +213,8 @@ private slots:
         QCOMPARE(dialog->xCounter, 1);
         // The chart's labels read the volts back from the plotted values: the pump label
         // must say what the field said for that sample.
-        const auto labels = dialog->chart().model().labels({300, 200});
+        const auto labels =
+            dialog->chart().model().labels({300, 200}, [](std::u16string_view) { return 0; });
         QCOMPARE(labels.size(), size_t{3});
         QCOMPARE(QString::fromStdU16String(labels[2].text), first.pumpPwm);
     }

@@ -446,34 +446,72 @@ TEST(ScrollChartModel, SamplesOnTheSamePixelGiveOnePathPoint) {
     EXPECT_EQ(model.seriesPath(model.series().at(0), {100, 100}), expected);
 }
 
+// Text widths as a font would give them: `perLetter` pixels a character.
+LabelTextWidth lettersOf(int perLetter) {
+    return
+        [perLetter](std::u16string_view text) { return perLetter * static_cast<int>(text.size()); };
+}
+
+void expectNoTwoOverlap(const std::vector<ChartLabel>& labels) {
+    for (std::size_t i = 0; i < labels.size(); ++i) {
+        for (std::size_t j = 0; j < i; ++j) {
+            EXPECT_FALSE(labels[i].rect.intersects(labels[j].rect))
+                << "labels " << j << " and " << i;
+        }
+    }
+}
+
 TEST(ScrollChartModel, LabelsSitAtTheLastSampleInViewAndMoveLeftPastEarlierOnes) {
     const ClientSize client{1000, 200};
     const int top = 76;     // 200 - trunc(99.9) - 25
     const int bottom = 101; // pixel row of y = 50
+    constexpr int gap = Model::kLabelGap;
     {
-        SCOPED_TRACE("two labels at the same pixel: the second 33 pixels left");
+        SCOPED_TRACE("a narrow text: the second label ends a gap left of the first");
         Model model = threeSeriesChart();
         feedEach(model, 0, {400, 500});
         feedEach(model, 1, {500});
-        const auto labels = model.labels(client);
+        const auto labels = model.labels(client, lettersOf(7)); // "7.50": 28 pixels
         ASSERT_EQ(labels.size(), 2u);
         EXPECT_EQ(labels[0].rect, (PixelRect{500, top, 533, bottom}));
         EXPECT_EQ(labels[0].text, u"7.50");
         EXPECT_EQ(labels[0].colour, kRed);
-        EXPECT_EQ(labels[1].rect, (PixelRect{467, top, 500, bottom}));
+        EXPECT_EQ(labels[1].rect, (PixelRect{500 - gap - 33, top, 500 - gap, bottom}));
         EXPECT_EQ(labels[1].seriesId, 1u);
     }
     {
-        SCOPED_TRACE("one pass: a label moved past the second is not checked against the first");
+        SCOPED_TRACE("texts wider than the narrowest label widen it and shift by that width");
+        Model model = threeSeriesChart();
+        feedEach(model, 0, {500});
+        feedEach(model, 1, {500});
+        feedEach(model, 2, {500});
+        const auto labels = model.labels(client, lettersOf(10)); // 40 pixels
+        ASSERT_EQ(labels.size(), 3u);
+        EXPECT_EQ(labels[0].rect, (PixelRect{500, top, 540, bottom}));
+        EXPECT_EQ(labels[1].rect, (PixelRect{456, top, 496, bottom}));
+        EXPECT_EQ(labels[2].rect, (PixelRect{412, top, 452, bottom}));
+        expectNoTwoOverlap(labels);
+    }
+    {
+        SCOPED_TRACE("a label moved past one is checked again against all earlier ones");
         Model model = threeSeriesChart();
         feedEach(model, 0, {50});
         feedEach(model, 1, {100});
         feedEach(model, 2, {110});
-        const auto labels = model.labels(client);
+        const auto labels = model.labels(client, lettersOf(7));
         ASSERT_EQ(labels.size(), 3u);
         EXPECT_EQ(labels[1].rect.left, 100);
-        EXPECT_EQ(labels[2].rect, (PixelRect{77, top, 110, bottom}));
-        EXPECT_TRUE(labels[2].rect.intersects(labels[0].rect));
+        EXPECT_EQ(labels[2].rect, (PixelRect{50 - gap - 33, top, 50 - gap, bottom}));
+        expectNoTwoOverlap(labels);
+    }
+    {
+        SCOPED_TRACE("labels at different heights stay where they are");
+        Model model = threeSeriesChart();
+        feedEach(model, 0, {500}, 50);
+        feedEach(model, 1, {500}, 20);
+        const auto labels = model.labels(client, lettersOf(7));
+        ASSERT_EQ(labels.size(), 2u);
+        EXPECT_EQ(labels[1].rect.left, 500);
     }
     {
         SCOPED_TRACE("no label without a sample in view, nor for a hidden series");
@@ -485,10 +523,10 @@ TEST(ScrollChartModel, LabelsSitAtTheLastSampleInViewAndMoveLeftPastEarlierOnes)
         feedEach(model, 0, {1500, -500});
         feedEach(model, 1, {300});
         feedEach(model, 2, {1000}); // on the right edge: still in view
-        const auto labels = model.labels(client);
+        const auto labels = model.labels(client, lettersOf(7));
         ASSERT_EQ(labels.size(), 1u);
         EXPECT_EQ(labels[0].seriesId, 2u);
-        EXPECT_EQ(labels[0].rect.left, 1000);
+        EXPECT_EQ(labels[0].rect, (PixelRect{1000, top, 1033, bottom}));
         EXPECT_EQ(labels[0].text, u""); // no formatter, no text
     }
 }

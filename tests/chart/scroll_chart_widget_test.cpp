@@ -43,6 +43,10 @@ bool isReddish(QRgb pixel) {
     return qRed(pixel) > 150 && qGreen(pixel) < 120 && qBlue(pixel) < 120;
 }
 
+bool isBluish(QRgb pixel) {
+    return qBlue(pixel) > 120 && qRed(pixel) < 120 && qGreen(pixel) < 120;
+}
+
 int countInRow(const QImage& image, int row, bool (*match)(QRgb)) {
     int count = 0;
     for (int x = 1; x < image.width() - 1; ++x) {
@@ -143,6 +147,36 @@ private slots:
 
         chart.showGrid(false);
         QCOMPARE(countInRow(chart.renderFrame(), 20, isBlack), 0);
+    }
+
+    // In the bold 15-pixel font "7.50" is wider than the narrowest label, so a fixed shift
+    // would print the second label over the first.
+    void labelsAtOneSpotDoNotOverlapOnScreen() {
+        QWidget parent;
+        Chart chart;
+        createChart(chart, parent, 400, 200);
+        QVERIFY(chart.addSeries(0, volts, kRed, 0, 2, 1));
+        QVERIFY(chart.addSeries(1, volts, kBlue, 0, 2, 1));
+        QVERIFY(chart.addSample(0, 500, 50, false));
+        QVERIFY(chart.addSample(1, 500, 50, false)); // both end at pixel (200, 101)
+        const QImage frame = chart.renderFrame();
+        int rightmostBlue = -1;
+        int leftmostRed = frame.width();
+        for (int y = 76; y < 99; ++y) {
+            for (int x = 1; x < frame.width() - 1; ++x) {
+                if (isBluish(frame.pixel(x, y))) {
+                    rightmostBlue = std::max(rightmostBlue, x);
+                }
+                if (isReddish(frame.pixel(x, y))) {
+                    leftmostRed = std::min(leftmostRed, x);
+                }
+            }
+        }
+        QVERIFY(rightmostBlue >= 0);
+        QVERIFY2(
+            rightmostBlue < leftmostRed,
+            qPrintable(
+                QStringLiteral("blue to %1, red from %2").arg(rightmostBlue).arg(leftmostRed)));
     }
 
     void aSeriesOutsideTheWindowDrawsItsCrossingSegmentAndNoLabel() {

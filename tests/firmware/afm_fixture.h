@@ -25,6 +25,7 @@ struct LoadResult {
     std::u16string identification = u"untouched";
     std::uint16_t targetCode = 0xBEEF;
 
+    bool operator==(const LoadResult&) const = default;
     bool outValuesUntouched() const {
         return fileVersion == 0xDEAD && identification == u"untouched" && targetCode == 0xBEEF;
     }

@@ -88,15 +88,13 @@ KrvOptions parseKrvOptions(const std::vector<std::string>& given) {
     for (size_t i = 0; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
         const bool hasValue = i + 1 < arguments.size();
-        if (argument == "--help" || argument == "-h") {
-            options.action = KrvOptions::Action::Help;
-            return options;
-        }
-        if (argument == "--version") {
-            options.action = KrvOptions::Action::Version;
-            return options;
-        }
-        if (argument == "--demo") {
+        // Read to the end all the same: --language changes the help's language.
+        if (argument == "--help" || argument == "-h" || argument == "--version") {
+            if (options.action == KrvOptions::Action::Run) {
+                options.action = argument == "--version" ? KrvOptions::Action::Version
+                                                         : KrvOptions::Action::Help;
+            }
+        } else if (argument == "--demo") {
             options.demo = true;
         } else if (argument == "--port" || argument == "--language") {
             if (!hasValue) {
@@ -179,10 +177,10 @@ std::optional<CLPGConnection::StartChoice> startChoiceFor(const KrvOptions& opti
 std::optional<CLPGConnection::StartChoice> startFromCommandLine(int argc, char* argv[],
                                                                 int& exitCode) {
     KrvOptions options = parseKrvOptions(std::vector<std::string>(argv + 1, argv + argc));
+    if (options.languageSlot) {
+        setLanguageSlot(*options.languageSlot);
+    }
     if (options.action == KrvOptions::Action::Run) {
-        if (options.languageSlot) {
-            setLanguageSlot(*options.languageSlot);
-        }
         if (auto choice = startChoiceFor(options, options.error)) {
             return choice;
         }

@@ -29,6 +29,8 @@ TEST(KrvOptions, EachOptionAsksForWhatItSays) {
     } cases[] = {
         {{}, Action::Run, "", false, {}},
         {{"--help"}, Action::Help, "", false, {}},
+        {{"--help", "--language", "GERMAN"}, Action::Help, "", false, 4},
+        {{"--help", "--bogus"}, Action::UsageError, "", false, {}},
         {{"--demo", "--version"}, Action::Version, "", true, {}},
         {{"--demo"}, Action::Run, "", true, {}},
         {{"--port", "/dev/ttyUSB0"}, Action::Run, "/dev/ttyUSB0", false, {}},

@@ -92,9 +92,16 @@ std::vector<std::u16string> CPortSearchReport::lines() const {
     if (attempts_.empty()) {
         return {translate(texts::kNoSerialPorts)};
     }
-    std::vector<std::u16string> lines{translate(texts::kPortsTried)};
+    // In the table's order, as the user lists the ports, not in the order they were tried.
+    std::vector<const PortAttempt*> ordered;
     for (const PortAttempt& attempt : attempts_) {
-        lines.push_back(portAttemptLine(attempt));
+        ordered.push_back(&attempt);
+    }
+    std::stable_sort(ordered.begin(), ordered.end(),
+                     [](const auto* a, const auto* b) { return a->portNumber < b->portNumber; });
+    std::vector<std::u16string> lines{translate(texts::kPortsTried)};
+    for (const PortAttempt* attempt : ordered) {
+        lines.push_back(portAttemptLine(*attempt));
     }
     return lines;
 }

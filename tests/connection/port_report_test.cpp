@@ -50,11 +50,11 @@ TEST_F(PortReportTest, EachPortSaysWhyItGaveNoController) {
     ASSERT_EQ(window_.demoQuestions(), 1);
     const std::vector<std::u16string> expected{
         std::u16string(texts::kPortsTried),
-        line(texts::kPortMissing, table_[1]),
-        line(texts::kPortNotSerial, table_[4]),
         line(texts::kPortNoAnswer, table_[0]),
+        line(texts::kPortMissing, table_[1]),
         line(texts::kPortForeignController, table_[2]),
         line(texts::kPortBootloader, table_[3]),
+        line(texts::kPortNotSerial, table_[4]),
         fillIn(texts::kPortHeldBy,
                {toU16(table_[5]), u"minicom (PID " + toU16(std::to_string(holder.pid())) + u")"}),
     };

@@ -10,6 +10,8 @@
 namespace krv {
 namespace {
 
+constexpr std::string_view kAdministratorGroup = "root";
+
 std::u16string holderList(const std::vector<PortHolder>& holders) {
     std::u16string list;
     for (const PortHolder& holder : holders) {
@@ -26,6 +28,10 @@ std::u16string unusableLine(const std::u16string& path, const PortDiagnosis& dia
     case PortStatus::NotTerminal:
         return fillIn(translate(texts::kPortNotSerial), {path});
     case PortStatus::NoPermission: {
+        // Joining the root group would be no cure but a hole.
+        if (diagnosis.group == kAdministratorGroup || diagnosis.group.empty()) {
+            return fillIn(translate(texts::kPortForAdministratorOnly), {path});
+        }
         const std::u16string group = toU16(diagnosis.group);
         return fillIn(translate(texts::kPortNoPermission), {path, group, group});
     }

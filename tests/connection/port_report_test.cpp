@@ -76,12 +76,19 @@ TEST_F(PortReportTest, ARefusedOpenGivesTheGroupAndTheCure) {
                               diagnoseOpenError(terminal.path(), EACCES)};
     const PortAttempt failed{2, "/dev/ttyS0", PortAttempt::Outcome::Unusable,
                              diagnoseOpenError("/dev/ttyS0", EIO)};
+    PseudoTerminal rootOnly;
+    ASSERT_EQ(::chown(rootOnly.path().c_str(), 0, 0), 0);
+    const PortAttempt administrator{3, rootOnly.path(), PortAttempt::Outcome::Unusable,
+                                    diagnoseOpenError(rootOnly.path(), EACCES)};
 
     EXPECT_EQ(portAttemptLine(refused),
               toU16(terminal.path()) +
                   u": brak uprawnień (port należy do grupy dialout); wykonaj „sudo usermod -aG "
                   u"dialout $USER”, a potem zaloguj się ponownie");
     EXPECT_EQ(portAttemptLine(failed), u"/dev/ttyS0: nie można otworzyć (błąd systemu 5)");
+    EXPECT_EQ(portAttemptLine(administrator),
+              toU16(rootOnly.path()) + u": brak uprawnień (port może otwierać tylko administrator)")
+        << "no advice to join the root group";
 
     openLanguageFiles(KRV_LANG_DIR);
     setLanguageSlot(kEnglishSlot);

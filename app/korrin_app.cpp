@@ -6,11 +6,13 @@
 
 namespace krv {
 
-CKorrinApp::CKorrinApp(CLPGThreadManager& threads, CQtMessageBackend& messages)
-    : threads_(threads), messages_(messages) {}
+CKorrinApp::CKorrinApp(CLPGThreadManager& threads, CQtMessageBackend& messages,
+                       const CLPGConnection::StartChoice& start)
+    : threads_(threads), messages_(messages), start_(start) {}
 
 bool CKorrinApp::InitInstance() {
     CKorrinDlg dialog(threads_);
+    dialog.startChoice = start_;
     messages_.setMainWindow(&dialog);
     setFileDialogOwner(&dialog);
     dialog.DoModal();

@@ -1,6 +1,8 @@
 #pragma once
 // The application object: runs the main window modally for the length of the program.
 
+#include "connection/lpg_connection.h"
+
 namespace krv {
 
 class CLPGThreadManager;
@@ -8,7 +10,8 @@ class CQtMessageBackend;
 
 class CKorrinApp {
 public:
-    CKorrinApp(CLPGThreadManager& threads, CQtMessageBackend& messages);
+    CKorrinApp(CLPGThreadManager& threads, CQtMessageBackend& messages,
+               const CLPGConnection::StartChoice& start = {});
 
     // Constructs the main window, runs it modally and destroys it. Returns false: the
     // application then ends (the modal result is not used).
@@ -17,6 +20,7 @@ public:
 private:
     CLPGThreadManager& threads_;
     CQtMessageBackend& messages_;
+    const CLPGConnection::StartChoice start_;
 };
 
 } // namespace krv

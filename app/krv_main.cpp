@@ -1,6 +1,7 @@
 #include "app/krv_main.h"
 
 #include "app/korrin_app.h"
+#include "app/krv_options.h"
 #include "app/qt_message_backend.h"
 #include "connection/thread_manager.h"
 #include "lang/language_setup.h"
@@ -10,12 +11,17 @@
 namespace krv {
 
 int runKrv(int argc, char* argv[]) {
+    initLanguage(); // before the options: their messages are translated too
+    int exitCode = 0;
+    const auto start = startFromCommandLine(argc, argv, exitCode);
+    if (!start) {
+        return exitCode;
+    }
     // First made, last gone: no polling thread outlives anything it reads.
     CLPGThreadManager threads;
     QApplication application(argc, argv);
-    initLanguage();
     CQtMessageBackend messages;
-    CKorrinApp korrinApp(threads, messages);
+    CKorrinApp korrinApp(threads, messages, *start);
     korrinApp.InitInstance();
     return 0;
 }

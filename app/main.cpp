@@ -1,4 +1,4 @@
-// krv: the service tool of the KRV fuel-pressure emulator. No command-line options.
+// krv: the service tool of the KRV fuel-pressure emulator (krv --help lists its options).
 
 #include "app/krv_main.h"
 

@@ -42,6 +42,10 @@ void CLPGConnection::connect(IMainWindow& window) {
     mainWindow = &window;
     std::srand(static_cast<unsigned>(std::time(nullptr)));
     addErrorCategory(CTransmError());
+    if (startChoice.demo) {
+        startDemo();
+        return;
+    }
     scanPorts();
 }
 
@@ -49,7 +53,7 @@ void CLPGConnection::scanPorts() {
     demoMode = false;
     connected = false;
     searchReport.clear();
-    const int last = firstPort != 0 ? firstPort : readLastPort();
+    const int last = startChoice.firstPort != 0 ? startChoice.firstPort : readLastPort();
     std::vector<int> candidates;
     bool lastPresent = false;
     // Numbers past the end of the port table are absent; no need to ask for each.
@@ -72,13 +76,17 @@ void CLPGConnection::scanPorts() {
         }
     }
     if (mainWindow->chooseDemoMode()) {
-        demoMode = true;
-        connected = true;
-        readVersion(); // in the demo it sets version 256 and type 17 without any I/O
+        startDemo();
     } else {
         demoMode = false;
         connected = false;
     }
+}
+
+void CLPGConnection::startDemo() {
+    demoMode = true;
+    connected = true;
+    readVersion(); // in the demo it sets version 256 and type 17 without any I/O
 }
 
 bool CLPGConnection::tryPort(int portNumber) {

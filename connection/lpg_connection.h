@@ -38,6 +38,8 @@ public:
     bool startLink();
     // The identification dialogue, including a controller waiting in its bootloader.
     bool identify();
+    // Demo mode: every command succeeds without I/O; version 256, type 17.
+    void startDemo();
 
     // The remembered port number, 0 when there is none.
     int readLastPort() const;
@@ -56,8 +58,13 @@ public:
     IMainWindow* mainWindow = nullptr;
     // Why each port of the last search gave no controller.
     CPortSearchReport searchReport;
-    // Tried before the remembered port when not 0 (the command line's --port).
-    int firstPort = 0;
+    // What the command line asks of every search: a port tried before the remembered one
+    // (0: none), or the demo without searching at all.
+    struct StartChoice {
+        int firstPort = 0;
+        bool demo = false;
+    };
+    StartChoice startChoice;
 
 private:
     CLPGThreadManager& threads_;

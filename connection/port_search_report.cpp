@@ -10,6 +10,8 @@
 namespace krv {
 namespace {
 
+constexpr std::string_view kAdministratorGroup = "root";
+
 std::u16string holderList(const std::vector<PortHolder>& holders) {
     std::u16string list;
     for (const PortHolder& holder : holders) {
@@ -26,6 +28,10 @@ std::u16string unusableLine(const std::u16string& path, const PortDiagnosis& dia
     case PortStatus::NotTerminal:
         return fillIn(translate(texts::kPortNotSerial), {path});
     case PortStatus::NoPermission: {
+        // Joining the root group would be no cure but a hole.
+        if (diagnosis.group == kAdministratorGroup || diagnosis.group.empty()) {
+            return fillIn(translate(texts::kPortForAdministratorOnly), {path});
+        }
         const std::u16string group = toU16(diagnosis.group);
         return fillIn(translate(texts::kPortNoPermission), {path, group, group});
     }
@@ -92,9 +98,16 @@ std::vector<std::u16string> CPortSearchReport::lines() const {
     if (attempts_.empty()) {
         return {translate(texts::kNoSerialPorts)};
     }
-    std::vector<std::u16string> lines{translate(texts::kPortsTried)};
+    // In the table's order, as the user lists the ports, not in the order they were tried.
+    std::vector<const PortAttempt*> ordered;
     for (const PortAttempt& attempt : attempts_) {
-        lines.push_back(portAttemptLine(attempt));
+        ordered.push_back(&attempt);
+    }
+    std::stable_sort(ordered.begin(), ordered.end(),
+                     [](const auto* a, const auto* b) { return a->portNumber < b->portNumber; });
+    std::vector<std::u16string> lines{translate(texts::kPortsTried)};
+    for (const PortAttempt* attempt : ordered) {
+        lines.push_back(portAttemptLine(*attempt));
     }
     return lines;
 }

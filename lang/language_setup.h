@@ -6,7 +6,7 @@
 
 namespace krv {
 
-// The folder MC_LANG beside the running executable.
+// The folder MC_LANG beside the running executable, or else ../share/krv/ from it (installed).
 std::filesystem::path languageDirectory();
 
 // Start-up: the slot from the user's language, then every language file from languageDirectory().

@@ -87,6 +87,8 @@ inline constexpr std::u16string_view kPortNotSerial = u"%s: to nie jest port sze
 inline constexpr std::u16string_view kPortNoPermission =
     u"%s: brak uprawnień (port należy do grupy %s); wykonaj „sudo usermod -aG %s $USER”, "
     u"a potem zaloguj się ponownie";
+inline constexpr std::u16string_view kPortForAdministratorOnly =
+    u"%s: brak uprawnień (port może otwierać tylko administrator)";
 inline constexpr std::u16string_view kPortHeldBy = u"%s: zajęty przez inny program: %s";
 inline constexpr std::u16string_view kPortHeld = u"%s: zajęty przez inny program";
 inline constexpr std::u16string_view kPortOpenFailed = u"%s: nie można otworzyć (błąd systemu %s)";
@@ -267,6 +269,7 @@ inline constexpr std::array kProgramTexts{
     kPortMissing,
     kPortNotSerial,
     kPortNoPermission,
+    kPortForAdministratorOnly,
     kPortHeldBy,
     kPortHeld,
     kPortOpenFailed,

@@ -25,7 +25,11 @@ std::array<CLangFile, kSlotCount>& languageFiles() {
 } // namespace
 
 std::filesystem::path languageDirectory() {
-    return std::filesystem::path(executableDirectory() + "MC_LANG/");
+    // The build tree has them beside krv; an installed <prefix>/bin/krv in <prefix>/share/krv.
+    const std::string executable = executableDirectory();
+    return std::filesystem::path(
+               firstExistingDirectory({executable + "MC_LANG/", executable + "../share/krv/"}))
+        .lexically_normal();
 }
 
 void setLanguageSlot(int slot) {

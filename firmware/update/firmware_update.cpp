@@ -140,9 +140,13 @@ void sleepFor(std::chrono::milliseconds duration) {
 }
 
 std::u16string firmwareDirectory() {
+    const std::string typeFolder = "/" + toUtf8(kServedTypeFolder);
     // An executable that cannot be located gives a folder relative to the working directory.
-    return toU16(executableDirectory()) + std::u16string(kFolderName) + u"/" +
-           std::u16string(kServedTypeFolder);
+    const std::string beside = executableDirectory() + toUtf8(kFolderName) + typeFolder;
+    // Installed, nothing of ours lies beside the executable: the files are in the user's data.
+    const std::string data = xdgBaseDirectory("XDG_DATA_HOME", ".local/share");
+    const std::string inData = data.empty() ? data : data + "/" + toUtf8(kDataFolder) + typeFolder;
+    return toU16(firstExistingDirectory({beside, inData}));
 }
 
 bool updateFirmware(CLPGConnection& device, IFirmwareUpdateWindow& window, bool forced,

@@ -17,7 +17,8 @@ namespace krv {
 
 namespace firmware_update {
 inline constexpr std::u16string_view kFolderName = u"Morvelcast Firmware";
-inline constexpr std::u16string_view kServedTypeFolder = u"33EP"; // device type 17
+inline constexpr std::u16string_view kDataFolder = u"Morvelcast/Firmware"; // in XDG_DATA_HOME
+inline constexpr std::u16string_view kServedTypeFolder = u"33EP";          // device type 17
 inline constexpr uint16_t kServedTargetCode = 0x0101;
 inline constexpr std::u16string_view kServedIdentification = u"MORVELCASTR_33EP";
 inline constexpr std::u16string_view kDefaultExtension = u"afm";
@@ -31,7 +32,8 @@ inline constexpr std::u16string_view kButtonOperation = u"CKorrinDlg::OnClickedB
 using SleepFor = std::function<void(std::chrono::milliseconds)>;
 void sleepFor(std::chrono::milliseconds duration);
 
-// Where the file dialog opens: "Morvelcast Firmware/33EP" beside the executable.
+// Where the file dialog opens: "Morvelcast Firmware/33EP" beside the executable, or else
+// Morvelcast/Firmware/33EP in ${XDG_DATA_HOME:-$HOME/.local/share} when that exists.
 std::u16string firmwareDirectory();
 
 // The whole update. True once the controller was programmed, even when it is not found again

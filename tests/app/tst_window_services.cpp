@@ -4,6 +4,7 @@
 
 #include "app/dialog_font.h"
 #include "app/korrin_dlg.h"
+#include "app/krv_options.h"
 #include "app/no_connection_dlg.h"
 #include "app/spin_button.h"
 #include "connection/process_state.h"
@@ -15,6 +16,7 @@
 #include "platform/qt/dialog_units.h"
 #include "platform/qt/message_box.h"
 #include "platform/qt/open_file.h"
+#include "tests/support/temp_folder.h"
 
 #include <QAbstractButton>
 #include <QDir>
@@ -25,7 +27,9 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QToolButton>
+#include <array>
 #include <cstdlib>
+#include <fstream>
 
 using namespace krv;
 using krv::test::CModalAnswer;
@@ -246,6 +250,34 @@ private slots:
         QCOMPARE(steps.at(1).at(0).toInt(), +1);
         QCOMPARE(steps.at(2).at(0).toInt(), +1);
         QVERIFY(spin.upButton()->geometry().bottom() < spin.downButton()->geometry().top());
+    }
+
+    // krv --language GERMAN with a GERMAN.txt present: the window speaks German; a text the
+    // file lacks falls back as in any language.
+    void languageOptionShowsThatLanguagesTexts() {
+        test::TempFolder folder;
+        const std::u16string german =
+            u"\uFEFFEmulator ciśnienia paliwa\ttitle\tKraftstoffdruck-Emulator"
+            u"\r\nZamknij\tbutton\tSchließen\r\n";
+        std::ofstream(folder.path() / "GERMAN.txt", std::ios::binary)
+            .write(reinterpret_cast<const char*>(german.data()),
+                   static_cast<std::streamsize>(german.size() * sizeof(char16_t)));
+        std::array<char*, 3> arguments{const_cast<char*>("krv"), const_cast<char*>("--language"),
+                                       const_cast<char*>("GERMAN")};
+        int exitCode = -1;
+        QVERIFY(startFromCommandLine(3, arguments.data(), exitCode));
+        openLanguageFiles(folder.path());
+        CLPGThreadManager threads;
+        CKorrinDlg window(threads);
+        window.applyDialogTexts();
+        const QString title = window.windowTitle();
+        const QString close = window.controls().button(mainId::kClose)->text();
+        const QString clear = window.controls().button(mainId::kClearMap)->text();
+        closeLanguageFiles();
+        setLanguageSlot(kBuiltInSlot);
+        QCOMPARE(title, QStringLiteral("Kraftstoffdruck-Emulator KRV v 1.12"));
+        QCOMPARE(close, QStringLiteral("Schließen"));
+        QCOMPARE(clear, QStringLiteral("Kasuj")); // nor in English: no ENGLISH.txt here
     }
 
     // The window's own search over a table with nothing usable in it: the dialog keeps its

@@ -50,11 +50,11 @@ TEST_F(PortReportTest, EachPortSaysWhyItGaveNoController) {
     ASSERT_EQ(window_.demoQuestions(), 1);
     const std::vector<std::u16string> expected{
         std::u16string(texts::kPortsTried),
-        line(texts::kPortMissing, table_[1]),
-        line(texts::kPortNotSerial, table_[4]),
         line(texts::kPortNoAnswer, table_[0]),
+        line(texts::kPortMissing, table_[1]),
         line(texts::kPortForeignController, table_[2]),
         line(texts::kPortBootloader, table_[3]),
+        line(texts::kPortNotSerial, table_[4]),
         fillIn(texts::kPortHeldBy,
                {toU16(table_[5]), u"minicom (PID " + toU16(std::to_string(holder.pid())) + u")"}),
     };
@@ -76,12 +76,19 @@ TEST_F(PortReportTest, ARefusedOpenGivesTheGroupAndTheCure) {
                               diagnoseOpenError(terminal.path(), EACCES)};
     const PortAttempt failed{2, "/dev/ttyS0", PortAttempt::Outcome::Unusable,
                              diagnoseOpenError("/dev/ttyS0", EIO)};
+    PseudoTerminal rootOnly;
+    ASSERT_EQ(::chown(rootOnly.path().c_str(), 0, 0), 0);
+    const PortAttempt administrator{3, rootOnly.path(), PortAttempt::Outcome::Unusable,
+                                    diagnoseOpenError(rootOnly.path(), EACCES)};
 
     EXPECT_EQ(portAttemptLine(refused),
               toU16(terminal.path()) +
                   u": brak uprawnień (port należy do grupy dialout); wykonaj „sudo usermod -aG "
                   u"dialout $USER”, a potem zaloguj się ponownie");
     EXPECT_EQ(portAttemptLine(failed), u"/dev/ttyS0: nie można otworzyć (błąd systemu 5)");
+    EXPECT_EQ(portAttemptLine(administrator),
+              toU16(rootOnly.path()) + u": brak uprawnień (port może otwierać tylko administrator)")
+        << "no advice to join the root group";
 
     openLanguageFiles(KRV_LANG_DIR);
     setLanguageSlot(kEnglishSlot);

@@ -152,6 +152,41 @@ TEST_F(SearchOrderTest, EveryConnectAddsOneFrameErrorCategory) {
     EXPECT_EQ(device_->errorCategories().size(), 2u);
 }
 
+// The command line's --port: tried before the remembered port, the others in order after it.
+TEST_F(SearchOrderTest, PortFromTheCommandLineIsTriedFirst) {
+    addPort();
+    addPort().handler.refuse({kIdentify});
+    addPort();
+    publishPorts();
+    writeSetting("Last RS nr=1");
+    for (const auto& [first, tried] :
+         {std::pair{3, std::vector<int>{3}}, {2, std::vector<int>{2, 1}}}) {
+        SCOPED_TRACE(first);
+        clearPortsTried();
+        device_->startChoice.firstPort = first;
+        device_->connect(window_);
+        EXPECT_EQ(portsTried(), tried);
+        EXPECT_TRUE(device_->connected);
+    }
+}
+
+// The command line's --demo: no port is opened and nothing is asked.
+TEST_F(SearchOrderTest, DemoFromTheCommandLineSearchesNothing) {
+    addPort();
+    publishPorts();
+    device_->startChoice.demo = true;
+
+    device_->connect(window_);
+
+    EXPECT_TRUE(portsTried().empty());
+    EXPECT_FALSE(device_->port.isOpen());
+    EXPECT_TRUE(device_->demoMode);
+    EXPECT_TRUE(device_->connected);
+    EXPECT_EQ(device_->firmwareVersion, 256);
+    EXPECT_EQ(device_->deviceType, 17);
+    EXPECT_EQ(window_.demoQuestions(), 0);
+}
+
 using StartMessagesTest = ConnectionTest;
 
 TEST_F(StartMessagesTest, ForeignControllerIsReportedOncePerProcess) {

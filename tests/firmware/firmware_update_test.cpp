@@ -5,7 +5,9 @@
 #include "platform/paths.h"
 #include "platform/text.h"
 #include "tests/firmware/update_fixture.h"
+#include "tests/support/temp_folder.h"
 
+#include <cstdlib>
 #include <filesystem>
 #include <optional>
 
@@ -188,6 +190,31 @@ TEST_F(FirmwareUpdateTest, RefusalsLeaveTheControllerAndThePollingAlone) {
         EXPECT_EQ(window_.timerPeriod(IMainWindow::kReadingsTimer), 100);
     }
     EXPECT_TRUE(programMemoryUntouched());
+}
+
+// Built, the files sit beside krv; installed in /usr/bin they are in the user's data folder.
+TEST(FirmwareDirectoryTest, BesideTheExecutableFirstThenTheUserDataFolder) {
+    TempFolder data;
+    const char* before = std::getenv("XDG_DATA_HOME");
+    const std::string saved = before ? before : "";
+    ::setenv("XDG_DATA_HOME", data.path().c_str(), 1);
+    const std::filesystem::path beside =
+        std::filesystem::path(executableDirectory()) / "Morvelcast Firmware" / "33EP";
+    const std::filesystem::path inData = data.path() / "Morvelcast" / "Firmware" / "33EP";
+    ASSERT_FALSE(std::filesystem::exists(beside)) << "the test build keeps none beside";
+
+    EXPECT_EQ(firmwareDirectory(), toU16(beside.string())) << "neither exists: as ever";
+    std::filesystem::create_directories(inData);
+    EXPECT_EQ(firmwareDirectory(), toU16(inData.string()));
+    std::filesystem::create_directories(beside);
+    EXPECT_EQ(firmwareDirectory(), toU16(beside.string()));
+    std::filesystem::remove_all(beside.parent_path());
+
+    if (before) {
+        ::setenv("XDG_DATA_HOME", saved.c_str(), 1);
+    } else {
+        ::unsetenv("XDG_DATA_HOME");
+    }
 }
 
 } // namespace

@@ -134,6 +134,7 @@ bool CKorrinDlg::OnInitDialog() {
     if (connected) {
         statusText = translate(texts::kStatusConnected);
         showDeviceData();
+        mapKeeper_.onConnected();
         startPolling();
     } else {
         statusText = translate(texts::kStatusNoCommunication);
@@ -295,6 +296,9 @@ bool CKorrinDlg::timerActive(int id) const {
 }
 
 bool CKorrinDlg::updateFirmware(bool forced) {
+    if (!forced && !mapKeeper_.backUp(CMapKeeper::kFirmwareBackup)) {
+        return false;
+    }
     const bool programmed = krv::updateFirmware(*this, firmwareWindow_, forced);
     // The update reloaded the controller's data: show it, or the next map command would copy
     // the old grid back over it. (A forced update runs inside a search that shows it itself.)
@@ -318,6 +322,7 @@ void CKorrinDlg::onReconnected() {
     }
     showDeviceData();
     updateData(false);
+    mapKeeper_.onReconnected();
 }
 
 } // namespace krv

@@ -314,6 +314,7 @@ void CKorrinDlg::setStatusText(const std::u16string& text) {
 }
 
 void CKorrinDlg::onReconnected() {
+    mapKeeper_.onConnected(); // before the drive's means go back over what was read
     applyDialogTexts();
     if (calibrating) {
         // The drive goes on through the lost link, so its button still offers the stop.

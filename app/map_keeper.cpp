@@ -77,7 +77,6 @@ void CMapKeeper::onConnected() {
 }
 
 void CMapKeeper::onReconnected() {
-    onConnected();
     if (!learned_) {
         return;
     }

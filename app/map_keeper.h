@@ -41,7 +41,7 @@ public:
     // After a connection (or reconnection) has read the controller: a backup of what it read,
     // unless the last one held the same. A failure is said once per session.
     void onConnected();
-    // After a reconnection: the calibration result still waiting is written now.
+    // After a reconnection has been shown: the calibration result still waiting is written now.
     void onReconnected();
 
     // A change the controller acknowledged; the device holds the state after it.

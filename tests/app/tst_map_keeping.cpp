@@ -6,6 +6,7 @@
 #include "app/spin_button.h"
 #include "device/map_file/map_backups.h"
 #include "device/map_file/map_file.h"
+#include "device/units.h"
 #include "lang/program_texts.h"
 #include "lang/translate.h"
 #include "link/message.h"
@@ -13,9 +14,11 @@
 #include "platform/qt/open_file.h"
 #include "platform/text.h"
 
+#include <QHelpEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QTest>
+#include <QToolTip>
 #include <algorithm>
 #include <array>
 #include <deque>
@@ -335,6 +338,11 @@ private slots:
             }
         }
         QVERIFY(grid().cell(14, 15).getBkColor().green() < grid().cell(0, 0).getBkColor().green());
+        const QPoint point = grid().cellRect(2, 1).center();
+        QHelpEvent help(QEvent::ToolTip, point, grid().mapToGlobal(point));
+        QApplication::sendEvent(&grid(), &help);
+        QCOMPARE(QToolTip::text(),
+                 QString("W pliku: %1 V").arg(units::mapCellVolts(file.cells[17]), 0, 'f', 2));
 
         chooseFromContextMenu(texts::kEndCompare);
         QVERIFY(!grid().isComparing());
@@ -373,6 +381,42 @@ private slots:
         QCOMPARE(writesSeen(), size_t{0});
         QCOMPARE(fixture.controller->state().map, fineMap());
         QVERIFY(backups("_load.csv").empty());
+    }
+
+    void menuKeyOpensTheMenuFromAnyControl() {
+        if (!startOnFineMap()) {
+            QSKIP("no simulated controller");
+        }
+        QStringList entries;
+        QList<bool> enabled;
+        QTimer::singleShot(50, [&] {
+            if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+                for (QAction* action : menu->actions()) {
+                    if (!action->isSeparator()) {
+                        entries << action->text();
+                        enabled << action->isEnabled();
+                    }
+                }
+                menu->close();
+            }
+        });
+        pressIn(rpmDividerEdit(), Qt::Key_Menu, Qt::NoModifier);
+        QCOMPARE(entries, (QStringList{"Cofnij", "Ponów", "Zapisz mapę do pliku...",
+                                       "Wczytaj mapę z pliku...", "Porównaj z plikiem...",
+                                       "Zakończ porównanie", "Kopie zapasowe..."}));
+        // Nothing to undo or redo yet, and no compare view to end.
+        QCOMPARE(enabled, (QList<bool>{false, false, true, true, true, false, true}));
+    }
+
+    void firmwareUpdateIsBackedUpFirst() {
+        if (!startOnFineMap()) {
+            QSKIP("no simulated controller");
+        }
+        fileAnswers = {u""}; // the fitter then cancels the file choice
+        dialog().controls().button(mainId::kFirmwareUpdate)->click();
+        const auto found = backups("_firmware-update.csv");
+        QCOMPARE(found.size(), size_t{1});
+        QCOMPARE(readMapFile(found[0]).content->snapshot, controllerSnapshot());
     }
 
     void backupsOpenTheLoadDialogInTheBackupsFolder() {

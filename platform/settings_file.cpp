@@ -1,9 +1,9 @@
 #include "platform/settings_file.h"
 
 #include "platform/atomic_file.h"
+#include "platform/paths.h"
 
 #include <climits>
-#include <cstdlib>
 #include <fstream>
 #include <vector>
 
@@ -13,11 +13,6 @@ namespace {
 
 constexpr const char* kFolder = "/Morvelcast";
 constexpr const char* kFileName = "/settings.ini";
-
-std::string environment(const char* name) {
-    const char* value = std::getenv(name);
-    return value ? std::string(value) : std::string();
-}
 
 std::vector<std::string> readLines(const std::string& path) {
     std::vector<std::string> lines;
@@ -43,16 +38,8 @@ bool isSingleLine(std::string_view text) {
 } // namespace
 
 std::string CSettingsFile::defaultPath() {
-    std::string base = environment("XDG_CONFIG_HOME");
-    // Relative XDG paths are to be ignored, as the base-directory rules say.
-    if (base.empty() || base.front() != '/') {
-        const std::string home = environment("HOME");
-        if (home.empty()) {
-            return {};
-        }
-        base = home + "/.config";
-    }
-    return base + kFolder + kFileName;
+    const std::string base = xdgBaseDirectory("XDG_CONFIG_HOME", ".config");
+    return base.empty() ? base : base + kFolder + kFileName;
 }
 
 CSettingsFile::CSettingsFile(std::string path) : path_(std::move(path)) {}

@@ -8,10 +8,9 @@
 #include "lang/program_texts.h"
 #include "link/message.h"
 #include "main_window_fixture.h"
+#include "tests/support/map_keeping.h"
 
 #include <QTest>
-#include <algorithm>
-#include <filesystem>
 #include <numeric>
 #include <vector>
 
@@ -86,20 +85,6 @@ private:
         QVERIFY(!dialog().calibrating);
         QCOMPARE(buttonCaption(), QStringLiteral("Kalibracja"));
         QCOMPARE(grid().colouring(), 1);
-    }
-
-    // The backups whose names end with suffix, in name (age) order.
-    std::vector<std::string> backupFiles(const std::string& suffix) {
-        std::vector<std::string> found;
-        std::error_code error;
-        const std::string folder = fixture.directory + "/Morvelcast/backups";
-        for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
-            if (entry.path().string().ends_with(suffix)) {
-                found.push_back(entry.path().string());
-            }
-        }
-        std::sort(found.begin(), found.end());
-        return found;
     }
 
     void verifyOnlyMessage(const char* text, MessageOwner owner) {
@@ -336,7 +321,8 @@ private slots:
         // The map went out on the wire all the same (a map frame is the only one this long).
         QVERIFY(fixture.simulator->counters().received > heardBefore);
         QVERIFY(fixture.simulator->lastReceived().size() > size_t{kMapCells});
-        const auto backups = backupFiles("_calibration-unsent.csv");
+        const auto backups =
+            backupFiles(fixture.directory + "/Morvelcast/backups", "_calibration-unsent.csv");
         QCOMPARE(backups.size(), size_t{1});
         const MapFileRead kept = readMapFile(backups[0]);
         QVERIFY(kept.ok());

@@ -13,6 +13,7 @@
 #include "main_window_fixture.h"
 #include "platform/qt/open_file.h"
 #include "platform/text.h"
+#include "tests/support/map_keeping.h"
 
 #include <QHelpEvent>
 #include <QLineEdit>
@@ -75,17 +76,7 @@ private:
     std::string backupFolder() const { return fixture.directory + "/Morvelcast/backups"; }
     std::string path(const char* name) const { return fixture.directory + "/" + name; }
 
-    MapSnapshot controllerSnapshot() const {
-        const auto state = fixture.controller->state();
-        MapSnapshot snapshot;
-        snapshot.cells = state.map;
-        snapshot.rows = state.rowAxis;
-        snapshot.columns = state.columnAxis;
-        snapshot.rpmDivider = state.settings.rpmDivider;
-        snapshot.noiseDelta = state.settings.noiseDelta;
-        snapshot.noisePeriod = state.settings.noisePeriod;
-        return snapshot;
-    }
+    MapSnapshot controllerSnapshot() const { return snapshotOfController(*fixture.controller); }
 
     size_t writesSeen() const {
         return fixture.controller->requests(kSettingsFrame).size() +
@@ -94,15 +85,7 @@ private:
     }
 
     std::vector<std::string> backups(const std::string& suffix) const {
-        std::vector<std::string> found;
-        std::error_code error;
-        for (const auto& entry : std::filesystem::directory_iterator(backupFolder(), error)) {
-            if (entry.path().string().ends_with(suffix)) {
-                found.push_back(entry.path().string());
-            }
-        }
-        std::sort(found.begin(), found.end());
-        return found;
+        return backupFiles(backupFolder(), suffix);
     }
 
     // The window on a controller holding a fine map, other axes and settings, with polling

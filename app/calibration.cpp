@@ -14,7 +14,6 @@ namespace krv {
 
 namespace {
 
-constexpr std::u16string_view kStopCalibrationOperation = u"CKorrinDlg::stopCalibration()";
 constexpr int kValueColouring = 1;
 constexpr int kDwellShading = 0;
 
@@ -47,6 +46,7 @@ void CKorrinDlg::OnBnClickedBtnCalibration() {
         showMessage(this, translate(texts::kCalibrateOnPetrolOnly), caption(), MB_OK);
         return;
     }
+    mapKeeper_.calibrationStarted();
     calibrating = true;
     button->setText(QString::fromStdU16String(translate(texts::kStop)));
     // The drive already runs while this is open; the samples filed meanwhile are dropped below.
@@ -80,17 +80,11 @@ void CKorrinDlg::restoreCellMeans() {
 }
 
 void CKorrinDlg::stopCalibration() {
-    try {
-        if (!connected) {
-            // Said, and the write is tried all the same: the learned map is not given up unasked.
-            showMessage(nullptr, translate(texts::kNoConnection), caption(), MB_OK);
-        }
-        if (!writeMap()) {
-            showMessage(this, translate(texts::kWriteSettingsFailed), caption(), MB_ICONERROR);
-        }
-    } catch (IError* error) {
-        reportError(this, std::u16string(kStopCalibrationOperation), error);
+    if (!connected) {
+        // Said, and the write is tried all the same: the learned map is not given up unasked.
+        showMessage(nullptr, translate(texts::kNoConnection), caption(), MB_OK);
     }
+    mapKeeper_.writeCalibrationResult();
 }
 
 void CKorrinDlg::clearCellSamples() {

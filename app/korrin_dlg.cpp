@@ -134,6 +134,7 @@ bool CKorrinDlg::OnInitDialog() {
     if (connected) {
         statusText = translate(texts::kStatusConnected);
         showDeviceData();
+        mapKeeper_.onConnected();
         startPolling();
     } else {
         statusText = translate(texts::kStatusNoCommunication);
@@ -295,6 +296,9 @@ bool CKorrinDlg::timerActive(int id) const {
 }
 
 bool CKorrinDlg::updateFirmware(bool forced) {
+    if (!forced && !mapKeeper_.backUp(CMapKeeper::kFirmwareBackup)) {
+        return false;
+    }
     const bool programmed = krv::updateFirmware(*this, firmwareWindow_, forced);
     // The update reloaded the controller's data: show it, or the next map command would copy
     // the old grid back over it. (A forced update runs inside a search that shows it itself.)
@@ -310,6 +314,7 @@ void CKorrinDlg::setStatusText(const std::u16string& text) {
 }
 
 void CKorrinDlg::onReconnected() {
+    mapKeeper_.onConnected(); // before the drive's means go back over what was read
     applyDialogTexts();
     if (calibrating) {
         // The drive goes on through the lost link, so its button still offers the stop.
@@ -318,6 +323,7 @@ void CKorrinDlg::onReconnected() {
     }
     showDeviceData();
     updateData(false);
+    mapKeeper_.onReconnected();
 }
 
 } // namespace krv

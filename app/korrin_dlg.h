@@ -5,6 +5,9 @@
 
 #include "app/dialog_controls.h"
 #include "app/firmware_update_window.h"
+#include "app/in_place_jobs.h"
+#include "app/map_keeper.h"
+#include "app/map_menu.h"
 #include "chart/scroll_chart.h"
 #include "connection/lpg_connection.h"
 #include "connection/main_window.h"
@@ -57,6 +60,8 @@ public:
     void accept() override {}
 
     bool timerActive(int id) const;
+    CLPGConnection& device() { return *this; }
+    CMapKeeper& mapKeeper() { return mapKeeper_; }
     const CDialogControls& controls() const { return controls_; }
     CMapEmu1& mapGrid() { return mapGrid_; }
     CScrollChart<float>& chart() { return chart_; }
@@ -112,6 +117,12 @@ private:
     QTimer reconnectTimer_;
     CMapKeyFilter keyFilter_;
     CQtFirmwareUpdateWindow firmwareWindow_{*this};
+    CInPlaceConnectionJobs jobs_{*this, *this};
+    CMapKeeper mapKeeper_{*this, mapGrid_, jobs_, *this, [this] {
+                              showDeviceData();
+                              updateData(false);
+                          }};
+    CMapMenu mapMenu_{mapKeeper_, mapGrid_, *this};
 };
 
 } // namespace krv

@@ -16,14 +16,16 @@ constexpr std::u16string_view kClearMapOperation = u"CKorrinDlg::OnBnClickedBtnC
 
 void CKorrinDlg::OnBnClickedBtnClrMapTime() {
     const CWaitCursor wait;
-    if (!connected) {
+    if (!connected || !mapKeeper_.backUp(CMapKeeper::kClearBackup)) {
         return;
     }
+    const MapSnapshot before = snapshotOf(*this);
     try {
         // The model follows only a controller that has cleared and stored its map.
         if (clearMapTime() && storeMap()) {
             map.fill(0.0);
             showDeviceData();
+            mapKeeper_.recordChange(before);
         } else {
             showMessage(this, translate(texts::kWriteMapFailed), std::u16string(kMessageCaption),
                         MB_ICONERROR);

@@ -25,9 +25,15 @@ void CKorrinDlg::stepSetting(Field& field, int step, const SettingRow& row, QLin
         if (next < row.lowest || next > row.highest) {
             return;
         }
+        const MapSnapshot before = snapshotOf(*this);
         field = static_cast<Field>(next);
         edit->setText(QString::fromStdU16String(formatText("%u", unsigned{field})));
-        if (connected && !writeSettings()) {
+        if (!connected) {
+            return;
+        }
+        if (writeSettings()) {
+            mapKeeper_.recordChange(before);
+        } else {
             showMessage(this, translate(texts::kWriteSettingsFailed),
                         std::u16string(kMessageCaption), MB_ICONERROR);
         }

@@ -1,10 +1,10 @@
 #include "platform/settings_file.h"
 
 #include "platform/atomic_file.h"
+#include "platform/paths.h"
 
 #include <cerrno>
 #include <climits>
-#include <cstdlib>
 #include <fcntl.h>
 #include <sstream>
 #include <sys/stat.h>
@@ -17,11 +17,6 @@ namespace {
 
 constexpr const char* kFolder = "/Morvelcast";
 constexpr const char* kFileName = "/settings.ini";
-
-std::string environment(const char* name) {
-    const char* value = std::getenv(name);
-    return value ? std::string(value) : std::string();
-}
 
 bool readAll(int fd, std::string& text) {
     char buffer[4096];
@@ -75,16 +70,8 @@ bool isSingleLine(std::string_view text) {
 } // namespace
 
 std::string CSettingsFile::defaultPath() {
-    std::string base = environment("XDG_CONFIG_HOME");
-    // Relative XDG paths are to be ignored, as the base-directory rules say.
-    if (base.empty() || base.front() != '/') {
-        const std::string home = environment("HOME");
-        if (home.empty()) {
-            return {};
-        }
-        base = home + "/.config";
-    }
-    return base + kFolder + kFileName;
+    const std::string base = xdgBaseDirectory("XDG_CONFIG_HOME", ".config");
+    return base.empty() ? base : base + kFolder + kFileName;
 }
 
 CSettingsFile::CSettingsFile(std::string path) : path_(std::move(path)) {}

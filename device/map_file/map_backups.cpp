@@ -3,13 +3,13 @@
 #include "lang/program_texts.h"
 #include "lang/translate.h"
 #include "platform/atomic_file.h"
+#include "platform/paths.h"
 #include "platform/text.h"
 
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <chrono>
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <unistd.h>
@@ -17,11 +17,6 @@
 
 namespace krv {
 namespace {
-
-std::string environment(const char* name) {
-    const char* value = std::getenv(name);
-    return value ? std::string(value) : std::string();
-}
 
 std::string timestampName() {
     const auto now = std::chrono::system_clock::now();
@@ -72,16 +67,8 @@ MapBackupWrite failure(const std::string& folder, int error) {
 } // namespace
 
 std::string mapBackupFolder() {
-    std::string base = environment("XDG_DATA_HOME");
-    // Relative XDG paths are to be ignored, as the base-directory rules say.
-    if (base.empty() || base.front() != '/') {
-        const std::string home = environment("HOME");
-        if (home.empty()) {
-            return {};
-        }
-        base = home + "/.local/share";
-    }
-    return base + "/Morvelcast/backups";
+    const std::string base = xdgBaseDirectory("XDG_DATA_HOME", ".local/share");
+    return base.empty() ? base : base + "/Morvelcast/backups";
 }
 
 MapBackupWrite writeMapBackup(const std::string& folder, std::string_view operation,

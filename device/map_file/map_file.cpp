@@ -41,6 +41,31 @@ std::string rowText(int16_t wire) {
     return text;
 }
 
+std::string_view trimmed(std::string_view text) {
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) {
+        text.remove_prefix(1);
+    }
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) {
+        text.remove_suffix(1);
+    }
+    return text;
+}
+
+// A free text as one CSV field: quoted when it holds a separator or a quote; a line break
+// would end the line, so it becomes a space.
+std::string csvField(std::string text) {
+    std::replace(text.begin(), text.end(), '\n', ' ');
+    std::replace(text.begin(), text.end(), '\r', ' ');
+    if (text.find_first_of(",\"") == std::string::npos && trimmed(text) == text) {
+        return text;
+    }
+    std::string quoted = "\"";
+    for (char ch : text) {
+        quoted += ch == '"' ? std::string("\"\"") : std::string(1, ch);
+    }
+    return quoted + "\"";
+}
+
 class MapFileError {
 public:
     MapFileError(int line, std::u16string_view fault, std::string_view detail = {})
@@ -63,22 +88,18 @@ private:
     std::string detail_;
 };
 
-std::string_view trimmed(std::string_view text) {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) {
-        text.remove_suffix(1);
-    }
-    return text;
-}
-
-// Comma-separated fields; a field in double quotes may hold commas and doubled quotes, as a
-// spreadsheet writes them.
+// Comma-separated fields, blanks around them dropped; a field in double quotes may hold
+// commas, blanks and doubled quotes, as a spreadsheet writes them.
 std::vector<std::string> splitFields(std::string_view line) {
     std::vector<std::string> fields;
     std::string field;
     bool quoted = false;
+    bool wasQuoted = false;
+    const auto finish = [&] {
+        fields.push_back(wasQuoted ? field : std::string(trimmed(field)));
+        field.clear();
+        wasQuoted = false;
+    };
     for (size_t i = 0; i < line.size(); ++i) {
         const char ch = line[i];
         if (quoted) {
@@ -90,17 +111,17 @@ std::vector<std::string> splitFields(std::string_view line) {
             } else {
                 field += ch;
             }
-        } else if (ch == '"' && trimmed(field).empty()) {
+        } else if (ch == '"' && !wasQuoted && trimmed(field).empty()) {
             field.clear();
             quoted = true;
+            wasQuoted = true;
         } else if (ch == ',') {
-            fields.emplace_back(trimmed(field));
-            field.clear();
-        } else {
+            finish();
+        } else if (!wasQuoted || (ch != ' ' && ch != '\t')) {
             field += ch;
         }
     }
-    fields.emplace_back(trimmed(field));
+    finish();
     return fields;
 }
 
@@ -342,7 +363,7 @@ std::string formatMapFile(const MapSnapshot& snapshot, const MapFileInfo& info) 
     text += "rpm divider," + std::to_string(snapshot.rpmDivider) + "\n";
     text += "noise delta," + std::to_string(snapshot.noiseDelta) + "\n";
     text += "noise period," + std::to_string(snapshot.noisePeriod) + "\n";
-    text += "saved," + info.saved + "\n";
+    text += "saved," + csvField(info.saved) + "\n";
     text += "\n";
     text += kCorner;
     for (uint8_t column : snapshot.columns) {

@@ -50,6 +50,7 @@ public:
         directory = folder->path().string();
         // Through Qt: its test watchdog reads the environment from another thread.
         qputenv("XDG_CONFIG_HOME", QByteArray(directory.c_str()));
+        qputenv("XDG_DATA_HOME", QByteArray(directory.c_str())); // map backups land here
         qputenv("KRV_PORTS", QByteArray());
         messages = std::make_unique<CMessageRecorder>();
         threads = std::make_unique<CLPGThreadManager>();

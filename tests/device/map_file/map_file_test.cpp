@@ -79,6 +79,18 @@ TEST(MapFile, EveryWireValueRoundTripsExactly) {
     }
 }
 
+TEST(MapFile, FreeTextOfTheSavedTimeCannotBreakTheFile) {
+    for (std::string saved : {"", "10 Dec, 16:30", "a \"quoted\" time", "  padded  "}) {
+        const std::string text = formatMapFile(sampleSnapshot(), {17, 1, saved});
+        const MapFileRead read = parseMapFile(text);
+        ASSERT_TRUE(read.ok()) << saved << ": " << toUtf8(read.error);
+        EXPECT_EQ(read.content->info.saved, saved);
+    }
+    const MapFileRead read = parseMapFile(formatMapFile(sampleSnapshot(), {17, 1, "two\nlines"}));
+    ASSERT_TRUE(read.ok()) << toUtf8(read.error);
+    EXPECT_EQ(read.content->info.saved, "two lines");
+}
+
 TEST(MapFile, WritesTheGridAsTheWindowShowsIt) {
     MapSnapshot snapshot = sampleSnapshot();
     snapshot.cells[0] = 92;   // 1.84 V

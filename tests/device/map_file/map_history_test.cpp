@@ -3,6 +3,7 @@
 
 #include "device/map_file/map_history.h"
 #include "tests/device/device_on_simulator.h"
+#include "tests/support/map_keeping.h"
 
 #include <gtest/gtest.h>
 
@@ -56,17 +57,7 @@ TEST(MapHistory, KeepsTheNewestChanges) {
 
 class SnapshotWrites : public DeviceOnSimulator {
 protected:
-    MapSnapshot controllerSnapshot() {
-        const auto state = controller.state();
-        MapSnapshot snapshot;
-        snapshot.cells = state.map;
-        snapshot.rows = state.rowAxis;
-        snapshot.columns = state.columnAxis;
-        snapshot.rpmDivider = state.settings.rpmDivider;
-        snapshot.noiseDelta = state.settings.noiseDelta;
-        snapshot.noisePeriod = state.settings.noisePeriod;
-        return snapshot;
-    }
+    MapSnapshot controllerSnapshot() const { return test::snapshotOfController(controller); }
 };
 
 TEST_F(SnapshotWrites, OnlyTheDifferingPartsAreWritten) {

@@ -1,0 +1,39 @@
+#pragma once
+// The map's context menu (right click on the grid, or the Menu key anywhere in the window)
+// and the keys that reach the map's history and files from any control: Ctrl+Z undo, Ctrl+Y
+// and Ctrl+Shift+Z redo, Ctrl+S save, Ctrl+O load.
+
+#include <QObject>
+#include <QPointer>
+#include <memory>
+
+class QMenu;
+class QPoint;
+class QWidget;
+
+namespace krv {
+
+class CMapEmu1;
+class CMapKeeper;
+
+class CMapMenu : public QObject {
+    Q_OBJECT
+public:
+    // Installs itself on the application for the keys of window and its controls.
+    CMapMenu(CMapKeeper& keeper, CMapEmu1& grid, QWidget& window);
+    ~CMapMenu() override;
+
+    // The menu as it stands now (entries enabled by what the history and the view allow).
+    std::unique_ptr<QMenu> buildMenu();
+    // Opens the menu at a point of the grid and runs the chosen entry.
+    void popUp(const QPoint& gridPoint);
+
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    CMapKeeper& keeper_;
+    QPointer<CMapEmu1> grid_;
+    QPointer<QWidget> window_;
+};
+
+} // namespace krv

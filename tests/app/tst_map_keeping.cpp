@@ -1,0 +1,418 @@
+// A car's map is never lost: "Kasuj" undone with Ctrl+Z from any control, backups before a
+// clear (and none written means no clear), Ctrl+Up then a settings click keeping every other
+// cell, map files saved, loaded and compared from the grid's context menu - all against the
+// simulated controller on a pseudo-terminal.
+
+#include "app/spin_button.h"
+#include "device/map_file/map_backups.h"
+#include "device/map_file/map_file.h"
+#include "device/units.h"
+#include "lang/program_texts.h"
+#include "lang/translate.h"
+#include "link/message.h"
+#include "main_window_fixture.h"
+#include "platform/qt/open_file.h"
+#include "platform/text.h"
+#include "tests/support/map_keeping.h"
+
+#include <QHelpEvent>
+#include <QLineEdit>
+#include <QMenu>
+#include <QTest>
+#include <QToolTip>
+#include <algorithm>
+#include <array>
+#include <deque>
+#include <filesystem>
+#include <fstream>
+
+using namespace krv;
+using namespace krv::test;
+
+namespace {
+
+constexpr uint8_t kSettingsFrame = 3;
+constexpr uint8_t kMapFrame = 9;
+constexpr uint8_t kAxesFrame = 11;
+
+// A map with 0.02 V steps everywhere (1.80 .. 1.92 V), which one decimal on screen cannot show.
+std::array<uint8_t, 240> fineMap() {
+    std::array<uint8_t, 240> map{};
+    for (size_t i = 0; i < map.size(); ++i) {
+        map[i] = static_cast<uint8_t>(90 + i % 7);
+    }
+    return map;
+}
+
+MapSnapshot fileSnapshot() {
+    MapSnapshot snapshot;
+    for (size_t i = 0; i < kMapCells; ++i) {
+        snapshot.cells[i] = static_cast<uint8_t>(200 - i % 50);
+    }
+    for (size_t r = 0; r < kMapRows; ++r) {
+        snapshot.rows[r] = static_cast<int16_t>(-30 + 40 * static_cast<int>(r));
+    }
+    for (size_t c = 0; c < kMapColumns; ++c) {
+        snapshot.columns[c] = static_cast<uint8_t>(8 + 4 * c);
+    }
+    snapshot.rpmDivider = 3;
+    snapshot.noiseDelta = 17;
+    snapshot.noisePeriod = 1200;
+    return snapshot;
+}
+
+} // namespace
+
+class TestMapKeeping : public QObject {
+    Q_OBJECT
+
+private:
+    CMainWindowFixture fixture;
+    std::deque<std::u16string> fileAnswers;
+    std::vector<std::u16string> dialogFolders;
+
+    CKorrinDlg& dialog() { return *fixture.dialog; }
+    CMapEmu1& grid() { return dialog().mapGrid(); }
+    std::string backupFolder() const { return fixture.directory + "/Morvelcast/backups"; }
+    std::string path(const char* name) const { return fixture.directory + "/" + name; }
+
+    MapSnapshot controllerSnapshot() const { return snapshotOfController(*fixture.controller); }
+
+    size_t writesSeen() const {
+        return fixture.controller->requests(kSettingsFrame).size() +
+               fixture.controller->requests(kMapFrame).size() +
+               fixture.controller->requests(kAxesFrame).size();
+    }
+
+    std::vector<std::string> backups(const std::string& suffix) const {
+        return backupFiles(backupFolder(), suffix);
+    }
+
+    // The window on a controller holding a fine map, other axes and settings, with polling
+    // ended so that only the commands talk to the controller.
+    bool startOnFineMap() {
+        if (auto error = fixture.startController()) {
+            qWarning("no pseudo-terminal: %s", error->c_str());
+            return false;
+        }
+        const MapSnapshot file = fileSnapshot();
+        fixture.controller->setMap(fineMap());
+        fixture.controller->setAxes(file.rows, file.columns);
+        fixture.controller->setSettings({5, 6, 700});
+        fixture.startWindow(clickWithoutConnection);
+        dialog().stopPolling();
+        fixture.controller->clearRequests();
+        return dialog().connected;
+    }
+
+    // Right click on the grid, then the entry with this caption in the menu that opens.
+    void chooseFromContextMenu(std::u16string_view caption) {
+        bool chosen = false;
+        QTimer::singleShot(50, [&] {
+            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            QVERIFY(menu != nullptr);
+            for (QAction* action : menu->actions()) {
+                if (action->text() == qtext(caption)) {
+                    QVERIFY(action->isEnabled());
+                    menu->close();
+                    chosen = true;
+                    action->trigger();
+                    return;
+                }
+            }
+            menu->close();
+        });
+        // What a right click on the grid delivers to it.
+        const QPoint point = grid().cellRect(3, 3).center();
+        QContextMenuEvent event(QContextMenuEvent::Mouse, point, grid().mapToGlobal(point));
+        QApplication::sendEvent(&grid(), &event);
+        QVERIFY2(chosen, qPrintable(qtext(caption)));
+    }
+
+    void pressIn(QWidget* widget, Qt::Key key, Qt::KeyboardModifiers modifiers) {
+        widget->setFocus();
+        QTest::keyClick(widget, key, modifiers);
+    }
+
+    QLineEdit* rpmDividerEdit() { return dialog().controls().edit(mainId::kRpmDivider); }
+
+private slots:
+    void init() {
+        fixture.setUp();
+        fileAnswers.clear();
+        dialogFolders.clear();
+        setFileDialogBackEnd([this](const COpenFile& request) {
+            dialogFolders.push_back(request.initialDirectory);
+            std::u16string answer;
+            if (!fileAnswers.empty()) {
+                answer = fileAnswers.front();
+                fileAnswers.pop_front();
+            }
+            return answer;
+        });
+    }
+
+    void cleanup() {
+        setFileDialogBackEnd({});
+        fixture.tearDown();
+    }
+
+    void theMapAsFirstReadIsBackedUpOncePerConnection() {
+        if (!startOnFineMap()) {
+            QSKIP("no simulated controller");
+        }
+        const auto found = backups("_connected.csv");
+        QCOMPARE(found.size(), size_t{1});
+        const MapFileRead read = readMapFile(found[0]);
+        QVERIFY(read.ok());
+        QCOMPARE(read.content->snapshot, controllerSnapshot());
+        dialog().mapKeeper().onConnected(); // the same map read again: no second file
+        QCOMPARE(backups("_connected.csv").size(), size_t{1});
+    }
+
+    void clearThenCtrlZFromAnyControlRestoresEverything() {
+        if (!startOnFineMap()) {
+            QSKIP("no simulated controller");
+        }
+        const MapSnapshot before = controllerSnapshot();
+
+        dialog().controls().button(mainId::kClearMap)->click();
+
+        QCOMPARE(fixture.controller->state().map, (std::array<uint8_t, 240>{}));
+        const auto found = backups("_clear.csv");
+        QCOMPARE(found.size(), size_t{1});
+        QCOMPARE(readMapFile(found[0]).content->snapshot, before);
+
+        // Ctrl+Z while a settings field has the focus still reaches the map.
+        pressIn(rpmDividerEdit(), Qt::Key_Z, Qt::ControlModifier);
+
+        QCOMPARE(controllerSnapshot(), before);
+        QCOMPARE(snapshotOf(dialog().device()), before);
+        QCOMPARE(grid().cell(0, 0).getTxt(), QStringLiteral("1.8"));
+        // Only the map differed, so only the map went out: no settings or axes frame.
+        QCOMPARE(fixture.controller->requests(kSettingsFrame).size(), size_t{0});
+        QCOMPARE(fixture.controller->requests(kAxesFrame).size(), size_t{0});
+
+        pressIn(&grid(), Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier); // redo
+        QCOMPARE(fixture.controller->state().map, (std::array<uint8_t, 240>{}));
+        pressIn(&grid(), Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(controllerSnapshot(), before);
+        pressIn(&grid(), Qt::Key_Y, Qt::ControlModifier);
+        QCOMPARE(fixture.controller->state().map, (std::array<uint8_t, 240>{}));
+        QVERIFY(fixture.shown().empty());
+    }
+
+    void undoWalksBackThroughSpinsAndHeaderEdits() {
+        if (!startOnFineMap()) {
+            QSKIP("no simulated controller");
+        }
+        const MapSnapshot start = controllerSnapshot();
+        emit dialog().controls().spin(mainId::kRpmDividerSpin)->stepped(-1);  // up: 5 -> 6
+        emit dialog().controls().spin(mainId::kNoisePeriodSpin)->stepped(+1); // down: 700 -> 699
+        QCOMPARE(fixture.controller->state().settings, (sim::ControllerSettings{6, 6, 699}));
+
+        pressIn(&grid(), Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(fixture.controller->state().settings, (sim::ControllerSettings{6, 6, 700}));
+        QCOMPARE(fieldText(dialog(), mainId::kNoisePeriod), QStringLiteral("700"));
+        pressIn(&grid(), Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(controllerSnapshot(), start);
+        QCOMPARE(fieldText(dialog(), mainId::kRpmDivider), QStringLiteral("5"));
+        QVERIFY(!dialog().mapKeeper().canUndo());
+        pressIn(&grid(), Qt::Key_Z, Qt::ControlModifier); // nothing left: nothing sent
+        QCOMPARE(controllerSnapshot(), start);
+        QVERIFY(fixture.shown().empty());
+    }
+
+    void ctrlUpThenASpinClickKeepsEveryOtherCell() {
+        if (!startOnFineMap()) {
+            QSKIP("no simulated controller");
+        }
+        grid().clearSelection(false);
+        grid().cell(4, 7).setSelected(1);
+        pressIn(rpmDividerEdit(), Qt::Key_Up, Qt::ControlModifier);
+        emit dialog().controls().spin(mainId::kNoiseDeltaSpin)->stepped(-1); // writes the whole map
+
+        QVERIFY(!fixture.controller->requests(kMapFrame).empty());
+        auto expected = fineMap();
+        expected[7 * 15 + 4] += 5;
+        QCOMPARE(fixture.controller->state().map, expected);
+
+        // And both changes undo in turn.
+        pressIn(&grid(), Qt::Key_Z, Qt::ControlModifier);
+        pressIn(&grid(), Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(fixture.controller->state().map, fineMap());
+        QCOMPARE(fixture.controller->state().settings.noiseDelta, uint8_t{6});
+    }
+
+    void clearStopsWhenNoBackupCanBeWritten() {
+        if (!startOnFineMap()) {
+            QSKIP("no simulated controller");
+        }
+        std::filesystem::remove_all(backupFolder());
+        std::ofstream(backupFolder()) << "a file where the backups folder belongs";
+
+        dialog().controls().button(mainId::kClearMap)->click();
+
+        const auto shown = fixture.shown();
+        QCOMPARE(shown.size(), size_t{1});
+        QVERIFY(qtext(shown[0].text).startsWith(qtext(texts::kBackupFailed)));
+        QCOMPARE(shown[0].style, MB_ICONERROR);
+        QCOMPARE(fixture.controller->state().map, fineMap());
+        QCOMPARE(writesSeen(), size_t{0});
+        QVERIFY(!dialog().mapKeeper().canUndo());
+    }
+
+    void saveWritesTheMapTheWindowHolds() {
+        if (!startOnFineMap()) {
+            QSKIP("no simulated controller");
+        }
+        fileAnswers = {toU16(path("car.csv"))};
+        chooseFromContextMenu(texts::kSaveMapToFile);
+        const MapFileRead read = readMapFile(path("car.csv"));
+        QVERIFY2(read.ok(), qPrintable(qtext(read.error)));
+        QCOMPARE(read.content->snapshot, controllerSnapshot());
+        QCOMPARE(read.content->info.deviceType, uint8_t{17});
+        QVERIFY(fixture.shown().empty());
+        // The next dialog opens where the file went.
+        fileAnswers = {u""};
+        pressIn(rpmDividerEdit(), Qt::Key_S, Qt::ControlModifier);
+        QCOMPARE(dialogFolders.back(), toU16(fixture.directory));
+    }
+
+    void loadSendsTheFileAndCompareMarksTheDifferences() {
+        if (!startOnFineMap()) {
+            QSKIP("no simulated controller");
+        }
+        const MapSnapshot before = controllerSnapshot();
+        const MapSnapshot file = fileSnapshot();
+        std::ofstream(path("other car.csv")) << formatMapFile(file, {17, 256, "then"});
+        fileAnswers = {toU16(path("other car.csv"))};
+
+        chooseFromContextMenu(texts::kLoadMapFromFile);
+
+        QVERIFY(fixture.shown().empty());
+        QCOMPARE(controllerSnapshot(), file);
+        QCOMPARE(snapshotOf(dialog().device()), file);
+        QCOMPARE(readMapFile(backups("_load.csv").at(0)).content->snapshot, before);
+
+        // Two cells off the file by one step each way, one by a whole volt.
+        auto changed = file.cells;
+        changed[0] += 1;
+        changed[17] -= 1;
+        changed[239] += 50;
+        fixture.controller->setMap(changed);
+        QVERIFY(dialog().device().readMap());
+        fileAnswers = {toU16(path("other car.csv"))};
+        chooseFromContextMenu(texts::kCompareWithFile);
+        dialog().showDeviceData();
+
+        QVERIFY(grid().isComparing());
+        for (int r = 0; r < kMapRows; ++r) {
+            for (int c = 0; c < kMapColumns; ++c) {
+                const size_t i = static_cast<size_t>(r) * kMapColumns + c;
+                const QColor colour = grid().cell(c, r).getBkColor();
+                if (changed[i] > file.cells[i]) {
+                    QVERIFY(colour.red() == 255 && colour.blue() < 255);
+                } else if (changed[i] < file.cells[i]) {
+                    QVERIFY(colour.blue() == 255 && colour.red() < 255);
+                } else {
+                    QCOMPARE(colour, QColor(Qt::white));
+                }
+            }
+        }
+        QVERIFY(grid().cell(14, 15).getBkColor().green() < grid().cell(0, 0).getBkColor().green());
+        const QPoint point = grid().cellRect(2, 1).center();
+        QHelpEvent help(QEvent::ToolTip, point, grid().mapToGlobal(point));
+        QApplication::sendEvent(&grid(), &help);
+        QCOMPARE(QToolTip::text(),
+                 QString("W pliku: %1 V").arg(units::mapCellVolts(file.cells[17]), 0, 'f', 2));
+
+        chooseFromContextMenu(texts::kEndCompare);
+        QVERIFY(!grid().isComparing());
+        QCOMPARE(grid().cell(0, 0).getBkColor(), CMapArray::cellColour(grid().getCellValue(0, 0)));
+
+        // The load is undone as a whole.
+        fixture.controller->setMap(file.cells);
+        QVERIFY(dialog().device().readMap());
+        pressIn(&grid(), Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(controllerSnapshot(), before);
+    }
+
+    void malformedFilesAreRefusedAndNothingIsSent() {
+        if (!startOnFineMap()) {
+            QSKIP("no simulated controller");
+        }
+        std::string text = formatMapFile(fileSnapshot(), {17, 256, "then"});
+        text.replace(text.find("\n0.150,"), 7, "\n0,150,");
+        std::ofstream(path("bad.csv")) << text;
+        std::filesystem::create_directory(path("folder.csv"));
+        const struct {
+            const char* file;
+            QString start;
+        } cases[] = {{"bad.csv", qtext(translate(texts::kMapFileLine)) + " 11: "},
+                     {"folder.csv", qtext(translate(texts::kMapFileNotRegular))},
+                     {"missing.csv", qtext(translate(texts::kMapFileCannotOpen))}};
+        for (const auto& c : cases) {
+            fileAnswers = {toU16(path(c.file))};
+            pressIn(rpmDividerEdit(), Qt::Key_O, Qt::ControlModifier);
+            const auto shown = fixture.shown();
+            QVERIFY(!shown.empty());
+            QVERIFY2(qtext(shown.back().text).startsWith(c.start),
+                     qPrintable(qtext(shown.back().text)));
+            QCOMPARE(shown.back().style, MB_ICONERROR);
+        }
+        QCOMPARE(writesSeen(), size_t{0});
+        QCOMPARE(fixture.controller->state().map, fineMap());
+        QVERIFY(backups("_load.csv").empty());
+    }
+
+    void menuKeyOpensTheMenuFromAnyControl() {
+        if (!startOnFineMap()) {
+            QSKIP("no simulated controller");
+        }
+        QStringList entries;
+        QList<bool> enabled;
+        QTimer::singleShot(50, [&] {
+            if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+                for (QAction* action : menu->actions()) {
+                    if (!action->isSeparator()) {
+                        entries << action->text();
+                        enabled << action->isEnabled();
+                    }
+                }
+                menu->close();
+            }
+        });
+        pressIn(rpmDividerEdit(), Qt::Key_Menu, Qt::NoModifier);
+        QCOMPARE(entries, (QStringList{"Cofnij", "Ponów", "Zapisz mapę do pliku...",
+                                       "Wczytaj mapę z pliku...", "Porównaj z plikiem...",
+                                       "Zakończ porównanie", "Kopie zapasowe..."}));
+        // Nothing to undo or redo yet, and no compare view to end.
+        QCOMPARE(enabled, (QList<bool>{false, false, true, true, true, false, true}));
+    }
+
+    void firmwareUpdateIsBackedUpFirst() {
+        if (!startOnFineMap()) {
+            QSKIP("no simulated controller");
+        }
+        fileAnswers = {u""}; // the fitter then cancels the file choice
+        dialog().controls().button(mainId::kFirmwareUpdate)->click();
+        const auto found = backups("_firmware-update.csv");
+        QCOMPARE(found.size(), size_t{1});
+        QCOMPARE(readMapFile(found[0]).content->snapshot, controllerSnapshot());
+    }
+
+    void backupsOpenTheLoadDialogInTheBackupsFolder() {
+        if (!startOnFineMap()) {
+            QSKIP("no simulated controller");
+        }
+        fileAnswers = {u""};
+        chooseFromContextMenu(texts::kBackups);
+        QCOMPARE(dialogFolders.size(), size_t{1});
+        QCOMPARE(dialogFolders[0], toU16(mapBackupFolder()));
+        QCOMPARE(toU16(mapBackupFolder()), toU16(backupFolder()));
+    }
+};
+
+QTEST_MAIN(TestMapKeeping)
+#include "tst_map_keeping.moc"

@@ -98,7 +98,7 @@ int runCli(const std::vector<std::string>& args, CliIo& io) {
     }
     for (const std::string& option : options->given) {
         if (!accepts(*command, option)) {
-            return usageError(io, say(texts::kCliUnknownOption, {option}));
+            return usageError(io, say(texts::kUnknownOption, {option}));
         }
     }
     if (options->operands.size() < command->minOperands ||

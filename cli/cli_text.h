@@ -1,5 +1,5 @@
 #pragma once
-// Texts of the command line: translated like the window's, then %1, %2 ... filled in (after
+// Texts of the command line: translated like the window's, then each %s filled in (after
 // translation, so a language file cannot smuggle in a format directive), as UTF-8.
 
 #include <initializer_list>

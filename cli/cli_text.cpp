@@ -3,9 +3,16 @@
 #include "lang/translate.h"
 #include "platform/text.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace krv::cli {
+
+std::string oneLine(std::u16string_view text) {
+    std::string line = toUtf8(text);
+    std::replace(line.begin(), line.end(), '\n', ' ');
+    return line;
+}
 
 std::string say(std::u16string_view text, std::initializer_list<std::string_view> values) {
     std::vector<std::u16string> wide;

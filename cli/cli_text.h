@@ -8,6 +8,9 @@
 
 namespace krv::cli {
 
+// A message of several lines (an error report is "operation\ntext") as one line of UTF-8.
+std::string oneLine(std::u16string_view text);
+
 std::string say(std::u16string_view text, std::initializer_list<std::string_view> values = {});
 
 } // namespace krv::cli

@@ -194,7 +194,8 @@ TEST_F(CliCommands, ControllerSilentMidCommandFails) {
     port().simulator.setFaults(faults);
     const CliRun run = cli({"clear-map"});
     EXPECT_EQ(run.code, cli::kExitFailed);
-    EXPECT_NE(run.err.find(polish(texts::kWriteMapFailed)), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find(polish(texts::kReadSettingsFailed)), std::string::npos) << run.err;
+    EXPECT_EQ(controller().state().counters.mapStores, 0U);
 }
 
 TEST_F(CliCommands, PortsListsTheTableAndProbesWhatAnswers) {

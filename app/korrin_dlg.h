@@ -3,6 +3,7 @@
 // initialises, then shows the newest readings every 100 ms in its fields, on the map's
 // operating point and, between Start and Stop, on the chart.
 
+#include "app/chart_files.h"
 #include "app/dialog_controls.h"
 #include "app/firmware_update_window.h"
 #include "chart/scroll_chart.h"
@@ -60,6 +61,7 @@ public:
     const CDialogControls& controls() const { return controls_; }
     CMapEmu1& mapGrid() { return mapGrid_; }
     CScrollChart<float>& chart() { return chart_; }
+    CChartFiles& chartFiles() { return chartFiles_; }
 
     std::u16string statusText;
     std::u16string inputText;
@@ -105,6 +107,7 @@ private:
     QLineEdit* rpmDividerEdit_;
     QIcon icon_;
     CScrollChart<float> chart_;
+    CChartFiles chartFiles_{chart_, *this, kChartMaxSamples};
     QFont gridFont_;
     QLineEdit* noiseDeltaEdit_;
     QLineEdit* noisePeriodEdit_;

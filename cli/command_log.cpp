@@ -95,7 +95,7 @@ int runLog(const CliOptions& options, CliIo& io) {
     if (path != "-") {
         file.open(path, std::ios::out | std::ios::trunc);
         if (!file) {
-            io.err << say(texts::kCliCannotWriteFile, {path}) << std::endl;
+            io.err << say(texts::kCannotWriteFile, {path}) << std::endl;
             return kExitFailed;
         }
     }
@@ -110,7 +110,7 @@ int runLog(const CliOptions& options, CliIo& io) {
     }
     ReadingsLog(session.device(), session.window(), csv, io.err, options.quiet).run(length);
     if (!csv) {
-        return session.fail(say(texts::kCliCannotWriteFile, {path}));
+        return session.fail(say(texts::kCannotWriteFile, {path}));
     }
     return kExitDone;
 }

@@ -97,7 +97,7 @@ int runReadMap(const CliOptions& options, CliIo& io) {
             return kExitDone;
         }
         if (!replaceFileAtomically(path, text)) {
-            return session.fail(say(texts::kCliCannotWriteFile, {path}));
+            return session.fail(say(texts::kCannotWriteFile, {path}));
         }
         return kExitDone;
     });

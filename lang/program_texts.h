@@ -155,8 +155,8 @@ inline constexpr std::u16string_view kCalibrationKept =
     u"w kopii zapasowej) i zostanie wpisana po przywróceniu połączenia.";
 inline constexpr std::u16string_view kCalibrationWrittenLater =
     u"Mapa z jazdy kalibracyjnej została wpisana do sterownika po przywróceniu połączenia.";
-// Command line (krv-cli): help, errors, the port table, the update's progress; each %s is a
-// value filled in after translation.
+// Command line (krv-cli) and the chart's files: help, errors, the port table, the update's
+// progress, the chart's context menu; each %s is a value filled in after translation.
 inline constexpr std::u16string_view kCliUsage = u"Użycie: krv-cli [OPCJE] POLECENIE [ARGUMENTY]";
 inline constexpr std::u16string_view kCliCommandsHeading = u"Polecenia:";
 inline constexpr std::u16string_view kCliOptionsHeading = u"Opcje:";
@@ -193,8 +193,8 @@ inline constexpr std::u16string_view kCliBadArguments = u"Niewłaściwe argument
 inline constexpr std::u16string_view kCliBadValue = u"Niewłaściwa wartość: %s";
 inline constexpr std::u16string_view kCliOutOfRange = u"Wartość %s poza zakresem %s";
 inline constexpr std::u16string_view kCliNoControllerOnPort = u"Brak sterownika na porcie %s";
-inline constexpr std::u16string_view kCliCannotReadFile = u"Nie można odczytać pliku %s";
-inline constexpr std::u16string_view kCliCannotWriteFile = u"Nie można zapisać pliku %s";
+inline constexpr std::u16string_view kCannotReadFile = u"Nie można odczytać pliku %s";
+inline constexpr std::u16string_view kCannotWriteFile = u"Nie można zapisać pliku %s";
 inline constexpr std::u16string_view kCliNoReadings = u"Sterownik nie udostępnia odczytów";
 inline constexpr std::u16string_view kCliLinkLost =
     u"Utracono połączenie ze sterownikiem, czekam na jego odpowiedź";
@@ -210,6 +210,12 @@ inline constexpr std::u16string_view kCliProgressStarting = u"Uruchamianie aplik
 inline constexpr std::u16string_view kCliProgressReconnecting = u"Ponowne łączenie ze sterownikiem";
 inline constexpr std::u16string_view kCliProgressRows = u"wiersze %s/%s, pozostało %s s";
 inline constexpr std::u16string_view kCliProgressAttempt = u"próba %s";
+inline constexpr std::u16string_view kChartSaveCsv = u"Zapisz dane jako CSV...";
+inline constexpr std::u16string_view kChartSaveImage = u"Zapisz obraz...";
+inline constexpr std::u16string_view kChartRecord = u"Nagrywaj do pliku...";
+inline constexpr std::u16string_view kChartStopRecording = u"Zatrzymaj nagrywanie";
+inline constexpr std::u16string_view kCsvFileFilter = u"Pliki CSV (*.csv)|*.csv|";
+inline constexpr std::u16string_view kPngFileFilter = u"Obrazy PNG (*.png)|*.png|";
 
 inline constexpr std::array kProgramTexts{
     kCannotOpenPort,
@@ -337,8 +343,8 @@ inline constexpr std::array kProgramTexts{
     kCliBadValue,
     kCliOutOfRange,
     kCliNoControllerOnPort,
-    kCliCannotReadFile,
-    kCliCannotWriteFile,
+    kCannotReadFile,
+    kCannotWriteFile,
     kCliNoReadings,
     kCliLinkLost,
     kCliLinkBack,
@@ -353,6 +359,12 @@ inline constexpr std::array kProgramTexts{
     kCliProgressReconnecting,
     kCliProgressRows,
     kCliProgressAttempt,
+    kChartSaveCsv,
+    kChartSaveImage,
+    kChartRecord,
+    kChartStopRecording,
+    kCsvFileFilter,
+    kPngFileFilter,
 };
 
 } // namespace krv::texts

@@ -9,6 +9,7 @@
 #include "platform/qt/open_file.h"
 #include "platform/text.h"
 
+#include <QDir>
 #include <QMenu>
 #include <QPixmap>
 #include <QWidget>
@@ -23,8 +24,8 @@ QString qtext(std::u16string_view text) {
 
 } // namespace
 
-CChartFiles::CChartFiles(QWidget& chart, const CLPGDevice& device, size_t maxPoints)
-    : chart_(chart), device_(device), maxPoints_(maxPoints) {
+CChartFiles::CChartFiles(QWidget& chart, CLPGDevice& device, size_t maxPoints)
+    : chart_(chart), device_(device), store_(device.diagData), maxPoints_(maxPoints) {
     chart_.setContextMenuPolicy(Qt::CustomContextMenu);
     connect(&chart_, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
         QMenu* shown = menu();
@@ -51,9 +52,9 @@ void CChartFiles::add(const CDiag& sample) {
     }
 }
 
-void CChartFiles::record(CDiagData& store, bool connected) {
+void CChartFiles::record(bool connected) {
     if (recorder_) {
-        recorder_->update(store, connected);
+        recorder_->update(connected);
         if (!recordingFile_) {
             const std::u16string path = recordingPath_;
             stopRecording();
@@ -75,7 +76,9 @@ QMenu* CChartFiles::menu() {
 }
 
 std::u16string CChartFiles::askSavePath(std::u16string_view filter, std::u16string_view extension) {
-    return COpenFile(u"", translate(filter), std::u16string(extension), 1).selectFile();
+    return COpenFile(QDir::homePath().toStdU16String(), translate(filter),
+                     std::u16string(extension), 1)
+        .selectFile();
 }
 
 void CChartFiles::cannotWrite(const std::u16string& path) {
@@ -117,7 +120,8 @@ void CChartFiles::startRecording() {
         return;
     }
     recordingPath_ = path;
-    recorder_ = std::make_unique<CReadingsRecorder>(recordingFile_, device_.firmwareVersion);
+    recorder_ =
+        std::make_unique<CReadingsRecorder>(recordingFile_, store_, device_.firmwareVersion);
 }
 
 void CChartFiles::stopRecording() {

@@ -27,8 +27,9 @@ class CLPGDevice;
 class CChartFiles : public QObject {
     Q_OBJECT
 public:
-    // The chart widget gets the menu; the device tells the firmware version for the header.
-    CChartFiles(QWidget& chart, const CLPGDevice& device, size_t maxPoints);
+    // The chart widget gets the menu; the device gives the samples to record and the firmware
+    // version for the header.
+    CChartFiles(QWidget& chart, CLPGDevice& device, size_t maxPoints);
     ~CChartFiles() override;
 
     // Start: the chart was cleared.
@@ -36,7 +37,7 @@ public:
     // One point of the chart, made from this sample.
     void add(const CDiag& sample);
     // Each readings tick: the recording (if any) takes the samples that arrived.
-    void record(CDiagData& store, bool connected);
+    void record(bool connected);
 
     // The menu as shown on a right click; its owner deletes it.
     QMenu* menu();
@@ -57,6 +58,7 @@ private:
 
     QWidget& chart_;
     const CLPGDevice& device_;
+    CDiagData& store_;
     const size_t maxPoints_;
     std::deque<Point> points_;
     std::chrono::system_clock::time_point startedAt_ = std::chrono::system_clock::now();

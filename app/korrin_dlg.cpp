@@ -193,7 +193,7 @@ void CKorrinDlg::updateData(bool fromControls) {
 }
 
 void CKorrinDlg::updateReadings() {
-    chartFiles_.record(diagData, connected);
+    chartFiles_.record(connected);
     updateData(true);
     if (!connected) {
         statusText = translate(texts::kStatusNoConnection);

@@ -32,16 +32,16 @@ public:
         : device_(device), window_(window), csv_(csv), err_(err), quiet_(quiet) {}
 
     void run(std::optional<std::chrono::duration<double>> length) {
-        CReadingsRecorder recorder(csv_, device_.firmwareVersion);
+        CReadingsRecorder recorder(csv_, device_.diagData, device_.firmwareVersion);
         const Clock::time_point started = Clock::now();
         device_.startPolling();
         while (!stopRequest() && (!length || Clock::now() - started < *length)) {
             std::this_thread::sleep_for(kLookEvery);
-            recorder.update(device_.diagData, device_.connected);
+            recorder.update(device_.connected);
             followLink();
         }
         device_.stopPolling();
-        recorder.update(device_.diagData, device_.connected);
+        recorder.update(device_.connected);
     }
 
 private:

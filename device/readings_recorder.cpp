@@ -6,16 +6,19 @@
 
 namespace krv {
 
-CReadingsRecorder::CReadingsRecorder(std::ostream& out, uint16_t firmwareVersion,
+CReadingsRecorder::CReadingsRecorder(std::ostream& out, CDiagData& store, uint16_t firmwareVersion,
                                      Clock::time_point now)
-    : out_(out), started_(now) {
+    : out_(out), store_(store), started_(now) {
     out_ << readings_csv::header(std::chrono::system_clock::now(), firmwareVersion) << std::flush;
+    CDiag newest;
+    store_.lastSample(newest);
+    lastSeen_ = newest.sampleNumber;
 }
 
-void CReadingsRecorder::update(CDiagData& store, bool connected, Clock::time_point now) {
+void CReadingsRecorder::update(bool connected, Clock::time_point now) {
     const double seconds = std::chrono::duration<double>(now - started_).count();
     CDiag newest;
-    store.lastSample(newest);
+    store_.lastSample(newest);
     // A new polling thread (after a reconnect or an update) numbers its samples from 1 again.
     if (newest.sampleNumber < lastSeen_) {
         lastSeen_ = 0;
@@ -23,7 +26,7 @@ void CReadingsRecorder::update(CDiagData& store, bool connected, Clock::time_poi
     bool wrote = false;
     if (newest.sampleNumber > lastSeen_) {
         std::vector<CDiag> samples;
-        store.copySamples(samples, 0, store.sampleCount());
+        store_.copySamples(samples, 0, store_.sampleCount());
         for (const CDiag& sample : samples) {
             if (sample.sampleNumber > lastSeen_) {
                 out_ << readings_csv::row(seconds, ++written_, sample);
@@ -34,8 +37,10 @@ void CReadingsRecorder::update(CDiagData& store, bool connected, Clock::time_poi
     }
     if (connected != linkUp_) {
         linkUp_ = connected;
-        // The polling thread emptied the store as it gave up; its successor starts from 1.
-        lastSeen_ = 0;
+        if (!connected) {
+            // The polling thread emptied the store as it gave up; its successor starts from 1.
+            lastSeen_ = 0;
+        }
         out_ << (connected ? readings_csv::linkBackComment(seconds)
                            : readings_csv::linkLostComment(seconds));
         wrote = true;

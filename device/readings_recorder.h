@@ -16,18 +16,20 @@ class CReadingsRecorder {
 public:
     using Clock = std::chrono::steady_clock;
 
-    // Writes the header at once; seconds count from now.
-    CReadingsRecorder(std::ostream& out, uint16_t firmwareVersion,
+    // Writes the header at once; seconds count from now, and the samples the store holds now
+    // are history, not part of the recording.
+    CReadingsRecorder(std::ostream& out, CDiagData& store, uint16_t firmwareVersion,
                       Clock::time_point now = Clock::now());
 
     // Writes the samples that arrived since the last call, then a comment when the link went
     // down or came back, and flushes what it wrote.
-    void update(CDiagData& store, bool connected, Clock::time_point now = Clock::now());
+    void update(bool connected, Clock::time_point now = Clock::now());
 
     uint64_t rowsWritten() const { return written_; }
 
 private:
     std::ostream& out_;
+    CDiagData& store_;
     const Clock::time_point started_;
     uint32_t lastSeen_ = 0; // number of the polling thread's last sample written
     uint64_t written_ = 0;  // the log's own numbering runs on across gaps

@@ -194,6 +194,7 @@ void CKorrinDlg::updateData(bool fromControls) {
 }
 
 void CKorrinDlg::updateReadings() {
+    chartFiles_.record(connected);
     updateData(true);
     if (!connected) {
         statusText = translate(texts::kStatusNoConnection);
@@ -236,6 +237,7 @@ void CKorrinDlg::feedChart() {
         chart_.addSample(kInputSeries.id, x, chartValue(inputVolts(sample)), false);
         chart_.addSample(kOutputSeries.id, x, chartValue(outputVolts(sample)), false);
         chart_.addSample(kPumpPwmSeries.id, x, chartValue(pumpPwmVolts(sample)), false);
+        chartFiles_.add(sample);
         ++xCounter;
     }
     chart_.update();
@@ -255,6 +257,7 @@ void CKorrinDlg::OnTimer(int id) {
 
 void CKorrinDlg::OnBnClickedStart() {
     chart_.clear();
+    chartFiles_.clear();
     xCounter = 0;
     chartPaused = 0;
 }

@@ -3,6 +3,7 @@
 // initialises, then shows the newest readings every 100 ms in its fields, on the map's
 // operating point and, between Start and Stop, on the chart.
 
+#include "app/chart_files.h"
 #include "app/dialog_controls.h"
 #include "app/firmware_update_window.h"
 #include "app/in_place_jobs.h"
@@ -65,6 +66,7 @@ public:
     const CDialogControls& controls() const { return controls_; }
     CMapEmu1& mapGrid() { return mapGrid_; }
     CScrollChart<float>& chart() { return chart_; }
+    CChartFiles& chartFiles() { return chartFiles_; }
 
     std::u16string statusText;
     std::u16string inputText;
@@ -110,6 +112,7 @@ private:
     QLineEdit* rpmDividerEdit_;
     QIcon icon_;
     CScrollChart<float> chart_;
+    CChartFiles chartFiles_{chart_, *this, kChartMaxSamples};
     QFont gridFont_;
     QLineEdit* noiseDeltaEdit_;
     QLineEdit* noisePeriodEdit_;

@@ -98,7 +98,7 @@ int runCli(const std::vector<std::string>& args, CliIo& io) {
     }
     for (const std::string& option : options->given) {
         if (!accepts(*command, option)) {
-            return usageError(io, say(texts::kCliUnknownOption, {option}));
+            return usageError(io, say(texts::kUnknownOption, {option}));
         }
     }
     if (options->operands.size() < command->minOperands ||
@@ -119,6 +119,14 @@ std::span<const Command> commands() {
          1,
          3,
          runSet},
+        {"read-map", "read-map FILE|-", texts::kCliHelpReadMap, {}, 1, 1, runReadMap},
+        {"write-map",
+         "write-map FILE [--dry-run]",
+         texts::kCliHelpWriteMap,
+         {"--dry-run"},
+         1,
+         1,
+         runWriteMap},
         {"clear-map", "clear-map", texts::kCliHelpClearMap, {}, 0, 0, runClearMap},
         {"flash", "flash FILE.afm [--yes]", texts::kCliHelpFlash, {"--yes"}, 1, 1, runFlash},
         {"log",

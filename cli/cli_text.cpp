@@ -3,25 +3,38 @@
 #include "lang/translate.h"
 #include "platform/text.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace krv::cli {
 
+std::string oneLine(std::u16string_view text) {
+    std::string line = toUtf8(text);
+    std::replace(line.begin(), line.end(), '\n', ' ');
+    return line;
+}
+
 std::string say(std::u16string_view text, std::initializer_list<std::string_view> values) {
-    const std::string translated = toUtf8(translate(text));
-    const std::vector<std::string_view> fill(values);
-    std::string result;
-    for (size_t i = 0; i < translated.size(); ++i) {
-        const char next = i + 1 < translated.size() ? translated[i + 1] : '\0';
-        if (translated[i] == '%' && next >= '1' && next <= '9' &&
-            static_cast<size_t>(next - '1') < fill.size()) {
-            result += fill[next - '1'];
-            ++i;
-        } else {
-            result += translated[i];
-        }
+    std::vector<std::u16string> wide;
+    for (std::string_view value : values) {
+        wide.push_back(toU16(value));
     }
-    return result;
+    std::u16string filled = translate(text);
+    // fillIn takes its values in one list; the caller's count is small and fixed.
+    switch (wide.size()) {
+    case 0:
+        break;
+    case 1:
+        filled = fillIn(filled, {wide[0]});
+        break;
+    case 2:
+        filled = fillIn(filled, {wide[0], wide[1]});
+        break;
+    default:
+        filled = fillIn(filled, {wide[0], wide[1], wide[2]});
+        break;
+    }
+    return toUtf8(filled);
 }
 
 } // namespace krv::cli

@@ -1,5 +1,5 @@
 #pragma once
-// Texts of the command line: translated like the window's, then %1, %2 ... filled in (after
+// Texts of the command line: translated like the window's, then each %s filled in (after
 // translation, so a language file cannot smuggle in a format directive), as UTF-8.
 
 #include <initializer_list>
@@ -7,6 +7,9 @@
 #include <string_view>
 
 namespace krv::cli {
+
+// A message of several lines (an error report is "operation\ntext") as one line of UTF-8.
+std::string oneLine(std::u16string_view text);
 
 std::string say(std::u16string_view text, std::initializer_list<std::string_view> values = {});
 

@@ -17,7 +17,7 @@ int runFlash(const CliOptions& options, CliIo& io) {
     const std::filesystem::path file = options.operands.front();
     std::error_code error;
     if (!std::filesystem::is_regular_file(file, error) || !std::ifstream(file).good()) {
-        io.err << say(texts::kCliCannotReadFile, {file.string()}) << std::endl;
+        io.err << say(texts::kCannotReadFile, {file.string()}) << std::endl;
         return kExitFailed;
     }
     Session session(options, io);

@@ -1,5 +1,5 @@
-// info, set and clear-map: the controller's identity and settings, and the window's settings
-// spins and "Kasuj" without the window.
+// info and set: the controller's identity and settings, and the window's settings spins
+// without the window.
 
 #include "cli/cli_text.h"
 #include "cli/commands.h"
@@ -83,11 +83,10 @@ int runSet(const CliOptions& options, CliIo& io) {
     }
     CLPGConnection& device = session.device();
     return session.guarded(u"krv-cli set", [&] {
-        // The settings go as one record and the map follows them: both must be the
-        // controller's own, fresh, or a setting left out (or the map) would be overwritten
-        // with whatever the connection could not read.
-        if (!device.readSettings() || !device.readMap()) {
-            return session.fail(say(texts::kReadSettingsFailed));
+        // The settings go as one record and the map follows them: a setting left out, and
+        // the map, go back as the controller holds them.
+        if (!session.readControllerData()) {
+            return kExitFailed;
         }
         for (const SettingValue& value : values) {
             if (value.setting == &kSettings[0]) {
@@ -101,21 +100,6 @@ int runSet(const CliOptions& options, CliIo& io) {
         if (!device.writeSettings()) {
             return session.fail(say(texts::kWriteSettingsFailed));
         }
-        return kExitDone;
-    });
-}
-
-int runClearMap(const CliOptions& options, CliIo& io) {
-    Session session(options, io);
-    if (!session.connect()) {
-        return kExitFailed;
-    }
-    CLPGConnection& device = session.device();
-    return session.guarded(u"krv-cli clear-map", [&] {
-        if (!device.clearMapTime() || !device.storeMap()) {
-            return session.fail(say(texts::kWriteMapFailed));
-        }
-        device.map.fill(0.0);
         return kExitDone;
     });
 }

@@ -6,7 +6,7 @@
 #include "cli/commands.h"
 #include "cli/session.h"
 #include "cli/stop_request.h"
-#include "device/readings_csv.h"
+#include "device/readings_recorder.h"
 #include "lang/program_texts.h"
 
 #include <charconv>
@@ -32,54 +32,29 @@ public:
         : device_(device), window_(window), csv_(csv), err_(err), quiet_(quiet) {}
 
     void run(std::optional<std::chrono::duration<double>> length) {
-        csv_ << readings_csv::header(std::chrono::system_clock::now(), device_.firmwareVersion);
-        started_ = Clock::now();
+        CReadingsRecorder recorder(csv_, device_.diagData, device_.firmwareVersion);
+        const Clock::time_point started = Clock::now();
         device_.startPolling();
-        while (!stopRequest() && (!length || Clock::now() - started_ < *length)) {
+        while (!stopRequest() && (!length || Clock::now() - started < *length)) {
             std::this_thread::sleep_for(kLookEvery);
-            writeNewSamples();
+            recorder.update(device_.connected);
             followLink();
-            csv_.flush();
         }
         device_.stopPolling();
-        writeNewSamples();
-        csv_.flush();
+        recorder.update(device_.connected);
     }
 
 private:
-    double secondsNow() const {
-        return std::chrono::duration<double>(Clock::now() - started_).count();
-    }
-
-    void writeNewSamples() {
-        CDiag newest;
-        device_.diagData.lastSample(newest);
-        if (newest.sampleNumber <= lastSeen_) {
-            return;
-        }
-        const double seconds = secondsNow();
-        std::vector<CDiag> samples;
-        device_.diagData.copySamples(samples, 0, device_.diagData.sampleCount());
-        for (const CDiag& sample : samples) {
-            if (sample.sampleNumber > lastSeen_) {
-                csv_ << readings_csv::row(seconds, ++written_, sample);
-                lastSeen_ = sample.sampleNumber;
-            }
-        }
-    }
-
+    // Serves the reconnect timer the polling thread arms, and says on err what happened.
     void followLink() {
         if (!device_.connected && !lost_) {
             lost_ = true;
-            csv_ << readings_csv::linkLostComment(secondsNow());
             err_ << say(texts::kCliLinkLost) << std::endl;
         }
         if (window_.takeExpired(IMainWindow::kReconnectTimer)) {
             device_.reconnect();
             if (device_.connected && lost_) {
                 lost_ = false;
-                lastSeen_ = 0; // a new polling thread numbers its samples from 1
-                csv_ << readings_csv::linkBackComment(secondsNow());
                 if (!quiet_) {
                     err_ << say(texts::kCliLinkBack) << std::endl;
                 }
@@ -92,9 +67,6 @@ private:
     std::ostream& csv_;
     std::ostream& err_;
     const bool quiet_;
-    Clock::time_point started_;
-    uint32_t lastSeen_ = 0; // sample number of the polling thread's last sample written
-    uint64_t written_ = 0;  // the log's own numbering runs on across gaps
     bool lost_ = false;
 };
 
@@ -123,7 +95,7 @@ int runLog(const CliOptions& options, CliIo& io) {
     if (path != "-") {
         file.open(path, std::ios::out | std::ios::trunc);
         if (!file) {
-            io.err << say(texts::kCliCannotWriteFile, {path}) << std::endl;
+            io.err << say(texts::kCannotWriteFile, {path}) << std::endl;
             return kExitFailed;
         }
     }
@@ -138,7 +110,7 @@ int runLog(const CliOptions& options, CliIo& io) {
     }
     ReadingsLog(session.device(), session.window(), csv, io.err, options.quiet).run(length);
     if (!csv) {
-        return session.fail(say(texts::kCliCannotWriteFile, {path}));
+        return session.fail(say(texts::kCannotWriteFile, {path}));
     }
     return kExitDone;
 }

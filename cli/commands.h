@@ -26,6 +26,8 @@ std::span<const Command> commands();
 int runPorts(const CliOptions& options, CliIo& io);
 int runInfo(const CliOptions& options, CliIo& io);
 int runSet(const CliOptions& options, CliIo& io);
+int runReadMap(const CliOptions& options, CliIo& io);
+int runWriteMap(const CliOptions& options, CliIo& io);
 int runClearMap(const CliOptions& options, CliIo& io);
 int runFlash(const CliOptions& options, CliIo& io);
 int runLog(const CliOptions& options, CliIo& io);

@@ -1,5 +1,6 @@
 #include "cli/console_window.h"
 
+#include "cli/cli_text.h"
 #include "firmware/update/firmware_update.h"
 #include "platform/text.h"
 
@@ -8,14 +9,7 @@ namespace krv::cli {
 int ConsoleMessages::show(MessageOwner, const std::u16string& text, const std::u16string&,
                           unsigned style) {
     const std::lock_guard lock(mutex_);
-    // An error report is "operation\ntext": one line on a console.
-    std::string line = toUtf8(text);
-    for (char& c : line) {
-        if (c == '\n') {
-            c = ' ';
-        }
-    }
-    err_ << line << std::endl;
+    err_ << oneLine(text) << std::endl;
     if ((style & MB_BUTTONS_MASK) == MB_YESNO && answerYes_) {
         return IDYES;
     }

@@ -52,11 +52,11 @@ std::optional<CliOptions> parseOptions(const std::vector<std::string>& args, std
             } else if (i + 1 < args.size()) {
                 options.*(value->second) = args[++i];
             } else {
-                error = say(texts::kCliMissingValue, {name});
+                error = say(texts::kOptionNeedsValue, {name});
                 return std::nullopt;
             }
         } else {
-            error = say(texts::kCliUnknownOption, {arg});
+            error = say(texts::kUnknownOption, {arg});
             return std::nullopt;
         }
         options.given.push_back(name == "-h" ? "--help" : name);

@@ -2,7 +2,9 @@
 
 #include "cli/cli_text.h"
 #include "lang/program_texts.h"
+#include "lang/translate.h"
 #include "platform/serial_ports.h"
+#include "platform/text.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -73,6 +75,22 @@ bool Session::connect() {
     }
     fail(options_.port ? say(texts::kCliNoControllerOnPort, {*options_.port})
                        : say(texts::kNoControllerOnAnyPort));
+    if (!options_.quiet) {
+        // Under the verdict, what each port gave, as the window's no-connection dialog says it;
+        // the entries --port blanked out were never the user's to look at.
+        std::vector<std::u16string> lines;
+        for (const PortAttempt& attempt : device_.searchReport.attempts()) {
+            if (!attempt.path.empty()) {
+                lines.push_back(portAttemptLine(attempt));
+            }
+        }
+        lines.insert(lines.begin(),
+                     translate(lines.empty() ? texts::kNoSerialPorts : texts::kPortsTried));
+        for (const std::u16string& line : lines) {
+            io_.err << toUtf8(line) << '\n';
+        }
+        io_.err << std::flush;
+    }
     return false;
 }
 

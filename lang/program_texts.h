@@ -157,8 +157,8 @@ inline constexpr std::u16string_view kCalibrationKept =
     u"w kopii zapasowej) i zostanie wpisana po przywróceniu połączenia.";
 inline constexpr std::u16string_view kCalibrationWrittenLater =
     u"Mapa z jazdy kalibracyjnej została wpisana do sterownika po przywróceniu połączenia.";
-// Command line (krv-cli): help, errors, the port table, the update's progress; %1, %2 and %3
-// stand for values filled in after translation.
+// Command line (krv-cli) and the chart's files: help, errors, the port table, the update's
+// progress, the chart's context menu; each %s is a value filled in after translation.
 inline constexpr std::u16string_view kCliUsage = u"Użycie: krv-cli [OPCJE] POLECENIE [ARGUMENTY]";
 inline constexpr std::u16string_view kCliCommandsHeading = u"Polecenia:";
 inline constexpr std::u16string_view kCliOptionsHeading = u"Opcje:";
@@ -189,33 +189,35 @@ inline constexpr std::u16string_view kCliHelpYes = u"zgoda na zaprogramowanie st
 inline constexpr std::u16string_view kCliHelpSeconds = u"czas zapisu w sekundach";
 inline constexpr std::u16string_view kCliHelpCsv =
     u"plik CSV (- to standardowe wyjście, domyślnie)";
-inline constexpr std::u16string_view kCliUnknownCommand = u"Nieznane polecenie: %1";
-inline constexpr std::u16string_view kCliUnknownOption = u"Nieznana opcja: %1";
-inline constexpr std::u16string_view kCliMissingValue = u"Brak wartości opcji %1";
+inline constexpr std::u16string_view kCliUnknownCommand = u"Nieznane polecenie: %s";
 inline constexpr std::u16string_view kCliMissingCommand = u"Brak polecenia";
-inline constexpr std::u16string_view kCliBadArguments = u"Niewłaściwe argumenty polecenia %1";
-inline constexpr std::u16string_view kCliBadValue = u"Niewłaściwa wartość: %1";
-inline constexpr std::u16string_view kCliOutOfRange = u"Wartość %1 poza zakresem %2";
-inline constexpr std::u16string_view kCliNoControllerOnPort = u"Brak sterownika na porcie %1";
-inline constexpr std::u16string_view kCliCannotReadFile = u"Nie można odczytać pliku %1";
-inline constexpr std::u16string_view kCliCannotWriteFile = u"Nie można zapisać pliku %1";
+inline constexpr std::u16string_view kCliBadArguments = u"Niewłaściwe argumenty polecenia %s";
+inline constexpr std::u16string_view kCliBadValue = u"Niewłaściwa wartość: %s";
+inline constexpr std::u16string_view kCliOutOfRange = u"Wartość %s poza zakresem %s";
+inline constexpr std::u16string_view kCliNoControllerOnPort = u"Brak sterownika na porcie %s";
+inline constexpr std::u16string_view kCannotReadFile = u"Nie można odczytać pliku %s";
+inline constexpr std::u16string_view kCannotWriteFile = u"Nie można zapisać pliku %s";
 inline constexpr std::u16string_view kCliNoReadings = u"Sterownik nie udostępnia odczytów";
 inline constexpr std::u16string_view kCliLinkLost =
     u"Utracono połączenie ze sterownikiem, czekam na jego odpowiedź";
 inline constexpr std::u16string_view kCliLinkBack = u"Połączenie ze sterownikiem przywrócone";
 inline constexpr std::u16string_view kCliPortPresent = u"obecny";
 inline constexpr std::u16string_view kCliPortAbsent = u"nieobecny";
-inline constexpr std::u16string_view kCliProbeApplication = u"sterownik typu %1, firmware %2";
-inline constexpr std::u16string_view kCliProbeBootloader = u"sterownik w bootloaderze";
-inline constexpr std::u16string_view kCliProbeForeign = u"sterownik innego typu (%1)";
-inline constexpr std::u16string_view kCliProbeNoAnswer = u"brak odpowiedzi";
+inline constexpr std::u16string_view kCliPortOpenable = u"można otworzyć";
+inline constexpr std::u16string_view kCliProbeApplication = u"sterownik typu %s, firmware %s";
 inline constexpr std::u16string_view kCliProgressEntering = u"Wejście do bootloadera";
 inline constexpr std::u16string_view kCliProgressProgramming = u"Programowanie";
 inline constexpr std::u16string_view kCliProgressEnding = u"Kończenie programowania";
 inline constexpr std::u16string_view kCliProgressStarting = u"Uruchamianie aplikacji";
 inline constexpr std::u16string_view kCliProgressReconnecting = u"Ponowne łączenie ze sterownikiem";
-inline constexpr std::u16string_view kCliProgressRows = u"wiersze %1/%2, pozostało %3 s";
-inline constexpr std::u16string_view kCliProgressAttempt = u"próba %1";
+inline constexpr std::u16string_view kCliProgressRows = u"wiersze %s/%s, pozostało %s s";
+inline constexpr std::u16string_view kCliProgressAttempt = u"próba %s";
+inline constexpr std::u16string_view kChartSaveCsv = u"Zapisz dane jako CSV...";
+inline constexpr std::u16string_view kChartSaveImage = u"Zapisz obraz...";
+inline constexpr std::u16string_view kChartRecord = u"Nagrywaj do pliku...";
+inline constexpr std::u16string_view kChartStopRecording = u"Zatrzymaj nagrywanie";
+inline constexpr std::u16string_view kCsvFileFilter = u"Pliki CSV (*.csv)|*.csv|";
+inline constexpr std::u16string_view kPngFileFilter = u"Obrazy PNG (*.png)|*.png|";
 
 inline constexpr std::array kProgramTexts{
     kCannotOpenPort,
@@ -339,24 +341,20 @@ inline constexpr std::array kProgramTexts{
     kCliHelpSeconds,
     kCliHelpCsv,
     kCliUnknownCommand,
-    kCliUnknownOption,
-    kCliMissingValue,
     kCliMissingCommand,
     kCliBadArguments,
     kCliBadValue,
     kCliOutOfRange,
     kCliNoControllerOnPort,
-    kCliCannotReadFile,
-    kCliCannotWriteFile,
+    kCannotReadFile,
+    kCannotWriteFile,
     kCliNoReadings,
     kCliLinkLost,
     kCliLinkBack,
     kCliPortPresent,
     kCliPortAbsent,
+    kCliPortOpenable,
     kCliProbeApplication,
-    kCliProbeBootloader,
-    kCliProbeForeign,
-    kCliProbeNoAnswer,
     kCliProgressEntering,
     kCliProgressProgramming,
     kCliProgressEnding,
@@ -364,6 +362,12 @@ inline constexpr std::array kProgramTexts{
     kCliProgressReconnecting,
     kCliProgressRows,
     kCliProgressAttempt,
+    kChartSaveCsv,
+    kChartSaveImage,
+    kChartRecord,
+    kChartStopRecording,
+    kCsvFileFilter,
+    kPngFileFilter,
 };
 
 } // namespace krv::texts

@@ -5,6 +5,7 @@
 #include "lang/program_texts.h"
 #include "platform/text.h"
 #include "tests/cli/cli_fixture.h"
+#include "tests/support/port_holder.h"
 
 #include <fstream>
 
@@ -32,10 +33,10 @@ TEST_F(CliCommands, UsageFaultsExitTwoAndSendNothing) {
     const UsageCase cases[] = {
         {{}, "Brak polecenia"},
         {{"bogus"}, "Nieznane polecenie: bogus"},
-        {{"info", "--bogus"}, "Nieznana opcja: --bogus"},
-        {{"info", "--yes"}, "Nieznana opcja: --yes"},
+        {{"info", "--bogus"}, "Nieznana opcja „--bogus”."},
+        {{"info", "--yes"}, "Nieznana opcja „--yes”."},
         {{"info", "extra"}, "Niewłaściwe argumenty polecenia info"},
-        {{"info", "--port"}, "Brak wartości opcji --port"},
+        {{"info", "--port"}, "Opcja --port wymaga wartości."},
         {{"set"}, "Niewłaściwe argumenty polecenia set"},
         {{"set", "rpm-divider=0"}, "Wartość rpm-divider=0 poza zakresem 1..200"},
         {{"set", "rpm-divider=201"}, "poza zakresem 1..200"},
@@ -159,13 +160,14 @@ TEST_F(CliCommands, NoControllerExitsOneSayingWhereItLooked) {
     for (const NoControllerCase& test : cases) {
         const CliRun run = cli(test.args);
         EXPECT_EQ(run.code, cli::kExitFailed) << test.what;
-        EXPECT_NE(run.err.find(test.said), std::string::npos) << test.what << ": " << run.err;
+        EXPECT_EQ(run.err.find(test.said), 0U) << test.what << ": " << run.err;
         EXPECT_TRUE(run.out.empty()) << test.what;
     }
     ::setenv("KRV_PORTS", "", 1);
     const CliRun none = cli({"info"});
     EXPECT_EQ(none.code, cli::kExitFailed);
-    EXPECT_NE(none.err.find(polish(texts::kNoControllerOnAnyPort)), std::string::npos);
+    EXPECT_EQ(none.err,
+              polish(texts::kNoControllerOnAnyPort) + "\n" + polish(texts::kNoSerialPorts) + "\n");
 }
 
 // --port narrows the search to one port and keeps its number, so the window's remembered
@@ -192,7 +194,8 @@ TEST_F(CliCommands, ControllerSilentMidCommandFails) {
     port().simulator.setFaults(faults);
     const CliRun run = cli({"clear-map"});
     EXPECT_EQ(run.code, cli::kExitFailed);
-    EXPECT_NE(run.err.find(polish(texts::kWriteMapFailed)), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find(polish(texts::kReadSettingsFailed)), std::string::npos) << run.err;
+    EXPECT_EQ(controller().state().counters.mapStores, 0U);
 }
 
 TEST_F(CliCommands, PortsListsTheTableAndProbesWhatAnswers) {
@@ -202,16 +205,35 @@ TEST_F(CliCommands, PortsListsTheTableAndProbesWhatAnswers) {
     ports_[1]->handler.controller.setMode(sim::ControllerMode::Bootloader);
     const CliRun plain = cli({"ports"});
     EXPECT_EQ(plain.code, cli::kExitDone);
-    EXPECT_EQ(plain.out, "1\t" + table_[0] + "\tobecny\n2\t" + table_[1] + "\tnieobecny\n3\t" +
-                             table_[2] + "\tobecny\n");
+    EXPECT_EQ(plain.out, "1\t" + table_[0] + "\tobecny\tmożna otworzyć\n2\t" + table_[1] +
+                             "\tnieobecny\tnie ma takiego urządzenia\n3\t" + table_[2] +
+                             "\tobecny\tmożna otworzyć\n");
     EXPECT_EQ(controller().requests().size(), 0U);
 
     const CliRun probed = cli({"ports", "--probe"});
     EXPECT_EQ(probed.code, cli::kExitDone);
     EXPECT_EQ(probed.out, "1\t" + table_[0] + "\tobecny\tsterownik typu 17, firmware 256\n2\t" +
-                              table_[1] + "\tnieobecny\n3\t" + table_[2] +
-                              "\tobecny\tsterownik w bootloaderze\n");
+                              table_[1] + "\tnieobecny\tnie ma takiego urządzenia\n3\t" +
+                              table_[2] + "\tobecny\tsterownik czeka w programie ładującym\n");
     EXPECT_EQ(lastPortSetting(), "") << "probing remembers no port";
+}
+
+// What keeps a fitter from a port, told in the table: another program holding it, or an entry
+// that is no serial device at all.
+TEST_F(CliCommands, PortsSaysWhyAPortCannotBeOpened) {
+    PseudoTerminal held;
+    Holder holder(held.path(), "modem-mgr");
+    ASSERT_TRUE(holder.held());
+    const std::string regular = directory_ + "/plain-file";
+    std::ofstream(regular) << "not a port";
+    table_ = {held.path(), regular};
+    publishPorts();
+    const CliRun run = cli({"ports", "--probe"});
+    EXPECT_EQ(run.code, cli::kExitDone);
+    EXPECT_EQ(run.out, "1\t" + held.path() +
+                           "\tobecny\tzajęty przez inny program: modem-mgr (PID " +
+                           std::to_string(holder.pid()) + ")\n2\t" + regular +
+                           "\tnieobecny\tto nie jest port szeregowy\n");
 }
 
 } // namespace

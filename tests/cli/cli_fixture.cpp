@@ -9,8 +9,13 @@ void CliTest::SetUp() {
     if (IsSkipped()) {
         return;
     }
+    ::setenv("XDG_DATA_HOME", (directory_ + "/data").c_str(), 1);
     addPort();
     publishPorts();
+}
+
+void CliTest::TearDown() {
+    ::unsetenv("XDG_DATA_HOME");
 }
 
 CliRun CliTest::cli(const std::vector<std::string>& args) {

@@ -1,6 +1,7 @@
 #pragma once
 // krv-cli run in-process against simulated controllers on pseudo-terminals listed in
-// KRV_PORTS, with the settings file in a temporary XDG_CONFIG_HOME. Texts are the built-in
+// KRV_PORTS, with the settings file and the map backups in a temporary XDG_CONFIG_HOME and
+// XDG_DATA_HOME. Texts are the built-in
 // Polish ones (no language files are opened in-process).
 
 #include "cli/cli.h"
@@ -22,10 +23,12 @@ class CliTest : public ConnectionTest {
 protected:
     // Port 1 with a controller behind it, published; most tests need just that.
     void SetUp() override;
+    void TearDown() override;
 
     CliRun cli(const std::vector<std::string>& args);
     SimulatedPort& port() { return *ports_.front(); }
     sim::CController& controller() { return port().handler.controller; }
+    std::string backupsFolder() const { return directory_ + "/data/Morvelcast/backups"; }
     // Requests of one frame type the controller of port 1 received.
     size_t requestsOfType(uint8_t type) const;
 };

@@ -94,7 +94,8 @@ TEST_F(CliProgram, ExitCodesOfTheProgram) {
     const CliRun silent = run("C", {"info"});
     EXPECT_EQ(silent.code, cli::kExitFailed);
     EXPECT_EQ(silent.err, "The program cannot connect to the ECU on any of the computer's "
-                          "COM ports.\n");
+                          "COM ports.\nPorts tried:\n" +
+                              table_[0] + ": no answer from the ECU\n");
     ::unsetenv("LANG");
 }
 

@@ -5,6 +5,7 @@
 #include "device/units.h"
 #include "link/message.h"
 #include "main_window_fixture.h"
+#include "tests/support/unavailable.h"
 
 #include <QTest>
 #include <numeric>
@@ -116,7 +117,7 @@ private slots:
 
     void startWhileTheEmulatorWorksIsRefused() {
         if (auto error = fixture.startController()) {
-            QSKIP(error->c_str());
+            KRV_QTEST_UNAVAILABLE(*error);
         }
         auto knobs = fixture.controller->knobs();
         knobs.onGas = true;
@@ -226,7 +227,7 @@ private slots:
 
     void stopWritesTheWholeMapToTheController() {
         if (auto error = fixture.startController()) {
-            QSKIP(error->c_str());
+            KRV_QTEST_UNAVAILABLE(*error);
         }
         fixture.startWindow(clickWithoutConnection);
         QTRY_COMPARE_WITH_TIMEOUT(fieldText(dialog(), mainId::kWorkingState),
@@ -255,7 +256,7 @@ private slots:
 
     void reconnectDuringTheDriveKeepsWhatTheDriveLearned() {
         if (auto error = fixture.startController()) {
-            QSKIP(error->c_str());
+            KRV_QTEST_UNAVAILABLE(*error);
         }
         fixture.startWindow(clickWithoutConnection);
         QTRY_COMPARE_WITH_TIMEOUT(fieldText(dialog(), mainId::kWorkingState),
@@ -288,7 +289,7 @@ private slots:
 
     void stopWhileTheLinkIsLostStillTriesTheWrite() {
         if (auto error = fixture.startController()) {
-            QSKIP(error->c_str());
+            KRV_QTEST_UNAVAILABLE(*error);
         }
         fixture.startWindow(clickWithoutConnection);
         QTRY_COMPARE_WITH_TIMEOUT(fieldText(dialog(), mainId::kWorkingState),

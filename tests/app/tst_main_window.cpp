@@ -7,6 +7,7 @@
 #include "lang/language_table.h"
 #include "link/rs_error.h"
 #include "main_window_fixture.h"
+#include "tests/support/unavailable.h"
 
 #include <QElapsedTimer>
 #include <QLineEdit>
@@ -83,7 +84,7 @@ private slots:
 
     void lostLinkIsShownAndTheReconnectRestoresLiveReadings() {
         if (auto error = fixture.startController()) {
-            QSKIP(error->c_str());
+            KRV_QTEST_UNAVAILABLE(*error);
         }
         sim::CController& controller = *fixture.controller;
         sim::CSimulator& simulator = *fixture.simulator;

@@ -9,6 +9,7 @@
 #include "link/message.h"
 #include "main_window_fixture.h"
 #include "tests/support/map_keeping.h"
+#include "tests/support/unavailable.h"
 
 #include <QTest>
 #include <numeric>
@@ -120,7 +121,7 @@ private slots:
 
     void startWhileTheEmulatorWorksIsRefused() {
         if (auto error = fixture.startController()) {
-            QSKIP(error->c_str());
+            KRV_QTEST_UNAVAILABLE(*error);
         }
         auto knobs = fixture.controller->knobs();
         knobs.onGas = true;
@@ -230,7 +231,7 @@ private slots:
 
     void stopWritesTheWholeMapToTheController() {
         if (auto error = fixture.startController()) {
-            QSKIP(error->c_str());
+            KRV_QTEST_UNAVAILABLE(*error);
         }
         fixture.startWindow(clickWithoutConnection);
         QTRY_COMPARE_WITH_TIMEOUT(fieldText(dialog(), mainId::kWorkingState),
@@ -259,7 +260,7 @@ private slots:
 
     void reconnectDuringTheDriveKeepsWhatTheDriveLearned() {
         if (auto error = fixture.startController()) {
-            QSKIP(error->c_str());
+            KRV_QTEST_UNAVAILABLE(*error);
         }
         fixture.startWindow(clickWithoutConnection);
         QTRY_COMPARE_WITH_TIMEOUT(fieldText(dialog(), mainId::kWorkingState),
@@ -294,7 +295,7 @@ private slots:
     // once, and written when the link returns (instead of being read over by the reconnection).
     void stopWhileTheLinkIsLostKeepsTheLearnedMapForTheReturn() {
         if (auto error = fixture.startController()) {
-            QSKIP(error->c_str());
+            KRV_QTEST_UNAVAILABLE(*error);
         }
         fixture.startWindow(clickWithoutConnection);
         QTRY_COMPARE_WITH_TIMEOUT(fieldText(dialog(), mainId::kWorkingState),

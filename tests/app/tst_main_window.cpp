@@ -7,6 +7,7 @@
 #include "lang/language_table.h"
 #include "link/rs_error.h"
 #include "main_window_fixture.h"
+#include "tests/support/unavailable.h"
 
 #include <QElapsedTimer>
 #include <QLineEdit>
@@ -83,7 +84,7 @@ private slots:
 
     void lostLinkIsShownAndTheReconnectRestoresLiveReadings() {
         if (auto error = fixture.startController()) {
-            QSKIP(error->c_str());
+            KRV_QTEST_UNAVAILABLE(*error);
         }
         sim::CController& controller = *fixture.controller;
         sim::CSimulator& simulator = *fixture.simulator;
@@ -151,6 +152,47 @@ private slots:
         QTest::keyClick(dialog.get(), static_cast<Qt::Key>(key));
         QVERIFY(dialog->isVisible());
         QCOMPARE(fieldText(*dialog, mainId::kStatus), QStringLiteral("BRAK KOMUNIKACJI"));
+    }
+
+    // Escape in an open cell editor cancels the edit (and only that): nothing reaches the
+    // controller, the cell keeps its text and the window stays open. Enter in its place writes.
+    void escapeInAnOpenCellEditorCancelsTheEdit() {
+        if (auto error = fixture.startController()) {
+            KRV_QTEST_UNAVAILABLE(*error);
+        }
+        fixture.startWindow(clickWithoutConnection);
+        QVERIFY(dialog->connected);
+        CMapEmu1& grid = dialog->mapGrid();
+        const auto controllerAxis = [this] { return fixture.controller->state().rowAxis; };
+        const auto axisBefore = controllerAxis();
+        const QString headerBefore = grid.rowHeader(3).getTxt();
+        // The editor with "7.5" typed over the header's text, or null when none opened.
+        const auto openEditorAndType = [&grid]() -> QLineEdit* {
+            QTest::mouseDClick(&grid, Qt::LeftButton, {}, grid.cellRect(-1, 3).center());
+            auto* editor = grid.findChild<QLineEdit*>();
+            if (!grid.isEditing() || editor == nullptr || !editor->isVisible()) {
+                return nullptr;
+            }
+            editor->selectAll();
+            QTest::keyClicks(editor, "7.5");
+            return editor;
+        };
+
+        QLineEdit* editor = openEditorAndType();
+        QVERIFY(editor != nullptr);
+        QTest::keyClick(editor, Qt::Key_Escape);
+        QVERIFY(!grid.isEditing());
+        QVERIFY(!editor->isVisible());
+        QCOMPARE(grid.rowHeader(3).getTxt(), headerBefore);
+        QCOMPARE(controllerAxis(), axisBefore);
+        QVERIFY(dialog->isVisible());
+
+        editor = openEditorAndType();
+        QVERIFY(editor != nullptr);
+        QTest::keyClick(editor, Qt::Key_Return);
+        QVERIFY(!grid.isEditing());
+        QCOMPARE(grid.rowHeader(3).getTxt(), QStringLiteral("7.50"));
+        QVERIFY(controllerAxis() != axisBefore);
     }
 
     void closesThroughCloseButtonAndCloseBox() {

@@ -3,6 +3,7 @@
 
 #include "link/message.h"
 #include "main_window_fixture.h"
+#include "tests/support/unavailable.h"
 
 #include <QGuiApplication>
 #include <QTest>
@@ -45,16 +46,15 @@ private:
     void clickClear() { dialog().controls().button(mainId::kClearMap)->click(); }
 
     // The window on the simulated controller holding patternMap, with polling ended so that
-    // only the command talks to the controller.
-    bool startOnPatternMap() {
+    // only the command talks to the controller; the reason when no pseudo-terminal can be had.
+    std::optional<std::string> startOnPatternMap() {
         if (auto error = fixture.startController()) {
-            qWarning("no pseudo-terminal: %s", error->c_str());
-            return false;
+            return "no pseudo-terminal: " + *error;
         }
         fixture.controller->setMap(patternMap());
         fixture.startWindow(clickWithoutConnection);
         dialog().stopPolling();
-        return dialog().connected;
+        return std::nullopt;
     }
 
 private slots:
@@ -62,9 +62,10 @@ private slots:
     void cleanup() { fixture.tearDown(); }
 
     void acknowledgedClearZeroesControllerModelAndScreen() {
-        if (!startOnPatternMap()) {
-            QSKIP("no simulated controller");
+        if (auto error = startOnPatternMap()) {
+            KRV_QTEST_UNAVAILABLE(*error);
         }
+        QVERIFY(dialog().connected);
         QCOMPARE(dialog().mapGrid().cell(0, 0).getTxt(), QStringLiteral("0.0")); // 1 unit
         QCOMPARE(dialog().mapGrid().cell(5, 0).getTxt(), QStringLiteral("0.1")); // 6 units
         const uint64_t storesBefore = fixture.controller->state().counters.mapStores;
@@ -84,9 +85,10 @@ private slots:
     }
 
     void refusedClearSaysSoAndChangesNothing() {
-        if (!startOnPatternMap()) {
-            QSKIP("no simulated controller");
+        if (auto error = startOnPatternMap()) {
+            KRV_QTEST_UNAVAILABLE(*error);
         }
+        QVERIFY(dialog().connected);
         const auto modelBefore = dialog().map;
         const QStringList screenBefore = cellTexts(dialog());
         auto knobs = fixture.controller->knobs();
@@ -109,9 +111,10 @@ private slots:
     }
 
     void portErrorIsReportedAndTheMapStays() {
-        if (!startOnPatternMap()) {
-            QSKIP("no simulated controller");
+        if (auto error = startOnPatternMap()) {
+            KRV_QTEST_UNAVAILABLE(*error);
         }
+        QVERIFY(dialog().connected);
         const auto modelBefore = dialog().map;
         const QStringList screenBefore = cellTexts(dialog());
         dialog().port.close(); // every write now fails in the operating system

@@ -4,6 +4,7 @@
 #include "app/spin_button.h"
 #include "link/message.h"
 #include "main_window_fixture.h"
+#include "tests/support/unavailable.h"
 
 #include <QLineEdit>
 #include <QTest>
@@ -125,7 +126,7 @@ private slots:
         QFETCH(unsigned, expected);
         QFETCH(bool, sent);
         if (auto error = fixture.startController()) {
-            QSKIP(error->c_str());
+            KRV_QTEST_UNAVAILABLE(*error);
         }
         const sim::ControllerSettings settings = withSetting(spin, start);
         fixture.controller->setSettings(settings);
@@ -151,7 +152,7 @@ private slots:
 
     void typedTextIsNeverRead() {
         if (auto error = fixture.startController()) {
-            QSKIP(error->c_str());
+            KRV_QTEST_UNAVAILABLE(*error);
         }
         fixture.controller->setSettings({7, 20, 1000});
         fixture.startWindow(clickWithoutConnection);
@@ -169,7 +170,7 @@ private slots:
 
     void demoChangesTheValueWithoutAnyExchange() {
         if (auto error = fixture.startController()) {
-            QSKIP(error->c_str());
+            KRV_QTEST_UNAVAILABLE(*error);
         }
         fixture.simulator->setSilent(true); // nobody answers the search: the demo is chosen
         fixture.startWindow(clickDemo);
@@ -188,7 +189,7 @@ private slots:
 
     void lostLinkChangesTheScreenOnlyUntilTheReconnect() {
         if (auto error = fixture.startController()) {
-            QSKIP(error->c_str());
+            KRV_QTEST_UNAVAILABLE(*error);
         }
         fixture.controller->setSettings({7, 20, 1000});
         fixture.startWindow(clickWithoutConnection);
@@ -212,7 +213,7 @@ private slots:
 
     void refusedWriteKeepsTheNewValueAndSaysSo() {
         if (auto error = fixture.startController()) {
-            QSKIP(error->c_str());
+            KRV_QTEST_UNAVAILABLE(*error);
         }
         fixture.controller->setSettings({7, 20, 1000});
         fixture.startWindow(clickWithoutConnection);
@@ -245,7 +246,7 @@ private slots:
     void portErrorIsReportedUnderTheRowsOperation() {
         QFETCH(int, spin);
         if (auto error = fixture.startController()) {
-            QSKIP(error->c_str());
+            KRV_QTEST_UNAVAILABLE(*error);
         }
         fixture.controller->setSettings({7, 20, 1000});
         fixture.startWindow(clickWithoutConnection);

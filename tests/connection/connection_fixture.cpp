@@ -1,6 +1,7 @@
 #include "connection_fixture.h"
 
 #include "connection/process_state.h"
+#include "tests/support/unavailable.h"
 
 #include <cstdlib>
 #include <fcntl.h>
@@ -156,7 +157,7 @@ ConnectionTest::ConnectionTest() {
 void ConnectionTest::SetUp() {
     const int terminal = ::posix_openpt(O_RDWR | O_NOCTTY);
     if (terminal < 0) {
-        GTEST_SKIP() << "no pseudo-terminal here";
+        KRV_GTEST_UNAVAILABLE("no pseudo-terminal here");
     }
     ::close(terminal);
 }

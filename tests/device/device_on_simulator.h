@@ -8,6 +8,7 @@
 #include "platform/text.h"
 #include "sim/controller/controller.h"
 #include "sim/wire/simulator.h"
+#include "tests/support/unavailable.h"
 
 #include <cstdlib>
 #include <gtest/gtest.h>
@@ -33,7 +34,7 @@ protected:
         try {
             simulator.start();
         } catch (const std::system_error& error) {
-            GTEST_SKIP() << "no pseudo-terminal: " << error.what();
+            KRV_GTEST_UNAVAILABLE(std::string("no pseudo-terminal: ") + error.what());
         }
         ::setenv("KRV_PORTS", simulator.slavePath().c_str(), 1);
         try {

@@ -11,6 +11,7 @@
 #include "sim/afm/afm_tool.h"
 #include "tests/app/main_window_fixture.h"
 #include "tests/firmware/sample_image_check.h"
+#include "tests/support/unavailable.h"
 
 #include <QGuiApplication>
 #include <QTest>
@@ -88,7 +89,7 @@ private slots:
 
     void bootloaderAtStartThenTheButtonUpdatesAgain() {
         if (auto error = fixture.startController(sim::ControllerMode::Bootloader)) {
-            QSKIP(error->c_str());
+            KRV_QTEST_UNAVAILABLE(*error);
         }
         const sim::CController& controller = *fixture.controller;
         CCursorWatchingRecorder messages;

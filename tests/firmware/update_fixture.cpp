@@ -5,6 +5,7 @@
 #include "sim/afm/afm_builder.h"
 #include "sim/afm/afm_tool.h"
 #include "tests/firmware/sample_image_check.h"
+#include "tests/support/unavailable.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -183,7 +184,7 @@ void FirmwareUpdateTest::SetUp() {
     try {
         simulator_.start(link);
     } catch (const std::system_error& error) {
-        GTEST_SKIP() << "no pseudo-terminal: " << error.what();
+        KRV_GTEST_UNAVAILABLE(std::string("no pseudo-terminal: ") + error.what());
     }
     ::setenv("KRV_PORTS", link.c_str(), 1);
 }

@@ -133,12 +133,20 @@ TEST(LangFileTest, ClosedFileAnswersEmpty) {
     EXPECT_FALSE(file.find(u"Start").has_value());
 }
 
-TEST(LangFileTest, OpenKeepsPathAndCloseForgetsIt) {
+// A file holding the one line Start -> Go, opened.
+class OpenLangFile : public testing::Test {
+protected:
+    void SetUp() override {
+        writeLanguageFile(path, u"Start\t\tGo\r\n");
+        ASSERT_TRUE(file.open(path));
+    }
+
     TempFolder folder;
-    const auto path = folder.path() / "L.txt";
-    writeLanguageFile(path, u"Start\t\tGo\r\n");
+    const std::filesystem::path path = folder.path() / "L.txt";
     CLangFile file;
-    ASSERT_TRUE(file.open(path));
+};
+
+TEST_F(OpenLangFile, OpenKeepsPathAndCloseForgetsIt) {
     EXPECT_EQ(file.path(), path);
     EXPECT_EQ(file.find(u"Start"), u"Go");
     EXPECT_FALSE(file.find(u"Stop").has_value()) << "find tells a missing line from a match";
@@ -157,12 +165,7 @@ TEST(LangFileTest, WhatIsNoRegularFileDoesNotOpen) {
     EXPECT_EQ(file.lookup(u"Start"), u"");
 }
 
-TEST(LangFileTest, FileIsReadOnceAtOpen) {
-    TempFolder folder;
-    const auto path = folder.path() / "L.txt";
-    writeLanguageFile(path, u"Start\t\tGo\r\n");
-    CLangFile file;
-    ASSERT_TRUE(file.open(path));
+TEST_F(OpenLangFile, FileIsReadOnceAtOpen) {
     writeLanguageFile(path, u"Start\t\tRun\r\n");
     EXPECT_EQ(file.lookup(u"Start"), u"Go");
     std::filesystem::remove(path);

@@ -49,6 +49,19 @@ TEST(LanguageSlotTest, IdentifiersSelectSlots) {
     }
 }
 
+// The Spanish locales as the README lists them.
+TEST(LanguageSlotTest, SpanishLocalesSelectSpanishUpToSublanguage20) {
+    for (const char* locale :
+         {"es",    "es_ES", "es_MX", "es_GT", "es_CR", "es_PA", "es_DO",
+          "es_VE", "es_CO", "es_PE", "es_AR", "es_EC", "es_CL", "es_UY",
+          "es_PY", "es_BO", "es_SV", "es_HN", "es_NI", "es_PR", "es_GQ.UTF-8"}) {
+        EXPECT_EQ(languageSlotFor(langIdFromLocale(locale)), kSpanishSlot) << locale;
+    }
+    for (const char* locale : {"es_US", "es_CU"}) {
+        EXPECT_EQ(languageSlotFor(langIdFromLocale(locale)), kEnglishSlot) << locale;
+    }
+}
+
 TEST(LanguageSlotTest, FileTableHasThirteenDistinctSlotsWithoutTheEmptyOnes) {
     std::set<int> slots;
     for (const LanguageFileName& file : kLanguageFiles) {

@@ -5,6 +5,7 @@
 #include "link/serial_port.h"
 #include "sim/wire/ack_handler.h"
 #include "sim/wire/simulator.h"
+#include "tests/support/unavailable.h"
 
 #include <cstdlib>
 #include <functional>
@@ -43,7 +44,7 @@ protected:
         try {
             simulator.start(std::move(link));
         } catch (const std::system_error& error) {
-            GTEST_SKIP() << "no pseudo-terminal here: " << error.what();
+            KRV_GTEST_UNAVAILABLE(std::string("no pseudo-terminal here: ") + error.what());
         }
         ::setenv("KRV_PORTS", simulator.portPath().c_str(), 1);
         openPort();

@@ -7,6 +7,7 @@
 #include "map/map_emu1.h"
 #include "sim/controller/controller.h"
 #include "sim/wire/simulator.h"
+#include "tests/support/unavailable.h"
 
 #include <QLineEdit>
 #include <QTest>
@@ -96,7 +97,7 @@ private slots:
         try {
             simulator->start();
         } catch (const std::system_error& error) {
-            QSKIP(qPrintable(QString("no pseudo-terminal: ") + error.what()));
+            KRV_QTEST_UNAVAILABLE(std::string("no pseudo-terminal: ") + error.what());
         }
         qputenv("KRV_PORTS", QByteArray(simulator->slavePath().c_str()));
         device = std::make_unique<CLPGDevice>();

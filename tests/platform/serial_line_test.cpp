@@ -1,6 +1,7 @@
 // The termios line on a pseudo-terminal pair the test holds both ends of.
 
 #include "platform/serial_line.h"
+#include "tests/support/unavailable.h"
 
 #include <cerrno>
 #include <chrono>
@@ -20,7 +21,7 @@ protected:
     void SetUp() override {
         char name[256] = {};
         if (::openpty(&master_, &slave_, name, nullptr, nullptr) != 0) {
-            GTEST_SKIP() << "no pseudo-terminal here";
+            KRV_GTEST_UNAVAILABLE("no pseudo-terminal here");
         }
         path_ = name;
         ASSERT_EQ(line_.open(path_), 0);

@@ -37,12 +37,12 @@ void CKorrinDlg::OnBnClickedBtnCalibration() {
         mapGrid_.setColouring(kValueColouring);
         return;
     }
-    if (!connected || diagData.sampleCount() == 0) {
+    if (!device_.connected || device_.diagData.sampleCount() == 0) {
         showMessage(nullptr, translate(texts::kNoConnection), caption(), MB_OK);
         return;
     }
     CDiag newest;
-    diagData.lastSample(newest);
+    device_.diagData.lastSample(newest);
     if (isWorking(newest)) {
         showMessage(this, translate(texts::kCalibrateOnPetrolOnly), caption(), MB_OK);
         return;
@@ -65,7 +65,7 @@ void CKorrinDlg::calibrationStep(const CDiag& sample) {
     cellSamples[cell].push_back(input);
     const double mean = meanOf(cellSamples[cell]);
     if (mean > 0) {
-        map[cell] = mean;
+        device_.map[cell] = mean;
         mapGrid_.setCellValue(column, row, mean);
         mapGrid_.update();
     }
@@ -74,18 +74,18 @@ void CKorrinDlg::calibrationStep(const CDiag& sample) {
 void CKorrinDlg::restoreCellMeans() {
     for (size_t cell = 0; cell < cellSamples.size(); ++cell) {
         if (!cellSamples[cell].empty()) {
-            map[cell] = meanOf(cellSamples[cell]);
+            device_.map[cell] = meanOf(cellSamples[cell]);
         }
     }
 }
 
 void CKorrinDlg::stopCalibration() {
     try {
-        if (!connected) {
+        if (!device_.connected) {
             // Said, and the write is tried all the same: the learned map is not given up unasked.
             showMessage(nullptr, translate(texts::kNoConnection), caption(), MB_OK);
         }
-        if (!writeMap()) {
+        if (!device_.writeMap()) {
             showMessage(this, translate(texts::kWriteSettingsFailed), caption(), MB_ICONERROR);
         }
     } catch (IError* error) {

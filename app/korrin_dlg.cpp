@@ -72,10 +72,9 @@ std::u16string voltsLabel(double y) {
 } // namespace
 
 CKorrinDlg::CKorrinDlg(CLPGThreadManager& threads)
-    : QDialog(nullptr), CLPGConnection(threads),
-      controls_(withDialogFont(this), kMainDialogTemplate), mapGrid_(*this),
-      rpmDividerEdit_(controls_.edit(mainId::kRpmDivider)), icon_(applicationIcon()),
-      noiseDeltaEdit_(controls_.edit(mainId::kNoiseDelta)),
+    : QDialog(nullptr), device_(threads), controls_(withDialogFont(this), kMainDialogTemplate),
+      mapGrid_(device_), rpmDividerEdit_(controls_.edit(mainId::kRpmDivider)),
+      icon_(applicationIcon()), noiseDeltaEdit_(controls_.edit(mainId::kNoiseDelta)),
       noisePeriodEdit_(controls_.edit(mainId::kNoisePeriod)), keyFilter_(mapGrid_, *this) {
     setFixedSize(controls_.clientSize());
     setWindowTitle(QString::fromStdU16String(std::u16string(kMainDialogTemplate.caption)));
@@ -101,7 +100,7 @@ CKorrinDlg::CKorrinDlg(CLPGThreadManager& threads)
     QObject::connect(controls_.button(mainId::kClearMap), &QAbstractButton::clicked, this,
                      [this] { OnBnClickedBtnClrMapTime(); });
     QObject::connect(controls_.button(mainId::kFirmwareUpdate), &QAbstractButton::clicked, this,
-                     [this] { OnClickedBtnDeviceUpdate(*this, *this, this); });
+                     [this] { OnClickedBtnDeviceUpdate(device_, *this, this); });
     mapGrid_.setShowDeviceData([this] { showDeviceData(); });
     qApp->installEventFilter(&keyFilter_);
 }
@@ -109,8 +108,8 @@ CKorrinDlg::CKorrinDlg(CLPGThreadManager& threads)
 CKorrinDlg::~CKorrinDlg() {
     qApp->removeEventFilter(&keyFilter_);
     // The polling thread may still arm a timer on this window: it goes before the window does.
-    endPolling();
-    mainWindow = nullptr;
+    device_.endPolling();
+    device_.mainWindow = nullptr;
 }
 
 int CKorrinDlg::DoModal() {
@@ -126,15 +125,15 @@ bool CKorrinDlg::OnInitDialog() {
     setWindowIcon(icon_);
     createChart();
     try {
-        CLPGConnection::connect(*this);
+        device_.connect(*this);
     } catch (IError* error) {
         reportError(this, std::u16string(kInitOperation), error);
     }
     applyDialogTexts();
-    if (connected) {
+    if (device_.connected) {
         statusText = translate(texts::kStatusConnected);
         showDeviceData();
-        startPolling();
+        device_.startPolling();
     } else {
         statusText = translate(texts::kStatusNoCommunication);
     }
@@ -167,9 +166,12 @@ void CKorrinDlg::applyDialogTexts() {
 }
 
 void CKorrinDlg::showDeviceData() {
-    rpmDividerEdit_->setText(QString::fromStdU16String(formatText("%u", unsigned{rpmDivider})));
-    noiseDeltaEdit_->setText(QString::fromStdU16String(formatText("%u", unsigned{noiseDelta})));
-    noisePeriodEdit_->setText(QString::fromStdU16String(formatText("%u", unsigned{noisePeriod})));
+    rpmDividerEdit_->setText(
+        QString::fromStdU16String(formatText("%u", unsigned{device_.rpmDivider})));
+    noiseDeltaEdit_->setText(
+        QString::fromStdU16String(formatText("%u", unsigned{device_.noiseDelta})));
+    noisePeriodEdit_->setText(
+        QString::fromStdU16String(formatText("%u", unsigned{device_.noisePeriod})));
     mapGrid_.fillFromDevice();
 }
 
@@ -194,16 +196,16 @@ void CKorrinDlg::updateData(bool fromControls) {
 
 void CKorrinDlg::updateReadings() {
     updateData(true);
-    if (!connected) {
+    if (!device_.connected) {
         statusText = translate(texts::kStatusNoConnection);
         updateData(false);
         return;
     }
-    if (diagData.sampleCount() == 0) {
+    if (device_.diagData.sampleCount() == 0) {
         return;
     }
     CDiag sample;
-    diagData.lastSample(sample);
+    device_.diagData.lastSample(sample);
     if (sample.sampleNumber == 0) {
         return; // the store was emptied between the count and the copy
     }
@@ -224,12 +226,12 @@ void CKorrinDlg::updateReadings() {
 
 void CKorrinDlg::feedChart() {
     // The second-newest sample alone: the chart lags the fields by one sample.
-    const int held = diagData.sampleCount();
+    const int held = device_.diagData.sampleCount();
     if (held < 2) {
         return;
     }
     std::vector<CDiag> samples;
-    diagData.copySamples(samples, held - 2, held - 1);
+    device_.diagData.copySamples(samples, held - 2, held - 1);
     for (const CDiag& sample : samples) {
         const auto x = static_cast<float>(xCounter);
         chart_.addSample(kInputSeries.id, x, chartValue(inputVolts(sample)), false);
@@ -245,7 +247,7 @@ void CKorrinDlg::OnTimer(int id) {
         if (id == kReadingsTimer) {
             updateReadings();
         } else if (id == kReconnectTimer) {
-            reconnect();
+            device_.reconnect();
         }
     } catch (IError* error) {
         delete error; // the next tick tries again
@@ -295,10 +297,10 @@ bool CKorrinDlg::timerActive(int id) const {
 }
 
 bool CKorrinDlg::updateFirmware(bool forced) {
-    const bool programmed = krv::updateFirmware(*this, firmwareWindow_, forced);
+    const bool programmed = krv::updateFirmware(device_, firmwareWindow_, forced);
     // The update reloaded the controller's data: show it, or the next map command would copy
     // the old grid back over it. (A forced update runs inside a search that shows it itself.)
-    if (programmed && !forced && connected) {
+    if (programmed && !forced && device_.connected) {
         showDeviceData();
         updateData(false);
     }

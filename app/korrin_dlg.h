@@ -1,7 +1,7 @@
 #pragma once
-// The main window, which is also the device object: it finds the controller while it
-// initialises, then shows the newest readings every 100 ms in its fields, on the map's
-// operating point and, between Start and Stop, on the chart.
+// The main window. It owns the device object (the connection) as a member, finds the
+// controller while it initialises, then shows the newest readings every 100 ms in its fields, on
+// the map's operating point and, between Start and Stop, on the chart.
 
 #include "app/dialog_controls.h"
 #include "app/firmware_update_window.h"
@@ -25,7 +25,7 @@ namespace krv {
 
 class CLPGThreadManager;
 
-class CKorrinDlg : public QDialog, public CLPGConnection, public IMainWindow {
+class CKorrinDlg : public QDialog, public IMainWindow {
     Q_OBJECT
 public:
     static constexpr std::u16string_view kTitleSuffix = u" KRV v 1.12";
@@ -57,6 +57,8 @@ public:
     void accept() override {}
 
     bool timerActive(int id) const;
+    CLPGConnection& device() { return device_; }
+    const CLPGConnection& device() const { return device_; }
     const CDialogControls& controls() const { return controls_; }
     CMapEmu1& mapGrid() { return mapGrid_; }
     CScrollChart<float>& chart() { return chart_; }
@@ -100,6 +102,8 @@ private:
     void OnBnClickedBtnClrMapTime();
     QTimer& timer(int id);
 
+    // First made, last gone: the map grid and the polling thread reach it until the end.
+    CLPGConnection device_;
     CDialogControls controls_;
     CMapEmu1 mapGrid_;
     QLineEdit* rpmDividerEdit_;

@@ -16,13 +16,13 @@ constexpr std::u16string_view kClearMapOperation = u"CKorrinDlg::OnBnClickedBtnC
 
 void CKorrinDlg::OnBnClickedBtnClrMapTime() {
     const CWaitCursor wait;
-    if (!connected) {
+    if (!device_.connected) {
         return;
     }
     try {
         // The model follows only a controller that has cleared and stored its map.
-        if (clearMapTime() && storeMap()) {
-            map.fill(0.0);
+        if (device_.clearMapTime() && device_.storeMap()) {
+            device_.map.fill(0.0);
             showDeviceData();
         } else {
             showMessage(this, translate(texts::kWriteMapFailed), std::u16string(kMessageCaption),

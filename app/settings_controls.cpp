@@ -27,7 +27,7 @@ void CKorrinDlg::stepSetting(Field& field, int step, const SettingRow& row, QLin
         }
         field = static_cast<Field>(next);
         edit->setText(QString::fromStdU16String(formatText("%u", unsigned{field})));
-        if (connected && !writeSettings()) {
+        if (device_.connected && !device_.writeSettings()) {
             showMessage(this, translate(texts::kWriteSettingsFailed),
                         std::u16string(kMessageCaption), MB_ICONERROR);
         }
@@ -38,17 +38,17 @@ void CKorrinDlg::stepSetting(Field& field, int step, const SettingRow& row, QLin
 
 void CKorrinDlg::OnDeltaposSpinRpmDiv(int step) {
     static constexpr SettingRow kRow{1, 200, u"CSettingsDlg::OnDeltaposSpinRpmDiv()"};
-    stepSetting(rpmDivider, step, kRow, rpmDividerEdit_);
+    stepSetting(device_.rpmDivider, step, kRow, rpmDividerEdit_);
 }
 
 void CKorrinDlg::OnDeltaposSpinNoiseDelta(int step) {
     static constexpr SettingRow kRow{0, 255, u"CSettingsDlg::OnDeltaposSpinNoiseDelta()"};
-    stepSetting(noiseDelta, step, kRow, noiseDeltaEdit_);
+    stepSetting(device_.noiseDelta, step, kRow, noiseDeltaEdit_);
 }
 
 void CKorrinDlg::OnDeltaposSpinNoisePeriod(int step) {
     static constexpr SettingRow kRow{0, 50000, u"CSettingsDlg::OnDeltaposSpinNoisePeriod()"};
-    stepSetting(noisePeriod, step, kRow, noisePeriodEdit_);
+    stepSetting(device_.noisePeriod, step, kRow, noisePeriodEdit_);
 }
 
 } // namespace krv

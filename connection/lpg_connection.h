@@ -19,7 +19,6 @@ public:
     static constexpr int kReconnectAfterLossMs = 1000;
     static constexpr int kReconnectRetryMs = 2000;
 
-    // Publishes this object as the process's device (connection/process_state.h).
     explicit CLPGConnection(CLPGThreadManager& threads);
     // Stops and joins the polling thread first: it must never outlive the device it reads.
     ~CLPGConnection() override;
@@ -53,6 +52,12 @@ public:
     void reconnect();
 
     IMainWindow* mainWindow = nullptr;
+    // Consecutive failed readings of the polling threads; a new thread starts from the count
+    // the previous one left.
+    std::atomic<int> failureCount{0};
+    // A controller of another type is reported once for the life of the connection (the
+    // window's, so the process's), however many ports and searches find one.
+    std::atomic<bool> foreignControllerReported{false};
 
 private:
     CLPGThreadManager& threads_;

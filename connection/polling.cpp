@@ -15,7 +15,7 @@ void CLPGConnection::startPolling() {
     endPolling();
     pollingRunning = true;
     logFileName = CDiagFile::kNoFileName;
-    threads_.insert(new CDiagRSThread(diagData, logFileName, pollingRunning));
+    threads_.insert(new CDiagRSThread(*this, diagData, logFileName, pollingRunning));
     mainWindow->startTimer(IMainWindow::kReadingsTimer, kReadingsTimerMs);
 }
 

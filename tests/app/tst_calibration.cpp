@@ -52,14 +52,14 @@ private:
     // the refreshes see.
     void startScriptedDemo() {
         fixture.startWindow(clickDemo);
-        dialog().stopPolling();
-        dialog().diagData.clearSamples();
+        dialog().device().stopPolling();
+        dialog().device().diagData.clearSamples();
     }
 
     // One readings refresh with this sample as the newest.
     void refreshWith(CDiag sample) {
         sample.sampleNumber = ++sampleNumber;
-        dialog().diagData.pushSample(sample);
+        dialog().device().diagData.pushSample(sample);
         dialog().updateReadings();
     }
 
@@ -108,7 +108,7 @@ private slots:
     void startWithoutConnectionOrSampleIsRefused() {
         QFETCH(bool, connected);
         fixture.startWindow(clickWithoutConnection);
-        dialog().connected = connected; // as right after a search, before the first sample
+        dialog().device().connected = connected; // as right after a search, before the first sample
         clickCalibration();
         verifyOnlyMessage("Brak połączenia", nullptr);
         verifyIdle();
@@ -124,13 +124,13 @@ private slots:
         fixture.startWindow(clickWithoutConnection);
         QTRY_COMPARE_WITH_TIMEOUT(fieldText(dialog(), mainId::kWorkingState),
                                   QStringLiteral("Włączony"), 10000);
-        const auto mapBefore = dialog().map;
+        const auto mapBefore = dialog().device().map;
 
         clickCalibration();
 
         verifyOnlyMessage("Kalibracja tylko podczas jazdy na benzynie", &dialog());
         verifyIdle();
-        QVERIFY(dialog().map == mapBefore);
+        QVERIFY(dialog().device().map == mapBefore);
     }
 
     void demoDriveFillsTheSimulatedSamplesCell() {
@@ -149,7 +149,7 @@ private slots:
         for (double filed : dialog().cellSamples[cellOf(6, 3)]) {
             QCOMPARE(filed, 2.0);
         }
-        QCOMPARE(dialog().map[cellOf(6, 3)], 2.0);
+        QCOMPARE(dialog().device().map[cellOf(6, 3)], 2.0);
         QCOMPARE(grid().cell(6, 3).getTxt(), QStringLiteral("2.0"));
         // Dwell shading: the cell the drive sits in grows darker, the others stay white.
         QVERIFY(CMapArray::savedColour().blue() < 255);
@@ -159,7 +159,7 @@ private slots:
 
         verifyIdle();
         QCOMPARE(fixture.shown().size(), size_t{1}); // the write succeeded without I/O
-        QCOMPARE(dialog().map[cellOf(6, 3)], 2.0);
+        QCOMPARE(dialog().device().map[cellOf(6, 3)], 2.0);
     }
 
     void samplesAreFiledUnderTheirCell_data() {
@@ -187,7 +187,7 @@ private slots:
         QFETCH(int, filed);
         QFETCH(QString, shown);
         startScriptedDemo();
-        dialog().map[cellOf(column, row)] = 1.2;
+        dialog().device().map[cellOf(column, row)] = 1.2;
         dialog().showDeviceData();
         startDrive();
 
@@ -197,7 +197,7 @@ private slots:
 
         QCOMPARE(dialog().cellSamples[cellOf(column, row)].size(), size_t(filed));
         QCOMPARE(grid().cell(column, row).getTxt(), shown);
-        QCOMPARE(dialog().map[cellOf(column, row)], shown.toDouble());
+        QCOMPARE(dialog().device().map[cellOf(column, row)], shown.toDouble());
         size_t filedAnywhere = 0;
         for (const auto& cell : dialog().cellSamples) {
             filedAnywhere += cell.size();
@@ -211,16 +211,17 @@ private slots:
         refreshWith(demoPointSample(200, 0));                        // 1.0 V at (6, 3)
         refreshWith(readingsRecord(1000, 1100, 600, 0, kPetrol, 0)); // 3.0 V at (14, 15)
         clickCalibration();
-        QCOMPARE(dialog().map[cellOf(6, 3)], 1.0);
-        QCOMPARE(dialog().map[cellOf(14, 15)], 3.0);
+        QCOMPARE(dialog().device().map[cellOf(6, 3)], 1.0);
+        QCOMPARE(dialog().device().map[cellOf(14, 15)], 3.0);
         QCOMPARE(dialog().cellSamples[cellOf(6, 3)].size(), size_t{1}); // kept after the stop
 
         startDrive();
         QVERIFY(dialog().cellSamples[cellOf(14, 15)].empty());
         refreshWith(demoPointSample(400, 0)); // 2.0 V at (6, 3)
 
-        QCOMPARE(dialog().map[cellOf(6, 3)], 2.0); // not the mean with the first drive's 1.0
-        QCOMPARE(dialog().map[cellOf(14, 15)], 3.0);
+        QCOMPARE(dialog().device().map[cellOf(6, 3)],
+                 2.0); // not the mean with the first drive's 1.0
+        QCOMPARE(dialog().device().map[cellOf(14, 15)], 3.0);
         QCOMPARE(grid().cell(14, 15).getTxt(), QStringLiteral("3.0"));
     }
 
@@ -247,7 +248,7 @@ private slots:
         const auto written = fixture.controller->state().map;
         int learned = 0;
         for (size_t i = 0; i < written.size(); ++i) {
-            QCOMPARE(written[i], units::mapCellWire(dialog().map[i]));
+            QCOMPARE(written[i], units::mapCellWire(dialog().device().map[i]));
             learned += written[i] != 0 ? 1 : 0;
         }
         QVERIFY(learned >= 3);
@@ -263,7 +264,7 @@ private slots:
         clickCalibration();
         QTRY_VERIFY_WITH_TIMEOUT(visitedCells() >= 3, 30000);
         fixture.simulator->setSilent(true);
-        QTRY_VERIFY_WITH_TIMEOUT(!dialog().connected, 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(!dialog().device().connected, 20000);
         fixture.simulator->setSilent(false);
         // The reconnect reads the controller's map, which knows nothing of the drive yet.
         QTRY_COMPARE_WITH_TIMEOUT(fieldText(dialog(), mainId::kStatus), QStringLiteral("CONNECTED"),
@@ -280,7 +281,7 @@ private slots:
                 }
                 const double mean =
                     std::accumulate(filed.begin(), filed.end(), 0.0) / double(filed.size());
-                QCOMPARE(dialog().map[cellOf(c, r)], mean);
+                QCOMPARE(dialog().device().map[cellOf(c, r)], mean);
                 QCOMPARE(grid().cell(c, r).getTxt(), QString::asprintf("%.1f", mean));
             }
         }
@@ -295,7 +296,7 @@ private slots:
                                   QStringLiteral("Wyłączony"), 10000);
         clickCalibration();
         fixture.simulator->setSilent(true); // the cable pulled
-        QTRY_VERIFY_WITH_TIMEOUT(!dialog().connected, 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(!dialog().device().connected, 20000);
         const uint64_t heardBefore = fixture.simulator->counters().received;
 
         clickCalibration();

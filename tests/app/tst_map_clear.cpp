@@ -53,8 +53,8 @@ private:
         }
         fixture.controller->setMap(patternMap());
         fixture.startWindow(clickWithoutConnection);
-        dialog().stopPolling();
-        return dialog().connected;
+        dialog().device().stopPolling();
+        return dialog().device().connected;
     }
 
 private slots:
@@ -75,7 +75,7 @@ private slots:
         const auto state = fixture.controller->state();
         QCOMPARE(state.map, (std::array<uint8_t, 240>{}));
         QCOMPARE(state.counters.mapStores, storesBefore + 1);
-        for (double value : dialog().map) {
+        for (double value : dialog().device().map) {
             QCOMPARE(value, 0.0);
         }
         QCOMPARE(cellTexts(dialog()), QStringList(kMapCells, QStringLiteral("0.0")));
@@ -87,7 +87,7 @@ private slots:
         if (!startOnPatternMap()) {
             QSKIP("no simulated controller");
         }
-        const auto modelBefore = dialog().map;
+        const auto modelBefore = dialog().device().map;
         const QStringList screenBefore = cellTexts(dialog());
         auto knobs = fixture.controller->knobs();
         knobs.forcedReply = sim::Frame{2, {0, 0, 0, 0, 0, 0}}; // refuses every command
@@ -102,7 +102,7 @@ private slots:
         QCOMPARE(qtext(shown[0].caption), QStringLiteral("Emulator KRV"));
         QCOMPARE(shown[0].style, MB_ICONERROR);
         QCOMPARE(shown[0].owner, static_cast<MessageOwner>(&dialog()));
-        QVERIFY(dialog().map == modelBefore);
+        QVERIFY(dialog().device().map == modelBefore);
         QCOMPARE(cellTexts(dialog()), screenBefore);
         QCOMPARE(fixture.controller->state().map, patternMap());
         QVERIFY(QGuiApplication::overrideCursor() == nullptr);
@@ -112,9 +112,9 @@ private slots:
         if (!startOnPatternMap()) {
             QSKIP("no simulated controller");
         }
-        const auto modelBefore = dialog().map;
+        const auto modelBefore = dialog().device().map;
         const QStringList screenBefore = cellTexts(dialog());
-        dialog().port.close(); // every write now fails in the operating system
+        dialog().device().port.close(); // every write now fails in the operating system
 
         clickClear();
 
@@ -125,7 +125,7 @@ private slots:
         QVERIFY2(lines.size() > 1 && !lines[1].isEmpty(), qPrintable(qtext(shown[0].text)));
         QCOMPARE(qtext(shown[0].caption), QStringLiteral("Emulator KRV"));
         QCOMPARE(shown[0].style, MB_OK);
-        QVERIFY(dialog().map == modelBefore);
+        QVERIFY(dialog().device().map == modelBefore);
         QCOMPARE(cellTexts(dialog()), screenBefore);
         QCOMPARE(fixture.controller->state().map, patternMap());
         QVERIFY(QGuiApplication::overrideCursor() == nullptr);
@@ -133,13 +133,13 @@ private slots:
 
     void withoutConnectionNothingHappens() {
         fixture.startWindow(clickWithoutConnection);
-        dialog().map[0] = 1.5;
+        dialog().device().map[0] = 1.5;
         dialog().showDeviceData();
 
         clickClear();
 
         QVERIFY(fixture.shown().empty());
-        QCOMPARE(dialog().map[0], 1.5);
+        QCOMPARE(dialog().device().map[0], 1.5);
         QCOMPARE(dialog().mapGrid().cell(0, 0).getTxt(), QStringLiteral("1.5"));
     }
 };

@@ -6,7 +6,6 @@
 #include "app/korrin_dlg.h"
 #include "app/no_connection_dlg.h"
 #include "app/spin_button.h"
-#include "connection/process_state.h"
 #include "connection/thread_manager.h"
 #include "lang/language_setup.h"
 #include "lang/language_table.h"

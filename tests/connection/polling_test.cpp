@@ -4,7 +4,6 @@
 
 #include "connection/diag_file.h"
 #include "connection/diag_thread.h"
-#include "connection/process_state.h"
 #include "connection_fixture.h"
 #include "lang/program_texts.h"
 #include "link/rs_error.h"
@@ -67,7 +66,7 @@ TEST_F(PollingTest, ThreeFailedExchangesInARowGiveTheLinkUp) {
     ASSERT_TRUE(linkLost());
     EXPECT_FALSE(device_->connected);
     EXPECT_EQ(device_->diagData.sampleCount(), 0);
-    EXPECT_EQ(failureCount, 3);
+    EXPECT_EQ(device_->failureCount, 3);
     EXPECT_TRUE(device_->pollingRunning) << "the lost state keeps the flag";
     EXPECT_EQ(window_.timerPeriod(IMainWindow::kReadingsTimer), 100);
 }
@@ -82,7 +81,7 @@ TEST_F(PollingTest, FailuresOnlyCountWhenConsecutive) {
     ASSERT_TRUE(eventually([&] { return device_->diagData.sampleCount() >= 4; }));
     EXPECT_TRUE(device_->connected);
     EXPECT_EQ(window_.timerPeriod(IMainWindow::kReconnectTimer), 0);
-    EXPECT_EQ(failureCount, 0);
+    EXPECT_EQ(device_->failureCount, 0);
     EXPECT_TRUE(numberedFromOne(samples()));
 }
 
@@ -146,7 +145,7 @@ TEST_F(PollingTest, FailureCountOutlivesTheThreadThatGaveUp) {
     ASSERT_TRUE(device_->connected);
     ASSERT_TRUE(linkLost());
     EXPECT_TRUE(port.handler.scriptDone());
-    EXPECT_EQ(failureCount, 4);
+    EXPECT_EQ(device_->failureCount, 4);
 }
 
 // The port device disappears under the thread (the terminal is closed and a new one appears
@@ -188,7 +187,8 @@ TEST_F(PollingTest, PortErrorAlwaysMarksTheLinkLost) {
     ASSERT_EQ(device_->port.clearCommError(), 0u);
     device_->diagData.pushSample(CDiag{});
     device_->pollingRunning = true;
-    threads_.insert(new CFailingReadThread(device_->diagData, u"", device_->pollingRunning));
+    threads_.insert(
+        new CFailingReadThread(*device_, device_->diagData, u"", device_->pollingRunning));
 
     ASSERT_TRUE(linkLost());
     EXPECT_FALSE(device_->connected);
@@ -254,7 +254,6 @@ TEST_F(PollingTest, DeviceEndsOnlyAfterItsPollingThread) {
 
     device_.reset();
     EXPECT_EQ(threads_.runningCount(), 0u);
-    EXPECT_EQ(processDevice.load(), nullptr);
     EXPECT_EQ(window_.timerPeriod(IMainWindow::kReconnectTimer), 0)
         << "a thread told to stop reports no lost link";
 }

@@ -3,7 +3,6 @@
 // again, with the file dialog answered by the test and the wait cursor watched.
 
 #include "app/dialog_template.h"
-#include "connection/process_state.h"
 #include "lang/program_texts.h"
 #include "platform/paths.h"
 #include "platform/qt/open_file.h"
@@ -66,8 +65,6 @@ private:
 private slots:
     void init() {
         fixture.setUp();
-        failureCount = 0;
-        foreignControllerReported = false;
         requests.clear();
         setFileDialogBackEnd([this](const COpenFile& dialog) {
             requests.push_back(
@@ -111,7 +108,7 @@ private slots:
         QCOMPARE(requests[0].saveMode, 0);
         QVERIFY(programMemoryHoldsSampleImage(controller));
         QCOMPARE(controller.state().mode, sim::ControllerMode::Application);
-        QVERIFY(dialog.connected);
+        QVERIFY(dialog.device().connected);
         QVERIFY(dialog.timerActive(IMainWindow::kReadingsTimer));
         QVERIFY(!waitCursorShown());
 
@@ -123,7 +120,7 @@ private slots:
         QVERIFY(shown[1].text == texts::kWrongFirmwareFile);
         QVERIFY2(messages.withWaitCursor[1], "the wait cursor is up once the file is chosen");
         QVERIFY(!waitCursorShown());
-        QVERIFY(dialog.pollingRunning);
+        QVERIFY(dialog.device().pollingRunning);
 
         // The new firmware comes with other settings: the window must show what it reloaded.
         fixture.controller->setSettings({7, 3, 1200});
@@ -135,10 +132,10 @@ private slots:
         QCOMPARE(controller.state().program.eraseCounts().at(0x1800), 2u);
         QVERIFY(programMemoryHoldsSampleImage(controller));
         QVERIFY(!waitCursorShown());
-        QVERIFY(dialog.connected);
-        QVERIFY(dialog.pollingRunning);
+        QVERIFY(dialog.device().connected);
+        QVERIFY(dialog.device().pollingRunning);
         QVERIFY(dialog.timerActive(IMainWindow::kReadingsTimer));
-        QTRY_VERIFY_WITH_TIMEOUT(dialog.diagData.sampleCount() > 0, 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(dialog.device().diagData.sampleCount() > 0, 10000);
     }
 };
 

@@ -1,6 +1,5 @@
 #include "tests/firmware/update_fixture.h"
 
-#include "connection/process_state.h"
 #include "platform/text.h"
 #include "sim/afm/afm_builder.h"
 #include "sim/afm/afm_tool.h"
@@ -166,8 +165,6 @@ int CCursorAwareRecorder::show(MessageOwner owner, const std::u16string& text,
 
 FirmwareUpdateTest::FirmwareUpdateTest() {
     ::setenv("XDG_CONFIG_HOME", directory_.path().c_str(), 1);
-    failureCount = 0;
-    foreignControllerReported = false;
     restartDevice();
 }
 

@@ -46,6 +46,9 @@ bool CDiagInputThread::pollUntilEnd() {
             device.failureCount = 0;
             continue;
         }
+        if (!keepRunning()) {
+            break; // a stop may have cut the exchange short: that says nothing of the link
+        }
         if (result == kSampleLinkFailed) {
             ++device.failureCount;
         }

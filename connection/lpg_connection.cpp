@@ -82,6 +82,7 @@ bool CLPGConnection::tryPort(int portNumber) {
         if (!startLink()) {
             return false; // left open: the next attempt closes it first
         }
+        linkPort_ = portNumber;
         saveLastPort(portNumber);
         return true;
     } catch (IError* error) {

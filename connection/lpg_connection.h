@@ -48,8 +48,11 @@ public:
     // Ends the polling thread without touching the window; for the window's own teardown,
     // which must call it before the window's parts go, as the thread may still arm a timer.
     void endPolling();
-    // Run by the reconnect timer: one attempt on the remembered port.
+    // Run by the reconnect timer: one attempt on the port of the last connection (the
+    // remembered port when there was none), whether or not the settings file could keep it.
     void reconnect();
+    // The port the controller last answered on in this run, 0 before any.
+    int linkPort() const { return linkPort_; }
 
     IMainWindow* mainWindow = nullptr;
     // Consecutive failed readings of the polling threads; a new thread starts from the count
@@ -61,6 +64,7 @@ public:
 
 private:
     CLPGThreadManager& threads_;
+    int linkPort_ = 0;
 };
 
 } // namespace krv

@@ -28,7 +28,10 @@ void CLPGConnection::stopPolling() {
 }
 
 void CLPGConnection::endPolling() {
+    // A thread waiting for a reply is woken rather than waited for.
+    port.interruptWaits();
     threads_.stopAll();
+    port.resumeWaits();
 }
 
 void CLPGConnection::reconnect() {
@@ -38,7 +41,7 @@ void CLPGConnection::reconnect() {
     // The thread that gave up armed this timer as its last act; it must be gone before the
     // port is reopened under it.
     endPolling();
-    if (!tryPort(readLastPort())) {
+    if (!tryPort(linkPort_ != 0 ? linkPort_ : readLastPort())) {
         mainWindow->startTimer(IMainWindow::kReconnectTimer, kReconnectRetryMs);
         return;
     }

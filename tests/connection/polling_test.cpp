@@ -131,6 +131,24 @@ TEST_F(PollingTest, PulledCableIsReconnectedWithAFreshThread) {
     EXPECT_TRUE(numberedFromOne(samples()));
 }
 
+// Where the settings file cannot be written (here it is a folder), the remembered port is
+// never there to read back: the reconnect must go back to the port it was connected on.
+TEST_F(PollingTest, PulledCableIsReconnectedWhereTheSettingsFileCannotBeWritten) {
+    std::filesystem::create_directories(directory_ + "/Morvelcast/settings.ini");
+    SimulatedPort& port = connectToController();
+    ASSERT_EQ(device_->readLastPort(), 0);
+    device_->startPolling();
+    port.simulator.setSilent(true);
+    ASSERT_TRUE(linkLost());
+
+    port.simulator.setSilent(false);
+    clearPortsTried();
+    device_->reconnect();
+    EXPECT_EQ(portsTried(), (std::vector<int>{1}));
+    EXPECT_TRUE(device_->connected);
+    ASSERT_TRUE(eventually([&] { return device_->diagData.sampleCount() >= 1; }));
+}
+
 // The failure count belongs to the process: a thread started after a lost link gives up at
 // its first failed read unless a reading succeeded first.
 TEST_F(PollingTest, FailureCountOutlivesTheThreadThatGaveUp) {
@@ -234,6 +252,27 @@ TEST_F(PollingTest, StopThenStartBeginsWithAnEmptyStore) {
     EXPECT_EQ(threads_.runningCount(), 1u);
 }
 
+TEST_F(PollingTest, StopWakesAReadThatWaitsForASilentController) {
+    SimulatedPort& port = connectToController();
+    device_->startPolling();
+    ASSERT_TRUE(eventually([&] { return device_->diagData.sampleCount() >= 1; }));
+    port.simulator.setSilent(true);
+    ASSERT_TRUE(port.simulator.waitForReceived(port.simulator.counters().received + 1, 5s));
+
+    const auto stopping = std::chrono::steady_clock::now();
+    device_->stopPolling();
+    EXPECT_LT(std::chrono::steady_clock::now() - stopping, 500ms);
+    EXPECT_EQ(threads_.runningCount(), 0u);
+    EXPECT_TRUE(device_->connected) << "a stop is no lost link";
+    EXPECT_EQ(window_.timerPeriod(IMainWindow::kReconnectTimer), 0);
+
+    // The woken port is usable again: a new thread reads from it.
+    port.simulator.setSilent(false);
+    device_->startPolling();
+    ASSERT_TRUE(eventually([&] { return device_->diagData.sampleCount() >= 2; }));
+    EXPECT_TRUE(numberedFromOne(samples()));
+}
+
 TEST_F(PollingTest, StartingTwiceLeavesOneThread) {
     connectToController();
     device_->startPolling();
@@ -252,7 +291,10 @@ TEST_F(PollingTest, DeviceEndsOnlyAfterItsPollingThread) {
     port.simulator.setSilent(true);
     ASSERT_TRUE(port.simulator.waitForReceived(port.simulator.counters().received + 1, 5s));
 
+    const auto closing = std::chrono::steady_clock::now();
     device_.reset();
+    EXPECT_LT(std::chrono::steady_clock::now() - closing, 500ms)
+        << "the read waiting for the silent controller is woken, not sat out";
     EXPECT_EQ(threads_.runningCount(), 0u);
     EXPECT_EQ(window_.timerPeriod(IMainWindow::kReconnectTimer), 0)
         << "a thread told to stop reports no lost link";

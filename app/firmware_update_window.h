@@ -1,7 +1,9 @@
 #pragma once
 // The firmware update's window services on Qt: the file dialog, the wait cursor and the owner
-// of its message boxes.
+// of its message boxes. The update runs on the connection worker; each service is carried out
+// on the user-interface thread.
 
+#include "app/ui_gate.h"
 #include "firmware/update/firmware_update_window.h"
 
 class QWidget;
@@ -10,7 +12,7 @@ namespace krv {
 
 class CQtFirmwareUpdateWindow : public IFirmwareUpdateWindow {
 public:
-    explicit CQtFirmwareUpdateWindow(QWidget& owner) : owner_(owner) {}
+    CQtFirmwareUpdateWindow(QWidget& owner, CUiGate& gate) : owner_(owner), gate_(gate) {}
 
     std::u16string selectFile(const std::u16string& initialDirectory, const std::u16string& filter,
                               const std::u16string& defaultExtension) override;
@@ -20,6 +22,7 @@ public:
 
 private:
     QWidget& owner_;
+    CUiGate& gate_;
 };
 
 } // namespace krv

@@ -14,6 +14,7 @@ bool CKorrinApp::InitInstance() {
     messages_.setMainWindow(&dialog);
     setFileDialogOwner(&dialog);
     dialog.DoModal();
+    messages_.closeWaits();
     return false;
 }
 

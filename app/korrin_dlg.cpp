@@ -100,14 +100,27 @@ CKorrinDlg::CKorrinDlg(CLPGThreadManager& threads)
     QObject::connect(controls_.button(mainId::kClearMap), &QAbstractButton::clicked, this,
                      [this] { OnBnClickedBtnClrMapTime(); });
     QObject::connect(controls_.button(mainId::kFirmwareUpdate), &QAbstractButton::clicked, this,
-                     [this] { OnClickedBtnDeviceUpdate(device_, *this, this); });
+                     [this] {
+                         if (device_.connected) {
+                             worker_.run(translate(texts::kStatusUpdating),
+                                         [this](CLPGConnection& device) {
+                                             OnClickedBtnDeviceUpdate(device, *this, this);
+                                             return true;
+                                         },
+                                         {});
+                         }
+                     });
     mapGrid_.setShowDeviceData([this] { showDeviceData(); });
     qApp->installEventFilter(&keyFilter_);
 }
 
 CKorrinDlg::~CKorrinDlg() {
     qApp->removeEventFilter(&keyFilter_);
-    // The polling thread may still arm a timer on this window: it goes before the window does.
+    // Nothing waits for this window any more: a worker asking it something gets its fallback.
+    gate_.close();
+    // The worker and the polling thread may still arm a timer on this window: both go before
+    // the window does, woken from any read they wait in.
+    worker_.stop();
     device_.endPolling();
     device_.mainWindow = nullptr;
 }
@@ -124,20 +137,28 @@ bool CKorrinDlg::OnInitDialog() {
     updateData(false);
     setWindowIcon(icon_);
     createChart();
-    try {
-        device_.connect(*this);
-    } catch (IError* error) {
-        reportError(this, std::u16string(kInitOperation), error);
-    }
     applyDialogTexts();
-    if (device_.connected) {
-        statusText = translate(texts::kStatusConnected);
-        showDeviceData();
-        device_.startPolling();
-    } else {
-        statusText = translate(texts::kStatusNoCommunication);
-    }
-    updateData(false);
+    worker_.run(
+        translate(texts::kStatusSearching),
+        [this](CLPGConnection& device) {
+            try {
+                device.connect(*this);
+            } catch (IError* error) {
+                reportError(this, std::u16string(kInitOperation), error);
+            }
+            return device.connected.load();
+        },
+        [this](bool connected) {
+            applyDialogTexts();
+            if (connected) {
+                statusText = translate(texts::kStatusConnected);
+                showDeviceData();
+                device_.startPolling();
+            } else {
+                statusText = translate(texts::kStatusNoCommunication);
+            }
+            updateData(false);
+        });
     return true;
 }
 
@@ -197,7 +218,9 @@ void CKorrinDlg::updateData(bool fromControls) {
 void CKorrinDlg::updateReadings() {
     updateData(true);
     if (!device_.connected) {
-        statusText = translate(texts::kStatusNoConnection);
+        // A reconnect attempt under way says so rather than that the link is down.
+        statusText =
+            operationStatus_.empty() ? translate(texts::kStatusNoConnection) : operationStatus_;
         updateData(false);
         return;
     }
@@ -247,7 +270,14 @@ void CKorrinDlg::OnTimer(int id) {
         if (id == kReadingsTimer) {
             updateReadings();
         } else if (id == kReconnectTimer) {
-            device_.reconnect();
+            // Stopped here, not only by the attempt: it must not fire again while one runs.
+            reconnectTimer_.stop();
+            worker_.run(translate(texts::kStatusConnecting),
+                        [](CLPGConnection& device) {
+                            device.reconnect();
+                            return device.connected.load();
+                        },
+                        {});
         }
     } catch (IError* error) {
         delete error; // the next tick tries again
@@ -265,31 +295,33 @@ void CKorrinDlg::OnBnClickedStop() {
 }
 
 bool CKorrinDlg::chooseDemoMode() {
-    CNoConnectionDlg dialog;
-    return dialog.DoModal() == CNoConnectionDlg::kResultDemo;
+    return gate_.call<bool>(
+        [] {
+            CNoConnectionDlg dialog;
+            return dialog.DoModal() == CNoConnectionDlg::kResultDemo;
+        },
+        false);
 }
 
 QTimer& CKorrinDlg::timer(int id) {
     return id == kReconnectTimer ? reconnectTimer_ : readingsTimer_;
 }
 
-void CKorrinDlg::startTimer(int id, int milliseconds) {
-    if (QThread::currentThread() == thread()) {
-        timer(id).start(milliseconds);
-        return;
+void CKorrinDlg::onUiThread(std::function<void()> task) {
+    if (gate_.onUiThread()) {
+        task();
+    } else {
+        gate_.post(std::move(task));
     }
-    // From the polling thread: the timer belongs to the user-interface thread.
-    QMetaObject::invokeMethod(
-        this, [this, id, milliseconds] { timer(id).start(milliseconds); }, Qt::QueuedConnection);
+}
+
+void CKorrinDlg::startTimer(int id, int milliseconds) {
+    // Also from the polling thread and the worker: the timers belong to the window's thread.
+    onUiThread([this, id, milliseconds] { timer(id).start(milliseconds); });
 }
 
 void CKorrinDlg::stopTimer(int id) {
-    if (QThread::currentThread() == thread()) {
-        timer(id).stop();
-        return;
-    }
-    QMetaObject::invokeMethod(
-        this, [this, id] { timer(id).stop(); }, Qt::QueuedConnection);
+    onUiThread([this, id] { timer(id).stop(); });
 }
 
 bool CKorrinDlg::timerActive(int id) const {
@@ -301,17 +333,53 @@ bool CKorrinDlg::updateFirmware(bool forced) {
     // The update reloaded the controller's data: show it, or the next map command would copy
     // the old grid back over it. (A forced update runs inside a search that shows it itself.)
     if (programmed && !forced && device_.connected) {
-        showDeviceData();
-        updateData(false);
+        onUiThread([this] {
+            showDeviceData();
+            updateData(false);
+        });
     }
     return programmed;
 }
 
 void CKorrinDlg::setStatusText(const std::u16string& text) {
-    statusText = text;
+    onUiThread([this, text] { statusText = text; });
 }
 
 void CKorrinDlg::onReconnected() {
+    onUiThread([this] { showReconnected(); });
+}
+
+void CKorrinDlg::post(std::function<void()> task) {
+    gate_.post(std::move(task));
+}
+
+void CKorrinDlg::operationStarted(const std::u16string& text) {
+    if (text.empty()) {
+        return; // a quick command: the controls stay as they are
+    }
+    operationStatus_ = text;
+    statusText = text;
+    updateData(false);
+    enableOperationControls(false);
+}
+
+void CKorrinDlg::operationEnded() {
+    if (operationRunning()) {
+        return;
+    }
+    operationStatus_.clear();
+    enableOperationControls(true);
+}
+
+void CKorrinDlg::enableOperationControls(bool enable) {
+    for (int id : {mainId::kFirmwareUpdate, mainId::kClearMap, mainId::kCalibration,
+                   mainId::kRpmDividerSpin, mainId::kNoiseDeltaSpin, mainId::kNoisePeriodSpin}) {
+        controls_.control(id)->setEnabled(enable);
+    }
+    mapGrid_.setEnabled(enable);
+}
+
+void CKorrinDlg::showReconnected() {
     applyDialogTexts();
     if (calibrating) {
         // The drive goes on through the lost link, so its button still offers the stop.

@@ -5,7 +5,9 @@
 
 #include "app/dialog_controls.h"
 #include "app/firmware_update_window.h"
+#include "app/ui_gate.h"
 #include "chart/scroll_chart.h"
+#include "connection/connection_worker.h"
 #include "connection/lpg_connection.h"
 #include "connection/main_window.h"
 #include "map/map_emu1.h"
@@ -25,7 +27,7 @@ namespace krv {
 
 class CLPGThreadManager;
 
-class CKorrinDlg : public QDialog, public IMainWindow {
+class CKorrinDlg : public QDialog, public IMainWindow, public IWorkerWindow {
     Q_OBJECT
 public:
     static constexpr std::u16string_view kTitleSuffix = u" KRV v 1.12";
@@ -34,9 +36,9 @@ public:
     explicit CKorrinDlg(CLPGThreadManager& threads);
     ~CKorrinDlg() override;
 
-    // Initialises (port search included) and then shows the window modally.
+    // Initialises and shows the window modally; the port search runs meanwhile.
     int DoModal();
-    // Everything that happens before the window is first shown.
+    // Builds the window and hands the port search to the worker; its end shows the result.
     bool OnInitDialog();
 
     void applyDialogTexts();
@@ -52,6 +54,17 @@ public:
     bool updateFirmware(bool forced) override;
     void setStatusText(const std::u16string& text) override;
     void onReconnected() override;
+
+    // IWorkerWindow
+    void post(std::function<void()> task) override;
+    void operationStarted(const std::u16string& statusText) override;
+    void operationEnded() override;
+    void* errorOwner() override { return this; }
+
+    // Where the window's features run their controller work.
+    IConnectionJobs& jobs() { return worker_; }
+    // An operation (the search, a reconnect attempt, a command) is under way.
+    bool operationRunning() const { return worker_.pending() > 0; }
 
     // Enter never closes the window.
     void accept() override {}
@@ -101,6 +114,12 @@ private:
     // Button 1019 "Kasuj".
     void OnBnClickedBtnClrMapTime();
     QTimer& timer(int id);
+    // After a successful reconnect: translated captions, device data, members to controls.
+    void showReconnected();
+    // Runs the task on the user-interface thread: now when there, else queued.
+    void onUiThread(std::function<void()> task);
+    // The controls that would start another operation.
+    void enableOperationControls(bool enable);
 
     // First made, last gone: the map grid and the polling thread reach it until the end.
     CLPGConnection device_;
@@ -115,7 +134,11 @@ private:
     QTimer readingsTimer_;
     QTimer reconnectTimer_;
     CMapKeyFilter keyFilter_;
-    CQtFirmwareUpdateWindow firmwareWindow_{*this};
+    CUiGate gate_;
+    CQtFirmwareUpdateWindow firmwareWindow_{*this, gate_};
+    // What the status line says while a long operation runs; empty otherwise.
+    std::u16string operationStatus_;
+    CConnectionWorker worker_{device_, *this};
 };
 
 } // namespace krv

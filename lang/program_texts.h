@@ -80,6 +80,24 @@ inline constexpr std::u16string_view kControllerNewerThanFile =
     u"Wersja sterownika jest nowsza niż wersja pliku firmware. Czy chcesz zaprogramować "
     u"sterownik starszą wersją?";
 
+// The window that never freezes: what runs, and the firmware update's progress.
+inline constexpr std::u16string_view kStatusSearching = u"SZUKANIE STEROWNIKA...";
+inline constexpr std::u16string_view kStatusConnecting = u"ŁĄCZENIE...";
+inline constexpr std::u16string_view kStatusWritingMap = u"ZAPIS MAPY...";
+inline constexpr std::u16string_view kStatusClearingMap = u"KASOWANIE MAPY...";
+inline constexpr std::u16string_view kStatusUpdating = u"AKTUALIZACJA FIRMWARE...";
+inline constexpr std::u16string_view kPhaseEnteringBootloader = u"Uruchamianie bootloadera...";
+inline constexpr std::u16string_view kPhaseProgramming = u"Programowanie sterownika...";
+inline constexpr std::u16string_view kPhaseEnding = u"Kończenie programowania...";
+inline constexpr std::u16string_view kPhaseStartingApplication =
+    u"Uruchamianie programu sterownika...";
+inline constexpr std::u16string_view kPhaseReconnecting = u"Ponowne łączenie ze sterownikiem...";
+inline constexpr std::u16string_view kTimeLeft = u"Pozostało około %d s";
+inline constexpr std::u16string_view kAttemptOf = u"Próba %d z %d";
+inline constexpr std::u16string_view kCloseWhileProgramming =
+    u"Sterownik jest właśnie programowany. Zamknięcie programu pozostawi go w bootloaderze "
+    u"(zostanie odzyskany przy następnym uruchomieniu). Czy zamknąć program?";
+
 inline constexpr std::array kProgramTexts{
     kCannotOpenPort,
     kPortOperationFailed,
@@ -127,6 +145,20 @@ inline constexpr std::array kProgramTexts{
     kProgrammingFailed,
     kWrongFirmwareFile,
     kControllerNewerThanFile,
+    // The window that never freezes.
+    kStatusSearching,
+    kStatusConnecting,
+    kStatusWritingMap,
+    kStatusClearingMap,
+    kStatusUpdating,
+    kPhaseEnteringBootloader,
+    kPhaseProgramming,
+    kPhaseEnding,
+    kPhaseStartingApplication,
+    kPhaseReconnecting,
+    kTimeLeft,
+    kAttemptOf,
+    kCloseWhileProgramming,
 };
 
 } // namespace krv::texts

@@ -94,6 +94,7 @@ private slots:
         CKorrinDlg dialog(*fixture.threads);
         dialog.OnInitDialog();
         dialog.show();
+        QVERIFY(QTest::qWaitFor([&] { return !dialog.operationRunning(); }, 60000));
 
         auto shown = messages.messages();
         QCOMPARE(shown.size(), size_t{1});
@@ -115,6 +116,7 @@ private slots:
         QAbstractButton* update = dialog.controls().button(mainId::kFirmwareUpdate);
         answers = {firmwareFile("wrong.afm", {"--target", "0x0100"})};
         update->click();
+        QVERIFY(QTest::qWaitFor([&] { return !dialog.operationRunning(); }, 60000));
         shown = messages.messages();
         QCOMPARE(shown.size(), size_t{2});
         QVERIFY(shown[1].text == texts::kWrongFirmwareFile);
@@ -126,6 +128,7 @@ private slots:
         fixture.controller->setSettings({7, 3, 1200});
         answers = {firmwareFile("second.afm", {"--version", "0x0102"})};
         update->click();
+        QVERIFY(QTest::qWaitFor([&] { return !dialog.operationRunning(); }, 60000));
         QVERIFY(dialog.controls().text(mainId::kRpmDivider) == u"7");
         QVERIFY(dialog.controls().text(mainId::kNoisePeriod) == u"1200");
         QCOMPARE(messages.messages().size(), size_t{2});

@@ -18,10 +18,6 @@ constexpr std::u16string_view kStopCalibrationOperation = u"CKorrinDlg::stopCali
 constexpr int kValueColouring = 1;
 constexpr int kDwellShading = 0;
 
-std::u16string caption() {
-    return std::u16string(kMessageCaption);
-}
-
 double meanOf(const std::vector<double>& filed) {
     return std::accumulate(filed.begin(), filed.end(), 0.0) / static_cast<double>(filed.size());
 }
@@ -38,19 +34,19 @@ void CKorrinDlg::OnBnClickedBtnCalibration() {
         return;
     }
     if (!device_.connected || device_.diagData.sampleCount() == 0) {
-        showMessage(nullptr, translate(texts::kNoConnection), caption(), MB_OK);
+        showProgramMessage(nullptr, texts::kNoConnection, MB_OK);
         return;
     }
     CDiag newest;
     device_.diagData.lastSample(newest);
     if (isWorking(newest)) {
-        showMessage(this, translate(texts::kCalibrateOnPetrolOnly), caption(), MB_OK);
+        showProgramMessage(this, texts::kCalibrateOnPetrolOnly, MB_OK);
         return;
     }
     calibrating = true;
     button->setText(QString::fromStdU16String(translate(texts::kStop)));
     // The drive already runs while this is open; the samples filed meanwhile are dropped below.
-    showMessage(this, translate(texts::kCalibrationDriveAdvice), caption(), MB_OK);
+    showProgramMessage(this, texts::kCalibrationDriveAdvice, MB_OK);
     mapGrid_.setColouring(kDwellShading);
     clearCellSamples();
 }
@@ -80,17 +76,13 @@ void CKorrinDlg::restoreCellMeans() {
 }
 
 void CKorrinDlg::stopCalibration() {
-    try {
-        if (!device_.connected) {
-            // Said, and the write is tried all the same: the learned map is not given up unasked.
-            showMessage(nullptr, translate(texts::kNoConnection), caption(), MB_OK);
-        }
-        if (!device_.writeMap()) {
-            showMessage(this, translate(texts::kWriteSettingsFailed), caption(), MB_ICONERROR);
-        }
-    } catch (IError* error) {
-        reportError(this, std::u16string(kStopCalibrationOperation), error);
+    if (!device_.connected) {
+        // Said, and the write is tried all the same: the learned map is not given up unasked.
+        showProgramMessage(nullptr, texts::kNoConnection, MB_OK);
     }
+    runCommand(
+        translate(texts::kStatusWritingMap), kStopCalibrationOperation,
+        [](CLPGConnection& device) { return device.writeMap(); }, texts::kWriteSettingsFailed);
 }
 
 void CKorrinDlg::clearCellSamples() {

@@ -111,6 +111,12 @@ CKorrinDlg::CKorrinDlg(CLPGThreadManager& threads)
                          }
                      });
     mapGrid_.setShowDeviceData([this] { showDeviceData(); });
+    mapGrid_.setCommandRunner(
+        [this](CMapEmu1::Exchanges exchanges, std::function<void(bool)> done) {
+            worker_.run(
+                {}, [exchanges = std::move(exchanges)](CLPGConnection&) { return exchanges(); },
+                std::move(done));
+        });
     qApp->installEventFilter(&keyFilter_);
 }
 
@@ -141,11 +147,7 @@ bool CKorrinDlg::OnInitDialog() {
     worker_.run(
         translate(texts::kStatusSearching),
         [this](CLPGConnection& device) {
-            try {
-                device.connect(*this);
-            } catch (IError* error) {
-                reportError(this, std::u16string(kInitOperation), error);
-            }
+            reportingErrors(this, kInitOperation, [&] { device.connect(*this); });
             return device.connected.load();
         },
         [this](bool connected) {
@@ -347,6 +349,28 @@ void CKorrinDlg::setStatusText(const std::u16string& text) {
 
 void CKorrinDlg::onReconnected() {
     onUiThread([this] { showReconnected(); });
+}
+
+void CKorrinDlg::runCommand(const std::u16string& statusText, std::u16string_view operation,
+                            std::function<bool(CLPGConnection&)> exchanges,
+                            std::u16string_view failureText, std::function<void()> succeeded) {
+    worker_.run(
+        statusText,
+        [this, operation, failureText, exchanges = std::move(exchanges)](CLPGConnection& device) {
+            bool done = false;
+            reportingErrors(this, operation, [&] {
+                done = exchanges(device);
+                if (!done) {
+                    showProgramMessage(this, failureText, MB_ICONERROR);
+                }
+            });
+            return done;
+        },
+        [succeeded = std::move(succeeded)](bool done) {
+            if (done && succeeded) {
+                succeeded();
+            }
+        });
 }
 
 void CKorrinDlg::post(std::function<void()> task) {

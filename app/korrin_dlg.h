@@ -116,6 +116,12 @@ private:
     QTimer& timer(int id);
     // After a successful reconnect: translated captions, device data, members to controls.
     void showReconnected();
+    // A command's exchanges on the worker: a false result shows failureText over the window
+    // (error icon), an escaping error object is reported under operation; succeeded then runs
+    // on this thread. An empty statusText marks a quick command that holds nothing back.
+    void runCommand(const std::u16string& statusText, std::u16string_view operation,
+                    std::function<bool(CLPGConnection&)> exchanges, std::u16string_view failureText,
+                    std::function<void()> succeeded = {});
     // Runs the task on the user-interface thread: now when there, else queued.
     void onUiThread(std::function<void()> task);
     // The controls that would start another operation.

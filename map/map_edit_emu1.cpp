@@ -7,6 +7,7 @@
 #include "map/map_emu1.h"
 #include "platform/text.h"
 
+#include <QPointer>
 #include <algorithm>
 #include <cmath>
 
@@ -89,16 +90,15 @@ QString CMapEditEmu1::columnHeaderText(CMapEmu1& grid, int column, double rpm) {
 }
 
 void CMapEditEmu1::writeAxes(CMapEmu1& grid) {
-    try {
-        if (!grid.device().writeMapAxes()) {
-            showMessage(&grid, translate(texts::kWriteSettingsFailed),
-                        std::u16string(kMessageCaption), MB_ICONERROR);
-        }
-    } catch (IError* error) {
-        reportError(grid.window(), std::u16string(kOperation), error);
-        return;
-    }
-    grid.showDeviceData();
+    // The grid is refreshed after a refusal as well; only an error object leaves it be.
+    QPointer<CMapEmu1> refreshed(&grid);
+    grid.runCommand(
+        kOperation, [&device = grid.device()] { return device.writeMapAxes(); },
+        [refreshed](bool) {
+            if (refreshed) {
+                refreshed->showDeviceData();
+            }
+        });
 }
 
 } // namespace krv

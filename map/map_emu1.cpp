@@ -7,6 +7,7 @@
 #include "platform/text.h"
 
 #include <cmath>
+#include <memory>
 
 namespace krv {
 
@@ -82,6 +83,40 @@ void CMapEmu1::showDeviceData() {
     }
 }
 
+void CMapEmu1::setCommandRunner(CommandRunner runner) {
+    runner_ = std::move(runner);
+}
+
+void CMapEmu1::runCommand(std::u16string_view operation, Exchanges exchanges,
+                          std::function<void(bool written)> answered) {
+    // Reported from wherever the exchanges run; the owners are taken here, on the window's
+    // thread.
+    QWidget* const grid = this;
+    QWidget* const owner = window();
+    auto written = std::make_shared<bool>(false);
+    Exchanges reported = [operation, grid, owner, written, exchanges = std::move(exchanges)] {
+        bool answeredWithoutError = false;
+        reportingErrors(owner, operation, [&] {
+            *written = exchanges();
+            if (!*written) {
+                showProgramMessage(grid, texts::kWriteSettingsFailed, MB_ICONERROR);
+            }
+            answeredWithoutError = true;
+        });
+        return answeredWithoutError;
+    };
+    auto finished = [written, answered = std::move(answered)](bool answeredWithoutError) {
+        if (answeredWithoutError) {
+            answered(*written);
+        }
+    };
+    if (runner_) {
+        runner_(std::move(reported), std::move(finished));
+    } else {
+        finished(reported());
+    }
+}
+
 CellPosition CMapEmu1::cellIndexOf(double rpm, double volts) const {
     return {breakPointIndex(device_.columnAxis, rpm), breakPointIndex(device_.rowAxis, volts)};
 }
@@ -114,16 +149,15 @@ void CMapEmu1::incrementSelected(double step) {
     if (!device_.connected) {
         return;
     }
-    try {
-        if (device_.adjustMapRegion(regionOf(bounds->first, step)) && device_.storeMap()) {
-            copyGridToDevice();
-        } else {
-            showMessage(this, translate(texts::kWriteSettingsFailed),
-                        std::u16string(kMessageCaption), MB_ICONERROR);
-        }
-    } catch (IError* error) {
-        reportError(window(), u"CMapEmu1::incrementSelected()", error);
-    }
+    const MapRegion region = regionOf(bounds->first, step);
+    runCommand(
+        u"CMapEmu1::incrementSelected()",
+        [&device = device_, region] { return device.adjustMapRegion(region) && device.storeMap(); },
+        [this](bool written) {
+            if (written) {
+                copyGridToDevice();
+            }
+        });
 }
 
 MapRegion CMapEmu1::regionOf(CellPosition topLeft, double step) const {

@@ -42,7 +42,10 @@ private:
 
     CKorrinDlg& dialog() { return *fixture.dialog; }
 
-    void clickClear() { dialog().controls().button(mainId::kClearMap)->click(); }
+    void clickClear() {
+        dialog().controls().button(mainId::kClearMap)->click();
+        fixture.waitForOperations();
+    }
 
     // The window on the simulated controller holding patternMap, with polling ended so that
     // only the command talks to the controller.

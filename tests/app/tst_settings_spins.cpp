@@ -69,7 +69,9 @@ private:
     CKorrinDlg& dialog() { return *fixture.dialog; }
 
     // One notification as the spin sends it: the arrows for -1 (up) and +1 (down).
+    // Once nothing else runs; returns once the step's own write has ended.
     void step(int spin, int delta) {
+        fixture.waitForOperations();
         CSpinButton* button = dialog().controls().spin(spin);
         if (delta == -1) {
             button->upButton()->click();
@@ -78,6 +80,7 @@ private:
         } else {
             emit button->stepped(delta);
         }
+        fixture.waitForOperations();
     }
 
     QString editText(int spin) { return dialog().controls().edit(rowOf(spin).edit)->text(); }

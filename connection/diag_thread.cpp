@@ -60,9 +60,7 @@ bool CDiagInputThread::pollUntilEnd() {
 }
 
 void CDiagInputThread::reportLinkLost() {
-    device.connected = false;
-    device.mainWindow->startTimer(IMainWindow::kReconnectTimer,
-                                  CLPGConnection::kReconnectAfterLossMs);
+    device.markLinkLost();
 }
 
 CDiagRSThread::CDiagRSThread(CLPGConnection& device, CDiagData& sink, std::u16string logFileName,

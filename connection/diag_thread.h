@@ -49,7 +49,6 @@ private:
     bool keepRunning() const { return runningFlag.load() && !stopRequested(); }
     // Reads until told to stop (false) or until the failures run over the limit (true).
     bool pollUntilEnd();
-    // The window learns it through `connected` and retries after a second.
     void reportLinkLost();
 };
 

@@ -48,6 +48,9 @@ public:
     // Ends the polling thread without touching the window; for the window's own teardown,
     // which must call it before the window's parts go, as the thread may still arm a timer.
     void endPolling();
+    // The link is gone (the polling gave up, or an update left the controller where it cannot
+    // be reached): the window's refresh shows it, and a reconnect is tried after a second.
+    void markLinkLost();
     // Run by the reconnect timer: one attempt on the port of the last connection (the
     // remembered port when there was none), whether or not the settings file could keep it.
     void reconnect();

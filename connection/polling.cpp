@@ -34,6 +34,12 @@ void CLPGConnection::endPolling() {
     port.resumeWaits();
 }
 
+void CLPGConnection::markLinkLost() {
+    connected = false;
+    mainWindow->startTimer(IMainWindow::kReadingsTimer, kReadingsTimerMs);
+    mainWindow->startTimer(IMainWindow::kReconnectTimer, kReconnectAfterLossMs);
+}
+
 void CLPGConnection::reconnect() {
     mainWindow->stopTimer(IMainWindow::kReconnectTimer);
     mainWindow->setStatusText(translate(texts::kStatusNoConnectionEn));

@@ -65,13 +65,16 @@ public:
             device_.stopPolling();
         }
         if (!program(file)) {
-            return fail(texts::kProgrammingFailed);
+            showError(texts::kProgrammingFailed);
+            leftUnreachable();
+            return false;
         }
         sleep_(kPauseBeforeReconnect);
         device_.connect(*device_.mainWindow);
         if (!device_.connected) {
             // The controller was programmed all the same: the caller learns that much.
             showError(texts::kProgrammingFailed);
+            leftUnreachable();
         } else if (!forced_) {
             device_.startPolling();
         }
@@ -87,6 +90,15 @@ private:
     bool fail(std::u16string_view text) {
         showError(text);
         return false;
+    }
+
+    // The window must not go on saying "connected" over frozen readings: the reconnect finds a
+    // controller left in its bootloader and offers it the forced update. (A forced update runs
+    // inside a search, which goes on by itself.)
+    void leftUnreachable() {
+        if (!forced_) {
+            device_.markLinkLost();
+        }
     }
 
     bool olderVersionAccepted() {

@@ -242,6 +242,13 @@ bool FirmwareUpdateTest::pollingStopped() const {
            window_.timerPeriod(IMainWindow::kReadingsTimer) == 0;
 }
 
+bool FirmwareUpdateTest::linkMarkedLost() const {
+    return !device_->connected && !device_->pollingRunning && threads_.runningCount() == 0 &&
+           window_.timerPeriod(IMainWindow::kReadingsTimer) == CLPGConnection::kReadingsTimerMs &&
+           window_.timerPeriod(IMainWindow::kReconnectTimer) ==
+               CLPGConnection::kReconnectAfterLossMs;
+}
+
 bool FirmwareUpdateTest::holdsSampleImage() const {
     return programMemoryHoldsSampleImage(controller_.controller);
 }

@@ -145,6 +145,8 @@ protected:
     bool portReplugged() const;
     bool pollingResumed();
     bool pollingStopped() const;
+    // No polling thread, the link shown lost and a reconnect armed for a second on.
+    bool linkMarkedLost() const;
     // The controller's program memory from 0x1800 holds the sample image (3 bytes of every 4).
     bool holdsSampleImage() const;
     bool programMemoryUntouched() const;

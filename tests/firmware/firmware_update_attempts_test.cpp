@@ -12,7 +12,6 @@ namespace {
 
 using Ops = std::vector<Op>;
 
-constexpr int kFullImageRows = 272;
 const std::u16string kProgrammingFailed(texts::kProgrammingFailed);
 
 TEST_F(FirmwareUpdateTest, QueryFailingTwiceLeadsToOneWriteInTheThirdAttempt) {
@@ -32,6 +31,14 @@ TEST_F(FirmwareUpdateTest, QueryFailingTwiceLeadsToOneWriteInTheThirdAttempt) {
     EXPECT_EQ(std::count(all.begin(), firstRow, Op::QueryBootloader), 3);
     EXPECT_EQ(controller_.count(Op::WriteRow), kFullImageRows);
     EXPECT_EQ(window_.sleeps, (std::vector{1000ms, 1000ms})) << "no pause after a failed query";
+    std::vector<int> attempts;
+    for (const FirmwareUpdateProgress& shown : window_.progress) {
+        if (shown.phase == FirmwareUpdateProgress::Phase::EnteringBootloader) {
+            attempts.push_back(shown.attempt);
+            EXPECT_EQ(shown.rowsWritten, 0) << "each attempt starts from the first row";
+        }
+    }
+    EXPECT_EQ(attempts, (std::vector{1, 2, 3}));
     EXPECT_TRUE(holdsSampleImage());
     EXPECT_TRUE(messages_.messages().empty());
     EXPECT_TRUE(pollingResumed());

@@ -15,6 +15,10 @@ std::u16string CQtFirmwareUpdateWindow::selectFile(const std::u16string& initial
         std::u16string());
 }
 
+void CQtFirmwareUpdateWindow::showProgress(const FirmwareUpdateProgress& progress) {
+    gate_.post([this, progress] { progress_.showProgress(progress); });
+}
+
 // Waited for, so the cursor is up before the messages that follow it.
 void CQtFirmwareUpdateWindow::beginWaitCursor() {
     gate_.call<bool>(

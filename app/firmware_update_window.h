@@ -4,6 +4,7 @@
 // on the user-interface thread.
 
 #include "app/ui_gate.h"
+#include "app/update_progress_dlg.h"
 #include "firmware/update/firmware_update_window.h"
 
 class QWidget;
@@ -12,17 +13,24 @@ namespace krv {
 
 class CQtFirmwareUpdateWindow : public IFirmwareUpdateWindow {
 public:
-    CQtFirmwareUpdateWindow(QWidget& owner, CUiGate& gate) : owner_(owner), gate_(gate) {}
+    CQtFirmwareUpdateWindow(QWidget& owner, CUiGate& gate)
+        : owner_(owner), gate_(gate), progress_(&owner) {}
 
     std::u16string selectFile(const std::u16string& initialDirectory, const std::u16string& filter,
                               const std::u16string& defaultExtension) override;
     void beginWaitCursor() override;
     void endWaitCursor() override;
     MessageOwner messageOwner() override { return &owner_; }
+    void showProgress(const FirmwareUpdateProgress& progress) override;
+
+    // On the user-interface thread: the progress display goes when the update has ended.
+    void finish() { progress_.finish(); }
+    const CUpdateProgressDlg& progress() const { return progress_; }
 
 private:
     QWidget& owner_;
     CUiGate& gate_;
+    CUpdateProgressDlg progress_;
 };
 
 } // namespace krv

@@ -331,6 +331,13 @@ bool CKorrinDlg::timerActive(int id) const {
 }
 
 bool CKorrinDlg::updateFirmware(bool forced) {
+    // The progress display goes however the update ends, an error object included.
+    struct ProgressEnd {
+        CKorrinDlg& window;
+        ~ProgressEnd() {
+            window.onUiThread([&progress = window.firmwareWindow_] { progress.finish(); });
+        }
+    } progressEnd{*this};
     const bool programmed = krv::updateFirmware(device_, firmwareWindow_, forced);
     // The update reloaded the controller's data: show it, or the next map command would copy
     // the old grid back over it. (A forced update runs inside a search that shows it itself.)
@@ -341,6 +348,15 @@ bool CKorrinDlg::updateFirmware(bool forced) {
         });
     }
     return programmed;
+}
+
+void CKorrinDlg::reject() {
+    if (firmwareWindow_.progress().programming() &&
+        showProgramMessage(this, texts::kCloseWhileProgramming,
+                           MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) != IDYES) {
+        return;
+    }
+    QDialog::reject();
 }
 
 void CKorrinDlg::setStatusText(const std::u16string& text) {

@@ -68,6 +68,9 @@ public:
 
     // Enter never closes the window.
     void accept() override {}
+    // "Zamknij" and the close box; while the controller is programmed, only when confirmed.
+    void reject() override;
+    const CQtFirmwareUpdateWindow& firmwareWindow() const { return firmwareWindow_; }
 
     bool timerActive(int id) const;
     CLPGConnection& device() { return device_; }

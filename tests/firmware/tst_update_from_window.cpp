@@ -3,6 +3,7 @@
 // again, with the file dialog answered by the test and the wait cursor watched.
 
 #include "app/dialog_template.h"
+#include "app/update_progress_dlg.h"
 #include "lang/program_texts.h"
 #include "platform/paths.h"
 #include "platform/qt/open_file.h"
@@ -11,7 +12,9 @@
 #include "tests/app/main_window_fixture.h"
 #include "tests/firmware/sample_image_check.h"
 
+#include <QElapsedTimer>
 #include <QGuiApplication>
+#include <QProgressBar>
 #include <QTest>
 #include <deque>
 #include <sstream>
@@ -135,10 +138,51 @@ private slots:
         QCOMPARE(controller.state().program.eraseCounts().at(0x1800), 2u);
         QVERIFY(programMemoryHoldsSampleImage(controller));
         QVERIFY(!waitCursorShown());
+        // The progress went to the last row and left with the update.
+        const CUpdateProgressDlg& progress = dialog.firmwareWindow().progress();
+        QCOMPARE(progress.bar()->value(), 100);
+        QCOMPARE(progress.bar()->text(), QStringLiteral("100 %"));
+        QVERIFY(!progress.isVisible());
+        QVERIFY(!progress.programming());
         QVERIFY(dialog.device().connected);
         QVERIFY(dialog.device().pollingRunning);
         QVERIFY(dialog.timerActive(IMainWindow::kReadingsTimer));
         QTRY_VERIFY_WITH_TIMEOUT(dialog.device().diagData.sampleCount() > 0, 10000);
+    }
+
+    // The fitter closes the window while the rows go out and the cable is pulled: asked first,
+    // the window stays on No, and on Yes it closes and goes well inside a read time-out.
+    void closingWhileProgrammingAsksFirst() {
+        if (auto error = fixture.startController()) {
+            QSKIP(error->c_str());
+        }
+        fixture.startWindow(clickWithoutConnection);
+        CKorrinDlg& dialog = *fixture.dialog;
+        QVERIFY(dialog.device().connected);
+        answers = {firmwareFile("good.afm", {})};
+        const uint64_t heard = fixture.simulator->counters().received;
+        dialog.controls().button(mainId::kFirmwareUpdate)->click();
+        QVERIFY(QTest::qWaitFor([&] { return fixture.simulator->counters().received > heard + 50; },
+                                20000));
+        fixture.simulator->setSilent(true);
+        QTRY_VERIFY_WITH_TIMEOUT(dialog.firmwareWindow().progress().programming(), 5000);
+        QVERIFY(dialog.firmwareWindow().progress().isVisible());
+        QTRY_VERIFY(dialog.firmwareWindow().progress().bar()->value() > 0);
+
+        dialog.controls().button(mainId::kClose)->click();
+        auto shown = fixture.shown();
+        QCOMPARE(shown.size(), size_t{1});
+        QVERIFY(shown[0].text == texts::kCloseWhileProgramming);
+        QCOMPARE(shown[0].style, MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2);
+        QVERIFY2(dialog.isVisible(), "No, the default, keeps the window");
+
+        fixture.messages->scriptAnswer(IDYES);
+        dialog.controls().button(mainId::kClose)->click();
+        QVERIFY(!dialog.isVisible());
+        QElapsedTimer closing;
+        closing.start();
+        fixture.dialog.reset();
+        QVERIFY2(closing.elapsed() < 500, qPrintable(QString::number(closing.elapsed())));
     }
 };
 

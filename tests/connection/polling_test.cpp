@@ -149,6 +149,30 @@ TEST_F(PollingTest, PulledCableIsReconnectedWhereTheSettingsFileCannotBeWritten)
     ASSERT_TRUE(eventually([&] { return device_->diagData.sampleCount() >= 1; }));
 }
 
+// The controller answers the reconnect but no longer enables its readings: no thread starts
+// and the polling flag is cleared, while the readings timer of the lost link goes on and the
+// status says the link is back.
+TEST_F(PollingTest, ReconnectToAControllerWithoutReadingsStartsNoThread) {
+    SimulatedPort& port = connectToController();
+    device_->startPolling();
+    port.simulator.setSilent(true);
+    ASSERT_TRUE(linkLost());
+
+    auto knobs = port.handler.controller.knobs();
+    knobs.identifyWord = 0x0056;
+    port.handler.controller.setKnobs(knobs);
+    port.simulator.setSilent(false);
+    device_->reconnect();
+
+    EXPECT_TRUE(device_->connected);
+    EXPECT_FALSE(device_->readingsEnabled);
+    EXPECT_FALSE(device_->pollingRunning);
+    EXPECT_EQ(threads_.runningCount(), 0u);
+    EXPECT_EQ(window_.timerPeriod(IMainWindow::kReadingsTimer), 100);
+    EXPECT_EQ(window_.statusTexts().back(), texts::kStatusConnectedEn);
+    EXPECT_EQ(window_.reconnectedCount(), 1);
+}
+
 // The failure count belongs to the process: a thread started after a lost link gives up at
 // its first failed read unless a reading succeeded first.
 TEST_F(PollingTest, FailureCountOutlivesTheThreadThatGaveUp) {

@@ -17,10 +17,6 @@ namespace {
 constexpr int kValueColouring = 1;
 constexpr int kDwellShading = 0;
 
-std::u16string caption() {
-    return std::u16string(kMessageCaption);
-}
-
 double meanOf(const std::vector<double>& filed) {
     return std::accumulate(filed.begin(), filed.end(), 0.0) / static_cast<double>(filed.size());
 }
@@ -36,21 +32,21 @@ void CKorrinDlg::OnBnClickedBtnCalibration() {
         mapGrid_.setColouring(kValueColouring);
         return;
     }
-    if (!connected || diagData.sampleCount() == 0) {
-        showMessage(nullptr, translate(texts::kNoConnection), caption(), MB_OK);
+    if (!device_.connected || device_.diagData.sampleCount() == 0) {
+        showProgramMessage(nullptr, texts::kNoConnection, MB_OK);
         return;
     }
     CDiag newest;
-    diagData.lastSample(newest);
+    device_.diagData.lastSample(newest);
     if (isWorking(newest)) {
-        showMessage(this, translate(texts::kCalibrateOnPetrolOnly), caption(), MB_OK);
+        showProgramMessage(this, texts::kCalibrateOnPetrolOnly, MB_OK);
         return;
     }
     mapKeeper_.calibrationStarted();
     calibrating = true;
     button->setText(QString::fromStdU16String(translate(texts::kStop)));
     // The drive already runs while this is open; the samples filed meanwhile are dropped below.
-    showMessage(this, translate(texts::kCalibrationDriveAdvice), caption(), MB_OK);
+    showProgramMessage(this, texts::kCalibrationDriveAdvice, MB_OK);
     mapGrid_.setColouring(kDwellShading);
     clearCellSamples();
 }
@@ -65,7 +61,7 @@ void CKorrinDlg::calibrationStep(const CDiag& sample) {
     cellSamples[cell].push_back(input);
     const double mean = meanOf(cellSamples[cell]);
     if (mean > 0) {
-        map[cell] = mean;
+        device_.map[cell] = mean;
         mapGrid_.setCellValue(column, row, mean);
         mapGrid_.update();
     }
@@ -74,15 +70,15 @@ void CKorrinDlg::calibrationStep(const CDiag& sample) {
 void CKorrinDlg::restoreCellMeans() {
     for (size_t cell = 0; cell < cellSamples.size(); ++cell) {
         if (!cellSamples[cell].empty()) {
-            map[cell] = meanOf(cellSamples[cell]);
+            device_.map[cell] = meanOf(cellSamples[cell]);
         }
     }
 }
 
 void CKorrinDlg::stopCalibration() {
-    if (!connected) {
+    if (!device_.connected) {
         // Said, and the write is tried all the same: the learned map is not given up unasked.
-        showMessage(nullptr, translate(texts::kNoConnection), caption(), MB_OK);
+        showProgramMessage(nullptr, texts::kNoConnection, MB_OK);
     }
     mapKeeper_.writeCalibrationResult();
 }

@@ -10,15 +10,32 @@ namespace krv {
 std::u16string CQtFirmwareUpdateWindow::selectFile(const std::u16string& initialDirectory,
                                                    const std::u16string& filter,
                                                    const std::u16string& defaultExtension) {
-    return COpenFile(initialDirectory, filter, defaultExtension, 0).selectFile();
+    return gate_.call<std::u16string>(
+        [=] { return COpenFile(initialDirectory, filter, defaultExtension, 0).selectFile(); },
+        std::u16string());
 }
 
+void CQtFirmwareUpdateWindow::showProgress(const FirmwareUpdateProgress& progress) {
+    gate_.post([this, progress] { progress_.showProgress(progress); });
+}
+
+// Waited for, so the cursor is up before the messages that follow it.
 void CQtFirmwareUpdateWindow::beginWaitCursor() {
-    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    gate_.call<bool>(
+        [] {
+            QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+            return true;
+        },
+        false);
 }
 
 void CQtFirmwareUpdateWindow::endWaitCursor() {
-    QGuiApplication::restoreOverrideCursor();
+    gate_.call<bool>(
+        [] {
+            QGuiApplication::restoreOverrideCursor();
+            return true;
+        },
+        false);
 }
 
 } // namespace krv

@@ -1,7 +1,10 @@
 #pragma once
 // The firmware update's window services on Qt: the file dialog, the wait cursor and the owner
-// of its message boxes.
+// of its message boxes. The update runs on the connection worker; each service is carried out
+// on the user-interface thread.
 
+#include "app/ui_gate.h"
+#include "app/update_progress_dlg.h"
 #include "firmware/update/firmware_update_window.h"
 
 class QWidget;
@@ -10,16 +13,24 @@ namespace krv {
 
 class CQtFirmwareUpdateWindow : public IFirmwareUpdateWindow {
 public:
-    explicit CQtFirmwareUpdateWindow(QWidget& owner) : owner_(owner) {}
+    CQtFirmwareUpdateWindow(QWidget& owner, CUiGate& gate)
+        : owner_(owner), gate_(gate), progress_(&owner) {}
 
     std::u16string selectFile(const std::u16string& initialDirectory, const std::u16string& filter,
                               const std::u16string& defaultExtension) override;
     void beginWaitCursor() override;
     void endWaitCursor() override;
     MessageOwner messageOwner() override { return &owner_; }
+    void showProgress(const FirmwareUpdateProgress& progress) override;
+
+    // On the user-interface thread: the progress display goes when the update has ended.
+    void finish() { progress_.finish(); }
+    const CUpdateProgressDlg& progress() const { return progress_; }
 
 private:
     QWidget& owner_;
+    CUiGate& gate_;
+    CUpdateProgressDlg progress_;
 };
 
 } // namespace krv

@@ -12,10 +12,11 @@ CKorrinApp::CKorrinApp(CLPGThreadManager& threads, CQtMessageBackend& messages,
 
 bool CKorrinApp::InitInstance() {
     CKorrinDlg dialog(threads_);
-    dialog.startChoice = start_;
+    dialog.device().startChoice = start_;
     messages_.setMainWindow(&dialog);
     setFileDialogOwner(&dialog);
     dialog.DoModal();
+    messages_.closeWaits();
     return false;
 }
 

@@ -72,10 +72,9 @@ std::u16string voltsLabel(double y) {
 } // namespace
 
 CKorrinDlg::CKorrinDlg(CLPGThreadManager& threads)
-    : QDialog(nullptr), CLPGConnection(threads),
-      controls_(withDialogFont(this), kMainDialogTemplate), mapGrid_(*this),
-      rpmDividerEdit_(controls_.edit(mainId::kRpmDivider)), icon_(applicationIcon()),
-      noiseDeltaEdit_(controls_.edit(mainId::kNoiseDelta)),
+    : QDialog(nullptr), device_(threads), controls_(withDialogFont(this), kMainDialogTemplate),
+      mapGrid_(device_), rpmDividerEdit_(controls_.edit(mainId::kRpmDivider)),
+      icon_(applicationIcon()), noiseDeltaEdit_(controls_.edit(mainId::kNoiseDelta)),
       noisePeriodEdit_(controls_.edit(mainId::kNoisePeriod)), keyFilter_(mapGrid_, *this) {
     setFixedSize(controls_.clientSize());
     setWindowTitle(QString::fromStdU16String(std::u16string(kMainDialogTemplate.caption)));
@@ -101,16 +100,35 @@ CKorrinDlg::CKorrinDlg(CLPGThreadManager& threads)
     QObject::connect(controls_.button(mainId::kClearMap), &QAbstractButton::clicked, this,
                      [this] { OnBnClickedBtnClrMapTime(); });
     QObject::connect(controls_.button(mainId::kFirmwareUpdate), &QAbstractButton::clicked, this,
-                     [this] { OnClickedBtnDeviceUpdate(*this, *this, this); });
+                     [this] {
+                         if (device_.connected) {
+                             worker_.run(translate(texts::kStatusUpdating),
+                                         [this](CLPGConnection& device) {
+                                             OnClickedBtnDeviceUpdate(device, *this, this);
+                                             return true;
+                                         },
+                                         {});
+                         }
+                     });
     mapGrid_.setShowDeviceData([this] { showDeviceData(); });
+    mapGrid_.setCommandRunner(
+        [this](CMapEmu1::Exchanges exchanges, std::function<void(bool)> done) {
+            worker_.run(
+                {}, [exchanges = std::move(exchanges)](CLPGConnection&) { return exchanges(); },
+                std::move(done));
+        });
     qApp->installEventFilter(&keyFilter_);
 }
 
 CKorrinDlg::~CKorrinDlg() {
     qApp->removeEventFilter(&keyFilter_);
-    // The polling thread may still arm a timer on this window: it goes before the window does.
-    endPolling();
-    mainWindow = nullptr;
+    // Nothing waits for this window any more: a worker asking it something gets its fallback.
+    gate_.close();
+    // The worker and the polling thread may still arm a timer on this window: both go before
+    // the window does, woken from any read they wait in.
+    worker_.stop();
+    device_.endPolling();
+    device_.mainWindow = nullptr;
 }
 
 int CKorrinDlg::DoModal() {
@@ -125,21 +143,25 @@ bool CKorrinDlg::OnInitDialog() {
     updateData(false);
     setWindowIcon(icon_);
     createChart();
-    try {
-        CLPGConnection::connect(*this);
-    } catch (IError* error) {
-        reportError(this, std::u16string(kInitOperation), error);
-    }
     applyDialogTexts();
-    if (connected) {
-        statusText = translate(texts::kStatusConnected);
-        showDeviceData();
-        mapKeeper_.onConnected();
-        startPolling();
-    } else {
-        statusText = translate(texts::kStatusNoCommunication);
-    }
-    updateData(false);
+    worker_.run(
+        translate(texts::kStatusSearching),
+        [this](CLPGConnection& device) {
+            reportingErrors(this, kInitOperation, [&] { device.connect(*this); });
+            return device.connected.load();
+        },
+        [this](bool connected) {
+            applyDialogTexts();
+            if (connected) {
+                statusText = translate(texts::kStatusConnected);
+                showDeviceData();
+                mapKeeper_.onConnected();
+                device_.startPolling();
+            } else {
+                statusText = translate(texts::kStatusNoCommunication);
+            }
+            updateData(false);
+        });
     return true;
 }
 
@@ -168,9 +190,12 @@ void CKorrinDlg::applyDialogTexts() {
 }
 
 void CKorrinDlg::showDeviceData() {
-    rpmDividerEdit_->setText(QString::fromStdU16String(formatText("%u", unsigned{rpmDivider})));
-    noiseDeltaEdit_->setText(QString::fromStdU16String(formatText("%u", unsigned{noiseDelta})));
-    noisePeriodEdit_->setText(QString::fromStdU16String(formatText("%u", unsigned{noisePeriod})));
+    rpmDividerEdit_->setText(
+        QString::fromStdU16String(formatText("%u", unsigned{device_.rpmDivider})));
+    noiseDeltaEdit_->setText(
+        QString::fromStdU16String(formatText("%u", unsigned{device_.noiseDelta})));
+    noisePeriodEdit_->setText(
+        QString::fromStdU16String(formatText("%u", unsigned{device_.noisePeriod})));
     mapGrid_.fillFromDevice();
 }
 
@@ -194,18 +219,20 @@ void CKorrinDlg::updateData(bool fromControls) {
 }
 
 void CKorrinDlg::updateReadings() {
-    chartFiles_.record(connected);
+    chartFiles_.record(device_.connected);
     updateData(true);
-    if (!connected) {
-        statusText = translate(texts::kStatusNoConnection);
+    if (!device_.connected) {
+        // A reconnect attempt under way says so rather than that the link is down.
+        statusText =
+            operationStatus_.empty() ? translate(texts::kStatusNoConnection) : operationStatus_;
         updateData(false);
         return;
     }
-    if (diagData.sampleCount() == 0) {
+    if (device_.diagData.sampleCount() == 0) {
         return;
     }
     CDiag sample;
-    diagData.lastSample(sample);
+    device_.diagData.lastSample(sample);
     if (sample.sampleNumber == 0) {
         return; // the store was emptied between the count and the copy
     }
@@ -226,12 +253,12 @@ void CKorrinDlg::updateReadings() {
 
 void CKorrinDlg::feedChart() {
     // The second-newest sample alone: the chart lags the fields by one sample.
-    const int held = diagData.sampleCount();
+    const int held = device_.diagData.sampleCount();
     if (held < 2) {
         return;
     }
     std::vector<CDiag> samples;
-    diagData.copySamples(samples, held - 2, held - 1);
+    device_.diagData.copySamples(samples, held - 2, held - 1);
     for (const CDiag& sample : samples) {
         const auto x = static_cast<float>(xCounter);
         chart_.addSample(kInputSeries.id, x, chartValue(inputVolts(sample)), false);
@@ -248,7 +275,14 @@ void CKorrinDlg::OnTimer(int id) {
         if (id == kReadingsTimer) {
             updateReadings();
         } else if (id == kReconnectTimer) {
-            reconnect();
+            // Stopped here, not only by the attempt: it must not fire again while one runs.
+            reconnectTimer_.stop();
+            worker_.run(translate(texts::kStatusConnecting),
+                        [](CLPGConnection& device) {
+                            device.reconnect();
+                            return device.connected.load();
+                        },
+                        {});
         }
     } catch (IError* error) {
         delete error; // the next tick tries again
@@ -267,31 +301,33 @@ void CKorrinDlg::OnBnClickedStop() {
 }
 
 bool CKorrinDlg::chooseDemoMode() {
-    CNoConnectionDlg dialog(nullptr, searchReport.lines());
-    return dialog.DoModal() == CNoConnectionDlg::kResultDemo;
+    return gate_.call<bool>(
+        [lines = device_.searchReport.lines()] {
+            CNoConnectionDlg dialog(nullptr, lines);
+            return dialog.DoModal() == CNoConnectionDlg::kResultDemo;
+        },
+        false);
 }
 
 QTimer& CKorrinDlg::timer(int id) {
     return id == kReconnectTimer ? reconnectTimer_ : readingsTimer_;
 }
 
-void CKorrinDlg::startTimer(int id, int milliseconds) {
-    if (QThread::currentThread() == thread()) {
-        timer(id).start(milliseconds);
-        return;
+void CKorrinDlg::onUiThread(std::function<void()> task) {
+    if (gate_.onUiThread()) {
+        task();
+    } else {
+        gate_.post(std::move(task));
     }
-    // From the polling thread: the timer belongs to the user-interface thread.
-    QMetaObject::invokeMethod(
-        this, [this, id, milliseconds] { timer(id).start(milliseconds); }, Qt::QueuedConnection);
+}
+
+void CKorrinDlg::startTimer(int id, int milliseconds) {
+    // Also from the polling thread and the worker: the timers belong to the window's thread.
+    onUiThread([this, id, milliseconds] { timer(id).start(milliseconds); });
 }
 
 void CKorrinDlg::stopTimer(int id) {
-    if (QThread::currentThread() == thread()) {
-        timer(id).stop();
-        return;
-    }
-    QMetaObject::invokeMethod(
-        this, [this, id] { timer(id).stop(); }, Qt::QueuedConnection);
+    onUiThread([this, id] { timer(id).stop(); });
 }
 
 bool CKorrinDlg::timerActive(int id) const {
@@ -299,24 +335,98 @@ bool CKorrinDlg::timerActive(int id) const {
 }
 
 bool CKorrinDlg::updateFirmware(bool forced) {
+    // The progress display goes however the update ends, an error object included.
+    struct ProgressEnd {
+        CKorrinDlg& window;
+        ~ProgressEnd() {
+            window.onUiThread([&progress = window.firmwareWindow_] { progress.finish(); });
+        }
+    } progressEnd{*this};
     if (!forced && !mapKeeper_.backUp(CMapKeeper::kFirmwareBackup)) {
         return false;
     }
-    const bool programmed = krv::updateFirmware(*this, firmwareWindow_, forced);
+    const bool programmed = krv::updateFirmware(device_, firmwareWindow_, forced);
     // The update reloaded the controller's data: show it, or the next map command would copy
     // the old grid back over it. (A forced update runs inside a search that shows it itself.)
-    if (programmed && !forced && connected) {
-        showDeviceData();
-        updateData(false);
+    if (programmed && !forced && device_.connected) {
+        onUiThread([this] {
+            showDeviceData();
+            updateData(false);
+        });
     }
     return programmed;
 }
 
+void CKorrinDlg::reject() {
+    if (firmwareWindow_.progress().programming() &&
+        showProgramMessage(this, texts::kCloseWhileProgramming,
+                           MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) != IDYES) {
+        return;
+    }
+    QDialog::reject();
+}
+
 void CKorrinDlg::setStatusText(const std::u16string& text) {
-    statusText = text;
+    onUiThread([this, text] { statusText = text; });
 }
 
 void CKorrinDlg::onReconnected() {
+    onUiThread([this] { showReconnected(); });
+}
+
+void CKorrinDlg::runCommand(const std::u16string& statusText, std::u16string_view operation,
+                            std::function<bool(CLPGConnection&)> exchanges,
+                            std::u16string_view failureText, std::function<void()> succeeded) {
+    worker_.run(
+        statusText,
+        [this, operation, failureText, exchanges = std::move(exchanges)](CLPGConnection& device) {
+            bool done = false;
+            reportingErrors(this, operation, [&] {
+                done = exchanges(device);
+                if (!done) {
+                    showProgramMessage(this, failureText, MB_ICONERROR);
+                }
+            });
+            return done;
+        },
+        [succeeded = std::move(succeeded)](bool done) {
+            if (done && succeeded) {
+                succeeded();
+            }
+        });
+}
+
+void CKorrinDlg::post(std::function<void()> task) {
+    gate_.post(std::move(task));
+}
+
+void CKorrinDlg::operationStarted(const std::u16string& text) {
+    if (text.empty()) {
+        return; // a quick command: the controls stay as they are
+    }
+    operationStatus_ = text;
+    statusText = text;
+    updateData(false);
+    enableOperationControls(false);
+}
+
+void CKorrinDlg::operationEnded() {
+    if (operationRunning()) {
+        return;
+    }
+    operationStatus_.clear();
+    enableOperationControls(true);
+}
+
+void CKorrinDlg::enableOperationControls(bool enable) {
+    for (int id : {mainId::kFirmwareUpdate, mainId::kClearMap, mainId::kCalibration,
+                   mainId::kRpmDividerSpin, mainId::kNoiseDeltaSpin, mainId::kNoisePeriodSpin}) {
+        controls_.control(id)->setEnabled(enable);
+    }
+    mapGrid_.setEnabled(enable);
+}
+
+void CKorrinDlg::showReconnected() {
     mapKeeper_.onConnected(); // before the drive's means go back over what was read
     applyDialogTexts();
     if (calibrating) {

@@ -1,15 +1,16 @@
 #pragma once
-// The main window, which is also the device object: it finds the controller while it
-// initialises, then shows the newest readings every 100 ms in its fields, on the map's
-// operating point and, between Start and Stop, on the chart.
+// The main window. It owns the device object (the connection) as a member, finds the
+// controller while it initialises, then shows the newest readings every 100 ms in its fields, on
+// the map's operating point and, between Start and Stop, on the chart.
 
 #include "app/chart_files.h"
 #include "app/dialog_controls.h"
 #include "app/firmware_update_window.h"
-#include "app/in_place_jobs.h"
 #include "app/map_keeper.h"
 #include "app/map_menu.h"
+#include "app/ui_gate.h"
 #include "chart/scroll_chart.h"
+#include "connection/connection_worker.h"
 #include "connection/lpg_connection.h"
 #include "connection/main_window.h"
 #include "map/map_emu1.h"
@@ -29,7 +30,7 @@ namespace krv {
 
 class CLPGThreadManager;
 
-class CKorrinDlg : public QDialog, public CLPGConnection, public IMainWindow {
+class CKorrinDlg : public QDialog, public IMainWindow, public IWorkerWindow {
     Q_OBJECT
 public:
     static constexpr std::u16string_view kTitleSuffix = u" KRV v 1.12";
@@ -38,9 +39,9 @@ public:
     explicit CKorrinDlg(CLPGThreadManager& threads);
     ~CKorrinDlg() override;
 
-    // Initialises (port search included) and then shows the window modally.
+    // Initialises and shows the window modally; the port search runs meanwhile.
     int DoModal();
-    // Everything that happens before the window is first shown.
+    // Builds the window and hands the port search to the worker; its end shows the result.
     bool OnInitDialog();
 
     void applyDialogTexts();
@@ -57,11 +58,26 @@ public:
     void setStatusText(const std::u16string& text) override;
     void onReconnected() override;
 
+    // IWorkerWindow
+    void post(std::function<void()> task) override;
+    void operationStarted(const std::u16string& statusText) override;
+    void operationEnded() override;
+    void* errorOwner() override { return this; }
+
+    // Where the window's features run their controller work.
+    IConnectionJobs& jobs() { return worker_; }
+    // An operation (the search, a reconnect attempt, a command) is under way.
+    bool operationRunning() const { return worker_.pending() > 0; }
+
     // Enter never closes the window.
     void accept() override {}
+    // "Zamknij" and the close box; while the controller is programmed, only when confirmed.
+    void reject() override;
+    const CQtFirmwareUpdateWindow& firmwareWindow() const { return firmwareWindow_; }
 
     bool timerActive(int id) const;
-    CLPGConnection& device() { return *this; }
+    CLPGConnection& device() { return device_; }
+    const CLPGConnection& device() const { return device_; }
     CMapKeeper& mapKeeper() { return mapKeeper_; }
     const CDialogControls& controls() const { return controls_; }
     CMapEmu1& mapGrid() { return mapGrid_; }
@@ -106,22 +122,39 @@ private:
     // Button 1019 "Kasuj".
     void OnBnClickedBtnClrMapTime();
     QTimer& timer(int id);
+    // After a successful reconnect: translated captions, device data, members to controls.
+    void showReconnected();
+    // A command's exchanges on the worker: a false result shows failureText over the window
+    // (error icon), an escaping error object is reported under operation; succeeded then runs
+    // on this thread. An empty statusText marks a quick command that holds nothing back.
+    void runCommand(const std::u16string& statusText, std::u16string_view operation,
+                    std::function<bool(CLPGConnection&)> exchanges, std::u16string_view failureText,
+                    std::function<void()> succeeded = {});
+    // Runs the task on the user-interface thread: now when there, else queued.
+    void onUiThread(std::function<void()> task);
+    // The controls that would start another operation.
+    void enableOperationControls(bool enable);
 
+    // First made, last gone: the map grid and the polling thread reach it until the end.
+    CLPGConnection device_;
     CDialogControls controls_;
     CMapEmu1 mapGrid_;
     QLineEdit* rpmDividerEdit_;
     QIcon icon_;
     CScrollChart<float> chart_;
-    CChartFiles chartFiles_{chart_, *this, kChartMaxSamples};
+    CChartFiles chartFiles_{chart_, device_, kChartMaxSamples};
     QFont gridFont_;
     QLineEdit* noiseDeltaEdit_;
     QLineEdit* noisePeriodEdit_;
     QTimer readingsTimer_;
     QTimer reconnectTimer_;
     CMapKeyFilter keyFilter_;
-    CQtFirmwareUpdateWindow firmwareWindow_{*this};
-    CInPlaceConnectionJobs jobs_{*this, *this};
-    CMapKeeper mapKeeper_{*this, mapGrid_, jobs_, *this, [this] {
+    CUiGate gate_;
+    CQtFirmwareUpdateWindow firmwareWindow_{*this, gate_};
+    // What the status line says while a long operation runs; empty otherwise.
+    std::u16string operationStatus_;
+    CConnectionWorker worker_{device_, *this};
+    CMapKeeper mapKeeper_{device_, mapGrid_, worker_, *this, [this] {
                               showDeviceData();
                               updateData(false);
                           }};

@@ -3,8 +3,6 @@
 #include "app/korrin_dlg.h"
 #include "lang/program_texts.h"
 #include "lang/translate.h"
-#include "link/message.h"
-#include "platform/qt/wait_cursor.h"
 
 namespace krv {
 
@@ -15,24 +13,19 @@ constexpr std::u16string_view kClearMapOperation = u"CKorrinDlg::OnBnClickedBtnC
 } // namespace
 
 void CKorrinDlg::OnBnClickedBtnClrMapTime() {
-    const CWaitCursor wait;
-    if (!connected || !mapKeeper_.backUp(CMapKeeper::kClearBackup)) {
+    if (!device_.connected || !mapKeeper_.backUp(CMapKeeper::kClearBackup)) {
         return;
     }
-    const MapSnapshot before = snapshotOf(*this);
-    try {
-        // The model follows only a controller that has cleared and stored its map.
-        if (clearMapTime() && storeMap()) {
-            map.fill(0.0);
+    // The model follows only a controller that has cleared and stored its map.
+    runCommand(
+        translate(texts::kStatusClearingMap), kClearMapOperation,
+        [](CLPGConnection& device) { return device.clearMapTime() && device.storeMap(); },
+        texts::kWriteMapFailed,
+        [this, before = snapshotOf(device_)] {
+            device_.map.fill(0.0);
             showDeviceData();
             mapKeeper_.recordChange(before);
-        } else {
-            showMessage(this, translate(texts::kWriteMapFailed), std::u16string(kMessageCaption),
-                        MB_ICONERROR);
-        }
-    } catch (IError* error) {
-        reportError(this, std::u16string(kClearMapOperation), error);
-    }
+        });
 }
 
 } // namespace krv

@@ -1,10 +1,9 @@
 // The three settings spins. A spin keeps no value of its own: each step changes the device's
-// field, which is the only source of the value (text typed into the edits is never read).
+// field, which is the only source of the value (text typed into the edits is never read), and
+// the worker writes it to the controller.
 
 #include "app/korrin_dlg.h"
 #include "lang/program_texts.h"
-#include "lang/translate.h"
-#include "link/message.h"
 #include "platform/text.h"
 
 #include <QLineEdit>
@@ -19,42 +18,34 @@ struct CKorrinDlg::SettingRow {
 
 template <class Field>
 void CKorrinDlg::stepSetting(Field& field, int step, const SettingRow& row, QLineEdit* edit) {
-    try {
-        // A step that would leave the range is dropped whole, never cut at the limit.
-        const long next = static_cast<long>(field) - step;
-        if (next < row.lowest || next > row.highest) {
-            return;
-        }
-        const MapSnapshot before = snapshotOf(*this);
-        field = static_cast<Field>(next);
-        edit->setText(QString::fromStdU16String(formatText("%u", unsigned{field})));
-        if (!connected) {
-            return;
-        }
-        if (writeSettings()) {
-            mapKeeper_.recordChange(before);
-        } else {
-            showMessage(this, translate(texts::kWriteSettingsFailed),
-                        std::u16string(kMessageCaption), MB_ICONERROR);
-        }
-    } catch (IError* error) {
-        reportError(this, std::u16string(row.operation), error);
+    // A step that would leave the range is dropped whole, never cut at the limit.
+    const long next = static_cast<long>(field) - step;
+    if (next < row.lowest || next > row.highest) {
+        return;
+    }
+    const MapSnapshot before = snapshotOf(device_);
+    field = static_cast<Field>(next);
+    edit->setText(QString::fromStdU16String(formatText("%u", unsigned{field})));
+    if (device_.connected) {
+        runCommand(
+            {}, row.operation, [](CLPGConnection& device) { return device.writeSettings(); },
+            texts::kWriteSettingsFailed, [this, before] { mapKeeper_.recordChange(before); });
     }
 }
 
 void CKorrinDlg::OnDeltaposSpinRpmDiv(int step) {
     static constexpr SettingRow kRow{1, 200, u"CSettingsDlg::OnDeltaposSpinRpmDiv()"};
-    stepSetting(rpmDivider, step, kRow, rpmDividerEdit_);
+    stepSetting(device_.rpmDivider, step, kRow, rpmDividerEdit_);
 }
 
 void CKorrinDlg::OnDeltaposSpinNoiseDelta(int step) {
     static constexpr SettingRow kRow{0, 255, u"CSettingsDlg::OnDeltaposSpinNoiseDelta()"};
-    stepSetting(noiseDelta, step, kRow, noiseDeltaEdit_);
+    stepSetting(device_.noiseDelta, step, kRow, noiseDeltaEdit_);
 }
 
 void CKorrinDlg::OnDeltaposSpinNoisePeriod(int step) {
     static constexpr SettingRow kRow{0, 50000, u"CSettingsDlg::OnDeltaposSpinNoisePeriod()"};
-    stepSetting(noisePeriod, step, kRow, noisePeriodEdit_);
+    stepSetting(device_.noisePeriod, step, kRow, noisePeriodEdit_);
 }
 
 } // namespace krv

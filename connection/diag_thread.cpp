@@ -1,14 +1,13 @@
 #include "connection/diag_thread.h"
 
 #include "connection/lpg_connection.h"
-#include "connection/process_state.h"
 #include "link/mutex_guard.h"
 
 namespace krv {
 
-CDiagInputThread::CDiagInputThread(CDiagData& sink, std::u16string logFileName,
-                                   const std::atomic<bool>& runningFlag)
-    : sink(sink), logFileName(std::move(logFileName)), runningFlag(runningFlag) {}
+CDiagInputThread::CDiagInputThread(CLPGConnection& device, CDiagData& sink,
+                                   std::u16string logFileName, const std::atomic<bool>& runningFlag)
+    : device(device), sink(sink), logFileName(std::move(logFileName)), runningFlag(runningFlag) {}
 
 void CDiagInputThread::run() {
     bool linkLost = false;
@@ -44,13 +43,16 @@ bool CDiagInputThread::pollUntilEnd() {
         const int result = readSample(record);
         if (result == kSampleOk) {
             storeSample(record);
-            failureCount = 0;
+            device.failureCount = 0;
             continue;
         }
-        if (result == kSampleLinkFailed) {
-            ++failureCount;
+        if (!keepRunning()) {
+            break; // a stop may have cut the exchange short: that says nothing of the link
         }
-        if (failureCount > kFailureLimit) {
+        if (result == kSampleLinkFailed) {
+            ++device.failureCount;
+        }
+        if (device.failureCount > kFailureLimit) {
             return true;
         }
     }
@@ -58,28 +60,20 @@ bool CDiagInputThread::pollUntilEnd() {
 }
 
 void CDiagInputThread::reportLinkLost() {
-    CLPGConnection* device = processDevice.load();
-    if (device == nullptr) {
-        return;
-    }
-    device->connected = false;
-    device->mainWindow->startTimer(IMainWindow::kReconnectTimer,
-                                   CLPGConnection::kReconnectAfterLossMs);
+    device.markLinkLost();
 }
 
-CDiagRSThread::CDiagRSThread(CDiagData& sink, std::u16string logFileName,
+CDiagRSThread::CDiagRSThread(CLPGConnection& device, CDiagData& sink, std::u16string logFileName,
                              const std::atomic<bool>& runningFlag)
-    : CDiagInputThread(sink, std::move(logFileName), runningFlag),
-      samplePort(processDevice.load()->port) {
+    : CDiagInputThread(device, sink, std::move(logFileName), runningFlag), samplePort(device.port) {
     diagFile.open(this->logFileName, true); // a name that cannot be opened is no error
 }
 
 void CDiagRSThread::onStart() {
-    CLPGConnection* device = processDevice.load();
     // The demo has no controller behind the port, which may not even be open.
-    if (device != nullptr && !device->demoMode) {
+    if (!device.demoMode) {
         // Under the transaction lock, so a command's reply in flight is not thrown away.
-        CMutexGuard guard(device->transactionMutex);
+        CMutexGuard guard(device.transactionMutex);
         samplePort.purgeIn();
     }
     sink.clearSamples();
@@ -90,8 +84,7 @@ void CDiagRSThread::onStop() {
 }
 
 int CDiagRSThread::readSample(CDiag& record) {
-    CLPGConnection* device = processDevice.load();
-    return device != nullptr ? device->readReadings(record) : kSampleLinkFailed;
+    return device.readReadings(record);
 }
 
 void CDiagRSThread::storeSample(CDiag& record) {

@@ -2,7 +2,8 @@
 // The polling thread: every 50 ms it reads one readings sample from the controller and adds it
 // to the device's store. Three failed exchanges in a row (or a port error) end it with the link
 // marked lost and the reconnect timer armed; the user-interface thread ends it through the
-// device's pollingRunning flag and the thread manager's stop request.
+// device's pollingRunning flag and the thread manager's stop request. The thread reaches the
+// device through the reference it is given; the device outlives it.
 
 #include "connection/diag_file.h"
 #include "device/diag.h"
@@ -16,6 +17,7 @@
 
 namespace krv {
 
+class CLPGConnection;
 class CSerialPort;
 
 class CDiagInputThread : public CSThread {
@@ -27,7 +29,7 @@ public:
     static constexpr int kFailureLimit = 2; // more than this many in a row give the link up
     static constexpr std::chrono::milliseconds kPause{50};
 
-    CDiagInputThread(CDiagData& sink, std::u16string logFileName,
+    CDiagInputThread(CLPGConnection& device, CDiagData& sink, std::u16string logFileName,
                      const std::atomic<bool>& runningFlag);
 
     void run() override;
@@ -38,6 +40,7 @@ protected:
     virtual int readSample(CDiag& record) = 0;
     virtual void storeSample(CDiag& record) = 0;
 
+    CLPGConnection& device;
     CDiagData& sink;
     const std::u16string logFileName;
     const std::atomic<bool>& runningFlag;
@@ -46,14 +49,12 @@ private:
     bool keepRunning() const { return runningFlag.load() && !stopRequested(); }
     // Reads until told to stop (false) or until the failures run over the limit (true).
     bool pollUntilEnd();
-    // The window learns it through `connected` and retries after a second.
     void reportLinkLost();
 };
 
 class CDiagRSThread : public CDiagInputThread {
 public:
-    // Reaches the device through processDevice, which must be set.
-    CDiagRSThread(CDiagData& sink, std::u16string logFileName,
+    CDiagRSThread(CLPGConnection& device, CDiagData& sink, std::u16string logFileName,
                   const std::atomic<bool>& runningFlag);
 
 protected:

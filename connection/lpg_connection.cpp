@@ -1,6 +1,5 @@
 #include "connection/lpg_connection.h"
 
-#include "connection/process_state.h"
 #include "connection/thread_manager.h"
 #include "lang/program_texts.h"
 #include "lang/translate.h"
@@ -28,14 +27,10 @@ void showConnectionMessage(std::u16string_view text, unsigned icon) {
 
 } // namespace
 
-CLPGConnection::CLPGConnection(CLPGThreadManager& threads) : threads_(threads) {
-    processDevice = this;
-}
+CLPGConnection::CLPGConnection(CLPGThreadManager& threads) : threads_(threads) {}
 
 CLPGConnection::~CLPGConnection() {
     endPolling();
-    CLPGConnection* self = this;
-    processDevice.compare_exchange_strong(self, nullptr);
 }
 
 void CLPGConnection::connect(IMainWindow& window) {
@@ -99,6 +94,7 @@ bool CLPGConnection::tryPort(int portNumber) {
         if (!startLink()) {
             return false; // left open: the next attempt closes it first
         }
+        linkPort_ = portNumber;
         saveLastPort(portNumber);
         return true;
     } catch (IError* error) {

@@ -20,7 +20,6 @@ public:
     static constexpr int kReconnectAfterLossMs = 1000;
     static constexpr int kReconnectRetryMs = 2000;
 
-    // Publishes this object as the process's device (connection/process_state.h).
     explicit CLPGConnection(CLPGThreadManager& threads);
     // Stops and joins the polling thread first: it must never outlive the device it reads.
     ~CLPGConnection() override;
@@ -52,10 +51,22 @@ public:
     // Ends the polling thread without touching the window; for the window's own teardown,
     // which must call it before the window's parts go, as the thread may still arm a timer.
     void endPolling();
-    // Run by the reconnect timer: one attempt on the remembered port.
+    // The link is gone (the polling gave up, or an update left the controller where it cannot
+    // be reached): the window's refresh shows it, and a reconnect is tried after a second.
+    void markLinkLost();
+    // Run by the reconnect timer: one attempt on the port of the last connection (the
+    // remembered port when there was none), whether or not the settings file could keep it.
     void reconnect();
+    // The port the controller last answered on in this run, 0 before any.
+    int linkPort() const { return linkPort_; }
 
     IMainWindow* mainWindow = nullptr;
+    // Consecutive failed readings of the polling threads; a new thread starts from the count
+    // the previous one left.
+    std::atomic<int> failureCount{0};
+    // A controller of another type is reported once for the life of the connection (the
+    // window's, so the process's), however many ports and searches find one.
+    std::atomic<bool> foreignControllerReported{false};
     // Why each port of the last search gave no controller.
     CPortSearchReport searchReport;
     // What the command line asks of every search: a port tried before the remembered one
@@ -68,6 +79,7 @@ public:
 
 private:
     CLPGThreadManager& threads_;
+    int linkPort_ = 0;
 };
 
 } // namespace krv

@@ -15,7 +15,7 @@ void CLPGConnection::startPolling() {
     endPolling();
     pollingRunning = true;
     logFileName = CDiagFile::kNoFileName;
-    threads_.insert(new CDiagRSThread(diagData, logFileName, pollingRunning));
+    threads_.insert(new CDiagRSThread(*this, diagData, logFileName, pollingRunning));
     mainWindow->startTimer(IMainWindow::kReadingsTimer, kReadingsTimerMs);
 }
 
@@ -28,7 +28,16 @@ void CLPGConnection::stopPolling() {
 }
 
 void CLPGConnection::endPolling() {
+    // A thread waiting for a reply is woken rather than waited for.
+    port.interruptWaits();
     threads_.stopAll();
+    port.resumeWaits();
+}
+
+void CLPGConnection::markLinkLost() {
+    connected = false;
+    mainWindow->startTimer(IMainWindow::kReadingsTimer, kReadingsTimerMs);
+    mainWindow->startTimer(IMainWindow::kReconnectTimer, kReconnectAfterLossMs);
 }
 
 void CLPGConnection::reconnect() {
@@ -38,7 +47,7 @@ void CLPGConnection::reconnect() {
     // The thread that gave up armed this timer as its last act; it must be gone before the
     // port is reopened under it.
     endPolling();
-    if (!tryPort(readLastPort())) {
+    if (!tryPort(linkPort_ != 0 ? linkPort_ : readLastPort())) {
         mainWindow->startTimer(IMainWindow::kReconnectTimer, kReconnectRetryMs);
         return;
     }

@@ -8,10 +8,9 @@ namespace krv {
 
 class CLPGThreadManager : public CMultiThread {
 public:
+    // Its teardown stops and joins whatever thread still runs, so the process ends with
+    // nothing running behind its back (the exit code stays main's).
     CLPGThreadManager() = default;
-    // Forgets the process's device, then stops and joins whatever thread still runs, so the
-    // process ends with nothing running behind its back (the exit code stays main's).
-    ~CLPGThreadManager() override;
 };
 
 } // namespace krv

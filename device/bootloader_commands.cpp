@@ -3,6 +3,7 @@
 #include "device/exchange_tries.h"
 #include "device/lpg_device.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 
@@ -85,11 +86,13 @@ bool CLPGDevice::startApplication() {
     return statusCommand(*this, kStartApplication);
 }
 
-bool CLPGDevice::programImage(const uint8_t* image, uint16_t blockCount) {
+bool CLPGDevice::programImage(const uint8_t* image, uint16_t blockCount,
+                              const RowProgress& rowWritten) {
     uint32_t address = kFirstProgramAddress;
     const uint8_t* source = image + kImageOffset;
     std::array<uint8_t, kRowDataBytes> packed{};
-    for (; blockCount > 0 && address < kEndProgramAddress; --blockCount) {
+    const int rowsTotal = std::min<int>(blockCount, (kEndProgramAddress - address) / kRowUnits);
+    for (int row = 0; row < rowsTotal; ++row) {
         if (address % kPageUnits == 0 && !erasePage(address)) {
             return false;
         }
@@ -101,6 +104,9 @@ bool CLPGDevice::programImage(const uint8_t* image, uint16_t blockCount) {
         }
         source += kRowImageBytes;
         address += kRowUnits;
+        if (rowWritten) {
+            rowWritten(row + 1, rowsTotal);
+        }
     }
     return true;
 }

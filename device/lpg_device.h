@@ -15,6 +15,7 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace krv {
@@ -88,7 +89,10 @@ public:
     bool writeRow(uint32_t address, const uint8_t* data192);
     bool endProgramming();
     bool startApplication();
-    bool programImage(const uint8_t* image, uint16_t blockCount);
+    // rowWritten, when given, hears after each row how many of how many are written.
+    using RowProgress = std::function<void(int rowsWritten, int rowsTotal)>;
+    bool programImage(const uint8_t* image, uint16_t blockCount,
+                      const RowProgress& rowWritten = {});
 
     uint16_t firmwareVersion = 0x0100;
     uint8_t deviceType = kServedDeviceType;

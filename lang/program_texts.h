@@ -218,6 +218,23 @@ inline constexpr std::u16string_view kChartRecord = u"Nagrywaj do pliku...";
 inline constexpr std::u16string_view kChartStopRecording = u"Zatrzymaj nagrywanie";
 inline constexpr std::u16string_view kCsvFileFilter = u"Pliki CSV (*.csv)|*.csv|";
 inline constexpr std::u16string_view kPngFileFilter = u"Obrazy PNG (*.png)|*.png|";
+// The window that never freezes: what runs, and the firmware update's progress.
+inline constexpr std::u16string_view kStatusSearching = u"SZUKANIE STEROWNIKA...";
+inline constexpr std::u16string_view kStatusConnecting = u"ŁĄCZENIE...";
+inline constexpr std::u16string_view kStatusWritingMap = u"ZAPIS MAPY...";
+inline constexpr std::u16string_view kStatusClearingMap = u"KASOWANIE MAPY...";
+inline constexpr std::u16string_view kStatusUpdating = u"AKTUALIZACJA FIRMWARE...";
+inline constexpr std::u16string_view kPhaseEnteringBootloader = u"Uruchamianie bootloadera...";
+inline constexpr std::u16string_view kPhaseProgramming = u"Programowanie sterownika...";
+inline constexpr std::u16string_view kPhaseEnding = u"Kończenie programowania...";
+inline constexpr std::u16string_view kPhaseStartingApplication =
+    u"Uruchamianie programu sterownika...";
+inline constexpr std::u16string_view kPhaseReconnecting = u"Ponowne łączenie ze sterownikiem...";
+inline constexpr std::u16string_view kTimeLeft = u"Pozostało około %d s";
+inline constexpr std::u16string_view kAttemptOf = u"Próba %d z %d";
+inline constexpr std::u16string_view kCloseWhileProgramming =
+    u"Sterownik jest właśnie programowany. Zamknięcie programu pozostawi go w bootloaderze "
+    u"(zostanie odzyskany przy następnym uruchomieniu). Czy zamknąć program?";
 
 inline constexpr std::array kProgramTexts{
     kCannotOpenPort,
@@ -368,6 +385,20 @@ inline constexpr std::array kProgramTexts{
     kChartStopRecording,
     kCsvFileFilter,
     kPngFileFilter,
+    // The window that never freezes.
+    kStatusSearching,
+    kStatusConnecting,
+    kStatusWritingMap,
+    kStatusClearingMap,
+    kStatusUpdating,
+    kPhaseEnteringBootloader,
+    kPhaseProgramming,
+    kPhaseEnding,
+    kPhaseStartingApplication,
+    kPhaseReconnecting,
+    kTimeLeft,
+    kAttemptOf,
+    kCloseWhileProgramming,
 };
 
 } // namespace krv::texts

@@ -1,5 +1,6 @@
 #include "link/message.h"
 
+#include "lang/translate.h"
 #include "platform/text.h"
 
 #include <atomic>
@@ -68,6 +69,19 @@ void reportError(MessageOwner owner, const std::u16string& operationName, IError
     const std::unique_ptr<IError> owned(error);
     const std::u16string text = owned ? operationName + u"\n" + owned->format() : operationName;
     showMessage(owner, text, std::u16string(kMessageCaption), MB_OK);
+}
+
+void reportingErrors(MessageOwner owner, std::u16string_view operationName,
+                     const std::function<void()>& action) {
+    try {
+        action();
+    } catch (IError* error) {
+        reportError(owner, std::u16string(operationName), error);
+    }
+}
+
+int showProgramMessage(MessageOwner owner, std::u16string_view text, unsigned style) {
+    return showMessage(owner, translate(text), std::u16string(kMessageCaption), style);
 }
 
 } // namespace krv

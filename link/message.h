@@ -4,7 +4,9 @@
 
 #include "platform/error.h"
 
+#include <functional>
 #include <string>
+#include <string_view>
 
 namespace krv {
 
@@ -50,6 +52,14 @@ int showMessage(MessageOwner owner, const std::u16string& text, const std::u16st
 // Shows operationName + "\n" + error->format() under "Emulator KRV" with OK and no icon, then
 // deletes the error.
 void reportError(MessageOwner owner, const std::u16string& operationName, IError* error);
+
+// Runs action; an error object escaping it is reported under operationName (reportError), as
+// every handler that talks to the controller does.
+void reportingErrors(MessageOwner owner, std::u16string_view operationName,
+                     const std::function<void()>& action);
+
+// Shows a built-in text, translated, under "Emulator KRV"; returns the button pressed.
+int showProgramMessage(MessageOwner owner, std::u16string_view text, unsigned style);
 
 // The button a box answers with when nobody presses one: No for Yes/No with the second button as
 // default, Yes for other Yes/No boxes, Cancel for OK/Cancel with the second as default, else OK.

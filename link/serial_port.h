@@ -26,6 +26,9 @@ public:
     void purgeIn() override;
     // Line-error flags since the last call (0 = none), or errno when the query fails.
     uint32_t clearCommError() override;
+    // From any thread: waiting reads and writes return at once, short, until resumeWaits.
+    void interruptWaits() { line_.interruptWaits(); }
+    void resumeWaits() { line_.resumeWaits(); }
 
 private:
     // "<operation> \n GetLastError() = e\n clearCommError() = c"

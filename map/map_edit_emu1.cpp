@@ -7,6 +7,7 @@
 #include "map/map_emu1.h"
 #include "platform/text.h"
 
+#include <QPointer>
 #include <algorithm>
 #include <cmath>
 
@@ -91,18 +92,19 @@ QString CMapEditEmu1::columnHeaderText(CMapEmu1& grid, int column, double rpm) {
 }
 
 void CMapEditEmu1::writeAxes(CMapEmu1& grid, const MapSnapshot& before) {
-    try {
-        if (grid.device().writeMapAxes()) {
-            grid.recordChange(before);
-        } else {
-            showMessage(&grid, translate(texts::kWriteSettingsFailed),
-                        std::u16string(kMessageCaption), MB_ICONERROR);
-        }
-    } catch (IError* error) {
-        reportError(grid.window(), std::u16string(kOperation), error);
-        return;
-    }
-    grid.showDeviceData();
+    // The grid is refreshed after a refusal as well; only an error object leaves it be.
+    QPointer<CMapEmu1> refreshed(&grid);
+    grid.runCommand(
+        kOperation, [&device = grid.device()] { return device.writeMapAxes(); },
+        [refreshed, before](bool written) {
+            if (!refreshed) {
+                return;
+            }
+            if (written) {
+                refreshed->recordChange(before);
+            }
+            refreshed->showDeviceData();
+        });
 }
 
 } // namespace krv

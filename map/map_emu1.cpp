@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 
 namespace krv {
 
@@ -86,6 +87,40 @@ void CMapEmu1::showDeviceData() {
     }
 }
 
+void CMapEmu1::setCommandRunner(CommandRunner runner) {
+    runner_ = std::move(runner);
+}
+
+void CMapEmu1::runCommand(std::u16string_view operation, Exchanges exchanges,
+                          std::function<void(bool written)> answered) {
+    // Reported from wherever the exchanges run; the owners are taken here, on the window's
+    // thread.
+    QWidget* const grid = this;
+    QWidget* const owner = window();
+    auto written = std::make_shared<bool>(false);
+    Exchanges reported = [operation, grid, owner, written, exchanges = std::move(exchanges)] {
+        bool answeredWithoutError = false;
+        reportingErrors(owner, operation, [&] {
+            *written = exchanges();
+            if (!*written) {
+                showProgramMessage(grid, texts::kWriteSettingsFailed, MB_ICONERROR);
+            }
+            answeredWithoutError = true;
+        });
+        return answeredWithoutError;
+    };
+    auto finished = [written, answered = std::move(answered)](bool answeredWithoutError) {
+        if (answeredWithoutError) {
+            answered(*written);
+        }
+    };
+    if (runner_) {
+        runner_(std::move(reported), std::move(finished));
+    } else {
+        finished(reported());
+    }
+}
+
 CellPosition CMapEmu1::cellIndexOf(double rpm, double volts) const {
     return {breakPointIndex(device_.columnAxis, rpm), breakPointIndex(device_.rowAxis, volts)};
 }
@@ -119,19 +154,17 @@ void CMapEmu1::incrementSelected(double step) {
     if (!device_.connected) {
         return;
     }
-    try {
-        const MapRegion region = regionOf(bounds->first, step);
-        if (device_.adjustMapRegion(region) && device_.storeMap()) {
-            applyRegionToDevice(region);
-            refreshComparison();
-            recordChange(before);
-        } else {
-            showMessage(this, translate(texts::kWriteSettingsFailed),
-                        std::u16string(kMessageCaption), MB_ICONERROR);
-        }
-    } catch (IError* error) {
-        reportError(window(), u"CMapEmu1::incrementSelected()", error);
-    }
+    const MapRegion region = regionOf(bounds->first, step);
+    runCommand(
+        u"CMapEmu1::incrementSelected()",
+        [&device = device_, region] { return device.adjustMapRegion(region) && device.storeMap(); },
+        [this, region, before](bool written) {
+            if (written) {
+                applyRegionToDevice(region);
+                refreshComparison();
+                recordChange(before);
+            }
+        });
 }
 
 MapRegion CMapEmu1::regionOf(CellPosition topLeft, double step) const {

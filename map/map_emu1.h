@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <optional>
+#include <string_view>
 
 namespace krv {
 
@@ -24,6 +25,18 @@ public:
     // was written from the header editor. Until one is set, the map refreshes itself.
     void setShowDeviceData(std::function<void()> showDeviceData);
     void showDeviceData();
+
+    // How the map's exchanges with the controller run: the window hands them to its connection
+    // worker and calls done with their result on its own thread. Until one is set, they run in
+    // place.
+    using Exchanges = std::function<bool()>;
+    using CommandRunner = std::function<void(Exchanges exchanges, std::function<void(bool)> done)>;
+    void setCommandRunner(CommandRunner runner);
+    // The exchanges through the runner: an escaping error object is reported over the window
+    // under operation; otherwise a false result shows "Nie powiodło się wpisanie ustawień do
+    // urządzenia!" over the map, and answered then gets the result on the window's thread.
+    void runCommand(std::u16string_view operation, Exchanges exchanges,
+                    std::function<void(bool written)> answered);
 
     CLPGDevice& device() const { return device_; }
 
@@ -58,6 +71,7 @@ private:
     std::function<void()> showDeviceData_;
     std::function<void(const MapSnapshot&)> changeRecorder_;
     std::optional<MapSnapshot> comparedFile_;
+    CommandRunner runner_;
 };
 
 } // namespace krv

@@ -23,6 +23,9 @@ bool CMapKeyFilter::eventFilter(QObject* watched, QEvent* event) {
     if (virtualKey == 0) {
         return false;
     }
+    if (!map_->isEnabled()) {
+        return true; // held back while an operation runs; Escape still never closes the window
+    }
     return map_->handleKey(virtualKey, key->modifiers().testFlag(Qt::ControlModifier),
                            key->modifiers().testFlag(Qt::ShiftModifier));
 }

@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <linux/serial.h>
 #include <poll.h>
+#include <sys/eventfd.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <termios.h>
@@ -82,6 +83,53 @@ int lowerModemLines(int fd) {
 
 SerialLine::~SerialLine() {
     close();
+    if (const int waker = waker_.load(); waker >= 0) {
+        ::close(waker);
+    }
+}
+
+int SerialLine::waitWaker() {
+    int waker = waker_.load();
+    if (waker >= 0) {
+        return waker;
+    }
+    const int made = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    if (made < 0 || waker_.compare_exchange_strong(waker, made)) {
+        return made;
+    }
+    ::close(made); // another thread made one first
+    return waker;
+}
+
+void SerialLine::interruptWaits() {
+    if (const int waker = waitWaker(); waker >= 0) {
+        const uint64_t one = 1;
+        [[maybe_unused]] const ssize_t written = ::write(waker, &one, sizeof one);
+    }
+}
+
+void SerialLine::resumeWaits() {
+    if (const int waker = waker_.load(); waker >= 0) {
+        uint64_t count = 0;
+        [[maybe_unused]] const ssize_t taken = ::read(waker, &count, sizeof count);
+    }
+}
+
+int SerialLine::waitFor(short events, int timeoutMs) {
+    pollfd waiters[2] = {{fd_, events, 0}, {waitWaker(), POLLIN, 0}};
+    const nfds_t count = waiters[1].fd >= 0 ? 2 : 1;
+    const int ready = ::poll(waiters, count, timeoutMs);
+    if (ready <= 0) {
+        return ready;
+    }
+    if (count == 2 && (waiters[1].revents & POLLIN) != 0) {
+        return 0;
+    }
+    if ((waiters[0].revents & POLLNVAL) != 0) {
+        errno = EBADF;
+        return -1;
+    }
+    return 1;
 }
 
 int SerialLine::open(const std::string& path) {
@@ -155,8 +203,7 @@ int SerialLine::read(uint8_t* buffer, size_t count, size_t& done) {
     const auto deadline =
         deadlineFor(count, timeouts_.readTotalConstantMs, timeouts_.readTotalMultiplierMs);
     while (done < count) {
-        pollfd waiter{fd_, POLLIN, 0};
-        const int ready = ::poll(&waiter, 1, remainingMs(deadline));
+        const int ready = waitFor(POLLIN, remainingMs(deadline));
         if (ready < 0) {
             if (errno == EINTR) {
                 continue;
@@ -165,9 +212,6 @@ int SerialLine::read(uint8_t* buffer, size_t count, size_t& done) {
         }
         if (ready == 0) {
             return 0;
-        }
-        if (waiter.revents & POLLNVAL) {
-            return EBADF;
         }
         const ssize_t got = ::read(fd_, buffer + done, count - done);
         if (got > 0) {
@@ -197,8 +241,7 @@ int SerialLine::write(const uint8_t* buffer, size_t count, size_t& done) {
         if (put < 0 && errno != EAGAIN && errno != EINTR) {
             return errno;
         }
-        pollfd waiter{fd_, POLLOUT, 0};
-        const int ready = ::poll(&waiter, 1, remainingMs(deadline));
+        const int ready = waitFor(POLLOUT, remainingMs(deadline));
         if (ready == 0) {
             return 0; // write time-out: the count tells
         }

@@ -2,6 +2,7 @@
 // A serial device on termios. Every operation reports failure as an errno value (0 = success)
 // and leaves the wording of errors to its caller.
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <mutex>
@@ -45,6 +46,11 @@ public:
     // count of bytes read / written goes to `done`; a time-out is no error.
     int read(uint8_t* buffer, size_t count, size_t& done);
     int write(const uint8_t* buffer, size_t count, size_t& done);
+    // From any thread: a read or write waiting now, and every one after it until resumeWaits,
+    // returns at once with what it has, as after its time-out. Whoever stops a thread that
+    // may be waiting on the line need not sit out a time-out of a second.
+    void interruptWaits();
+    void resumeWaits();
     int purgeInput();
     // Line errors since the last call as Windows-style flags (0x01 buffer overrun, 0x02 overrun,
     // 0x04 parity, 0x08 frame, 0x10 break), 0 where the driver keeps no counters, errno when the
@@ -57,7 +63,13 @@ private:
     };
     int readErrorCounts(ErrorCounts& counts) const;
 
+    // Waits poll the line together with this; it turns readable while waits are interrupted.
+    int waitWaker();
+    // Ready (1), time-out or interrupted (0) or failed (-1, errno set).
+    int waitFor(short events, int timeoutMs);
+
     int fd_ = -1;
+    std::atomic<int> waker_{-1};
     SerialTimeouts timeouts_;
     std::mutex countsMutex_;
     ErrorCounts lastCounts_;

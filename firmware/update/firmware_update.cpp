@@ -1,11 +1,13 @@
 #include "firmware/update/firmware_update.h"
 
+#include "device/protocol_codes.h"
 #include "firmware/firmware_file.h"
 #include "lang/program_texts.h"
 #include "lang/translate.h"
 #include "platform/paths.h"
 #include "platform/text.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <thread>
 
@@ -14,6 +16,10 @@ namespace krv {
 using namespace firmware_update;
 
 namespace {
+
+// Rows of the controller's application area: no image writes more.
+constexpr int kApplicationRows = static_cast<int>(
+    (protocol::kEndProgramAddress - protocol::kFirstProgramAddress) / protocol::kRowUnits);
 
 // Holds the window's wait cursor for a scope, error objects passing through included.
 class CWaitCursorScope {
@@ -68,13 +74,17 @@ public:
             device_.stopPolling();
         }
         if (!program(file)) {
-            return fail(texts::kProgrammingFailed);
+            showError(texts::kProgrammingFailed);
+            leftUnreachable();
+            return false;
         }
+        enterPhase(FirmwareUpdateProgress::Phase::Reconnecting);
         sleep_(kPauseBeforeReconnect);
         device_.connect(*device_.mainWindow);
         if (!device_.connected) {
             // The controller was programmed all the same: the caller learns that much.
             showError(texts::kProgrammingFailed);
+            leftUnreachable();
         } else if (!forced_) {
             device_.startPolling();
         }
@@ -96,13 +106,24 @@ private:
         return false;
     }
 
+    // The window must not go on saying "connected" over frozen readings: the reconnect finds a
+    // controller left in its bootloader and offers it the forced update. (A forced update runs
+    // inside a search, which goes on by itself.)
+    void leftUnreachable() {
+        if (!forced_) {
+            device_.markLinkLost();
+        }
+    }
+
     bool olderVersionAccepted() {
         return showMessage(window_.messageOwner(), translate(texts::kControllerNewerThanFile),
                            std::u16string(kMessageCaption), MB_YESNO | MB_DEFBUTTON2) == IDYES;
     }
 
     bool program(const CFirmwareFile& file) {
-        for (int attempt = 0; attempt < kProgrammingAttempts; ++attempt) {
+        progress_.rowsTotal = std::min<int>(static_cast<int>(file.blockCount()), kApplicationRows);
+        for (int attempt = 1; attempt <= kProgrammingAttempts; ++attempt) {
+            progress_.attempt = attempt;
             if (programOnce(file)) {
                 return true;
             }
@@ -110,8 +131,18 @@ private:
         return false;
     }
 
+    void enterPhase(FirmwareUpdateProgress::Phase phase) {
+        progress_.phase = phase;
+        if (phase == FirmwareUpdateProgress::Phase::EnteringBootloader) {
+            progress_.rowsWritten = 0;
+        }
+        window_.showProgress(progress_);
+    }
+
     // One pass of the bootloader sequence; the first step that fails ends it.
     bool programOnce(const CFirmwareFile& file) {
+        using Phase = FirmwareUpdateProgress::Phase;
+        enterPhase(Phase::EnteringBootloader);
         if (!forced_) {
             // A controller already in its bootloader refuses this; the query tells.
             device_.enterBootloader();
@@ -121,16 +152,29 @@ private:
             return false;
         }
         sleep_(kPauseAfterQuery);
+        enterPhase(Phase::Programming);
         // The file never holds more than 384 blocks, and the bootloader stops at its own end.
-        return device_.programImage(file.image().data(),
-                                    static_cast<uint16_t>(file.blockCount())) &&
-               device_.endProgramming() && device_.startApplication();
+        const bool written = device_.programImage(
+            file.image().data(), static_cast<uint16_t>(file.blockCount()), [this](int rows, int) {
+                progress_.rowsWritten = rows;
+                window_.showProgress(progress_);
+            });
+        if (!written) {
+            return false;
+        }
+        enterPhase(Phase::Ending);
+        if (!device_.endProgramming()) {
+            return false;
+        }
+        enterPhase(Phase::StartingApplication);
+        return device_.startApplication();
     }
 
     CLPGConnection& device_;
     IFirmwareUpdateWindow& window_;
     const bool forced_;
     const SleepFor sleep_;
+    FirmwareUpdateProgress progress_;
 };
 
 } // namespace

@@ -38,15 +38,16 @@ std::u16string firmwareDirectory();
 
 // The whole update. True once the controller was programmed, even when it is not found again
 // afterwards (the window has said so); false in every other case, each with its message or
-// none. Forced: the controller already waits in its bootloader (found by the connection's
-// search), so the bootloader is not asked for and polling is neither stopped nor restarted.
-// The device's mainWindow must be set (connect has run), as the controller is searched for
-// again through it.
+// none. When the programming fails or the controller is not found again, the link is marked
+// lost, so the reconnect finds a controller left in its bootloader. Forced: the controller already
+// waits in its bootloader (found by the connection's search), so the bootloader is not asked for
+// and polling is neither stopped nor restarted. The device's mainWindow must be set (connect has
+// run), as the controller is searched for again through it.
 bool updateFirmware(CLPGConnection& device, IFirmwareUpdateWindow& window, bool forced,
                     const SleepFor& sleep = sleepFor);
 
 // Button 1026: while connected, the window's non-forced update; an error object raised on the
-// way is shown under the handler's name and released.
-void OnClickedBtnDeviceUpdate(CLPGDevice& device, IMainWindow& window, MessageOwner owner);
+// way is shown under the handler's name and released, and the link is marked lost.
+void OnClickedBtnDeviceUpdate(CLPGConnection& device, IMainWindow& window, MessageOwner owner);
 
 } // namespace krv

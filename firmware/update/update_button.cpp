@@ -2,7 +2,7 @@
 
 namespace krv {
 
-void OnClickedBtnDeviceUpdate(CLPGDevice& device, IMainWindow& window, MessageOwner owner) {
+void OnClickedBtnDeviceUpdate(CLPGConnection& device, IMainWindow& window, MessageOwner owner) {
     if (!device.connected) {
         return;
     }
@@ -10,6 +10,8 @@ void OnClickedBtnDeviceUpdate(CLPGDevice& device, IMainWindow& window, MessageOw
         window.updateFirmware(false);
     } catch (IError* error) {
         reportError(owner, std::u16string(firmware_update::kButtonOperation), error);
+        // The port failed under the update: the controller may be anywhere up to its bootloader.
+        device.markLinkLost();
     }
 }
 

@@ -16,6 +16,7 @@
 
 #include <QAbstractButton>
 #include <QString>
+#include <QTest>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
@@ -80,14 +81,21 @@ public:
         return std::nullopt;
     }
 
-    // The window after its initialisation, with the no-connection dialog (if it comes)
-    // answered by answer.
+    // The window once its port search has ended, with the no-connection dialog (if it comes)
+    // answered by answer. The window shows while the search runs.
     template <class Dialog = CKorrinDlg>
     void startWindow(std::function<void(CNoConnectionDlg&)> answer) {
         CModalAnswer<CNoConnectionDlg> answering(std::move(answer));
         dialog = std::make_unique<Dialog>(*threads);
         dialog->OnInitDialog();
         dialog->show();
+        waitForOperations();
+    }
+
+    // Until the window's worker has nothing left to do (the window stays live meanwhile);
+    // false when it never got there.
+    bool waitForOperations() {
+        return QTest::qWaitFor([this] { return !dialog->operationRunning(); }, 60000);
     }
 
     std::vector<RecordedMessage> shown() const { return messages->messages(); }

@@ -101,7 +101,7 @@ private slots:
 
     void chartCsvHoldsTheChartsSamplesInOrderWithTheFieldsValues() {
         fixture.startWindow(clickWithoutConnection);
-        dialog().connected = true; // as after a search, without a polling thread
+        dialog().device().connected = true; // as after a search, without a polling thread
         dialog().controls().button(mainId::kChartStart)->click();
         std::vector<QStringList> fieldsPerSample;
         const CDiag samples[] = {
@@ -110,7 +110,7 @@ private slots:
             readingsRecord(3400, 211, 400, 407, 3, 5),
         };
         for (const CDiag& sample : samples) {
-            dialog().diagData.pushSample(sample);
+            dialog().device().diagData.pushSample(sample);
             dialog().updateReadings();
             fieldsPerSample.push_back(
                 {fieldText(dialog(), mainId::kRpm), fieldText(dialog(), mainId::kInput),
@@ -190,11 +190,11 @@ private slots:
             QSKIP(error->c_str());
         }
         fixture.startWindow(clickWithoutConnection);
-        QVERIFY(dialog().connected);
+        QVERIFY(dialog().device().connected);
         const std::string file = path("drive.csv");
         answerDialogs(file);
         // Samples held before the recording starts are not part of it.
-        QTRY_VERIFY_WITH_TIMEOUT(dialog().diagData.sampleCount() >= 30, 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(dialog().device().diagData.sampleCount() >= 30, 10000);
         choose(dialog().chartFiles(), texts::kChartRecord);
         QVERIFY(dialog().chartFiles().recording());
         std::unique_ptr<QMenu> menu(dialog().chartFiles().menu());

@@ -2,7 +2,6 @@
 // controller whose link is lost and comes back, an error during the search, the keys that must
 // not close it, the chart's Start and Stop, and its title in every shipped language.
 
-#include "connection/process_state.h"
 #include "lang/language_setup.h"
 #include "lang/language_table.h"
 #include "link/rs_error.h"
@@ -49,11 +48,7 @@ private:
     std::unique_ptr<CKorrinDlg>& dialog = fixture.dialog;
 
 private slots:
-    void init() {
-        fixture.setUp();
-        failureCount = 0;
-        foreignControllerReported = false;
-    }
+    void init() { fixture.setUp(); }
 
     void cleanup() {
         fixture.tearDown();
@@ -90,14 +85,14 @@ private slots:
         sim::CSimulator& simulator = *fixture.simulator;
 
         fixture.startWindow(clickDemo);
-        QVERIFY(dialog->connected);
-        QVERIFY(!dialog->demoMode);
+        QVERIFY(dialog->device().connected);
+        QVERIFY(!dialog->device().demoMode);
         QCOMPARE(fieldText(*dialog, mainId::kStatus), QStringLiteral("POŁĄCZONY"));
         QTRY_COMPARE_WITH_TIMEOUT(fieldText(*dialog, mainId::kWorkingState),
                                   QStringLiteral("Wyłączony"), 10000);
 
         simulator.setSilent(true); // the cable pulled
-        QTRY_VERIFY_WITH_TIMEOUT(!dialog->connected, 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(!dialog->device().connected, 20000);
         QElapsedTimer sinceLoss;
         sinceLoss.start();
         const Fields lastShown = readingFields(*dialog);
@@ -161,7 +156,7 @@ private slots:
             KRV_QTEST_UNAVAILABLE(*error);
         }
         fixture.startWindow(clickWithoutConnection);
-        QVERIFY(dialog->connected);
+        QVERIFY(dialog->device().connected);
         CMapEmu1& grid = dialog->mapGrid();
         const auto controllerAxis = [this] { return fixture.controller->state().rowAxis; };
         const auto axisBefore = controllerAxis();
@@ -231,11 +226,11 @@ private slots:
 
     void oneSampleMovesFieldsAndMarkerButNotTheChart() {
         fixture.startWindow(clickWithoutConnection);
-        dialog->connected = true; // as after a search, without a polling thread
+        dialog->device().connected = true; // as after a search, without a polling thread
         dialog->controls().button(mainId::kChartStart)->click();
 
         // 2210 rpm at 3.165 V pump PWM: column 6 (2300 rpm), row 3 (3.84 V).
-        dialog->diagData.pushSample(readingsRecord(3400, 211, 400, 407, 3, 1));
+        dialog->device().diagData.pushSample(readingsRecord(3400, 211, 400, 407, 3, 1));
         dialog->updateReadings();
         const Fields first{"2210", "2.00", "2.03", "3.17", QStringLiteral("Włączony")};
         QCOMPARE(readingFields(*dialog), first);
@@ -245,7 +240,7 @@ private slots:
         QCOMPARE(dialog->xCounter, 0);
 
         // A second sample: the chart gets the first one (it lags the fields by one sample).
-        dialog->diagData.pushSample(readingsRecord(3400, 211, 800, 407, 3, 2));
+        dialog->device().diagData.pushSample(readingsRecord(3400, 211, 800, 407, 3, 2));
         dialog->updateReadings();
         QCOMPARE(fieldText(*dialog, mainId::kInput), QStringLiteral("4.00"));
         const auto& input = dialog->chart().model().series().at(0).samples;

@@ -43,7 +43,10 @@ private:
 
     CKorrinDlg& dialog() { return *fixture.dialog; }
 
-    void clickClear() { dialog().controls().button(mainId::kClearMap)->click(); }
+    void clickClear() {
+        dialog().controls().button(mainId::kClearMap)->click();
+        fixture.waitForOperations();
+    }
 
     // The window on the simulated controller holding patternMap, with polling ended so that
     // only the command talks to the controller; the reason when no pseudo-terminal can be had.
@@ -53,7 +56,7 @@ private:
         }
         fixture.controller->setMap(patternMap());
         fixture.startWindow(clickWithoutConnection);
-        dialog().stopPolling();
+        dialog().device().stopPolling();
         return std::nullopt;
     }
 
@@ -65,7 +68,7 @@ private slots:
         if (auto error = startOnPatternMap()) {
             KRV_QTEST_UNAVAILABLE(*error);
         }
-        QVERIFY(dialog().connected);
+        QVERIFY(dialog().device().connected);
         QCOMPARE(dialog().mapGrid().cell(0, 0).getTxt(), QStringLiteral("0.0")); // 1 unit
         QCOMPARE(dialog().mapGrid().cell(5, 0).getTxt(), QStringLiteral("0.1")); // 6 units
         const uint64_t storesBefore = fixture.controller->state().counters.mapStores;
@@ -76,7 +79,7 @@ private slots:
         const auto state = fixture.controller->state();
         QCOMPARE(state.map, (std::array<uint8_t, 240>{}));
         QCOMPARE(state.counters.mapStores, storesBefore + 1);
-        for (double value : dialog().map) {
+        for (double value : dialog().device().map) {
             QCOMPARE(value, 0.0);
         }
         QCOMPARE(cellTexts(dialog()), QStringList(kMapCells, QStringLiteral("0.0")));
@@ -88,8 +91,8 @@ private slots:
         if (auto error = startOnPatternMap()) {
             KRV_QTEST_UNAVAILABLE(*error);
         }
-        QVERIFY(dialog().connected);
-        const auto modelBefore = dialog().map;
+        QVERIFY(dialog().device().connected);
+        const auto modelBefore = dialog().device().map;
         const QStringList screenBefore = cellTexts(dialog());
         auto knobs = fixture.controller->knobs();
         knobs.forcedReply = sim::Frame{2, {0, 0, 0, 0, 0, 0}}; // refuses every command
@@ -104,7 +107,7 @@ private slots:
         QCOMPARE(qtext(shown[0].caption), QStringLiteral("Emulator KRV"));
         QCOMPARE(shown[0].style, MB_ICONERROR);
         QCOMPARE(shown[0].owner, static_cast<MessageOwner>(&dialog()));
-        QVERIFY(dialog().map == modelBefore);
+        QVERIFY(dialog().device().map == modelBefore);
         QCOMPARE(cellTexts(dialog()), screenBefore);
         QCOMPARE(fixture.controller->state().map, patternMap());
         QVERIFY(QGuiApplication::overrideCursor() == nullptr);
@@ -114,10 +117,10 @@ private slots:
         if (auto error = startOnPatternMap()) {
             KRV_QTEST_UNAVAILABLE(*error);
         }
-        QVERIFY(dialog().connected);
-        const auto modelBefore = dialog().map;
+        QVERIFY(dialog().device().connected);
+        const auto modelBefore = dialog().device().map;
         const QStringList screenBefore = cellTexts(dialog());
-        dialog().port.close(); // every write now fails in the operating system
+        dialog().device().port.close(); // every write now fails in the operating system
 
         clickClear();
 
@@ -128,7 +131,7 @@ private slots:
         QVERIFY2(lines.size() > 1 && !lines[1].isEmpty(), qPrintable(qtext(shown[0].text)));
         QCOMPARE(qtext(shown[0].caption), QStringLiteral("Emulator KRV"));
         QCOMPARE(shown[0].style, MB_OK);
-        QVERIFY(dialog().map == modelBefore);
+        QVERIFY(dialog().device().map == modelBefore);
         QCOMPARE(cellTexts(dialog()), screenBefore);
         QCOMPARE(fixture.controller->state().map, patternMap());
         QVERIFY(QGuiApplication::overrideCursor() == nullptr);
@@ -136,13 +139,13 @@ private slots:
 
     void withoutConnectionNothingHappens() {
         fixture.startWindow(clickWithoutConnection);
-        dialog().map[0] = 1.5;
+        dialog().device().map[0] = 1.5;
         dialog().showDeviceData();
 
         clickClear();
 
         QVERIFY(fixture.shown().empty());
-        QCOMPARE(dialog().map[0], 1.5);
+        QCOMPARE(dialog().device().map[0], 1.5);
         QCOMPARE(dialog().mapGrid().cell(0, 0).getTxt(), QStringLiteral("1.5"));
     }
 };

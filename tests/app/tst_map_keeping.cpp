@@ -100,9 +100,9 @@ private:
         fixture.controller->setAxes(file.rows, file.columns);
         fixture.controller->setSettings({5, 6, 700});
         fixture.startWindow(clickWithoutConnection);
-        dialog().stopPolling();
+        dialog().device().stopPolling();
         fixture.controller->clearRequests();
-        return dialog().connected;
+        return dialog().device().connected;
     }
 
     // Right click on the grid, then the entry with this caption in the menu that opens.

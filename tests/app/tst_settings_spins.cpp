@@ -70,7 +70,9 @@ private:
     CKorrinDlg& dialog() { return *fixture.dialog; }
 
     // One notification as the spin sends it: the arrows for -1 (up) and +1 (down).
+    // Once nothing else runs; returns once the step's own write has ended.
     void step(int spin, int delta) {
+        fixture.waitForOperations();
         CSpinButton* button = dialog().controls().spin(spin);
         if (delta == -1) {
             button->upButton()->click();
@@ -79,12 +81,14 @@ private:
         } else {
             emit button->stepped(delta);
         }
+        fixture.waitForOperations();
     }
 
     QString editText(int spin) { return dialog().controls().edit(rowOf(spin).edit)->text(); }
 
     unsigned deviceSetting(int spin) {
-        return settingOf(spin, dialog().rpmDivider, dialog().noiseDelta, dialog().noisePeriod);
+        return settingOf(spin, dialog().device().rpmDivider, dialog().device().noiseDelta,
+                         dialog().device().noisePeriod);
     }
 
     unsigned controllerSetting(int spin) {
@@ -131,7 +135,7 @@ private slots:
         const sim::ControllerSettings settings = withSetting(spin, start);
         fixture.controller->setSettings(settings);
         fixture.startWindow(clickWithoutConnection);
-        QVERIFY(dialog().connected);
+        QVERIFY(dialog().device().connected);
         QCOMPARE(editText(spin), QString::number(start));
         fixture.controller->clearRequests();
 
@@ -160,7 +164,7 @@ private slots:
         edit->clear();
         QTest::keyClicks(edit, "77");
         QTest::keyClick(edit, Qt::Key_Return);
-        QCOMPARE(dialog().rpmDivider, uint8_t{7});
+        QCOMPARE(dialog().device().rpmDivider, uint8_t{7});
         QVERIFY(dialog().isVisible());
 
         step(mainId::kRpmDividerSpin, -1);
@@ -174,7 +178,7 @@ private slots:
         }
         fixture.simulator->setSilent(true); // nobody answers the search: the demo is chosen
         fixture.startWindow(clickDemo);
-        QVERIFY(dialog().demoMode);
+        QVERIFY(dialog().device().demoMode);
         fixture.simulator->setSilent(false);
         const uint64_t heard = fixture.simulator->counters().received;
 
@@ -182,7 +186,7 @@ private slots:
         step(mainId::kNoisePeriodSpin, -1);
 
         QCOMPARE(editText(mainId::kNoisePeriodSpin), QStringLiteral("2"));
-        QCOMPARE(dialog().noisePeriod, uint16_t{2});
+        QCOMPARE(dialog().device().noisePeriod, uint16_t{2});
         QCOMPARE(fixture.simulator->counters().received, heard);
         QVERIFY(fixture.shown().empty());
     }
@@ -194,12 +198,12 @@ private slots:
         fixture.controller->setSettings({7, 20, 1000});
         fixture.startWindow(clickWithoutConnection);
         fixture.simulator->setSilent(true); // the cable pulled
-        QTRY_VERIFY_WITH_TIMEOUT(!dialog().connected, 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(!dialog().device().connected, 20000);
         fixture.controller->clearRequests();
 
         step(mainId::kRpmDividerSpin, -1);
         QCOMPARE(editText(mainId::kRpmDividerSpin), QStringLiteral("8"));
-        QCOMPARE(dialog().rpmDivider, uint8_t{8});
+        QCOMPARE(dialog().device().rpmDivider, uint8_t{8});
         QVERIFY(fixture.controller->requests(kSettingsFrame).empty());
         QCOMPARE(fixture.controller->state().settings.rpmDivider, uint8_t{7});
         QVERIFY(fixture.shown().empty());
@@ -208,7 +212,7 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(fieldText(dialog(), mainId::kStatus), QStringLiteral("CONNECTED"),
                                   20000);
         QCOMPARE(editText(mainId::kRpmDividerSpin), QStringLiteral("7"));
-        QCOMPARE(dialog().rpmDivider, uint8_t{7});
+        QCOMPARE(dialog().device().rpmDivider, uint8_t{7});
     }
 
     void refusedWriteKeepsTheNewValueAndSaysSo() {
@@ -217,7 +221,7 @@ private slots:
         }
         fixture.controller->setSettings({7, 20, 1000});
         fixture.startWindow(clickWithoutConnection);
-        dialog().stopPolling(); // the refusing controller would otherwise end the link
+        dialog().device().stopPolling(); // the refusing controller would otherwise end the link
         auto knobs = fixture.controller->knobs();
         knobs.forcedReply = sim::Frame{2, {0, 0, 0, 0, 0, 0}};
         fixture.controller->setKnobs(knobs);
@@ -225,7 +229,7 @@ private slots:
         step(mainId::kNoiseDeltaSpin, 1);
 
         QCOMPARE(editText(mainId::kNoiseDeltaSpin), QStringLiteral("19"));
-        QCOMPARE(dialog().noiseDelta, uint8_t{19});
+        QCOMPARE(dialog().device().noiseDelta, uint8_t{19});
         QCOMPARE(fixture.controller->state().settings.noiseDelta, uint8_t{20});
         const auto shown = fixture.shown();
         QCOMPARE(shown.size(), size_t{1});
@@ -250,8 +254,8 @@ private slots:
         }
         fixture.controller->setSettings({7, 20, 1000});
         fixture.startWindow(clickWithoutConnection);
-        dialog().stopPolling();
-        dialog().port.close(); // every write now fails in the operating system
+        dialog().device().stopPolling();
+        dialog().device().port.close(); // every write now fails in the operating system
 
         step(spin, -1);
 

@@ -7,7 +7,7 @@
 #include "app/krv_options.h"
 #include "app/no_connection_dlg.h"
 #include "app/spin_button.h"
-#include "connection/process_state.h"
+#include "app/update_progress_dlg.h"
 #include "connection/thread_manager.h"
 #include "lang/language_setup.h"
 #include "lang/language_table.h"
@@ -24,6 +24,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QProgressBar>
 #include <QSignalSpy>
 #include <QTest>
 #include <QToolButton>
@@ -179,6 +180,36 @@ private slots:
         QFETCH(QRect, units);
         QFETCH(QRect, pixels);
         QCOMPARE(CDialogUnits(7, 16).toPixels(units), pixels);
+    }
+
+    void updateProgressShowsShareTimeLeftAndOnlyARetrysAttempt() {
+        QWidget owner;
+        CUpdateProgressDlg progress(&owner);
+        using Phase = FirmwareUpdateProgress::Phase;
+        progress.showProgress({Phase::EnteringBootloader, 0, 272, 1});
+        QVERIFY(progress.isVisible());
+        QVERIFY(progress.programming());
+        QCOMPARE(progress.phaseText()->text(), QStringLiteral("Uruchamianie bootloadera..."));
+        QVERIFY(progress.attemptText()->isHidden());
+        progress.showProgress({Phase::Programming, 0, 272, 1});
+        QTest::qWait(50);
+        progress.showProgress({Phase::Programming, 136, 272, 1});
+        QCOMPARE(progress.bar()->text(), QStringLiteral("50 %"));
+        QVERIFY(progress.timeLeftText()->text().startsWith(QStringLiteral("Pozostało około ")));
+        QVERIFY(progress.timeLeftText()->text().endsWith(QStringLiteral(" s")));
+
+        progress.showProgress({Phase::EnteringBootloader, 0, 272, 3});
+        QCOMPARE(progress.bar()->value(), 0);
+        QVERIFY(!progress.attemptText()->isHidden());
+        QCOMPARE(progress.attemptText()->text(), QStringLiteral("Próba 3 z 10"));
+        QVERIFY(progress.timeLeftText()->text().isEmpty());
+
+        progress.showProgress({Phase::Reconnecting, 272, 272, 3});
+        QVERIFY2(!progress.programming(), "the controller runs its program again");
+        QTest::keyClick(&progress, Qt::Key_Escape);
+        QVERIFY(progress.isVisible());
+        progress.finish();
+        QVERIFY(!progress.isVisible());
     }
 
     void mainWindowFollowsItsTemplate() {

@@ -1,6 +1,5 @@
 #include "connection_fixture.h"
 
-#include "connection/process_state.h"
 #include "tests/support/unavailable.h"
 
 #include <cstdlib>
@@ -150,8 +149,6 @@ SimulatedPort::SimulatedPort(int portNumber, std::function<void(int)> identified
 ConnectionTest::ConnectionTest() {
     ::setenv("XDG_CONFIG_HOME", directory_.c_str(), 1);
     ::setenv("KRV_PORTS", "", 1);
-    failureCount = 0;
-    foreignControllerReported = false;
 }
 
 void ConnectionTest::SetUp() {

@@ -4,7 +4,6 @@
 
 #include "connection/diag_file.h"
 #include "connection/diag_thread.h"
-#include "connection/process_state.h"
 #include "connection_fixture.h"
 #include "lang/program_texts.h"
 #include "link/rs_error.h"
@@ -67,7 +66,7 @@ TEST_F(PollingTest, ThreeFailedExchangesInARowGiveTheLinkUp) {
     ASSERT_TRUE(linkLost());
     EXPECT_FALSE(device_->connected);
     EXPECT_EQ(device_->diagData.sampleCount(), 0);
-    EXPECT_EQ(failureCount, 3);
+    EXPECT_EQ(device_->failureCount, 3);
     EXPECT_TRUE(device_->pollingRunning) << "the lost state keeps the flag";
     EXPECT_EQ(window_.timerPeriod(IMainWindow::kReadingsTimer), 100);
 }
@@ -82,7 +81,7 @@ TEST_F(PollingTest, FailuresOnlyCountWhenConsecutive) {
     ASSERT_TRUE(eventually([&] { return device_->diagData.sampleCount() >= 4; }));
     EXPECT_TRUE(device_->connected);
     EXPECT_EQ(window_.timerPeriod(IMainWindow::kReconnectTimer), 0);
-    EXPECT_EQ(failureCount, 0);
+    EXPECT_EQ(device_->failureCount, 0);
     EXPECT_TRUE(numberedFromOne(samples()));
 }
 
@@ -132,6 +131,48 @@ TEST_F(PollingTest, PulledCableIsReconnectedWithAFreshThread) {
     EXPECT_TRUE(numberedFromOne(samples()));
 }
 
+// Where the settings file cannot be written (here it is a folder), the remembered port is
+// never there to read back: the reconnect must go back to the port it was connected on.
+TEST_F(PollingTest, PulledCableIsReconnectedWhereTheSettingsFileCannotBeWritten) {
+    std::filesystem::create_directories(directory_ + "/Morvelcast/settings.ini");
+    SimulatedPort& port = connectToController();
+    ASSERT_EQ(device_->readLastPort(), 0);
+    device_->startPolling();
+    port.simulator.setSilent(true);
+    ASSERT_TRUE(linkLost());
+
+    port.simulator.setSilent(false);
+    clearPortsTried();
+    device_->reconnect();
+    EXPECT_EQ(portsTried(), (std::vector<int>{1}));
+    EXPECT_TRUE(device_->connected);
+    ASSERT_TRUE(eventually([&] { return device_->diagData.sampleCount() >= 1; }));
+}
+
+// The controller answers the reconnect but no longer enables its readings: no thread starts
+// and the polling flag is cleared, while the readings timer of the lost link goes on and the
+// status says the link is back.
+TEST_F(PollingTest, ReconnectToAControllerWithoutReadingsStartsNoThread) {
+    SimulatedPort& port = connectToController();
+    device_->startPolling();
+    port.simulator.setSilent(true);
+    ASSERT_TRUE(linkLost());
+
+    auto knobs = port.handler.controller.knobs();
+    knobs.identifyWord = 0x0056;
+    port.handler.controller.setKnobs(knobs);
+    port.simulator.setSilent(false);
+    device_->reconnect();
+
+    EXPECT_TRUE(device_->connected);
+    EXPECT_FALSE(device_->readingsEnabled);
+    EXPECT_FALSE(device_->pollingRunning);
+    EXPECT_EQ(threads_.runningCount(), 0u);
+    EXPECT_EQ(window_.timerPeriod(IMainWindow::kReadingsTimer), 100);
+    EXPECT_EQ(window_.statusTexts().back(), texts::kStatusConnectedEn);
+    EXPECT_EQ(window_.reconnectedCount(), 1);
+}
+
 // The failure count belongs to the process: a thread started after a lost link gives up at
 // its first failed read unless a reading succeeded first.
 TEST_F(PollingTest, FailureCountOutlivesTheThreadThatGaveUp) {
@@ -146,7 +187,7 @@ TEST_F(PollingTest, FailureCountOutlivesTheThreadThatGaveUp) {
     ASSERT_TRUE(device_->connected);
     ASSERT_TRUE(linkLost());
     EXPECT_TRUE(port.handler.scriptDone());
-    EXPECT_EQ(failureCount, 4);
+    EXPECT_EQ(device_->failureCount, 4);
 }
 
 // The port device disappears under the thread (the terminal is closed and a new one appears
@@ -188,7 +229,8 @@ TEST_F(PollingTest, PortErrorAlwaysMarksTheLinkLost) {
     ASSERT_EQ(device_->port.clearCommError(), 0u);
     device_->diagData.pushSample(CDiag{});
     device_->pollingRunning = true;
-    threads_.insert(new CFailingReadThread(device_->diagData, u"", device_->pollingRunning));
+    threads_.insert(
+        new CFailingReadThread(*device_, device_->diagData, u"", device_->pollingRunning));
 
     ASSERT_TRUE(linkLost());
     EXPECT_FALSE(device_->connected);
@@ -234,6 +276,27 @@ TEST_F(PollingTest, StopThenStartBeginsWithAnEmptyStore) {
     EXPECT_EQ(threads_.runningCount(), 1u);
 }
 
+TEST_F(PollingTest, StopWakesAReadThatWaitsForASilentController) {
+    SimulatedPort& port = connectToController();
+    device_->startPolling();
+    ASSERT_TRUE(eventually([&] { return device_->diagData.sampleCount() >= 1; }));
+    port.simulator.setSilent(true);
+    ASSERT_TRUE(port.simulator.waitForReceived(port.simulator.counters().received + 1, 5s));
+
+    const auto stopping = std::chrono::steady_clock::now();
+    device_->stopPolling();
+    EXPECT_LT(std::chrono::steady_clock::now() - stopping, 500ms);
+    EXPECT_EQ(threads_.runningCount(), 0u);
+    EXPECT_TRUE(device_->connected) << "a stop is no lost link";
+    EXPECT_EQ(window_.timerPeriod(IMainWindow::kReconnectTimer), 0);
+
+    // The woken port is usable again: a new thread reads from it.
+    port.simulator.setSilent(false);
+    device_->startPolling();
+    ASSERT_TRUE(eventually([&] { return device_->diagData.sampleCount() >= 2; }));
+    EXPECT_TRUE(numberedFromOne(samples()));
+}
+
 TEST_F(PollingTest, StartingTwiceLeavesOneThread) {
     connectToController();
     device_->startPolling();
@@ -252,9 +315,11 @@ TEST_F(PollingTest, DeviceEndsOnlyAfterItsPollingThread) {
     port.simulator.setSilent(true);
     ASSERT_TRUE(port.simulator.waitForReceived(port.simulator.counters().received + 1, 5s));
 
+    const auto closing = std::chrono::steady_clock::now();
     device_.reset();
+    EXPECT_LT(std::chrono::steady_clock::now() - closing, 500ms)
+        << "the read waiting for the silent controller is woken, not sat out";
     EXPECT_EQ(threads_.runningCount(), 0u);
-    EXPECT_EQ(processDevice.load(), nullptr);
     EXPECT_EQ(window_.timerPeriod(IMainWindow::kReconnectTimer), 0)
         << "a thread told to stop reports no lost link";
 }

@@ -88,10 +88,16 @@ TEST_F(BootloaderCommands, NoBlocksSendNothing) {
 TEST_F(BootloaderCommands, TooManyBlocksStopAtTheEndOfTheApplicationArea) {
     // 300 blocks would need a larger buffer, but no byte past row 272 is ever read.
     const auto image = randomImage();
-    ASSERT_TRUE(device.programImage(image.data(), 300));
+    std::vector<std::pair<int, int>> progress;
+    ASSERT_TRUE(device.programImage(
+        image.data(), 300, [&](int written, int total) { progress.emplace_back(written, total); }));
     const auto requests = controller.requests();
     EXPECT_EQ(requests.size(), 272u + 17u);
     EXPECT_EQ(addressOf(requests.back()), 0x9F80u);
+    // Progress counts the rows that go out, not the blocks asked for.
+    ASSERT_EQ(progress.size(), 272u);
+    EXPECT_EQ(progress.front(), (std::pair<int, int>{1, 272}));
+    EXPECT_EQ(progress.back(), (std::pair<int, int>{272, 272}));
 }
 
 TEST_F(BootloaderCommands, FailedEraseOrWriteEndsProgrammingAtOnce) {

@@ -12,7 +12,6 @@ namespace {
 
 using Ops = std::vector<Op>;
 
-constexpr int kFullImageRows = 272;
 const std::u16string kProgrammingFailed(texts::kProgrammingFailed);
 
 TEST_F(FirmwareUpdateTest, QueryFailingTwiceLeadsToOneWriteInTheThirdAttempt) {
@@ -32,6 +31,14 @@ TEST_F(FirmwareUpdateTest, QueryFailingTwiceLeadsToOneWriteInTheThirdAttempt) {
     EXPECT_EQ(std::count(all.begin(), firstRow, Op::QueryBootloader), 3);
     EXPECT_EQ(controller_.count(Op::WriteRow), kFullImageRows);
     EXPECT_EQ(window_.sleeps, (std::vector{1000ms, 1000ms})) << "no pause after a failed query";
+    std::vector<int> attempts;
+    for (const FirmwareUpdateProgress& shown : window_.progress) {
+        if (shown.phase == FirmwareUpdateProgress::Phase::EnteringBootloader) {
+            attempts.push_back(shown.attempt);
+            EXPECT_EQ(shown.rowsWritten, 0) << "each attempt starts from the first row";
+        }
+    }
+    EXPECT_EQ(attempts, (std::vector{1, 2, 3}));
     EXPECT_TRUE(holdsSampleImage());
     EXPECT_TRUE(messages_.messages().empty());
     EXPECT_TRUE(pollingResumed());
@@ -73,7 +80,17 @@ TEST_F(FirmwareUpdateTest, StartApplicationFailingEveryTimeWritesTheImageTenTime
     EXPECT_EQ(shown[0].style, MB_OK | MB_ICONERROR);
     EXPECT_EQ(messages_.cursorDepths[0], 1);
     EXPECT_EQ(window_.waitCursorDepth(), 0);
-    EXPECT_TRUE(pollingStopped()) << "polling stays stopped after ten failed attempts";
+    EXPECT_TRUE(linkMarkedLost()) << "no window goes on saying connected over frozen readings";
+
+    // The controller waits in its bootloader: the reconnect finds it and offers the update.
+    controller_.refuse(Op::StartApplication, 0);
+    window_.answerFiles({firmwareFile("good.afm")});
+    device_->reconnect();
+    EXPECT_EQ(window_.updates, (std::vector<bool>{false, true}));
+    EXPECT_EQ(window_.results, (std::vector<bool>{false, true}));
+    EXPECT_EQ(messages_.messages().back().text, texts::kNeedsReprogramming);
+    EXPECT_TRUE(device_->connected);
+    EXPECT_EQ(controller_.controller.state().mode, sim::ControllerMode::Application);
 }
 
 TEST_F(FirmwareUpdateTest, ProgrammedControllerNotFoundAgainIsReportedAndStillASuccess) {
@@ -91,7 +108,7 @@ TEST_F(FirmwareUpdateTest, ProgrammedControllerNotFoundAgainIsReportedAndStillAS
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_EQ(shown[0].text, kProgrammingFailed);
     EXPECT_EQ(shown[0].style, MB_OK | MB_ICONERROR);
-    EXPECT_TRUE(pollingStopped());
+    EXPECT_TRUE(linkMarkedLost());
 }
 
 // The cable is pulled while rows are written: the port's error reaches the button's handler,
@@ -116,7 +133,7 @@ TEST_F(FirmwareUpdateTest, PortVanishingMidProgrammingIsReportedAndRecoveredAtNe
     EXPECT_EQ(shown[0].style, MB_OK);
     EXPECT_EQ(shown[0].owner, window_.messageOwner());
     EXPECT_EQ(window_.waitCursorDepth(), 0) << "the wait cursor went with the error";
-    EXPECT_TRUE(pollingStopped());
+    EXPECT_TRUE(linkMarkedLost());
     EXPECT_EQ(controller_.controller.state().mode, sim::ControllerMode::Bootloader);
     EXPECT_EQ(controller_.controller.state().program.writtenRows().size(), 100u);
 

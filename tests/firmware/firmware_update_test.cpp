@@ -48,6 +48,23 @@ TEST_F(FirmwareUpdateTest, GoodFileProgramsTheControllerWhichIsFoundAgainAndPoll
               toU16(executableDirectory()) + u"Morvelcast Firmware/33EP");
     EXPECT_EQ(window_.dialogs[0].filter, u"Firmware files (*.afm)|*.afm|");
     EXPECT_EQ(window_.dialogs[0].defaultExtension, u"afm");
+
+    // Progress: each phase in its order, every row of the image counted, all in one attempt.
+    using Phase = FirmwareUpdateProgress::Phase;
+    std::vector<Phase> phases;
+    int rowsSeen = 0;
+    for (const FirmwareUpdateProgress& shown : window_.progress) {
+        if (phases.empty() || phases.back() != shown.phase) {
+            phases.push_back(shown.phase);
+        }
+        EXPECT_EQ(shown.rowsTotal, kFullImageRows);
+        EXPECT_EQ(shown.attempt, 1);
+        EXPECT_GE(shown.rowsWritten, rowsSeen) << "rows never count backwards";
+        rowsSeen = shown.rowsWritten;
+    }
+    EXPECT_EQ(phases, (std::vector{Phase::EnteringBootloader, Phase::Programming, Phase::Ending,
+                                   Phase::StartingApplication, Phase::Reconnecting}));
+    EXPECT_EQ(rowsSeen, kFullImageRows);
 }
 
 TEST_F(FirmwareUpdateTest, ButtonDoesNothingWithoutAConnection) {

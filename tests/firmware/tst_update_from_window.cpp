@@ -3,7 +3,7 @@
 // again, with the file dialog answered by the test and the wait cursor watched.
 
 #include "app/dialog_template.h"
-#include "connection/process_state.h"
+#include "app/update_progress_dlg.h"
 #include "lang/program_texts.h"
 #include "platform/paths.h"
 #include "platform/qt/open_file.h"
@@ -13,7 +13,9 @@
 #include "tests/firmware/sample_image_check.h"
 #include "tests/support/unavailable.h"
 
+#include <QElapsedTimer>
 #include <QGuiApplication>
+#include <QProgressBar>
 #include <QTest>
 #include <deque>
 #include <sstream>
@@ -67,8 +69,6 @@ private:
 private slots:
     void init() {
         fixture.setUp();
-        failureCount = 0;
-        foreignControllerReported = false;
         requests.clear();
         setFileDialogBackEnd([this](const COpenFile& dialog) {
             requests.push_back(
@@ -98,6 +98,7 @@ private slots:
         CKorrinDlg dialog(*fixture.threads);
         dialog.OnInitDialog();
         dialog.show();
+        QVERIFY(QTest::qWaitFor([&] { return !dialog.operationRunning(); }, 60000));
 
         auto shown = messages.messages();
         QCOMPARE(shown.size(), size_t{1});
@@ -112,34 +113,77 @@ private slots:
         QCOMPARE(requests[0].saveMode, 0);
         QVERIFY(programMemoryHoldsSampleImage(controller));
         QCOMPARE(controller.state().mode, sim::ControllerMode::Application);
-        QVERIFY(dialog.connected);
+        QVERIFY(dialog.device().connected);
         QVERIFY(dialog.timerActive(IMainWindow::kReadingsTimer));
         QVERIFY(!waitCursorShown());
 
         QAbstractButton* update = dialog.controls().button(mainId::kFirmwareUpdate);
         answers = {firmwareFile("wrong.afm", {"--target", "0x0100"})};
         update->click();
+        QVERIFY(QTest::qWaitFor([&] { return !dialog.operationRunning(); }, 60000));
         shown = messages.messages();
         QCOMPARE(shown.size(), size_t{2});
         QVERIFY(shown[1].text == texts::kWrongFirmwareFile);
         QVERIFY2(messages.withWaitCursor[1], "the wait cursor is up once the file is chosen");
         QVERIFY(!waitCursorShown());
-        QVERIFY(dialog.pollingRunning);
+        QVERIFY(dialog.device().pollingRunning);
 
         // The new firmware comes with other settings: the window must show what it reloaded.
         fixture.controller->setSettings({7, 3, 1200});
         answers = {firmwareFile("second.afm", {"--version", "0x0102"})};
         update->click();
+        QVERIFY(QTest::qWaitFor([&] { return !dialog.operationRunning(); }, 60000));
         QVERIFY(dialog.controls().text(mainId::kRpmDivider) == u"7");
         QVERIFY(dialog.controls().text(mainId::kNoisePeriod) == u"1200");
         QCOMPARE(messages.messages().size(), size_t{2});
         QCOMPARE(controller.state().program.eraseCounts().at(0x1800), 2u);
         QVERIFY(programMemoryHoldsSampleImage(controller));
         QVERIFY(!waitCursorShown());
-        QVERIFY(dialog.connected);
-        QVERIFY(dialog.pollingRunning);
+        // The progress went to the last row and left with the update.
+        const CUpdateProgressDlg& progress = dialog.firmwareWindow().progress();
+        QCOMPARE(progress.bar()->value(), 100);
+        QCOMPARE(progress.bar()->text(), QStringLiteral("100 %"));
+        QVERIFY(!progress.isVisible());
+        QVERIFY(!progress.programming());
+        QVERIFY(dialog.device().connected);
+        QVERIFY(dialog.device().pollingRunning);
         QVERIFY(dialog.timerActive(IMainWindow::kReadingsTimer));
-        QTRY_VERIFY_WITH_TIMEOUT(dialog.diagData.sampleCount() > 0, 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(dialog.device().diagData.sampleCount() > 0, 10000);
+    }
+
+    // The fitter closes the window while the rows go out and the cable is pulled: asked first,
+    // the window stays on No, and on Yes it closes and goes well inside a read time-out.
+    void closingWhileProgrammingAsksFirst() {
+        if (auto error = fixture.startController()) {
+            QSKIP(error->c_str());
+        }
+        fixture.startWindow(clickWithoutConnection);
+        CKorrinDlg& dialog = *fixture.dialog;
+        QVERIFY(dialog.device().connected);
+        answers = {firmwareFile("good.afm", {})};
+        const uint64_t heard = fixture.simulator->counters().received;
+        dialog.controls().button(mainId::kFirmwareUpdate)->click();
+        QVERIFY(QTest::qWaitFor([&] { return fixture.simulator->counters().received > heard + 50; },
+                                20000));
+        fixture.simulator->setSilent(true);
+        QTRY_VERIFY_WITH_TIMEOUT(dialog.firmwareWindow().progress().programming(), 5000);
+        QVERIFY(dialog.firmwareWindow().progress().isVisible());
+        QTRY_VERIFY(dialog.firmwareWindow().progress().bar()->value() > 0);
+
+        dialog.controls().button(mainId::kClose)->click();
+        auto shown = fixture.shown();
+        QCOMPARE(shown.size(), size_t{1});
+        QVERIFY(shown[0].text == texts::kCloseWhileProgramming);
+        QCOMPARE(shown[0].style, MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2);
+        QVERIFY2(dialog.isVisible(), "No, the default, keeps the window");
+
+        fixture.messages->scriptAnswer(IDYES);
+        dialog.controls().button(mainId::kClose)->click();
+        QVERIFY(!dialog.isVisible());
+        QElapsedTimer closing;
+        closing.start();
+        fixture.dialog.reset();
+        QVERIFY2(closing.elapsed() < 500, qPrintable(QString::number(closing.elapsed())));
     }
 };
 

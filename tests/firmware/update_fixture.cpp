@@ -1,6 +1,5 @@
 #include "tests/firmware/update_fixture.h"
 
-#include "connection/process_state.h"
 #include "platform/text.h"
 #include "sim/afm/afm_builder.h"
 #include "sim/afm/afm_tool.h"
@@ -167,8 +166,6 @@ int CCursorAwareRecorder::show(MessageOwner owner, const std::u16string& text,
 
 FirmwareUpdateTest::FirmwareUpdateTest() {
     ::setenv("XDG_CONFIG_HOME", directory_.path().c_str(), 1);
-    failureCount = 0;
-    foreignControllerReported = false;
     restartDevice();
 }
 
@@ -244,6 +241,13 @@ bool FirmwareUpdateTest::pollingResumed() {
 bool FirmwareUpdateTest::pollingStopped() const {
     return !device_->pollingRunning && threads_.runningCount() == 0 &&
            window_.timerPeriod(IMainWindow::kReadingsTimer) == 0;
+}
+
+bool FirmwareUpdateTest::linkMarkedLost() const {
+    return !device_->connected && !device_->pollingRunning && threads_.runningCount() == 0 &&
+           window_.timerPeriod(IMainWindow::kReadingsTimer) == CLPGConnection::kReadingsTimerMs &&
+           window_.timerPeriod(IMainWindow::kReconnectTimer) ==
+               CLPGConnection::kReconnectAfterLossMs;
 }
 
 bool FirmwareUpdateTest::holdsSampleImage() const {

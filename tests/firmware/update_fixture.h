@@ -27,6 +27,9 @@ namespace krv::test {
 
 using namespace std::chrono_literals;
 
+// Rows of the sample image krv-afm writes: the whole application area.
+inline constexpr int kFullImageRows = 272;
+
 // The requests the update tests follow; everything else (readings, settings...) is Other.
 enum class Op {
     Identify,
@@ -95,6 +98,7 @@ public:
     void beginWaitCursor() override;
     void endWaitCursor() override;
     MessageOwner messageOwner() override { return this; }
+    void showProgress(const FirmwareUpdateProgress& shown) override { progress.push_back(shown); }
 
     int timerPeriod(int id) const; // 0 when not running
     int waitCursorDepth() const { return cursorDepth_; }
@@ -102,6 +106,7 @@ public:
     std::vector<bool> updates;       // forced flag of each update run
     std::vector<bool> results;       // result of each update that returned
     std::vector<FileDialog> dialogs; // every file dialog shown
+    std::vector<FirmwareUpdateProgress> progress;
     std::vector<std::chrono::milliseconds> sleeps;
     std::vector<int> cursorDepthAtSleep;
     int cursorBegins = 0;
@@ -145,6 +150,8 @@ protected:
     bool portReplugged() const;
     bool pollingResumed();
     bool pollingStopped() const;
+    // No polling thread, the link shown lost and a reconnect armed for a second on.
+    bool linkMarkedLost() const;
     // The controller's program memory from 0x1800 holds the sample image (3 bytes of every 4).
     bool holdsSampleImage() const;
     bool programMemoryUntouched() const;

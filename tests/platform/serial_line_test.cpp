@@ -5,9 +5,11 @@
 
 #include <cerrno>
 #include <chrono>
+#include <future>
 #include <gtest/gtest.h>
 #include <pty.h>
 #include <termios.h>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -94,6 +96,33 @@ TEST_F(SerialLineOnPty, ReadReturnsWhatArrivedAndFailsOnceTheOtherEndIsGone) {
     master_ = -1;
     EXPECT_NE(line_.read(buffer, sizeof buffer, done), 0);
     EXPECT_NE(line_.write(sent, sizeof sent, done), 0);
+}
+
+TEST_F(SerialLineOnPty, InterruptedWaitsReturnAtOnceUntilResumed) {
+    ASSERT_EQ(line_.applySettings({}), 0);
+    line_.setTimeouts({0, 0, 1000, 0, 1000});
+    const auto timedRead = [this] {
+        uint8_t buffer[4] = {};
+        size_t done = 0;
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_EQ(line_.read(buffer, sizeof buffer, done), 0);
+        EXPECT_EQ(done, 0u);
+        return std::chrono::steady_clock::now() - start;
+    };
+    auto waiting = std::async(std::launch::async, timedRead);
+    std::this_thread::sleep_for(100ms);
+    line_.interruptWaits();
+    EXPECT_LT(waiting.get(), 500ms) << "a read already waiting is woken";
+    EXPECT_LT(timedRead(), 100ms) << "and so is the next one until the waits resume";
+
+    line_.resumeWaits();
+    EXPECT_GE(timedRead(), 900ms);
+    const uint8_t sent[] = {1, 2};
+    ASSERT_EQ(::write(master_, sent, sizeof sent), 2);
+    uint8_t buffer[2] = {};
+    size_t done = 0;
+    EXPECT_EQ(line_.read(buffer, sizeof buffer, done), 0);
+    EXPECT_EQ(done, 2u);
 }
 
 } // namespace

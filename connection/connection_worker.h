@@ -1,0 +1,64 @@
+#pragma once
+// The one thread that talks to the controller for the window: the port search, the reconnect
+// attempts and the window's commands run here, one at a time and in the order asked for, so
+// the window's thread never waits on the port or its lock. Completions go back to the window's
+// thread through the hand-over the window gives.
+
+#include "connection/connection_jobs.h"
+
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+
+namespace krv {
+
+class CLPGConnection;
+
+// What the worker needs of the window it serves.
+class IWorkerWindow {
+public:
+    virtual ~IWorkerWindow() = default;
+    // From the worker: run task later on the window's thread (dropped once the window goes).
+    virtual void post(std::function<void()> task) = 0;
+    // On the window's thread, around each job: the status text to show ("" keeps it) and the
+    // end, so the window can hold back the controls that would start another operation.
+    virtual void operationStarted(const std::u16string& statusText) = 0;
+    virtual void operationEnded() = 0;
+    // The window that the boxes of an error escaping a job belong to.
+    virtual void* errorOwner() = 0;
+};
+
+class CConnectionWorker : public IConnectionJobs {
+public:
+    CConnectionWorker(CLPGConnection& device, IWorkerWindow& window);
+    CConnectionWorker(const CConnectionWorker&) = delete;
+    CConnectionWorker& operator=(const CConnectionWorker&) = delete;
+    ~CConnectionWorker() override;
+
+    // Called on the window's thread. An error object escaping the job is shown as its text
+    // under "Emulator KRV" (a job that wants its operation's name reports it itself).
+    void run(const std::u16string& statusText, Job job, Done done) override;
+
+    // Jobs asked for and not yet done (on the window's thread).
+    int pending() const { return pending_; }
+    // Takes no more jobs, drops those not begun, wakes a read the running one waits in and
+    // returns once the thread has ended. Done is not called for the jobs cut short.
+    void stop();
+
+private:
+    void loop();
+
+    CLPGConnection& device_;
+    IWorkerWindow& window_;
+    int pending_ = 0;
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    std::deque<std::function<void()>> queue_;
+    bool stopping_ = false;
+    std::thread thread_;
+};
+
+} // namespace krv

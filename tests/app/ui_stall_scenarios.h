@@ -1,0 +1,94 @@
+#pragma once
+// How late the window's event loop runs while the controller keeps the tool busy: a 5 ms timer
+// notes the longest wait past its due time during a pulled cable, a firmware update and
+// polling with the chart running and a spin clicked every second. Shared by the window test
+// (a generous bound) and bench_ui_stall (the strict goal).
+
+#include "app/korrin_dlg.h"
+#include "app/spin_button.h"
+#include "main_window_fixture.h"
+
+#include <QElapsedTimer>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+#include <algorithm>
+#include <chrono>
+
+namespace krv::test {
+
+class CLatenessProbe {
+public:
+    static constexpr int kPeriodMs = 5;
+
+    CLatenessProbe() {
+        timer_.setTimerType(Qt::PreciseTimer);
+        QObject::connect(&timer_, &QTimer::timeout, [this] {
+            const qint64 now = clock_.elapsed();
+            worstMs_ = std::max(worstMs_, now - lastMs_ - kPeriodMs);
+            lastMs_ = now;
+        });
+        clock_.start();
+        timer_.start(kPeriodMs);
+    }
+
+    qint64 worstMs() const { return worstMs_; }
+
+private:
+    QTimer timer_;
+    QElapsedTimer clock_;
+    qint64 lastMs_ = 0;
+    qint64 worstMs_ = 0;
+};
+
+struct StallResult {
+    qint64 worstMs = 0;
+    bool workDone = false; // the scenario's work happened (a reconnect tried, the update ended)
+};
+
+// The cable pulled for the whole duration: the polling gives up, reconnect attempts follow.
+inline StallResult pulledCable(CMainWindowFixture& fixture, std::chrono::milliseconds duration) {
+    const uint64_t heard = fixture.simulator->counters().received;
+    fixture.simulator->setSilent(true);
+    CLatenessProbe probe;
+    bool connecting = false;
+    QElapsedTimer elapsed;
+    elapsed.start();
+    while (elapsed.elapsed() < duration.count()) {
+        QTest::qWait(20);
+        connecting = connecting || fixture.dialog->operationRunning();
+    }
+    const StallResult result{probe.worstMs(),
+                             connecting && fixture.simulator->counters().received > heard};
+    fixture.simulator->setSilent(false);
+    return result;
+}
+
+// Button 1026 with the file dialog already answered, until the update has ended.
+inline StallResult updateFromButton(CMainWindowFixture& fixture) {
+    CLatenessProbe probe;
+    fixture.dialog->controls().button(mainId::kFirmwareUpdate)->click();
+    const bool ended = QTest::qWaitFor([&] { return !fixture.dialog->operationRunning(); }, 180000);
+    return {probe.worstMs(), ended};
+}
+
+// Polling with the chart fed, and the RPM-divider spin stepped every second (up, then down).
+inline StallResult pollingWithChartAndSpin(CMainWindowFixture& fixture,
+                                           std::chrono::milliseconds duration) {
+    fixture.dialog->controls().button(mainId::kChartStart)->click();
+    CSpinButton* spin = fixture.dialog->controls().spin(mainId::kRpmDividerSpin);
+    const int pointsBefore = fixture.dialog->xCounter;
+    CLatenessProbe probe;
+    QTimer clicks;
+    bool up = true;
+    QObject::connect(&clicks, &QTimer::timeout, [&] {
+        (up ? spin->upButton() : spin->downButton())->click();
+        up = !up;
+    });
+    clicks.start(1000);
+    QTest::qWait(static_cast<int>(duration.count()));
+    clicks.stop();
+    return {probe.worstMs(), fixture.dialog->xCounter > pointsBefore};
+}
+
+} // namespace krv::test

@@ -187,6 +187,7 @@ private slots:
         QTest::keyClick(editor, Qt::Key_Return);
         QVERIFY(!grid.isEditing());
         QCOMPARE(grid.rowHeader(3).getTxt(), QStringLiteral("7.50"));
+        QVERIFY(fixture.waitForOperations());
         QVERIFY(controllerAxis() != axisBefore);
     }
 

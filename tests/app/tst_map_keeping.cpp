@@ -127,11 +127,13 @@ private:
         QContextMenuEvent event(QContextMenuEvent::Mouse, point, grid().mapToGlobal(point));
         QApplication::sendEvent(&grid(), &event);
         QVERIFY2(chosen, qPrintable(qtext(caption)));
+        QVERIFY(fixture.waitForOperations());
     }
 
     void pressIn(QWidget* widget, Qt::Key key, Qt::KeyboardModifiers modifiers) {
         widget->setFocus();
         QTest::keyClick(widget, key, modifiers);
+        QVERIFY(fixture.waitForOperations());
     }
 
     QLineEdit* rpmDividerEdit() { return dialog().controls().edit(mainId::kRpmDivider); }
@@ -177,6 +179,7 @@ private slots:
         const MapSnapshot before = controllerSnapshot();
 
         dialog().controls().button(mainId::kClearMap)->click();
+        QVERIFY(fixture.waitForOperations());
 
         QCOMPARE(fixture.controller->state().map, (std::array<uint8_t, 240>{}));
         const auto found = backups("_clear.csv");
@@ -207,8 +210,10 @@ private slots:
             QSKIP("no simulated controller");
         }
         const MapSnapshot start = controllerSnapshot();
-        emit dialog().controls().spin(mainId::kRpmDividerSpin)->stepped(-1);  // up: 5 -> 6
+        emit dialog().controls().spin(mainId::kRpmDividerSpin)->stepped(-1); // up: 5 -> 6
+        QVERIFY(fixture.waitForOperations());
         emit dialog().controls().spin(mainId::kNoisePeriodSpin)->stepped(+1); // down: 700 -> 699
+        QVERIFY(fixture.waitForOperations());
         QCOMPARE(fixture.controller->state().settings, (sim::ControllerSettings{6, 6, 699}));
 
         pressIn(&grid(), Qt::Key_Z, Qt::ControlModifier);
@@ -231,6 +236,7 @@ private slots:
         grid().cell(4, 7).setSelected(1);
         pressIn(rpmDividerEdit(), Qt::Key_Up, Qt::ControlModifier);
         emit dialog().controls().spin(mainId::kNoiseDeltaSpin)->stepped(-1); // writes the whole map
+        QVERIFY(fixture.waitForOperations());
 
         QVERIFY(!fixture.controller->requests(kMapFrame).empty());
         auto expected = fineMap();
@@ -252,6 +258,7 @@ private slots:
         std::ofstream(backupFolder()) << "a file where the backups folder belongs";
 
         dialog().controls().button(mainId::kClearMap)->click();
+        QVERIFY(fixture.waitForOperations());
 
         const auto shown = fixture.shown();
         QCOMPARE(shown.size(), size_t{1});
@@ -397,6 +404,7 @@ private slots:
         }
         fileAnswers = {u""}; // the fitter then cancels the file choice
         dialog().controls().button(mainId::kFirmwareUpdate)->click();
+        QVERIFY(fixture.waitForOperations());
         const auto found = backups("_firmware-update.csv");
         QCOMPARE(found.size(), size_t{1});
         QCOMPARE(readMapFile(found[0]).content->snapshot, controllerSnapshot());

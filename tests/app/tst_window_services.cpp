@@ -335,6 +335,7 @@ private slots:
             shown.withoutConnectionButton()->click();
         });
         window.OnInitDialog();
+        QVERIFY(QTest::qWaitFor([&] { return !window.operationRunning(); }, 20000));
         closeLanguageFiles();
         setLanguageSlot(kBuiltInSlot);
         QFile::remove(file);

@@ -6,6 +6,7 @@
 #include "lang/program_texts.h"
 #include "main_window_fixture.h"
 #include "platform/qt/open_file.h"
+#include "tests/support/unavailable.h"
 
 #include <QAction>
 #include <QImage>
@@ -187,7 +188,7 @@ private slots:
 
     void recordingAppendsEverySampleFlushedAndMarksALostLink() {
         if (auto error = fixture.startController()) {
-            QSKIP(error->c_str());
+            KRV_QTEST_UNAVAILABLE(*error);
         }
         fixture.startWindow(clickWithoutConnection);
         QVERIFY(dialog().device().connected);

@@ -14,6 +14,7 @@
 #include "platform/qt/open_file.h"
 #include "platform/text.h"
 #include "tests/support/map_keeping.h"
+#include "tests/support/unavailable.h"
 
 #include <QHelpEvent>
 #include <QLineEdit>
@@ -90,11 +91,8 @@ private:
 
     // The window on a controller holding a fine map, other axes and settings, with polling
     // ended so that only the commands talk to the controller.
+    // After fixture.startController(): true once the window is connected to it.
     bool startOnFineMap() {
-        if (auto error = fixture.startController()) {
-            qWarning("no pseudo-terminal: %s", error->c_str());
-            return false;
-        }
         const MapSnapshot file = fileSnapshot();
         fixture.controller->setMap(fineMap());
         fixture.controller->setAxes(file.rows, file.columns);
@@ -160,9 +158,10 @@ private slots:
     }
 
     void theMapAsFirstReadIsBackedUpOncePerConnection() {
-        if (!startOnFineMap()) {
-            QSKIP("no simulated controller");
+        if (auto error = fixture.startController()) {
+            KRV_QTEST_UNAVAILABLE(*error);
         }
+        QVERIFY(startOnFineMap());
         const auto found = backups("_connected.csv");
         QCOMPARE(found.size(), size_t{1});
         const MapFileRead read = readMapFile(found[0]);
@@ -173,9 +172,10 @@ private slots:
     }
 
     void clearThenCtrlZFromAnyControlRestoresEverything() {
-        if (!startOnFineMap()) {
-            QSKIP("no simulated controller");
+        if (auto error = fixture.startController()) {
+            KRV_QTEST_UNAVAILABLE(*error);
         }
+        QVERIFY(startOnFineMap());
         const MapSnapshot before = controllerSnapshot();
 
         dialog().controls().button(mainId::kClearMap)->click();
@@ -206,9 +206,10 @@ private slots:
     }
 
     void undoWalksBackThroughSpinsAndHeaderEdits() {
-        if (!startOnFineMap()) {
-            QSKIP("no simulated controller");
+        if (auto error = fixture.startController()) {
+            KRV_QTEST_UNAVAILABLE(*error);
         }
+        QVERIFY(startOnFineMap());
         const MapSnapshot start = controllerSnapshot();
         emit dialog().controls().spin(mainId::kRpmDividerSpin)->stepped(-1); // up: 5 -> 6
         QVERIFY(fixture.waitForOperations());
@@ -229,9 +230,10 @@ private slots:
     }
 
     void ctrlUpThenASpinClickKeepsEveryOtherCell() {
-        if (!startOnFineMap()) {
-            QSKIP("no simulated controller");
+        if (auto error = fixture.startController()) {
+            KRV_QTEST_UNAVAILABLE(*error);
         }
+        QVERIFY(startOnFineMap());
         grid().clearSelection(false);
         grid().cell(4, 7).setSelected(1);
         pressIn(rpmDividerEdit(), Qt::Key_Up, Qt::ControlModifier);
@@ -251,9 +253,10 @@ private slots:
     }
 
     void clearStopsWhenNoBackupCanBeWritten() {
-        if (!startOnFineMap()) {
-            QSKIP("no simulated controller");
+        if (auto error = fixture.startController()) {
+            KRV_QTEST_UNAVAILABLE(*error);
         }
+        QVERIFY(startOnFineMap());
         std::filesystem::remove_all(backupFolder());
         std::ofstream(backupFolder()) << "a file where the backups folder belongs";
 
@@ -270,9 +273,10 @@ private slots:
     }
 
     void saveWritesTheMapTheWindowHolds() {
-        if (!startOnFineMap()) {
-            QSKIP("no simulated controller");
+        if (auto error = fixture.startController()) {
+            KRV_QTEST_UNAVAILABLE(*error);
         }
+        QVERIFY(startOnFineMap());
         fileAnswers = {toU16(path("car.csv"))};
         chooseFromContextMenu(texts::kSaveMapToFile);
         const MapFileRead read = readMapFile(path("car.csv"));
@@ -287,9 +291,10 @@ private slots:
     }
 
     void loadSendsTheFileAndCompareMarksTheDifferences() {
-        if (!startOnFineMap()) {
-            QSKIP("no simulated controller");
+        if (auto error = fixture.startController()) {
+            KRV_QTEST_UNAVAILABLE(*error);
         }
+        QVERIFY(startOnFineMap());
         const MapSnapshot before = controllerSnapshot();
         const MapSnapshot file = fileSnapshot();
         std::ofstream(path("other car.csv")) << formatMapFile(file, {17, 256, "then"});
@@ -346,9 +351,10 @@ private slots:
     }
 
     void malformedFilesAreRefusedAndNothingIsSent() {
-        if (!startOnFineMap()) {
-            QSKIP("no simulated controller");
+        if (auto error = fixture.startController()) {
+            KRV_QTEST_UNAVAILABLE(*error);
         }
+        QVERIFY(startOnFineMap());
         std::string text = formatMapFile(fileSnapshot(), {17, 256, "then"});
         text.replace(text.find("\n0.150,"), 7, "\n0,150,");
         std::ofstream(path("bad.csv")) << text;
@@ -374,9 +380,10 @@ private slots:
     }
 
     void menuKeyOpensTheMenuFromAnyControl() {
-        if (!startOnFineMap()) {
-            QSKIP("no simulated controller");
+        if (auto error = fixture.startController()) {
+            KRV_QTEST_UNAVAILABLE(*error);
         }
+        QVERIFY(startOnFineMap());
         QStringList entries;
         QList<bool> enabled;
         QTimer::singleShot(50, [&] {
@@ -399,9 +406,10 @@ private slots:
     }
 
     void firmwareUpdateIsBackedUpFirst() {
-        if (!startOnFineMap()) {
-            QSKIP("no simulated controller");
+        if (auto error = fixture.startController()) {
+            KRV_QTEST_UNAVAILABLE(*error);
         }
+        QVERIFY(startOnFineMap());
         fileAnswers = {u""}; // the fitter then cancels the file choice
         dialog().controls().button(mainId::kFirmwareUpdate)->click();
         QVERIFY(fixture.waitForOperations());
@@ -411,9 +419,10 @@ private slots:
     }
 
     void backupsOpenTheLoadDialogInTheBackupsFolder() {
-        if (!startOnFineMap()) {
-            QSKIP("no simulated controller");
+        if (auto error = fixture.startController()) {
+            KRV_QTEST_UNAVAILABLE(*error);
         }
+        QVERIFY(startOnFineMap());
         fileAnswers = {u""};
         chooseFromContextMenu(texts::kBackups);
         QCOMPARE(dialogFolders.size(), size_t{1});

@@ -144,6 +144,7 @@ private slots:
         QCOMPARE(progress.bar()->text(), QStringLiteral("100 %"));
         QVERIFY(!progress.isVisible());
         QVERIFY(!progress.programming());
+        QVERIFY(dialog.controls().text(mainId::kStatus) == u"POŁĄCZONY");
         QVERIFY(dialog.device().connected);
         QVERIFY(dialog.device().pollingRunning);
         QVERIFY(dialog.timerActive(IMainWindow::kReadingsTimer));

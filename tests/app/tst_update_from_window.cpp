@@ -5,11 +5,11 @@
 #include "app/dialog_template.h"
 #include "app/update_progress_dlg.h"
 #include "lang/program_texts.h"
+#include "main_window_fixture.h"
 #include "platform/paths.h"
 #include "platform/qt/open_file.h"
 #include "platform/text.h"
 #include "sim/afm/afm_tool.h"
-#include "tests/app/main_window_fixture.h"
 #include "tests/firmware/sample_image_check.h"
 
 #include <QElapsedTimer>

@@ -404,6 +404,9 @@ void CKorrinDlg::operationStarted(const std::u16string& text) {
     if (text.empty()) {
         return; // a quick command: the controls stay as they are
     }
+    if (operationStatus_.empty()) {
+        statusBeforeOperation_ = statusText;
+    }
     operationStatus_ = text;
     statusText = text;
     updateData(false);
@@ -413,6 +416,11 @@ void CKorrinDlg::operationStarted(const std::u16string& text) {
 void CKorrinDlg::operationEnded() {
     if (operationRunning()) {
         return;
+    }
+    // Nothing else said what came of it (a reconnect does): the status from before comes back.
+    if (!operationStatus_.empty() && statusText == operationStatus_) {
+        statusText = statusBeforeOperation_;
+        updateData(false);
     }
     operationStatus_.clear();
     enableOperationControls(true);

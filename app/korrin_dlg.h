@@ -153,6 +153,7 @@ private:
     CQtFirmwareUpdateWindow firmwareWindow_{*this, gate_};
     // What the status line says while a long operation runs; empty otherwise.
     std::u16string operationStatus_;
+    std::u16string statusBeforeOperation_;
     CConnectionWorker worker_{device_, *this};
     CMapKeeper mapKeeper_{device_, mapGrid_, worker_, *this, [this] {
                               showDeviceData();

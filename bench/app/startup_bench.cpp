@@ -140,8 +140,8 @@ int main() {
         close(master);
     }
     std::filesystem::remove_all(config);
-    report("process start -> first window (no-connection dialog)", noConnection);
-    report("process start -> main window (answered at once)", mainWindow);
+    report("process start -> main window, no port", mainWindow);
+    report("process start -> no-connection dialog, no port", noConnection);
     report("process start -> main window, three silent ports (goal < 500)", silentSearch);
     return noConnection.size() == kRuns && mainWindow.size() == kRuns &&
                    silentSearch.size() == kRuns

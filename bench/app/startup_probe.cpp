@@ -1,10 +1,12 @@
 // krv's own start-up, with a watcher that reports on stdout (as CLOCK_MONOTONIC nanoseconds)
-// when each window is first shown, and answers it at once so the run ends by itself: the
-// no-connection dialog with "Uruchom bez połączenia", the main window with its close box.
+// when each window is first shown, and answers it so the run ends by itself: the no-connection
+// dialog at once with "Uruchom bez połączenia", the main window with its close box shortly
+// after it showed.
 
 #include "app/krv_main.h"
 
 #include <QApplication>
+#include <QByteArray>
 #include <QDialog>
 #include <QEvent>
 #include <QTimer>
@@ -19,6 +21,9 @@ long long monotonicNanoseconds() {
     return now.tv_sec * 1000000000LL + now.tv_nsec;
 }
 
+const QByteArray kMainWindowClass = "krv::CKorrinDlg";
+constexpr int kMainWindowOpenMs = 300;
+
 class CShowWatcher : public QObject {
 public:
     bool eventFilter(QObject* watched, QEvent* event) override {
@@ -27,7 +32,10 @@ public:
             std::printf("shown %s %lld\n", dialog->metaObject()->className(),
                         monotonicNanoseconds());
             std::fflush(stdout);
-            QTimer::singleShot(0, dialog, &QDialog::reject);
+            // The main window shows while the port search runs: it is left open for a moment
+            // so that a search over an empty port table reaches its no-connection dialog.
+            const bool mainWindow = dialog->metaObject()->className() == kMainWindowClass;
+            QTimer::singleShot(mainWindow ? kMainWindowOpenMs : 0, dialog, &QDialog::reject);
         }
         return false;
     }

@@ -113,6 +113,27 @@ private slots:
         QVERIFY(fixture.shown().empty());
     }
 
+    // Closed while a reconnect attempt waits for the pulled cable: the window goes well inside
+    // the one-second read time-out, and nothing runs behind it.
+    void closingWhileTheCableIsPulledIsQuick() {
+        if (auto error = fixture.startController()) {
+            QSKIP(error->c_str());
+        }
+        fixture.startWindow(clickWithoutConnection);
+        QVERIFY(dialog->device().connected);
+        fixture.simulator->setSilent(true);
+        QTRY_VERIFY_WITH_TIMEOUT(dialog->operationRunning(), 20000); // "ŁĄCZENIE..."
+        QCOMPARE(fieldText(*dialog, mainId::kStatus), QStringLiteral("ŁĄCZENIE..."));
+        QVERIFY(!dialog->controls().button(mainId::kFirmwareUpdate)->isEnabled());
+
+        dialog->controls().button(mainId::kClose)->click();
+        QElapsedTimer closing;
+        closing.start();
+        dialog.reset();
+        QVERIFY2(closing.elapsed() < 500, qPrintable(QString::number(closing.elapsed())));
+        QCOMPARE(fixture.threads->runningCount(), size_t{0});
+    }
+
     void errorInTheSearchIsReportedOnceAndTheWindowOpens() {
         fixture.startWindow<CDialogFailingInSearch>(clickWithoutConnection);
         const auto shown = fixture.shown();

@@ -45,8 +45,12 @@ private:
 
     void clickClear() {
         dialog().controls().button(mainId::kClearMap)->click();
+        statusWhileClearing = fieldText(dialog(), mainId::kStatus);
+        clearEnabledWhileClearing = dialog().controls().button(mainId::kClearMap)->isEnabled();
         fixture.waitForOperations();
     }
+    QString statusWhileClearing;
+    bool clearEnabledWhileClearing = true;
 
     // The window on the simulated controller holding patternMap, with polling ended so that
     // only the command talks to the controller; the reason when no pseudo-terminal can be had.
@@ -85,6 +89,11 @@ private slots:
         QCOMPARE(cellTexts(dialog()), QStringList(kMapCells, QStringLiteral("0.0")));
         QCOMPARE(dialog().mapGrid().cell(5, 0).getBkColor(), QColor(Qt::white));
         QVERIFY(QGuiApplication::overrideCursor() == nullptr);
+        // Said while it ran, with the button held back, and the status from before is back after.
+        QCOMPARE(statusWhileClearing, QStringLiteral("KASOWANIE MAPY..."));
+        QVERIFY(!clearEnabledWhileClearing);
+        QCOMPARE(fieldText(dialog(), mainId::kStatus), QStringLiteral("POŁĄCZONY"));
+        QVERIFY(dialog().controls().button(mainId::kClearMap)->isEnabled());
     }
 
     void refusedClearSaysSoAndChangesNothing() {

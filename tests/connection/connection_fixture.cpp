@@ -225,16 +225,6 @@ void ConnectionTest::clearPortsTried() {
     tried_.clear();
 }
 
-std::vector<RecordedMessage> ConnectionTest::messagesWith(std::u16string_view text) const {
-    std::vector<RecordedMessage> found;
-    for (const RecordedMessage& message : messages_.messages()) {
-        if (message.text == text) {
-            found.push_back(message);
-        }
-    }
-    return found;
-}
-
 bool ConnectionTest::eventually(const std::function<bool()>& condition,
                                 std::chrono::milliseconds timeout) {
     const auto deadline = std::chrono::steady_clock::now() + timeout;

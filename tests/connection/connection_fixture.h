@@ -9,6 +9,7 @@
 #include "link/message_recorder.h"
 #include "sim/controller/controller.h"
 #include "sim/wire/simulator.h"
+#include "tests/support/messages_with.h"
 #include "tests/support/temp_folder.h"
 
 #include <chrono>
@@ -114,7 +115,9 @@ protected:
     // Port numbers in the order the connection identified on them (one entry per attempt).
     std::vector<int> portsTried() const;
     void clearPortsTried();
-    std::vector<RecordedMessage> messagesWith(std::u16string_view text) const;
+    std::vector<RecordedMessage> messagesWith(std::u16string_view text) const {
+        return test::messagesWith(messages_, text);
+    }
 
     // Waits for a condition the polling thread brings about.
     static bool eventually(const std::function<bool()>& condition,

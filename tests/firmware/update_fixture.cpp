@@ -258,14 +258,4 @@ bool FirmwareUpdateTest::programMemoryUntouched() const {
     return controller_.controller.state().program.writtenRows().empty();
 }
 
-std::vector<RecordedMessage> FirmwareUpdateTest::messagesWith(std::u16string_view text) const {
-    std::vector<RecordedMessage> found;
-    for (const RecordedMessage& message : messages_.messages()) {
-        if (message.text == text) {
-            found.push_back(message);
-        }
-    }
-    return found;
-}
-
 } // namespace krv::test

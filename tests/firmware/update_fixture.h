@@ -12,6 +12,7 @@
 #include "sim/controller/controller.h"
 #include "sim/wire/simulator.h"
 #include "tests/firmware/afm_fixture.h"
+#include "tests/support/messages_with.h"
 
 #include <chrono>
 #include <deque>
@@ -155,7 +156,9 @@ protected:
     // The controller's program memory from 0x1800 holds the sample image (3 bytes of every 4).
     bool holdsSampleImage() const;
     bool programMemoryUntouched() const;
-    std::vector<RecordedMessage> messagesWith(std::u16string_view text) const;
+    std::vector<RecordedMessage> messagesWith(std::u16string_view text) const {
+        return test::messagesWith(messages_, text);
+    }
 
     TempDir directory_;
     CScriptedController controller_;

@@ -5,11 +5,11 @@
 #include "app/dialog_template.h"
 #include "app/update_progress_dlg.h"
 #include "lang/program_texts.h"
+#include "main_window_fixture.h"
 #include "platform/paths.h"
 #include "platform/qt/open_file.h"
 #include "platform/text.h"
 #include "sim/afm/afm_tool.h"
-#include "tests/app/main_window_fixture.h"
 #include "tests/firmware/sample_image_check.h"
 #include "tests/support/unavailable.h"
 
@@ -145,6 +145,7 @@ private slots:
         QCOMPARE(progress.bar()->text(), QStringLiteral("100 %"));
         QVERIFY(!progress.isVisible());
         QVERIFY(!progress.programming());
+        QVERIFY(dialog.controls().text(mainId::kStatus) == u"POŁĄCZONY");
         QVERIFY(dialog.device().connected);
         QVERIFY(dialog.device().pollingRunning);
         QVERIFY(dialog.timerActive(IMainWindow::kReadingsTimer));

@@ -134,6 +134,19 @@ private:
         QTest::keyClick(widget, key, modifiers);
     }
 
+    // Types into a column header through the grid's editor, as the user does.
+    QString editHeader(int column, const QString& typed) {
+        QTest::mouseDClick(&grid(), Qt::LeftButton, {}, grid().cellRect(column, -1).center());
+        auto* editor = grid().findChild<QLineEdit*>();
+        if (!grid().isEditing() || editor == nullptr) {
+            return "<no editor>";
+        }
+        editor->clear();
+        QTest::keyClicks(editor, typed);
+        QTest::keyClick(editor, Qt::Key_Return);
+        return grid().columnHeader(column).getTxt();
+    }
+
     QLineEdit* rpmDividerEdit() { return dialog().controls().edit(mainId::kRpmDivider); }
 
 private slots:
@@ -208,18 +221,29 @@ private slots:
         }
         const MapSnapshot start = controllerSnapshot();
         emit dialog().controls().spin(mainId::kRpmDividerSpin)->stepped(-1);  // up: 5 -> 6
+        QCOMPARE(editHeader(3, "2100"), QStringLiteral("2100"));              // 2000 -> 2100 rpm
         emit dialog().controls().spin(mainId::kNoisePeriodSpin)->stepped(+1); // down: 700 -> 699
         QCOMPARE(fixture.controller->state().settings, (sim::ControllerSettings{6, 6, 699}));
+        QCOMPARE(fixture.controller->state().columnAxis[3], uint8_t{21});
 
         pressIn(&grid(), Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(fixture.controller->state().settings, (sim::ControllerSettings{6, 6, 700}));
         QCOMPARE(fieldText(dialog(), mainId::kNoisePeriod), QStringLiteral("700"));
         pressIn(&grid(), Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(fixture.controller->state().columnAxis[3], uint8_t{20});
+        QCOMPARE(grid().columnHeader(3).getTxt(), QStringLiteral("2000"));
+        pressIn(&grid(), Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(controllerSnapshot(), start);
         QCOMPARE(fieldText(dialog(), mainId::kRpmDivider), QStringLiteral("5"));
         QVERIFY(!dialog().mapKeeper().canUndo());
+        const size_t requestsBefore = fixture.controller->requests().size();
         pressIn(&grid(), Qt::Key_Z, Qt::ControlModifier); // nothing left: nothing sent
-        QCOMPARE(controllerSnapshot(), start);
+        QCOMPARE(fixture.controller->requests().size(), requestsBefore);
+        // Redo walks forward again.
+        pressIn(&grid(), Qt::Key_Y, Qt::ControlModifier);
+        pressIn(&grid(), Qt::Key_Y, Qt::ControlModifier);
+        QCOMPARE(fixture.controller->state().columnAxis[3], uint8_t{21});
+        QCOMPARE(fixture.controller->state().settings, (sim::ControllerSettings{6, 6, 700}));
         QVERIFY(fixture.shown().empty());
     }
 

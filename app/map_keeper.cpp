@@ -223,7 +223,21 @@ void CMapKeeper::compareWithFile() {
         showError(read.error);
         return;
     }
-    grid_.compareWith(read.content->snapshot);
+    const MapSnapshot& file = read.content->snapshot;
+    grid_.compareWith(file);
+    // The cells alone are coloured; other axes or settings would make them mean other things.
+    const SnapshotParts parts = differingParts(snapshotOf(device_), file);
+    std::u16string differences;
+    if (parts.axes) {
+        differences += translate(texts::kCompareAxesDiffer);
+    }
+    if (parts.settings) {
+        differences +=
+            (differences.empty() ? u"" : u"\n") + translate(texts::kCompareSettingsDiffer);
+    }
+    if (!differences.empty()) {
+        showMessage(&window_, differences, caption(), MB_ICONINFORMATION);
+    }
 }
 
 void CMapKeeper::endCompare() {

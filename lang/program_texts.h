@@ -119,6 +119,10 @@ inline constexpr std::u16string_view kCalibrationKept =
     u"w kopii zapasowej) i zostanie wpisana po przywróceniu połączenia.";
 inline constexpr std::u16string_view kCalibrationWrittenLater =
     u"Mapa z jazdy kalibracyjnej została wpisana do sterownika po przywróceniu połączenia.";
+inline constexpr std::u16string_view kCompareAxesDiffer =
+    u"Osie mapy w pliku różnią się od osi w sterowniku.";
+inline constexpr std::u16string_view kCompareSettingsDiffer =
+    u"Ustawienia w pliku różnią się od ustawień w sterowniku.";
 
 inline constexpr std::array kProgramTexts{
     kCannotOpenPort,
@@ -198,6 +202,8 @@ inline constexpr std::array kProgramTexts{
     kInFile,
     kCalibrationKept,
     kCalibrationWrittenLater,
+    kCompareAxesDiffer,
+    kCompareSettingsDiffer,
 };
 
 } // namespace krv::texts

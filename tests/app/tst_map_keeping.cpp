@@ -329,6 +329,7 @@ private slots:
         fileAnswers = {toU16(path("other car.csv"))};
         chooseFromContextMenu(texts::kCompareWithFile);
         dialog().showDeviceData();
+        QVERIFY(fixture.shown().empty()); // axes and settings are the file's
 
         QVERIFY(grid().isComparing());
         for (int r = 0; r < kMapRows; ++r) {
@@ -360,6 +361,28 @@ private slots:
         QVERIFY(dialog().device().readMap());
         pressIn(&grid(), Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(controllerSnapshot(), before);
+    }
+
+    void compareSaysWhenAxesOrSettingsDiffer() {
+        if (!startOnFineMap()) {
+            QSKIP("no simulated controller");
+        }
+        MapSnapshot file = controllerSnapshot();
+        file.noisePeriod += 1;
+        std::ofstream(path("settings.csv")) << formatMapFile(file, {17, 256, "then"});
+        file.columns[0] += 1;
+        std::ofstream(path("both.csv")) << formatMapFile(file, {17, 256, "then"});
+        fileAnswers = {toU16(path("settings.csv")), toU16(path("both.csv"))};
+
+        chooseFromContextMenu(texts::kCompareWithFile);
+        chooseFromContextMenu(texts::kCompareWithFile);
+
+        const auto shown = fixture.shown();
+        QCOMPARE(shown.size(), size_t{2});
+        QCOMPARE(qtext(shown[0].text), qtext(texts::kCompareSettingsDiffer));
+        QCOMPARE(qtext(shown[1].text),
+                 qtext(texts::kCompareAxesDiffer) + "\n" + qtext(texts::kCompareSettingsDiffer));
+        QCOMPARE(grid().cell(0, 0).getBkColor(), QColor(Qt::white)); // the cells are the same
     }
 
     void malformedFilesAreRefusedAndNothingIsSent() {

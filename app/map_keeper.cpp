@@ -100,17 +100,22 @@ void CMapKeeper::recordChange(const MapSnapshot& before) {
     history_.record(before, snapshotOf(device_));
 }
 
+void CMapKeeper::runJob(IConnectionJobs::Job job, IConnectionJobs::Done done) {
+    ++jobsRunning_;
+    jobs_.run({}, std::move(job), [this, done = std::move(done)](bool succeeded) {
+        --jobsRunning_;
+        done(succeeded);
+    });
+}
+
 void CMapKeeper::writeState(const MapSnapshot& target, std::function<void(bool)> done) {
     const SnapshotParts parts = differingParts(snapshotOf(device_), target);
-    jobs_.run(
-        {},
-        [target, parts](CLPGConnection& device) {
-            return writeSnapshotParts(device, target, parts);
-        },
-        [this, done = std::move(done)](bool written) {
-            showDeviceData_();
-            done(written);
-        });
+    runJob([target,
+            parts](CLPGConnection& device) { return writeSnapshotParts(device, target, parts); },
+           [this, done = std::move(done)](bool written) {
+               showDeviceData_();
+               done(written);
+           });
 }
 
 void CMapKeeper::undo() {
@@ -123,7 +128,7 @@ void CMapKeeper::redo() {
 
 void CMapKeeper::step(bool undoing) {
     const auto target = undoing ? history_.undoTarget() : history_.redoTarget();
-    if (!target) {
+    if (!target || jobsRunning_ > 0) {
         return;
     }
     if (!device_.connected) {
@@ -170,8 +175,11 @@ void CMapKeeper::loadBackup() {
 }
 
 void CMapKeeper::loadFrom(const std::u16string& folder) {
+    if (jobsRunning_ > 0) {
+        return;
+    }
     const std::u16string path = chooseFile(folder, 0);
-    if (path.empty()) {
+    if (path.empty() || jobsRunning_ > 0) {
         return;
     }
     if (folder == lastFolder_) {
@@ -192,8 +200,7 @@ void CMapKeeper::loadFrom(const std::u16string& folder) {
     const MapSnapshot before = snapshotOf(device_);
     const MapSnapshot target = read.content->snapshot;
     auto differs = std::make_shared<bool>(false);
-    jobs_.run(
-        {},
+    runJob(
         [target, differs](CLPGConnection& device) {
             if (!writeSnapshotParts(device, target, {true, true, true})) {
                 return false;
@@ -223,7 +230,21 @@ void CMapKeeper::compareWithFile() {
         showError(read.error);
         return;
     }
-    grid_.compareWith(read.content->snapshot);
+    const MapSnapshot& file = read.content->snapshot;
+    grid_.compareWith(file);
+    // The cells alone are coloured; other axes or settings would make them mean other things.
+    const SnapshotParts parts = differingParts(snapshotOf(device_), file);
+    std::u16string differences;
+    if (parts.axes) {
+        differences += translate(texts::kCompareAxesDiffer);
+    }
+    if (parts.settings) {
+        differences +=
+            (differences.empty() ? u"" : u"\n") + translate(texts::kCompareSettingsDiffer);
+    }
+    if (!differences.empty()) {
+        showMessage(&window_, differences, caption(), MB_ICONINFORMATION);
+    }
 }
 
 void CMapKeeper::endCompare() {
@@ -244,17 +265,16 @@ void CMapKeeper::writeCalibrationResult() {
         return; // the learned map stays in the window, where it can still be saved to a file
     }
     const MapSnapshot learned = snapshotOf(device_);
-    jobs_.run(
-        {}, [](CLPGConnection& device) { return device.writeMap(); },
-        [this, learned](bool written) {
-            if (written) {
-                history_.record(beforeCalibration_, learned);
-                return;
-            }
-            learned_ = learned;
-            backUp(kLearnedBackup, learned);
-            showMessage(&window_, translate(texts::kCalibrationKept), caption(), MB_ICONWARNING);
-        });
+    runJob([](CLPGConnection& device) { return device.writeMap(); },
+           [this, learned](bool written) {
+               if (written) {
+                   history_.record(beforeCalibration_, learned);
+                   return;
+               }
+               learned_ = learned;
+               backUp(kLearnedBackup, learned);
+               showMessage(&window_, translate(texts::kCalibrationKept), caption(), MB_ICONWARNING);
+           });
 }
 
 } // namespace krv

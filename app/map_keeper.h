@@ -69,6 +69,9 @@ public:
 
 private:
     bool backUp(std::string_view operation, const MapSnapshot& snapshot);
+    // Every job of the keeper goes through here: undo, redo and loads wait for the one that
+    // runs, whose end moves the history.
+    void runJob(IConnectionJobs::Job job, IConnectionJobs::Done done);
     // Writes target (only the parts that differ from the device), then done(succeeded).
     void writeState(const MapSnapshot& target, std::function<void(bool)> done);
     void step(bool undoing);
@@ -87,6 +90,7 @@ private:
     MapSnapshot beforeCalibration_;
     std::optional<MapSnapshot> learned_; // the calibration result the controller has not taken
     std::u16string lastFolder_;
+    int jobsRunning_ = 0;
 };
 
 } // namespace krv

@@ -4,6 +4,7 @@
 #include "lang/program_texts.h"
 #include "lang/translate.h"
 #include "map/map_emu1.h"
+#include "map/map_key_filter.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -68,14 +69,10 @@ void CMapMenu::popUp(const QPoint& gridPoint) {
 }
 
 bool CMapMenu::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() != QEvent::KeyPress || grid_ == nullptr || window_ == nullptr) {
+    const QKeyEvent* key = keyPressIn(window_, watched, event);
+    if (key == nullptr || grid_ == nullptr) {
         return false;
     }
-    const auto* widget = qobject_cast<QWidget*>(watched);
-    if (widget == nullptr || widget->window() != window_) {
-        return false;
-    }
-    const auto* key = static_cast<QKeyEvent*>(event);
     const Qt::KeyboardModifiers modifiers =
         key->modifiers() & (Qt::ControlModifier | Qt::ShiftModifier | Qt::AltModifier);
     const bool ctrl = modifiers == Qt::ControlModifier;

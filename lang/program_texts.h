@@ -235,6 +235,10 @@ inline constexpr std::u16string_view kAttemptOf = u"Próba %d z %d";
 inline constexpr std::u16string_view kCloseWhileProgramming =
     u"Sterownik jest właśnie programowany. Zamknięcie programu pozostawi go w bootloaderze "
     u"(zostanie odzyskany przy następnym uruchomieniu). Czy zamknąć program?";
+inline constexpr std::u16string_view kCompareAxesDiffer =
+    u"Osie mapy w pliku różnią się od osi w sterowniku.";
+inline constexpr std::u16string_view kCompareSettingsDiffer =
+    u"Ustawienia w pliku różnią się od ustawień w sterowniku.";
 
 inline constexpr std::array kProgramTexts{
     kCannotOpenPort,
@@ -399,6 +403,8 @@ inline constexpr std::array kProgramTexts{
     kTimeLeft,
     kAttemptOf,
     kCloseWhileProgramming,
+    kCompareAxesDiffer,
+    kCompareSettingsDiffer,
 };
 
 } // namespace krv::texts

@@ -10,15 +10,22 @@ namespace krv {
 CMapKeyFilter::CMapKeyFilter(CMapArray& map, QWidget& window, QObject* parent)
     : QObject(parent), map_(&map), window_(&window) {}
 
-bool CMapKeyFilter::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() != QEvent::KeyPress || map_ == nullptr || window_ == nullptr) {
-        return false;
+const QKeyEvent* keyPressIn(const QWidget* window, QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::KeyPress || window == nullptr) {
+        return nullptr;
     }
     const auto* widget = qobject_cast<QWidget*>(watched);
-    if (widget == nullptr || widget->window() != window_) {
+    if (widget == nullptr || widget->window() != window) {
+        return nullptr;
+    }
+    return static_cast<const QKeyEvent*>(event);
+}
+
+bool CMapKeyFilter::eventFilter(QObject* watched, QEvent* event) {
+    const QKeyEvent* key = keyPressIn(window_, watched, event);
+    if (key == nullptr || map_ == nullptr) {
         return false;
     }
-    const auto* key = static_cast<QKeyEvent*>(event);
     const int virtualKey = CMapArray::virtualKeyOf(key->key());
     if (virtualKey == 0) {
         return false;

@@ -5,11 +5,17 @@
 #include <QObject>
 #include <QPointer>
 
+class QEvent;
+class QKeyEvent;
 class QWidget;
 
 namespace krv {
 
 class CMapArray;
+
+// The key press that event is when it is aimed at window or one of its controls; null for
+// any other event, and for the keys of a message box or another window.
+const QKeyEvent* keyPressIn(const QWidget* window, QObject* watched, QEvent* event);
 
 class CMapKeyFilter : public QObject {
     Q_OBJECT

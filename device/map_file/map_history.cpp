@@ -40,9 +40,4 @@ void MapHistory::redone() {
     }
 }
 
-void MapHistory::clear() {
-    changes_.clear();
-    undone_ = 0;
-}
-
 } // namespace krv

@@ -29,8 +29,6 @@ public:
     void undone();
     void redone();
 
-    void clear();
-
 private:
     struct Change {
         MapSnapshot before;

@@ -29,8 +29,6 @@ struct SnapshotParts {
     bool cells = false;
     bool axes = false;
     bool settings = false;
-
-    bool any() const { return cells || axes || settings; }
 };
 
 SnapshotParts differingParts(const MapSnapshot& from, const MapSnapshot& to);

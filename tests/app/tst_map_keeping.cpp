@@ -134,6 +134,19 @@ private:
         QVERIFY(fixture.waitForOperations());
     }
 
+    // Types into a column header through the grid's editor, as the user does.
+    QString editHeader(int column, const QString& typed) {
+        QTest::mouseDClick(&grid(), Qt::LeftButton, {}, grid().cellRect(column, -1).center());
+        auto* editor = grid().findChild<QLineEdit*>();
+        if (!grid().isEditing() || editor == nullptr) {
+            return "<no editor>";
+        }
+        editor->clear();
+        QTest::keyClicks(editor, typed);
+        QTest::keyClick(editor, Qt::Key_Return);
+        return grid().columnHeader(column).getTxt();
+    }
+
     QLineEdit* rpmDividerEdit() { return dialog().controls().edit(mainId::kRpmDivider); }
 
 private slots:
@@ -213,19 +226,31 @@ private slots:
         const MapSnapshot start = controllerSnapshot();
         emit dialog().controls().spin(mainId::kRpmDividerSpin)->stepped(-1); // up: 5 -> 6
         QVERIFY(fixture.waitForOperations());
+        QCOMPARE(editHeader(3, "2100"), QStringLiteral("2100")); // 2000 -> 2100 rpm
+        QVERIFY(fixture.waitForOperations());
         emit dialog().controls().spin(mainId::kNoisePeriodSpin)->stepped(+1); // down: 700 -> 699
         QVERIFY(fixture.waitForOperations());
         QCOMPARE(fixture.controller->state().settings, (sim::ControllerSettings{6, 6, 699}));
+        QCOMPARE(fixture.controller->state().columnAxis[3], uint8_t{21});
 
         pressIn(&grid(), Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(fixture.controller->state().settings, (sim::ControllerSettings{6, 6, 700}));
         QCOMPARE(fieldText(dialog(), mainId::kNoisePeriod), QStringLiteral("700"));
         pressIn(&grid(), Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(fixture.controller->state().columnAxis[3], uint8_t{20});
+        QCOMPARE(grid().columnHeader(3).getTxt(), QStringLiteral("2000"));
+        pressIn(&grid(), Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(controllerSnapshot(), start);
         QCOMPARE(fieldText(dialog(), mainId::kRpmDivider), QStringLiteral("5"));
         QVERIFY(!dialog().mapKeeper().canUndo());
+        const size_t requestsBefore = fixture.controller->requests().size();
         pressIn(&grid(), Qt::Key_Z, Qt::ControlModifier); // nothing left: nothing sent
-        QCOMPARE(controllerSnapshot(), start);
+        QCOMPARE(fixture.controller->requests().size(), requestsBefore);
+        // Redo walks forward again.
+        pressIn(&grid(), Qt::Key_Y, Qt::ControlModifier);
+        pressIn(&grid(), Qt::Key_Y, Qt::ControlModifier);
+        QCOMPARE(fixture.controller->state().columnAxis[3], uint8_t{21});
+        QCOMPARE(fixture.controller->state().settings, (sim::ControllerSettings{6, 6, 700}));
         QVERIFY(fixture.shown().empty());
     }
 
@@ -317,6 +342,7 @@ private slots:
         fileAnswers = {toU16(path("other car.csv"))};
         chooseFromContextMenu(texts::kCompareWithFile);
         dialog().showDeviceData();
+        QVERIFY(fixture.shown().empty()); // axes and settings are the file's
 
         QVERIFY(grid().isComparing());
         for (int r = 0; r < kMapRows; ++r) {
@@ -348,6 +374,28 @@ private slots:
         QVERIFY(dialog().device().readMap());
         pressIn(&grid(), Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(controllerSnapshot(), before);
+    }
+
+    void compareSaysWhenAxesOrSettingsDiffer() {
+        if (!startOnFineMap()) {
+            QSKIP("no simulated controller");
+        }
+        MapSnapshot file = controllerSnapshot();
+        file.noisePeriod += 1;
+        std::ofstream(path("settings.csv")) << formatMapFile(file, {17, 256, "then"});
+        file.columns[0] += 1;
+        std::ofstream(path("both.csv")) << formatMapFile(file, {17, 256, "then"});
+        fileAnswers = {toU16(path("settings.csv")), toU16(path("both.csv"))};
+
+        chooseFromContextMenu(texts::kCompareWithFile);
+        chooseFromContextMenu(texts::kCompareWithFile);
+
+        const auto shown = fixture.shown();
+        QCOMPARE(shown.size(), size_t{2});
+        QCOMPARE(qtext(shown[0].text), qtext(texts::kCompareSettingsDiffer));
+        QCOMPARE(qtext(shown[1].text),
+                 qtext(texts::kCompareAxesDiffer) + "\n" + qtext(texts::kCompareSettingsDiffer));
+        QCOMPARE(grid().cell(0, 0).getBkColor(), QColor(Qt::white)); // the cells are the same
     }
 
     void malformedFilesAreRefusedAndNothingIsSent() {

@@ -33,8 +33,7 @@ int runFlash(const CliOptions& options, CliIo& io) {
     }
     return session.guarded(firmware_update::kButtonOperation, [&] {
         // A programmed controller that is not found again has been reported as a failure.
-        return updateFirmware(device, session.window(), false) && device.connected ? kExitDone
-                                                                                   : kExitFailed;
+        return session.window().updateFirmware(false) && device.connected ? kExitDone : kExitFailed;
     });
 }
 

@@ -54,6 +54,7 @@ public:
     bool chooseDemoMode() override { return false; }
     void startTimer(int id, int milliseconds) override;
     void stopTimer(int id) override;
+    // The window's update with the file from the command line; its progress line is ended.
     bool updateFirmware(bool forced) override;
     void setStatusText(const std::u16string&) override {}
     void onReconnected() override {}

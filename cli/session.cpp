@@ -39,7 +39,8 @@ void Session::narrowPortTable() {
     std::vector<std::string> table = serialPortTable();
     const std::string& named = *options_.port;
     size_t index = table.size();
-    if (!named.empty() && std::all_of(named.begin(), named.end(), ::isdigit)) {
+    if (!named.empty() &&
+        std::all_of(named.begin(), named.end(), [](char c) { return c >= '0' && c <= '9'; })) {
         index = std::stoul(named.substr(0, 4)) - 1; // past the table: nothing is present
     } else if (const auto found = std::find(table.begin(), table.end(), named);
                found != table.end()) {
@@ -83,6 +84,9 @@ bool Session::connect() {
             if (!attempt.path.empty()) {
                 lines.push_back(portAttemptLine(attempt));
             }
+        }
+        if (lines.empty() && options_.port) {
+            return false; // the verdict named the port, and there was nothing at it
         }
         lines.insert(lines.begin(),
                      translate(lines.empty() ? texts::kNoSerialPorts : texts::kPortsTried));

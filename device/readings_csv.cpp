@@ -1,25 +1,12 @@
 #include "device/readings_csv.h"
 
+#include "platform/local_time.h"
+
 #include <cstdio>
-#include <ctime>
 
 namespace krv::readings_csv {
 
 namespace {
-
-std::string localTimeText(std::chrono::system_clock::time_point when) {
-    const std::time_t seconds = std::chrono::system_clock::to_time_t(when);
-    std::tm local{};
-    localtime_r(&seconds, &local);
-    char text[40];
-    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S%z", &local);
-    // ISO 8601 wants the offset as +hh:mm.
-    std::string iso = text;
-    if (iso.size() >= 5) {
-        iso.insert(iso.size() - 2, ":");
-    }
-    return iso;
-}
 
 std::string commentAt(const char* what, double seconds) {
     char line[64];
@@ -30,7 +17,7 @@ std::string commentAt(const char* what, double seconds) {
 } // namespace
 
 std::string header(std::chrono::system_clock::time_point started, uint16_t firmwareVersion) {
-    return "# krv readings\n# started," + localTimeText(started) + "\n# firmware version," +
+    return "# krv readings\n# started," + localTimeIso8601(std::chrono::system_clock::to_time_t(started)) + "\n# firmware version," +
            std::to_string(firmwareVersion) +
            "\nseconds,sample,rpm,input V,output V,pump PWM V,work state\n";
 }

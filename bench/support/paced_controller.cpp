@@ -6,8 +6,13 @@
 
 namespace krv::bench {
 
-CPacedController::CPacedController(sim::ControllerMode mode)
-    : controller(mode), simulator(controller) {
+std::optional<sim::Frame> CWireTally::handle(const sim::Frame& request) {
+    std::optional<sim::Frame> reply = controller_.handle(request);
+    bytes_ += frameBytes(request.payload.size()) + (reply ? frameBytes(reply->payload.size()) : 0);
+    return reply;
+}
+
+CPacedController::CPacedController(sim::ControllerMode mode) : controller(mode), simulator(tally) {
     simulator.setBaud(kBaud);
 }
 

@@ -7,6 +7,7 @@
 #include "sim/wire/simulator.h"
 #include "tests/support/temp_folder.h"
 
+#include <atomic>
 #include <cstddef>
 #include <filesystem>
 
@@ -29,6 +30,19 @@ constexpr double wireSeconds(size_t bytes) {
     return static_cast<double>(bytes) / (kBaud / 10.0);
 }
 
+// Passes every request to the controller and adds up the bytes of each exchange, both ways,
+// as they go over the wire.
+class CWireTally : public sim::ICommandHandler {
+public:
+    explicit CWireTally(sim::ICommandHandler& controller) : controller_(controller) {}
+    std::optional<sim::Frame> handle(const sim::Frame& request) override;
+    size_t bytes() const { return bytes_; }
+
+private:
+    sim::ICommandHandler& controller_;
+    std::atomic<size_t> bytes_{0};
+};
+
 class CPacedController {
 public:
     explicit CPacedController(sim::ControllerMode mode = sim::ControllerMode::Application);
@@ -38,6 +52,7 @@ public:
     bool start();
 
     sim::CController controller;
+    CWireTally tally{controller};
     sim::CSimulator simulator;
 };
 

@@ -5,6 +5,7 @@
 // value has the decimals that read back to the same wire unit.
 
 #include "device/map_file/map_snapshot.h"
+#include "platform/local_time.h"
 
 #include <cstdint>
 #include <ctime>
@@ -44,6 +45,5 @@ MapFileRead readMapFile(const std::string& path);
 
 // The device's type and version with the current local time as the saving time.
 MapFileInfo mapFileInfoOf(const CLPGDevice& device);
-std::string localTimeIso8601(std::time_t time);
 
 } // namespace krv

@@ -6,6 +6,7 @@
 #include "lang/program_texts.h"
 #include "main_window_fixture.h"
 #include "platform/qt/open_file.h"
+#include "tests/support/file_contents.h"
 #include "tests/support/unavailable.h"
 
 #include <QAction>
@@ -20,17 +21,10 @@ using namespace krv::test;
 
 namespace {
 
-std::string contents(const std::string& path) {
-    std::ifstream in(path);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 // The data rows of a readings CSV, each split at its commas.
 std::vector<QStringList> csvRows(const std::string& path) {
     std::vector<QStringList> rows;
-    std::istringstream lines(contents(path));
+    std::istringstream lines(fileContents(path));
     std::string line;
     while (std::getline(lines, line)) {
         if (!line.empty() && line[0] != '#' && !line.starts_with("seconds,")) {
@@ -204,7 +198,7 @@ private slots:
         // Rows reach the file while the recording runs: a crash keeps what was recorded.
         QTRY_VERIFY_WITH_TIMEOUT(csvRows(file).size() >= 20, 10000);
         fixture.simulator->setSilent(true);
-        QTRY_VERIFY_WITH_TIMEOUT(contents(file).find("# link lost at ") != std::string::npos,
+        QTRY_VERIFY_WITH_TIMEOUT(fileContents(file).find("# link lost at ") != std::string::npos,
                                  15000);
         const size_t rowsAtLoss = csvRows(file).size();
         QTest::qWait(300);
@@ -216,7 +210,7 @@ private slots:
         for (size_t i = 0; i < rows.size(); ++i) {
             QCOMPARE(rows[i][1], QString::number(i + 1)); // every sample, none skipped
         }
-        const std::string text = contents(file);
+        const std::string text = fileContents(file);
         QCOMPARE(text.back(), '\n');
         // Polling: one sample every 50 ms plus the exchange, each timer tick takes all new ones
         // (at most 100 ms late), and nothing from before the start.

@@ -4,6 +4,7 @@
 
 #include "cli/stop_request.h"
 #include "tests/cli/cli_fixture.h"
+#include "tests/support/file_contents.h"
 
 #include <fstream>
 #include <sstream>
@@ -20,10 +21,7 @@ struct LogFile {
 
 LogFile readLog(const std::string& path) {
     LogFile log;
-    std::ifstream in(path);
-    std::stringstream whole;
-    whole << in.rdbuf();
-    log.text = whole.str();
+    log.text = fileContents(path);
     std::istringstream lines(log.text);
     std::string line;
     while (std::getline(lines, line)) {

@@ -2,6 +2,7 @@
 // log ended by SIGTERM with its file complete.
 
 #include "tests/cli/cli_fixture.h"
+#include "tests/support/file_contents.h"
 
 #include <csignal>
 #include <fcntl.h>
@@ -50,15 +51,9 @@ protected:
     CliRun run(const std::string& language, const std::vector<std::string>& args) {
         CliRun result;
         result.code = exitCode(start(language, args));
-        result.out = contents(outPath());
-        result.err = contents(errPath());
+        result.out = fileContents(outPath());
+        result.err = fileContents(errPath());
         return result;
-    }
-    static std::string contents(const std::string& path) {
-        std::ifstream in(path);
-        std::stringstream text;
-        text << in.rdbuf();
-        return text.str();
     }
     std::string outPath() const { return directory_ + "/out.txt"; }
     std::string errPath() const { return directory_ + "/err.txt"; }
@@ -102,11 +97,11 @@ TEST_F(CliProgram, ExitCodesOfTheProgram) {
 TEST_F(CliProgram, SigtermEndsALogWithTheFileComplete) {
     const std::string path = directory_ + "/terminated.csv";
     const pid_t pid = start("C", {"log", "--csv", path});
-    ASSERT_TRUE(eventually([&] { return contents(path).find("\n0.") != std::string::npos; }));
+    ASSERT_TRUE(eventually([&] { return fileContents(path).find("\n0.") != std::string::npos; }));
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
     ::kill(pid, SIGTERM);
     EXPECT_EQ(exitCode(pid), cli::kExitDone);
-    const std::string log = contents(path);
+    const std::string log = fileContents(path);
     ASSERT_FALSE(log.empty());
     EXPECT_EQ(log.back(), '\n');
     EXPECT_GE(std::count(log.begin(), log.end(), '\n'), 10);

@@ -2,6 +2,7 @@
 // keeps the other lines, and the atoi-like reading of numbers.
 
 #include "platform/settings_file.h"
+#include "tests/support/file_contents.h"
 #include "tests/support/temp_folder.h"
 
 #include <climits>
@@ -15,13 +16,6 @@
 
 namespace krv {
 namespace {
-
-std::string contents(const std::string& path) {
-    std::ifstream in(path);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 class SettingsFileTest : public ::testing::Test {
 protected:
@@ -55,7 +49,7 @@ TEST_F(SettingsFileTest, WriteCreatesFoldersAndReadFindsTheValue) {
     const CSettingsFile settings(path_);
     EXPECT_FALSE(settings.read("Last RS nr")) << "no file yet";
     ASSERT_TRUE(settings.write("Last RS nr", "12"));
-    EXPECT_EQ(contents(path_), "Last RS nr=12\n");
+    EXPECT_EQ(test::fileContents(path_), "Last RS nr=12\n");
     EXPECT_EQ(settings.read("Last RS nr"), "12");
     EXPECT_FALSE(settings.read("Last RS"));
     EXPECT_EQ(std::filesystem::status(path_).permissions() & std::filesystem::perms::all,
@@ -69,7 +63,7 @@ TEST_F(SettingsFileTest, RewriteKeepsOtherLinesAndLeavesNoTemporaryFile) {
     EXPECT_EQ(settings.read("Last RS nr"), "3") << "CR of a CRLF line is not part of the value";
 
     ASSERT_TRUE(settings.write("Last RS nr", "7"));
-    EXPECT_EQ(contents(path_), "# kept\nLast RS nr=7\nOther=x\n");
+    EXPECT_EQ(test::fileContents(path_), "# kept\nLast RS nr=7\nOther=x\n");
     EXPECT_EQ(settings.read("Other"), "x");
     size_t files = 0;
     for ([[maybe_unused]] const auto& entry :

@@ -97,7 +97,7 @@ KrvOptions parseKrvOptions(const std::vector<std::string>& given) {
         } else if (argument == "--demo") {
             options.demo = true;
         } else if (argument == "--port" || argument == "--language") {
-            if (!hasValue) {
+            if (!hasValue || arguments[i + 1].empty()) {
                 return usageError(fillIn(translate(texts::kOptionNeedsValue), {toU16(argument)}));
             }
             const std::string& value = arguments[++i];

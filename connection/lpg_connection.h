@@ -69,8 +69,8 @@ public:
     std::atomic<bool> foreignControllerReported{false};
     // Why each port of the last search gave no controller.
     CPortSearchReport searchReport;
-    // What the command line asks of every search: a port tried before the remembered one
-    // (0: none), or the demo without searching at all.
+    // What the command line asks of every search: a port tried first, in the remembered
+    // port's place (0: none), or the demo without searching at all.
     struct StartChoice {
         int firstPort = 0;
         bool demo = false;

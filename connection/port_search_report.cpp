@@ -35,11 +35,12 @@ std::u16string unusableLine(const std::u16string& path, const PortDiagnosis& dia
         const std::u16string group = toU16(diagnosis.group);
         return fillIn(translate(texts::kPortNoPermission), {path, group, group});
     }
+    case PortStatus::Openable: // it opens now: whatever held it a moment ago has let go
+        return fillIn(translate(texts::kPortHeld), {path});
     case PortStatus::Busy:
         return diagnosis.holders.empty()
                    ? fillIn(translate(texts::kPortHeld), {path})
                    : fillIn(translate(texts::kPortHeldBy), {path, holderList(diagnosis.holders)});
-    case PortStatus::Openable: // it opens now: whatever held it a moment ago let go
     case PortStatus::OtherError:
         break;
     }

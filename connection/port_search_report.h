@@ -36,7 +36,6 @@ public:
     // What the controller on port n answered; a port not tried in this search is left alone.
     void note(int portNumber, PortAttempt::Outcome outcome);
 
-    const std::vector<PortAttempt>& attempts() const { return attempts_; }
     // One translated line a port; a search that had no port at all says how to name one.
     std::vector<std::u16string> lines() const;
 

@@ -43,6 +43,7 @@ TEST(KrvOptions, EachOptionAsksForWhatItSays) {
         {{"--bogus"}, Action::UsageError, "", false, {}},
         {{"stray"}, Action::UsageError, "", false, {}},
         {{"--port"}, Action::UsageError, "", false, {}},
+        {{"--port="}, Action::UsageError, "", false, {}},
         {{"--language", "KLINGON"}, Action::UsageError, "", false, {}},
     };
     for (const auto& c : cases) {

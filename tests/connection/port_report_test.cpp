@@ -89,6 +89,9 @@ TEST_F(PortReportTest, ARefusedOpenGivesTheGroupAndTheCure) {
     EXPECT_EQ(portAttemptLine(administrator),
               toU16(rootOnly.path()) + u": brak uprawnień (port może otwierać tylko administrator)")
         << "no advice to join the root group";
+    // Refused during the search, free when asked why: a passing holder such as ModemManager.
+    EXPECT_EQ(portAttemptLine({4, "/dev/ttyACM0", PortAttempt::Outcome::Unusable, {}}),
+              u"/dev/ttyACM0: zajęty przez inny program");
 
     openLanguageFiles(KRV_LANG_DIR);
     setLanguageSlot(kEnglishSlot);

@@ -38,6 +38,8 @@ public:
 
     // One translated line a port; a search that had no port at all says how to name one.
     std::vector<std::u16string> lines() const;
+    // What each port of the search gave, in the order they were tried.
+    const std::vector<PortAttempt>& attempts() const { return attempts_; }
 
 private:
     PortAttempt& entry(int portNumber);

@@ -114,7 +114,7 @@ TEST_F(SettingsFileDeathTest, UnreadableFileIsLeftAlone) {
         },
         testing::ExitedWithCode(0), "");
     fs::permissions(path_, fs::perms::owner_read | fs::perms::owner_write);
-    EXPECT_EQ(contents(path_), kept);
+    EXPECT_EQ(test::fileContents(path_), kept);
 }
 
 TEST_F(SettingsFileTest, FifoInPlaceIsNeitherWaitedForNorReplaced) {

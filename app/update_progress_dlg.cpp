@@ -31,23 +31,6 @@ QString withNumbers(std::u16string_view text, std::initializer_list<int> numbers
     return filled;
 }
 
-std::u16string_view phaseName(FirmwareUpdateProgress::Phase phase) {
-    using Phase = FirmwareUpdateProgress::Phase;
-    switch (phase) {
-    case Phase::EnteringBootloader:
-        return texts::kPhaseEnteringBootloader;
-    case Phase::Programming:
-        return texts::kPhaseProgramming;
-    case Phase::Ending:
-        return texts::kPhaseEnding;
-    case Phase::StartingApplication:
-        return texts::kPhaseStartingApplication;
-    case Phase::Reconnecting:
-        return texts::kPhaseReconnecting;
-    }
-    return texts::kPhaseProgramming;
-}
-
 } // namespace
 
 CUpdateProgressDlg::CUpdateProgressDlg(QWidget* parent)
@@ -69,7 +52,7 @@ CUpdateProgressDlg::CUpdateProgressDlg(QWidget* parent)
 void CUpdateProgressDlg::showProgress(const FirmwareUpdateProgress& progress) {
     using Phase = FirmwareUpdateProgress::Phase;
     programming_ = progress.phase != Phase::Reconnecting;
-    phase_->setText(qtext(translate(phaseName(progress.phase))));
+    phase_->setText(qtext(translate(updatePhaseText(progress.phase))));
     const int total = std::max(progress.rowsTotal, 1);
     bar_->setValue(progress.rowsWritten * 100 / total);
     showTimeLeft(progress);

@@ -7,29 +7,8 @@
 
 namespace krv::cli {
 
-namespace {
-
-std::u16string_view phaseText(FirmwareUpdateProgress::Phase phase) {
-    using Phase = FirmwareUpdateProgress::Phase;
-    switch (phase) {
-    case Phase::EnteringBootloader:
-        return texts::kCliProgressEntering;
-    case Phase::Programming:
-        return texts::kCliProgressProgramming;
-    case Phase::Ending:
-        return texts::kCliProgressEnding;
-    case Phase::StartingApplication:
-        return texts::kCliProgressStarting;
-    case Phase::Reconnecting:
-        break;
-    }
-    return texts::kCliProgressReconnecting;
-}
-
-} // namespace
-
 std::string ProgressLine::describe(const FirmwareUpdateProgress& progress, Clock::time_point now) {
-    std::string line = say(phaseText(progress.phase));
+    std::string line = say(updatePhaseText(progress.phase));
     if (progress.attempt > 1) {
         line += " (" + say(texts::kCliProgressAttempt, {std::to_string(progress.attempt)}) + ")";
     }

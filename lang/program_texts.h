@@ -205,11 +205,11 @@ inline constexpr std::u16string_view kCliPortPresent = u"obecny";
 inline constexpr std::u16string_view kCliPortAbsent = u"nieobecny";
 inline constexpr std::u16string_view kCliPortOpenable = u"można otworzyć";
 inline constexpr std::u16string_view kCliProbeApplication = u"sterownik typu %s, firmware %s";
-inline constexpr std::u16string_view kCliProgressEntering = u"Wejście do bootloadera";
-inline constexpr std::u16string_view kCliProgressProgramming = u"Programowanie";
-inline constexpr std::u16string_view kCliProgressEnding = u"Kończenie programowania";
-inline constexpr std::u16string_view kCliProgressStarting = u"Uruchamianie aplikacji";
-inline constexpr std::u16string_view kCliProgressReconnecting = u"Ponowne łączenie ze sterownikiem";
+inline constexpr std::u16string_view kPhaseEnteringBootloader = u"Wejście do bootloadera";
+inline constexpr std::u16string_view kPhaseProgramming = u"Programowanie";
+inline constexpr std::u16string_view kPhaseEnding = u"Kończenie programowania";
+inline constexpr std::u16string_view kPhaseStartingApplication = u"Uruchamianie aplikacji";
+inline constexpr std::u16string_view kPhaseReconnecting = u"Ponowne łączenie ze sterownikiem";
 inline constexpr std::u16string_view kCliProgressRows = u"wiersze %s/%s, pozostało %s s";
 inline constexpr std::u16string_view kCliProgressAttempt = u"próba %s";
 inline constexpr std::u16string_view kChartSaveCsv = u"Zapisz dane jako CSV...";
@@ -224,12 +224,6 @@ inline constexpr std::u16string_view kStatusConnecting = u"ŁĄCZENIE...";
 inline constexpr std::u16string_view kStatusWritingMap = u"ZAPIS MAPY...";
 inline constexpr std::u16string_view kStatusClearingMap = u"KASOWANIE MAPY...";
 inline constexpr std::u16string_view kStatusUpdating = u"AKTUALIZACJA FIRMWARE...";
-inline constexpr std::u16string_view kPhaseEnteringBootloader = u"Uruchamianie bootloadera...";
-inline constexpr std::u16string_view kPhaseProgramming = u"Programowanie sterownika...";
-inline constexpr std::u16string_view kPhaseEnding = u"Kończenie programowania...";
-inline constexpr std::u16string_view kPhaseStartingApplication =
-    u"Uruchamianie programu sterownika...";
-inline constexpr std::u16string_view kPhaseReconnecting = u"Ponowne łączenie ze sterownikiem...";
 inline constexpr std::u16string_view kTimeLeft = u"Pozostało około %d s";
 inline constexpr std::u16string_view kAttemptOf = u"Próba %d z %d";
 inline constexpr std::u16string_view kCloseWhileProgramming =
@@ -376,11 +370,11 @@ inline constexpr std::array kProgramTexts{
     kCliPortAbsent,
     kCliPortOpenable,
     kCliProbeApplication,
-    kCliProgressEntering,
-    kCliProgressProgramming,
-    kCliProgressEnding,
-    kCliProgressStarting,
-    kCliProgressReconnecting,
+    kPhaseEnteringBootloader,
+    kPhaseProgramming,
+    kPhaseEnding,
+    kPhaseStartingApplication,
+    kPhaseReconnecting,
     kCliProgressRows,
     kCliProgressAttempt,
     kChartSaveCsv,
@@ -395,11 +389,6 @@ inline constexpr std::array kProgramTexts{
     kStatusWritingMap,
     kStatusClearingMap,
     kStatusUpdating,
-    kPhaseEnteringBootloader,
-    kPhaseProgramming,
-    kPhaseEnding,
-    kPhaseStartingApplication,
-    kPhaseReconnecting,
     kTimeLeft,
     kAttemptOf,
     kCloseWhileProgramming,

@@ -5,6 +5,7 @@
 #include "link/message.h"
 
 #include <string>
+#include <string_view>
 
 namespace krv {
 
@@ -16,6 +17,9 @@ struct FirmwareUpdateProgress {
     int rowsTotal = 0;
     int attempt = 1; // 1 .. kProgrammingAttempts
 };
+
+// The phase as a progress display names it (the Polish text, to be translated).
+std::u16string_view updatePhaseText(FirmwareUpdateProgress::Phase phase);
 
 class IFirmwareUpdateWindow {
 public:

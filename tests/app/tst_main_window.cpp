@@ -117,7 +117,7 @@ private slots:
     // the one-second read time-out, and nothing runs behind it.
     void closingWhileTheCableIsPulledIsQuick() {
         if (auto error = fixture.startController()) {
-            QSKIP(error->c_str());
+            KRV_QTEST_UNAVAILABLE(*error);
         }
         fixture.startWindow(clickWithoutConnection);
         QVERIFY(dialog->device().connected);

@@ -6,6 +6,7 @@
 #include "platform/qt/open_file.h"
 #include "platform/text.h"
 #include "sim/afm/afm_tool.h"
+#include "tests/support/unavailable.h"
 #include "ui_stall_scenarios.h"
 
 #include <QProgressBar>
@@ -29,11 +30,8 @@ class TestUiStall : public QObject {
 private:
     CMainWindowFixture fixture;
 
+    // After fixture.startController(): true once the window is connected to it.
     bool startOnController(unsigned baud = 0) {
-        if (auto error = fixture.startController()) {
-            qWarning("no pseudo-terminal: %s", error->c_str());
-            return false;
-        }
         fixture.simulator->setBaud(baud);
         fixture.startWindow(clickWithoutConnection);
         return fixture.dialog->device().connected;
@@ -47,18 +45,20 @@ private slots:
     }
 
     void pulledCableWithReconnectAttempts() {
-        if (!startOnController()) {
-            QSKIP("no simulated controller");
+        if (auto error = fixture.startController()) {
+            KRV_QTEST_UNAVAILABLE(*error);
         }
+        QVERIFY(startOnController());
         const StallResult result = pulledCable(fixture, 10s);
         QVERIFY2(result.workDone, "a reconnect attempt ran");
         QVERIFY2(result.worstMs < kGenerousBoundMs, qPrintable(QString::number(result.worstMs)));
     }
 
     void fullUpdateAt38400Baud() {
-        if (!startOnController(38400)) {
-            QSKIP("no simulated controller");
+        if (auto error = fixture.startController()) {
+            KRV_QTEST_UNAVAILABLE(*error);
         }
+        QVERIFY(startOnController(38400));
         const std::string path = fixture.directory + "/good.afm";
         std::ostringstream errors;
         const std::vector<std::string> options{path, "--sample"};
@@ -74,9 +74,10 @@ private slots:
     }
 
     void pollingWithChartAndSpinClicks() {
-        if (!startOnController()) {
-            QSKIP("no simulated controller");
+        if (auto error = fixture.startController()) {
+            KRV_QTEST_UNAVAILABLE(*error);
         }
+        QVERIFY(startOnController());
         const StallResult result = pollingWithChartAndSpin(fixture, 5s);
         QVERIFY2(result.workDone, "the chart was fed");
         QVERIFY(fixture.shown().empty());

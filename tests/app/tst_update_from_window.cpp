@@ -156,7 +156,7 @@ private slots:
     // the window stays on No, and on Yes it closes and goes well inside a read time-out.
     void closingWhileProgrammingAsksFirst() {
         if (auto error = fixture.startController()) {
-            QSKIP(error->c_str());
+            KRV_QTEST_UNAVAILABLE(*error);
         }
         fixture.startWindow(clickWithoutConnection);
         CKorrinDlg& dialog = *fixture.dialog;

@@ -189,7 +189,7 @@ private slots:
         progress.showProgress({Phase::EnteringBootloader, 0, 272, 1});
         QVERIFY(progress.isVisible());
         QVERIFY(progress.programming());
-        QCOMPARE(progress.phaseText()->text(), QStringLiteral("Uruchamianie bootloadera..."));
+        QCOMPARE(progress.phaseText()->text(), QStringLiteral("Wejście do bootloadera"));
         QVERIFY(progress.attemptText()->isHidden());
         progress.showProgress({Phase::Programming, 0, 272, 1});
         QTest::qWait(50);

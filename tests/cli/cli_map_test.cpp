@@ -6,6 +6,7 @@
 #include "device/protocol_codes.h"
 #include "platform/text.h"
 #include "tests/cli/cli_fixture.h"
+#include "tests/support/map_keeping.h"
 
 #include <filesystem>
 #include <fstream>
@@ -16,17 +17,6 @@ namespace {
 constexpr uint8_t kSettingsFrame = 3;
 constexpr uint8_t kMapFrame = 9;
 constexpr uint8_t kAxesFrame = 11;
-
-MapSnapshot snapshotOf(const sim::ControllerState& state) {
-    MapSnapshot snapshot;
-    snapshot.cells = state.map;
-    snapshot.rows = state.rowAxis;
-    snapshot.columns = state.columnAxis;
-    snapshot.rpmDivider = state.settings.rpmDivider;
-    snapshot.noiseDelta = state.settings.noiseDelta;
-    snapshot.noisePeriod = state.settings.noisePeriod;
-    return snapshot;
-}
 
 // Every wire value of each kind somewhere, negatives and the ends of the ranges included.
 MapSnapshot varied(int seed) {
@@ -59,7 +49,7 @@ protected:
         controller().setAxes(snapshot.rows, snapshot.columns);
         controller().setSettings({snapshot.rpmDivider, snapshot.noiseDelta, snapshot.noisePeriod});
     }
-    MapSnapshot held() { return snapshotOf(controller().state()); }
+    MapSnapshot held() { return test::snapshotOfController(controller()); }
     size_t writes() const {
         return requestsOfType(kSettingsFrame) + requestsOfType(kMapFrame) +
                requestsOfType(kAxesFrame) + controllerRef().state().counters.mapStores;

@@ -105,59 +105,6 @@ void CScriptedController::clearLog() {
     rows_ = 0;
 }
 
-bool CUpdateWindow::chooseDemoMode() {
-    ++demoQuestions;
-    return false;
-}
-
-void CUpdateWindow::startTimer(int id, int milliseconds) {
-    std::lock_guard lock(timersMutex_);
-    timers_[id] = milliseconds;
-}
-
-void CUpdateWindow::stopTimer(int id) {
-    std::lock_guard lock(timersMutex_);
-    timers_.erase(id);
-}
-
-bool CUpdateWindow::updateFirmware(bool forced) {
-    updates.push_back(forced);
-    const bool result =
-        krv::updateFirmware(*device_, *this, forced, [this](std::chrono::milliseconds pause) {
-            sleeps.push_back(pause);
-            cursorDepthAtSleep.push_back(cursorDepth_);
-        });
-    results.push_back(result);
-    return result;
-}
-
-std::u16string CUpdateWindow::selectFile(const std::u16string& initialDirectory,
-                                         const std::u16string& filter,
-                                         const std::u16string& defaultExtension) {
-    dialogs.push_back({initialDirectory, filter, defaultExtension});
-    if (files_.empty()) {
-        return u"";
-    }
-    std::u16string path = files_.front();
-    files_.pop_front();
-    return path;
-}
-
-void CUpdateWindow::beginWaitCursor() {
-    ++cursorDepth_;
-    ++cursorBegins;
-}
-
-void CUpdateWindow::endWaitCursor() {
-    --cursorDepth_;
-}
-
-int CUpdateWindow::timerPeriod(int id) const {
-    std::lock_guard lock(timersMutex_);
-    const auto timer = timers_.find(id);
-    return timer == timers_.end() ? 0 : timer->second;
-}
-
 int CCursorAwareRecorder::show(MessageOwner owner, const std::u16string& text,
                                const std::u16string& caption, unsigned style) {
     cursorDepths.push_back(window_.waitCursorDepth());

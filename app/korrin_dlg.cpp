@@ -345,7 +345,10 @@ bool CKorrinDlg::updateFirmware(bool forced) {
     if (!forced && !mapKeeper_.backUp(CMapKeeper::kFirmwareBackup)) {
         return false;
     }
-    const bool programmed = krv::updateFirmware(device_, firmwareWindow_, forced);
+    // The update's pauses end early when the window closes, as its reads do.
+    const bool programmed =
+        krv::updateFirmware(device_, firmwareWindow_, forced,
+                            [this](std::chrono::milliseconds pause) { device_.port.pause(pause); });
     // The update reloaded the controller's data: show it, or the next map command would copy
     // the old grid back over it. (A forced update runs inside a search that shows it itself.)
     if (programmed && !forced && device_.connected) {

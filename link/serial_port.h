@@ -29,6 +29,8 @@ public:
     // From any thread: waiting reads and writes return at once, short, until resumeWaits.
     void interruptWaits() { line_.interruptWaits(); }
     void resumeWaits() { line_.resumeWaits(); }
+    // The time given, or less once waits are interrupted.
+    void pause(std::chrono::milliseconds duration) { line_.pause(duration); }
 
 private:
     // "<operation> \n GetLastError() = e\n clearCommError() = c"

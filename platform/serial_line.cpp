@@ -115,6 +115,19 @@ void SerialLine::resumeWaits() {
     }
 }
 
+void SerialLine::pause(std::chrono::milliseconds duration) {
+    using Clock = std::chrono::steady_clock;
+    const auto end = Clock::now() + duration;
+    for (auto left = duration; left.count() > 0;
+         left = std::chrono::duration_cast<std::chrono::milliseconds>(end - Clock::now())) {
+        pollfd waker{waitWaker(), POLLIN, 0};
+        const int ready = ::poll(&waker, waker.fd >= 0 ? 1 : 0, static_cast<int>(left.count()));
+        if (ready > 0 || (ready < 0 && errno != EINTR)) {
+            return;
+        }
+    }
+}
+
 int SerialLine::waitFor(short events, int timeoutMs) {
     pollfd waiters[2] = {{fd_, events, 0}, {waitWaker(), POLLIN, 0}};
     const nfds_t count = waiters[1].fd >= 0 ? 2 : 1;

@@ -3,6 +3,7 @@
 // and leaves the wording of errors to its caller.
 
 #include <atomic>
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <mutex>
@@ -51,6 +52,9 @@ public:
     // may be waiting on the line need not sit out a time-out of a second.
     void interruptWaits();
     void resumeWaits();
+    // Waits the time given, or less when waits are (or become) interrupted: a pause between
+    // exchanges must not hold up a stop either.
+    void pause(std::chrono::milliseconds duration);
     int purgeInput();
     // Line errors since the last call as Windows-style flags (0x01 buffer overrun, 0x02 overrun,
     // 0x04 parity, 0x08 frame, 0x10 break), 0 where the driver keeps no counters, errno when the

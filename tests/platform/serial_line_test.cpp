@@ -125,5 +125,21 @@ TEST_F(SerialLineOnPty, InterruptedWaitsReturnAtOnceUntilResumed) {
     EXPECT_EQ(done, 2u);
 }
 
+TEST_F(SerialLineOnPty, APauseLastsItsTimeUnlessWaitsAreInterrupted) {
+    const auto timedPause = [this](std::chrono::milliseconds duration) {
+        const auto start = std::chrono::steady_clock::now();
+        line_.pause(duration);
+        return std::chrono::steady_clock::now() - start;
+    };
+    EXPECT_GE(timedPause(300ms), 300ms);
+    auto pausing = std::async(std::launch::async, timedPause, 5000ms);
+    std::this_thread::sleep_for(100ms);
+    line_.interruptWaits();
+    EXPECT_LT(pausing.get(), 1000ms) << "a pause under way ends";
+    EXPECT_LT(timedPause(5000ms), 100ms) << "and so does the next until the waits resume";
+    line_.resumeWaits();
+    EXPECT_GE(timedPause(200ms), 200ms);
+}
+
 } // namespace
 } // namespace krv

@@ -3,12 +3,12 @@
 #include "firmware/update/firmware_update.h"
 #include "lang/program_texts.h"
 #include "lang/translate.h"
+#include "platform/text.h"
 
 #include <QLabel>
 #include <QProgressBar>
 #include <QVBoxLayout>
-#include <cmath>
-#include <initializer_list>
+#include <string>
 
 namespace krv {
 
@@ -16,19 +16,6 @@ namespace {
 
 QString qtext(const std::u16string& text) {
     return QString::fromStdU16String(text);
-}
-
-// The translated texts keep printf's "%d"; filled here, as a translation is no format to trust.
-QString withNumbers(std::u16string_view text, std::initializer_list<int> numbers) {
-    QString filled = qtext(translate(text));
-    for (int number : numbers) {
-        const auto at = filled.indexOf(QStringLiteral("%d"));
-        if (at < 0) {
-            break;
-        }
-        filled.replace(at, 2, QString::number(number));
-    }
-    return filled;
 }
 
 } // namespace
@@ -59,23 +46,19 @@ void CUpdateProgressDlg::showProgress(const FirmwareUpdateProgress& progress) {
     // Only a retry names its attempt; the first one goes without saying.
     attempt_->setVisible(progress.attempt > 1);
     attempt_->setText(
-        withNumbers(texts::kAttemptOf, {progress.attempt, firmware_update::kProgrammingAttempts}));
+        qtext(fillIn(translate(texts::kAttemptOf),
+                     {toU16(std::to_string(progress.attempt)),
+                      toU16(std::to_string(firmware_update::kProgrammingAttempts))})));
     if (!isVisible()) {
         show();
     }
 }
 
 void CUpdateProgressDlg::showTimeLeft(const FirmwareUpdateProgress& progress) {
-    using Phase = FirmwareUpdateProgress::Phase;
-    if (progress.phase != Phase::Programming || progress.rowsWritten == 0) {
-        rowsClock_.start(); // rows are timed from the first one of this attempt
-        timeLeft_->setText({});
-        return;
-    }
-    const double perRow = static_cast<double>(rowsClock_.elapsed()) / progress.rowsWritten;
-    const int rowsLeft = progress.rowsTotal - progress.rowsWritten;
-    const int seconds = static_cast<int>(std::ceil(perRow * rowsLeft / 1000.0));
-    timeLeft_->setText(withNumbers(texts::kTimeLeft, {seconds}));
+    const std::optional<int> seconds = estimate_.estimate(progress, UpdateTimeLeft::Clock::now());
+    timeLeft_->setText(
+        seconds ? qtext(fillIn(translate(texts::kTimeLeft), {toU16(std::to_string(*seconds))}))
+                : QString());
 }
 
 void CUpdateProgressDlg::finish() {

@@ -6,7 +6,6 @@
 #include "firmware/update/firmware_update_window.h"
 
 #include <QDialog>
-#include <QElapsedTimer>
 
 class QLabel;
 class QProgressBar;
@@ -39,7 +38,7 @@ private:
     QProgressBar* bar_;
     QLabel* timeLeft_;
     QLabel* attempt_;
-    QElapsedTimer rowsClock_;
+    UpdateTimeLeft estimate_;
     bool programming_ = false;
 };
 

@@ -3,11 +3,10 @@
 #include "cli/cli_text.h"
 #include "lang/program_texts.h"
 
-#include <cmath>
-
 namespace krv::cli {
 
-std::string ProgressLine::describe(const FirmwareUpdateProgress& progress, Clock::time_point now) {
+std::string ProgressLine::describe(const FirmwareUpdateProgress& progress,
+                                   std::optional<int> secondsLeft) {
     std::string line = say(updatePhaseText(progress.phase));
     if (progress.attempt > 1) {
         line += " (" + say(texts::kCliProgressAttempt, {std::to_string(progress.attempt)}) + ")";
@@ -16,14 +15,8 @@ std::string ProgressLine::describe(const FirmwareUpdateProgress& progress, Clock
         return line;
     }
     const int percent = progress.rowsWritten * 100 / progress.rowsTotal;
-    // The rows so far tell the time left; before the first one there is nothing to go by.
-    std::string left = "?";
-    if (progress.rowsWritten > 0) {
-        const double perRow =
-            std::chrono::duration<double>(now - rowsStarted_).count() / progress.rowsWritten;
-        left = std::to_string(
-            static_cast<int>(std::ceil(perRow * (progress.rowsTotal - progress.rowsWritten))));
-    }
+    // Before the first row there is nothing to go by.
+    const std::string left = secondsLeft ? std::to_string(*secondsLeft) : "?";
     return line + ": " + std::to_string(percent) + " % (" +
            say(texts::kCliProgressRows,
                {std::to_string(progress.rowsWritten), std::to_string(progress.rowsTotal), left}) +
@@ -33,9 +26,7 @@ std::string ProgressLine::describe(const FirmwareUpdateProgress& progress, Clock
 void ProgressLine::show(const FirmwareUpdateProgress& progress, Clock::time_point now) {
     const int phase = static_cast<int>(progress.phase);
     const bool newStep = phase != lastPhase_ || progress.attempt != lastAttempt_;
-    if (newStep || progress.rowsWritten == 0) {
-        rowsStarted_ = now;
-    }
+    const std::optional<int> secondsLeft = timeLeft_.estimate(progress, now);
     const int tenth = progress.rowsTotal > 0 ? progress.rowsWritten * 10 / progress.rowsTotal : 0;
     const bool newTenth = tenth != lastTenth_;
     lastPhase_ = phase;
@@ -43,10 +34,10 @@ void ProgressLine::show(const FirmwareUpdateProgress& progress, Clock::time_poin
     lastTenth_ = tenth;
     if (terminal_) {
         // Erase to the end of the line: a shorter text must not leave the old one's tail.
-        err_ << '\r' << describe(progress, now) << "\x1b[K" << std::flush;
+        err_ << '\r' << describe(progress, secondsLeft) << "\x1b[K" << std::flush;
         lineOpen_ = true;
     } else if (newStep || newTenth) {
-        err_ << describe(progress, now) << '\n' << std::flush;
+        err_ << describe(progress, secondsLeft) << '\n' << std::flush;
     }
 }
 

@@ -13,7 +13,7 @@ namespace krv::cli {
 
 class ProgressLine {
 public:
-    using Clock = std::chrono::steady_clock;
+    using Clock = UpdateTimeLeft::Clock;
 
     ProgressLine(std::ostream& err, bool terminal) : err_(err), terminal_(terminal) {}
     void show(const FirmwareUpdateProgress& progress, Clock::time_point now = Clock::now());
@@ -21,7 +21,7 @@ public:
     void finish();
 
 private:
-    std::string describe(const FirmwareUpdateProgress& progress, Clock::time_point now);
+    std::string describe(const FirmwareUpdateProgress& progress, std::optional<int> secondsLeft);
 
     std::ostream& err_;
     const bool terminal_;
@@ -29,7 +29,7 @@ private:
     int lastPhase_ = -1;
     int lastAttempt_ = 0;
     int lastTenth_ = -1;
-    Clock::time_point rowsStarted_{};
+    UpdateTimeLeft timeLeft_;
 };
 
 } // namespace krv::cli

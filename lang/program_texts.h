@@ -224,8 +224,8 @@ inline constexpr std::u16string_view kStatusConnecting = u"ŁĄCZENIE...";
 inline constexpr std::u16string_view kStatusWritingMap = u"ZAPIS MAPY...";
 inline constexpr std::u16string_view kStatusClearingMap = u"KASOWANIE MAPY...";
 inline constexpr std::u16string_view kStatusUpdating = u"AKTUALIZACJA FIRMWARE...";
-inline constexpr std::u16string_view kTimeLeft = u"Pozostało około %d s";
-inline constexpr std::u16string_view kAttemptOf = u"Próba %d z %d";
+inline constexpr std::u16string_view kTimeLeft = u"Pozostało około %s s";
+inline constexpr std::u16string_view kAttemptOf = u"Próba %s z %s";
 inline constexpr std::u16string_view kCloseWhileProgramming =
     u"Sterownik jest właśnie programowany. Zamknięcie programu pozostawi go w bootloaderze "
     u"(zostanie odzyskany przy następnym uruchomieniu). Czy zamknąć program?";

@@ -4,6 +4,8 @@
 
 #include "link/message.h"
 
+#include <chrono>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -20,6 +22,17 @@ struct FirmwareUpdateProgress {
 
 // The phase as a progress display names it (the Polish text, to be translated).
 std::u16string_view updatePhaseText(FirmwareUpdateProgress::Phase phase);
+
+// Seconds left for the rows, from the pace of the rows written so far in this attempt; none
+// outside the programming phase or before its first row.
+class UpdateTimeLeft {
+public:
+    using Clock = std::chrono::steady_clock;
+    std::optional<int> estimate(const FirmwareUpdateProgress& progress, Clock::time_point now);
+
+private:
+    Clock::time_point rowsStarted_{};
+};
 
 class IFirmwareUpdateWindow {
 public:

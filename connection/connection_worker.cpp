@@ -1,5 +1,6 @@
 #include "connection/connection_worker.h"
 
+#include "connection/diag_thread.h"
 #include "connection/lpg_connection.h"
 #include "link/message.h"
 
@@ -8,10 +9,13 @@
 namespace krv {
 
 CConnectionWorker::CConnectionWorker(CLPGConnection& device, IWorkerWindow& window)
-    : device_(device), window_(window), thread_([this] { loop(); }) {}
+    : device_(device), window_(window), thread_([this] { loop(); }) {
+    device_.setPollingHost(this);
+}
 
 CConnectionWorker::~CConnectionWorker() {
     stop();
+    device_.setPollingHost(nullptr);
 }
 
 void CConnectionWorker::run(const std::u16string& statusText, Job job, Done done) {
@@ -47,6 +51,45 @@ void CConnectionWorker::run(const std::u16string& statusText, Job job, Done done
     wake_.notify_one();
 }
 
+void CConnectionWorker::hostPolling(std::unique_ptr<CDiagInputThread> polling) {
+    endHostedPolling(); // one polling at a time
+    {
+        std::lock_guard lock(mutex_);
+        if (stopping_) {
+            return;
+        }
+        polling_ = std::move(polling);
+        pollingBegun_ = false;
+    }
+    wake_.notify_one();
+}
+
+void CConnectionWorker::endHostedPolling() {
+    std::unique_lock lock(mutex_);
+    if (polling_ != nullptr) {
+        polling_->requestStop();
+    }
+    // On the worker no sample runs beside the caller; elsewhere one may, and is woken. A
+    // sample that ended the polling itself is waited for until its end is reported.
+    if (sampling_ && !onWorkerThread()) {
+        if (polling_ != nullptr && !stopping_) {
+            device_.port.interruptWaits();
+            sampleInterrupted_ = true;
+        }
+        samplingEnded_.wait(lock, [this] { return !sampling_; });
+    }
+    std::unique_ptr<CDiagInputThread> ended = std::move(polling_);
+    lock.unlock();
+    if (ended != nullptr) { // the sample may have ended it itself
+        ended->finish();
+    }
+}
+
+bool CConnectionWorker::pollingHosted() const {
+    std::lock_guard lock(mutex_);
+    return polling_ != nullptr;
+}
+
 void CConnectionWorker::stop() {
     if (!thread_.joinable()) {
         return;
@@ -62,22 +105,75 @@ void CConnectionWorker::stop() {
         thread_.join();
     }
     device_.port.resumeWaits();
+    endHostedPolling();
 }
 
 void CConnectionWorker::loop() {
     while (true) {
         std::function<void()> work;
+        CDiagInputThread* polling = nullptr;
+        bool begun = false;
         {
             std::unique_lock lock(mutex_);
-            wake_.wait(lock, [this] { return stopping_ || !queue_.empty(); });
-            if (queue_.empty()) {
+            if (!waitForWork(lock)) {
                 return;
             }
-            work = std::move(queue_.front());
-            queue_.pop_front();
+            if (queue_.empty()) {
+                // Nobody takes the polling away while sampling_ is set.
+                sampling_ = true;
+                polling = polling_.get();
+                begun = pollingBegun_;
+            } else {
+                work = std::move(queue_.front());
+                queue_.pop_front();
+            }
         }
-        work();
+        if (work) {
+            work();
+        } else {
+            pollOnce(*polling, begun);
+        }
     }
+}
+
+bool CConnectionWorker::waitForWork(std::unique_lock<std::mutex>& lock) {
+    while (!stopping_ && queue_.empty()) {
+        if (polling_ == nullptr) {
+            wake_.wait(lock);
+        } else if (!pollingBegun_ || Clock::now() >= nextSample_) {
+            return true;
+        } else {
+            wake_.wait_until(lock, nextSample_);
+        }
+    }
+    return !stopping_;
+}
+
+void CConnectionWorker::pollOnce(CDiagInputThread& polling, bool begun) {
+    const bool goesOn = begun ? polling.step() : polling.begin();
+    std::unique_ptr<CDiagInputThread> ended;
+    {
+        std::lock_guard lock(mutex_);
+        if (sampleInterrupted_) {
+            sampleInterrupted_ = false;
+            if (!stopping_) {
+                device_.port.resumeWaits();
+            }
+        }
+        pollingBegun_ = true;
+        nextSample_ = Clock::now() + CDiagInputThread::kPause;
+        if (!goesOn) {
+            ended = std::move(polling_);
+        }
+    }
+    if (ended != nullptr) {
+        ended->finish();
+    }
+    {
+        std::lock_guard lock(mutex_);
+        sampling_ = false;
+    }
+    samplingEnded_.notify_all();
 }
 
 } // namespace krv

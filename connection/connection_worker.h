@@ -1,11 +1,13 @@
 #pragma once
 // The one thread that talks to the controller for the window: the port search, the reconnect
-// attempts and the window's commands run here, one at a time and in the order asked for, so
-// the window's thread never waits on the port or its lock. Completions go back to the window's
-// thread through the hand-over the window gives.
+// attempts, the window's commands and, between them, the polling's samples run here, one at a
+// time and in the order asked for, so the window's thread never waits on the port or its lock.
+// Completions go back to the window's thread through the hand-over the window gives.
 
 #include "connection/connection_jobs.h"
+#include "connection/polling_host.h"
 
+#include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <functional>
@@ -31,8 +33,9 @@ public:
     virtual void* errorOwner() = 0;
 };
 
-class CConnectionWorker : public IConnectionJobs {
+class CConnectionWorker : public IConnectionJobs, public IPollingHost {
 public:
+    // Hosts the device's polling from now until it goes.
     CConnectionWorker(CLPGConnection& device, IWorkerWindow& window);
     CConnectionWorker(const CConnectionWorker&) = delete;
     CConnectionWorker& operator=(const CConnectionWorker&) = delete;
@@ -42,22 +45,43 @@ public:
     // under "Emulator KRV" (a job that wants its operation's name reports it itself).
     void run(const std::u16string& statusText, Job job, Done done) override;
 
+    // A sample is due a pause after the last one; a job asked for meanwhile runs first.
+    void hostPolling(std::unique_ptr<CDiagInputThread> polling) override;
+    void endHostedPolling() override;
+    bool pollingHosted() const;
+
     // Jobs asked for and not yet done (on the window's thread).
     int pending() const { return pending_; }
-    // Takes no more jobs, drops those not begun, wakes a read the running one waits in and
-    // returns once the thread has ended. Done is not called for the jobs cut short.
+    // Takes no more jobs, drops those not begun, ends the polling, wakes a read the running
+    // job waits in and returns once the thread has ended. Done is not called for the jobs cut
+    // short.
     void stop();
 
 private:
+    using Clock = std::chrono::steady_clock;
+
     void loop();
+    // Waits for a job or a sample that is due; false once stopping.
+    bool waitForWork(std::unique_lock<std::mutex>& lock);
+    void pollOnce(CDiagInputThread& polling, bool begun);
+    bool onWorkerThread() const { return std::this_thread::get_id() == thread_.get_id(); }
 
     CLPGConnection& device_;
     IWorkerWindow& window_;
     int pending_ = 0;
-    std::mutex mutex_;
+    mutable std::mutex mutex_;
     std::condition_variable wake_;
     std::deque<std::function<void()>> queue_;
     bool stopping_ = false;
+    std::unique_ptr<CDiagInputThread> polling_;
+    bool pollingBegun_ = false;
+    Clock::time_point nextSample_;
+    // The worker is inside a sample (or ending the polling after one).
+    bool sampling_ = false;
+    // Another thread woke the sample's read to end the polling: the worker lets reads wait
+    // again before anything else uses the port.
+    bool sampleInterrupted_ = false;
+    std::condition_variable samplingEnded_;
     std::thread thread_;
 };
 

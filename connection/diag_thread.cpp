@@ -10,57 +10,65 @@ CDiagInputThread::CDiagInputThread(CLPGConnection& device, CDiagData& sink,
     : device(device), sink(sink), logFileName(std::move(logFileName)), runningFlag(runningFlag) {}
 
 void CDiagInputThread::run() {
-    bool linkLost = false;
-    bool failed = false;
+    if (begin()) {
+        while (sleepUnlessStopped(kPause) && step()) {
+        }
+    }
+    finish();
+}
+
+template <class Step> bool CDiagInputThread::guarded(Step step) {
     try {
-        linkLost = pollUntilEnd();
+        return step();
     } catch (IError* error) {
         delete error;
-        failed = true;
     } catch (...) {
-        failed = true;
     }
-    // A thread that fails while nobody asked it to stop has lost the link as surely as one
-    // that ran out of tries, whatever the port says about pending line errors: the window must
-    // not go on showing a connection that delivers nothing.
-    linkLost = linkLost || (failed && keepRunning());
-    if (linkLost || failed) {
+    failed_ = true;
+    return false;
+}
+
+bool CDiagInputThread::begin() {
+    return guarded([this] {
+        onStart();
+        return true;
+    });
+}
+
+bool CDiagInputThread::step() {
+    return keepRunning() && guarded([this] { return readOne(); });
+}
+
+bool CDiagInputThread::readOne() {
+    CDiag record{};
+    const int result = readSample(record);
+    if (result == kSampleOk) {
+        storeSample(record);
+        device.failureCount = 0;
+        return true;
+    }
+    if (!keepRunning()) {
+        return false; // a stop may have cut the exchange short: that says nothing of the link
+    }
+    if (result == kSampleLinkFailed) {
+        ++device.failureCount;
+    }
+    linkLost_ = device.failureCount > kFailureLimit;
+    return !linkLost_;
+}
+
+void CDiagInputThread::finish() {
+    // Polling that fails while nobody asked it to stop has lost the link as surely as one that
+    // ran out of tries, whatever the port says about pending line errors: the window must not
+    // go on showing a connection that delivers nothing.
+    const bool linkLost = linkLost_ || (failed_ && keepRunning());
+    if (linkLost || failed_) {
         sink.clearSamples();
     }
     onStop();
     if (linkLost) {
-        reportLinkLost();
+        device.markLinkLost();
     }
-}
-
-bool CDiagInputThread::pollUntilEnd() {
-    onStart();
-    while (keepRunning()) {
-        CDiag record{};
-        if (!sleepUnlessStopped(kPause)) {
-            break;
-        }
-        const int result = readSample(record);
-        if (result == kSampleOk) {
-            storeSample(record);
-            device.failureCount = 0;
-            continue;
-        }
-        if (!keepRunning()) {
-            break; // a stop may have cut the exchange short: that says nothing of the link
-        }
-        if (result == kSampleLinkFailed) {
-            ++device.failureCount;
-        }
-        if (device.failureCount > kFailureLimit) {
-            return true;
-        }
-    }
-    return false;
-}
-
-void CDiagInputThread::reportLinkLost() {
-    device.markLinkLost();
 }
 
 CDiagRSThread::CDiagRSThread(CLPGConnection& device, CDiagData& sink, std::u16string logFileName,

@@ -4,6 +4,9 @@
 // marked lost and the reconnect timer armed; the user-interface thread ends it through the
 // device's pollingRunning flag and the thread manager's stop request. The thread reaches the
 // device through the reference it is given; the device outlives it.
+//
+// A host that paces the samples itself (the connection worker, between its jobs) drives the
+// same polling a step at a time: begin, step after each pause until it says the end, finish.
 
 #include "connection/diag_file.h"
 #include "device/diag.h"
@@ -34,6 +37,12 @@ public:
 
     void run() override;
 
+    // The steps of run(), for a host of its own. begin and step are false once the polling
+    // ends (told to stop, the link given up, or an error); finish then comes once.
+    bool begin();
+    bool step();
+    void finish();
+
 protected:
     virtual void onStart() = 0;
     virtual void onStop() = 0;
@@ -47,9 +56,13 @@ protected:
 
 private:
     bool keepRunning() const { return runningFlag.load() && !stopRequested(); }
-    // Reads until told to stop (false) or until the failures run over the limit (true).
-    bool pollUntilEnd();
-    void reportLinkLost();
+    // One sample; false when told to stop or when the failures run over the limit.
+    bool readOne();
+    // Runs a step; an error escaping it ends the polling.
+    template <class Step> bool guarded(Step step);
+
+    bool linkLost_ = false;
+    bool failed_ = false;
 };
 
 class CDiagRSThread : public CDiagInputThread {

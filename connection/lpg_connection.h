@@ -1,10 +1,12 @@
 #pragma once
 // The device object as the connection runs it: finding the controller on a port, loading its
 // data, remembering the port, the polling thread that feeds the readings store, and the
-// reconnection after a lost link. Everything here runs on the user-interface thread except the
-// polling thread itself.
+// reconnection after a lost link. Everything here runs on one thread at a time (the window's
+// connection worker, or a command line's only thread) except the polling, which runs on a
+// thread of its own or between the worker's jobs.
 
 #include "connection/main_window.h"
+#include "connection/polling_host.h"
 #include "connection/port_search_report.h"
 #include "device/lpg_device.h"
 
@@ -44,12 +46,14 @@ public:
     int readLastPort() const;
     void saveLastPort(int portNumber) const;
 
-    // Starts a polling thread and the readings timer (only while readings are enabled).
+    // Where polling runs from now on (null: on a thread of its own); set while none runs.
+    void setPollingHost(IPollingHost* host) { pollingHost_ = host; }
+    // Starts polling and the readings timer (only while readings are enabled).
     void startPolling();
-    // Ends the polling thread and stops the readings timer; returns once the thread has ended.
+    // Ends the polling and stops the readings timer; returns once no sample is being read.
     void stopPolling();
-    // Ends the polling thread without touching the window; for the window's own teardown,
-    // which must call it before the window's parts go, as the thread may still arm a timer.
+    // Ends the polling without touching the window; for the window's own teardown, which must
+    // call it before the window's parts go, as the polling may still arm a timer.
     void endPolling();
     // The link is gone (the polling gave up, or an update left the controller where it cannot
     // be reached): the window's refresh shows it, and a reconnect is tried after a second.
@@ -79,6 +83,7 @@ public:
 
 private:
     CLPGThreadManager& threads_;
+    IPollingHost* pollingHost_ = nullptr;
     int linkPort_ = 0;
 };
 

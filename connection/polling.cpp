@@ -15,7 +15,12 @@ void CLPGConnection::startPolling() {
     endPolling();
     pollingRunning = true;
     logFileName = CDiagFile::kNoFileName;
-    threads_.insert(new CDiagRSThread(*this, diagData, logFileName, pollingRunning));
+    auto polling = std::make_unique<CDiagRSThread>(*this, diagData, logFileName, pollingRunning);
+    if (pollingHost_ != nullptr) {
+        pollingHost_->hostPolling(std::move(polling));
+    } else {
+        threads_.insert(polling.release());
+    }
     mainWindow->startTimer(IMainWindow::kReadingsTimer, kReadingsTimerMs);
 }
 
@@ -28,6 +33,10 @@ void CLPGConnection::stopPolling() {
 }
 
 void CLPGConnection::endPolling() {
+    if (pollingHost_ != nullptr) {
+        pollingHost_->endHostedPolling();
+        return;
+    }
     // A thread waiting for a reply is woken rather than waited for.
     port.interruptWaits();
     threads_.stopAll();
@@ -44,7 +53,7 @@ void CLPGConnection::reconnect() {
     mainWindow->stopTimer(IMainWindow::kReconnectTimer);
     mainWindow->setStatusText(translate(texts::kStatusNoConnectionEn));
     connected = false;
-    // The thread that gave up armed this timer as its last act; it must be gone before the
+    // The polling that gave up armed this timer as its last act; it must be gone before the
     // port is reopened under it.
     endPolling();
     if (!tryPort(linkPort_ != 0 ? linkPort_ : readLastPort())) {

@@ -1,12 +1,14 @@
-// The polling thread against the simulated controller: sample numbering, the failure count,
-// the lost link and its reconnection, the demo, stopping and restarting, and the end of the
-// device while a thread polls.
+// Polling against the simulated controller, on a thread of its own (the command line) and on the
+// window's connection worker between its jobs: sample numbering, the failure count, the lost
+// link and its reconnection, the demo, stopping and restarting, and the end of the device while
+// it polls.
 
 #include "connection/diag_file.h"
 #include "connection/diag_thread.h"
 #include "connection_fixture.h"
 #include "lang/program_texts.h"
 #include "link/rs_error.h"
+#include "test_worker_window.h"
 
 #include <filesystem>
 #include <unistd.h>
@@ -14,8 +16,35 @@
 namespace krv::test {
 namespace {
 
-class PollingTest : public ConnectionTest {
+enum class PollingPlace { OwnThread, ConnectionWorker };
+
+class PollingTest : public ConnectionTest, public ::testing::WithParamInterface<PollingPlace> {
 protected:
+    void SetUp() override {
+        ConnectionTest::SetUp();
+        if (GetParam() == PollingPlace::ConnectionWorker) {
+            worker_ = std::make_unique<CConnectionWorker>(*device_, workerWindow_);
+        }
+    }
+
+    // Pollings under way: 0 or 1.
+    size_t pollings() const { return worker_ ? (worker_->pollingHosted() ? 1u : 0u) : threads_.runningCount(); }
+
+    void runPolling(std::unique_ptr<CDiagInputThread> polling) {
+        device_->pollingRunning = true;
+        if (worker_) {
+            worker_->hostPolling(std::move(polling));
+        } else {
+            threads_.insert(polling.release());
+        }
+    }
+
+    // As the window closes: its worker goes first, then the device.
+    void closeDevice() {
+        worker_.reset();
+        device_.reset();
+    }
+
     // A controller on port 1, found and loaded.
     SimulatedPort& connectToController() {
         SimulatedPort& port = addPort();
@@ -28,7 +57,7 @@ protected:
     bool linkLost() {
         return window_.waitForTimer(IMainWindow::kReconnectTimer,
                                     CLPGConnection::kReconnectAfterLossMs) &&
-               eventually([&] { return threads_.runningCount() == 0; });
+               eventually([&] { return pollings() == 0; });
     }
 
     // Sample numbers run 1, 2, 3 ... without a gap.
@@ -40,9 +69,12 @@ protected:
         }
         return !samples.empty();
     }
+
+    CTestWorkerWindow workerWindow_;
+    std::unique_ptr<CConnectionWorker> worker_;
 };
 
-TEST_F(PollingTest, SamplesAreNumberedFromOneAndNeverComeFasterThanThePause) {
+TEST_P(PollingTest, SamplesAreNumberedFromOneAndNeverComeFasterThanThePause) {
     connectToController();
     const auto started = std::chrono::steady_clock::now();
     device_->startPolling();
@@ -57,7 +89,7 @@ TEST_F(PollingTest, SamplesAreNumberedFromOneAndNeverComeFasterThanThePause) {
     EXPECT_TRUE(device_->connected);
 }
 
-TEST_F(PollingTest, ThreeFailedExchangesInARowGiveTheLinkUp) {
+TEST_P(PollingTest, ThreeFailedExchangesInARowGiveTheLinkUp) {
     SimulatedPort& port = connectToController();
     port.handler.scriptReadings(
         {Reading::Ok, Reading::Ok, Reading::Silent, Reading::Silent, Reading::Silent});
@@ -71,7 +103,7 @@ TEST_F(PollingTest, ThreeFailedExchangesInARowGiveTheLinkUp) {
     EXPECT_EQ(window_.timerPeriod(IMainWindow::kReadingsTimer), 100);
 }
 
-TEST_F(PollingTest, FailuresOnlyCountWhenConsecutive) {
+TEST_P(PollingTest, FailuresOnlyCountWhenConsecutive) {
     SimulatedPort& port = connectToController();
     port.handler.scriptReadings({Reading::Silent, Reading::Silent, Reading::Ok, Reading::Silent,
                                  Reading::Silent, Reading::Ok});
@@ -85,7 +117,7 @@ TEST_F(PollingTest, FailuresOnlyCountWhenConsecutive) {
     EXPECT_TRUE(numberedFromOne(samples()));
 }
 
-TEST_F(PollingTest, WrongRepliesNeitherCountNorResetNorStore) {
+TEST_P(PollingTest, WrongRepliesNeitherCountNorResetNorStore) {
     SimulatedPort& port = connectToController();
     port.handler.scriptReadings({Reading::Ok, Reading::WrongType, Reading::WrongType,
                                  Reading::WrongType, Reading::Ok, Reading::Silent, Reading::Silent,
@@ -104,7 +136,7 @@ TEST_F(PollingTest, WrongRepliesNeitherCountNorResetNorStore) {
     EXPECT_FALSE(device_->connected);
 }
 
-TEST_F(PollingTest, PulledCableIsReconnectedWithAFreshThread) {
+TEST_P(PollingTest, PulledCableIsReconnectedWithAFreshThread) {
     SimulatedPort& port = connectToController();
     device_->startPolling();
     ASSERT_TRUE(eventually([&] { return device_->diagData.sampleCount() >= 3; }));
@@ -116,7 +148,7 @@ TEST_F(PollingTest, PulledCableIsReconnectedWithAFreshThread) {
     device_->reconnect(); // the timer's first run: still unplugged
     EXPECT_EQ(window_.timerPeriod(IMainWindow::kReconnectTimer), 2000);
     EXPECT_FALSE(device_->connected);
-    EXPECT_EQ(threads_.runningCount(), 0u);
+    EXPECT_EQ(pollings(), 0u);
 
     port.simulator.setSilent(false);
     device_->reconnect();
@@ -133,7 +165,7 @@ TEST_F(PollingTest, PulledCableIsReconnectedWithAFreshThread) {
 
 // Where the settings file cannot be written (here it is a folder), the remembered port is
 // never there to read back: the reconnect must go back to the port it was connected on.
-TEST_F(PollingTest, PulledCableIsReconnectedWhereTheSettingsFileCannotBeWritten) {
+TEST_P(PollingTest, PulledCableIsReconnectedWhereTheSettingsFileCannotBeWritten) {
     std::filesystem::create_directories(directory_ + "/Morvelcast/settings.ini");
     SimulatedPort& port = connectToController();
     ASSERT_EQ(device_->readLastPort(), 0);
@@ -152,7 +184,7 @@ TEST_F(PollingTest, PulledCableIsReconnectedWhereTheSettingsFileCannotBeWritten)
 // The controller answers the reconnect but no longer enables its readings: no thread starts
 // and the polling flag is cleared, while the readings timer of the lost link goes on and the
 // status says the link is back.
-TEST_F(PollingTest, ReconnectToAControllerWithoutReadingsStartsNoThread) {
+TEST_P(PollingTest, ReconnectToAControllerWithoutReadingsStartsNoThread) {
     SimulatedPort& port = connectToController();
     device_->startPolling();
     port.simulator.setSilent(true);
@@ -167,7 +199,7 @@ TEST_F(PollingTest, ReconnectToAControllerWithoutReadingsStartsNoThread) {
     EXPECT_TRUE(device_->connected);
     EXPECT_FALSE(device_->readingsEnabled);
     EXPECT_FALSE(device_->pollingRunning);
-    EXPECT_EQ(threads_.runningCount(), 0u);
+    EXPECT_EQ(pollings(), 0u);
     EXPECT_EQ(window_.timerPeriod(IMainWindow::kReadingsTimer), 100);
     EXPECT_EQ(window_.statusTexts().back(), texts::kStatusConnectedEn);
     EXPECT_EQ(window_.reconnectedCount(), 1);
@@ -175,7 +207,7 @@ TEST_F(PollingTest, ReconnectToAControllerWithoutReadingsStartsNoThread) {
 
 // The failure count belongs to the process: a thread started after a lost link gives up at
 // its first failed read unless a reading succeeded first.
-TEST_F(PollingTest, FailureCountOutlivesTheThreadThatGaveUp) {
+TEST_P(PollingTest, FailureCountOutlivesTheThreadThatGaveUp) {
     SimulatedPort& port = connectToController();
     port.handler.scriptReadings({Reading::Silent, Reading::Silent, Reading::Silent});
     device_->startPolling();
@@ -193,7 +225,7 @@ TEST_F(PollingTest, FailureCountOutlivesTheThreadThatGaveUp) {
 // The port device disappears under the thread (the terminal is closed and a new one appears
 // behind the same link). The port error ends the thread; a pseudo-terminal keeps no line-error
 // counters, so only marking the link lost on every error brings the reconnection about.
-TEST_F(PollingTest, VanishedPortIsFoundAgainThroughTheSameLink) {
+TEST_P(PollingTest, VanishedPortIsFoundAgainThroughTheSameLink) {
     SimulatedPort& port = connectToController();
     device_->startPolling();
     ASSERT_TRUE(eventually([&] { return device_->diagData.sampleCount() >= 3; }));
@@ -224,13 +256,12 @@ protected:
     void storeSample(CDiag& record) override { sink.pushSample(record); }
 };
 
-TEST_F(PollingTest, PortErrorAlwaysMarksTheLinkLost) {
+TEST_P(PollingTest, PortErrorAlwaysMarksTheLinkLost) {
     connectToController();
     ASSERT_EQ(device_->port.clearCommError(), 0u);
     device_->diagData.pushSample(CDiag{});
-    device_->pollingRunning = true;
-    threads_.insert(
-        new CFailingReadThread(*device_, device_->diagData, u"", device_->pollingRunning));
+    runPolling(std::make_unique<CFailingReadThread>(*device_, device_->diagData, u"",
+                                                    device_->pollingRunning));
 
     ASSERT_TRUE(linkLost());
     EXPECT_FALSE(device_->connected);
@@ -238,7 +269,7 @@ TEST_F(PollingTest, PortErrorAlwaysMarksTheLinkLost) {
 }
 
 // Without any serial port the demo still polls: the thread never touches the closed port.
-TEST_F(PollingTest, DemoWithoutPortsGivesSimulatedReadings) {
+TEST_P(PollingTest, DemoWithoutPortsGivesSimulatedReadings) {
     addAbsentPort();
     publishPorts();
     window_.answerDemo(true);
@@ -254,16 +285,16 @@ TEST_F(PollingTest, DemoWithoutPortsGivesSimulatedReadings) {
     EXPECT_EQ(held.back().inputVoltage(), 400);
     EXPECT_TRUE(device_->connected);
     EXPECT_EQ(window_.timerPeriod(IMainWindow::kReconnectTimer), 0);
-    EXPECT_EQ(threads_.runningCount(), 1u);
+    EXPECT_EQ(pollings(), 1u);
 }
 
-TEST_F(PollingTest, StopThenStartBeginsWithAnEmptyStore) {
+TEST_P(PollingTest, StopThenStartBeginsWithAnEmptyStore) {
     connectToController();
     device_->startPolling();
     ASSERT_TRUE(eventually([&] { return device_->diagData.sampleCount() >= 10; }));
 
     device_->stopPolling();
-    EXPECT_EQ(threads_.runningCount(), 0u) << "stopPolling returns once the thread has ended";
+    EXPECT_EQ(pollings(), 0u) << "stopPolling returns once the thread has ended";
     EXPECT_FALSE(device_->pollingRunning);
     EXPECT_EQ(window_.timerPeriod(IMainWindow::kReadingsTimer), 0);
     const int kept = device_->diagData.sampleCount();
@@ -273,10 +304,10 @@ TEST_F(PollingTest, StopThenStartBeginsWithAnEmptyStore) {
     ASSERT_TRUE(eventually([&] { return device_->diagData.sampleCount() < kept; }));
     ASSERT_TRUE(eventually([&] { return device_->diagData.sampleCount() >= 2; }));
     EXPECT_TRUE(numberedFromOne(samples()));
-    EXPECT_EQ(threads_.runningCount(), 1u);
+    EXPECT_EQ(pollings(), 1u);
 }
 
-TEST_F(PollingTest, StopWakesAReadThatWaitsForASilentController) {
+TEST_P(PollingTest, StopWakesAReadThatWaitsForASilentController) {
     SimulatedPort& port = connectToController();
     device_->startPolling();
     ASSERT_TRUE(eventually([&] { return device_->diagData.sampleCount() >= 1; }));
@@ -286,7 +317,7 @@ TEST_F(PollingTest, StopWakesAReadThatWaitsForASilentController) {
     const auto stopping = std::chrono::steady_clock::now();
     device_->stopPolling();
     EXPECT_LT(std::chrono::steady_clock::now() - stopping, 500ms);
-    EXPECT_EQ(threads_.runningCount(), 0u);
+    EXPECT_EQ(pollings(), 0u);
     EXPECT_TRUE(device_->connected) << "a stop is no lost link";
     EXPECT_EQ(window_.timerPeriod(IMainWindow::kReconnectTimer), 0);
 
@@ -297,18 +328,18 @@ TEST_F(PollingTest, StopWakesAReadThatWaitsForASilentController) {
     EXPECT_TRUE(numberedFromOne(samples()));
 }
 
-TEST_F(PollingTest, StartingTwiceLeavesOneThread) {
+TEST_P(PollingTest, StartingTwiceLeavesOneThread) {
     connectToController();
     device_->startPolling();
     device_->startPolling();
-    EXPECT_EQ(threads_.runningCount(), 1u);
+    EXPECT_EQ(pollings(), 1u);
     ASSERT_TRUE(eventually([&] { return device_->diagData.sampleCount() >= 2; }));
     EXPECT_TRUE(numberedFromOne(samples()));
 }
 
 // The window may close while the thread waits inside an exchange: the device's end must wait
 // for the thread, which otherwise reads freed memory (the sanitizers would catch it).
-TEST_F(PollingTest, DeviceEndsOnlyAfterItsPollingThread) {
+TEST_P(PollingTest, DeviceEndsOnlyAfterItsPollingThread) {
     SimulatedPort& port = connectToController();
     device_->startPolling();
     ASSERT_TRUE(eventually([&] { return device_->diagData.sampleCount() >= 1; }));
@@ -316,15 +347,15 @@ TEST_F(PollingTest, DeviceEndsOnlyAfterItsPollingThread) {
     ASSERT_TRUE(port.simulator.waitForReceived(port.simulator.counters().received + 1, 5s));
 
     const auto closing = std::chrono::steady_clock::now();
-    device_.reset();
+    closeDevice();
     EXPECT_LT(std::chrono::steady_clock::now() - closing, 500ms)
         << "the read waiting for the silent controller is woken, not sat out";
-    EXPECT_EQ(threads_.runningCount(), 0u);
+    EXPECT_EQ(pollings(), 0u);
     EXPECT_EQ(window_.timerPeriod(IMainWindow::kReconnectTimer), 0)
         << "a thread told to stop reports no lost link";
 }
 
-TEST_F(PollingTest, NoDiagnosticsFileComesIntoBeing) {
+TEST_P(PollingTest, NoDiagnosticsFileComesIntoBeing) {
     const std::filesystem::path previous = std::filesystem::current_path();
     const std::filesystem::path workDirectory = directory_ + "/work";
     std::filesystem::create_directories(workDirectory);
@@ -370,6 +401,13 @@ TEST(DiagFileTest, OpensOrdinaryNamesButNeverTheLoneBackslash) {
     std::filesystem::current_path(previous);
     std::filesystem::remove_all(directory);
 }
+
+INSTANTIATE_TEST_SUITE_P(Places, PollingTest,
+                         ::testing::Values(PollingPlace::OwnThread, PollingPlace::ConnectionWorker),
+                         [](const auto& info) {
+                             return info.param == PollingPlace::OwnThread ? "OwnThread"
+                                                                          : "ConnectionWorker";
+                         });
 
 } // namespace
 } // namespace krv::test

@@ -1,59 +1,59 @@
 // The connection worker: jobs run one at a time off the caller's thread, completions come back
-// through the window's hand-over, errors are shown, and stopping wakes a job waiting in a read.
+// through the window's hand-over, errors are shown, stopping wakes a job waiting in a read, and
+// the polling's samples take turns with the jobs on the same thread.
 
 #include "connection/connection_worker.h"
+#include "connection/diag_thread.h"
 #include "connection_fixture.h"
 #include "link/rs_error.h"
+#include "test_worker_window.h"
 
 #include <thread>
 
 namespace krv::test {
 namespace {
 
-// Stands for the window's thread: posted tasks wait until the test runs them.
-class CTestWorkerWindow : public IWorkerWindow {
-public:
-    void post(std::function<void()> task) override {
-        {
-            std::lock_guard lock(mutex_);
-            posted_.push_back(std::move(task));
-        }
-        changed_.notify_all();
-    }
-    void operationStarted(const std::u16string& statusText) override {
-        events.push_back(u"start " + statusText);
-    }
-    void operationEnded() override { events.push_back(u"end"); }
-    void* errorOwner() override { return this; }
-
-    // Runs the posted tasks as they come until `count` have run.
-    bool runPosted(size_t count, std::chrono::milliseconds timeout = 20s) {
-        for (size_t done = 0; done < count; ++done) {
-            std::function<void()> task;
-            {
-                std::unique_lock lock(mutex_);
-                if (!changed_.wait_for(lock, timeout, [this] { return !posted_.empty(); })) {
-                    return false;
-                }
-                task = std::move(posted_.front());
-                posted_.pop_front();
-            }
-            task();
-        }
-        return true;
-    }
-
-    std::vector<std::u16string> events; // on the test's thread only
-
-private:
-    std::mutex mutex_;
-    std::condition_variable changed_;
-    std::deque<std::function<void()>> posted_;
-};
-
 class WorkerTest : public ConnectionTest {
 protected:
+    // A controller on port 1, found and loaded.
+    SimulatedPort& connectToController() {
+        SimulatedPort& port = addPort();
+        publishPorts();
+        device_->connect(window_);
+        EXPECT_TRUE(device_->connected);
+        return port;
+    }
+
     CTestWorkerWindow workerWindow_;
+};
+
+// The device's own polling, noting where each sample is read and whether a job ran meanwhile.
+class CWatchedPolling : public CDiagInputThread {
+public:
+    CWatchedPolling(CLPGConnection& device, const std::atomic<bool>& inJob)
+        : CDiagInputThread(device, device.diagData, u"", device.pollingRunning), inJob_(inJob) {}
+
+    std::atomic<int> overlaps{0};
+    std::atomic<int> samples{0};
+    std::thread::id thread;
+
+protected:
+    void onStart() override {}
+    void onStop() override {}
+    int readSample(CDiag& record) override {
+        thread = std::this_thread::get_id();
+        overlaps += inJob_ ? 1 : 0;
+        const int result = device.readReadings(record);
+        overlaps += inJob_ ? 1 : 0;
+        return result;
+    }
+    void storeSample(CDiag& record) override {
+        sink.pushSample(record);
+        ++samples;
+    }
+
+private:
+    const std::atomic<bool>& inJob_;
 };
 
 TEST_F(WorkerTest, JobsRunInOrderOffTheCallersThreadAndReportBackThroughTheWindow) {
@@ -124,6 +124,96 @@ TEST_F(WorkerTest, StoppingWakesAJobWaitingForASilentControllerAndDropsTheRest) 
     worker.stop();
     EXPECT_LT(std::chrono::steady_clock::now() - stopping, 500ms);
     EXPECT_FALSE(secondRan);
+}
+
+TEST_F(WorkerTest, SamplesAndJobsTakeTurnsOnTheWorkersThread) {
+    connectToController();
+    CConnectionWorker worker(*device_, workerWindow_);
+    std::atomic<bool> inJob{false};
+    auto owned = std::make_unique<CWatchedPolling>(*device_, inJob);
+    CWatchedPolling& polling = *owned;
+    device_->pollingRunning = true;
+    worker.hostPolling(std::move(owned));
+    ASSERT_TRUE(eventually([&] { return polling.samples >= 2; }));
+
+    constexpr int kJobs = 8;
+    std::vector<std::thread::id> jobThreads(kJobs);
+    std::vector<bool> results(kJobs);
+    for (int n = 0; n < kJobs; ++n) {
+        worker.run(
+            u"",
+            [&, n](CLPGConnection& device) {
+                inJob = true;
+                jobThreads[n] = std::this_thread::get_id();
+                const bool read = device.readSettings();
+                std::this_thread::sleep_for(CDiagInputThread::kPause); // a sample falls due
+                inJob = false;
+                return read;
+            },
+            [&, n](bool succeeded) { results[n] = succeeded; });
+    }
+    ASSERT_TRUE(workerWindow_.runPosted(kJobs));
+    const int afterJobs = polling.samples;
+    ASSERT_TRUE(eventually([&] { return polling.samples >= afterJobs + 2; }))
+        << "polling goes on after the jobs";
+
+    EXPECT_EQ(polling.overlaps, 0) << "a sample was read while a job ran";
+    EXPECT_EQ(results, std::vector<bool>(kJobs, true));
+    for (const std::thread::id& job : jobThreads) {
+        EXPECT_EQ(job, polling.thread);
+    }
+    EXPECT_NE(polling.thread, std::this_thread::get_id());
+}
+
+// The window stops polling while a sample waits for a controller gone silent: the wait is
+// woken at once, and the next job's reads wait for their replies again.
+TEST_F(WorkerTest, StoppingPollingFromTheWindowWakesAWaitingSampleOnly) {
+    SimulatedPort& port = connectToController();
+    CConnectionWorker worker(*device_, workerWindow_);
+    device_->startPolling();
+    ASSERT_TRUE(eventually([&] { return device_->diagData.sampleCount() >= 1; }));
+    port.simulator.setSilent(true);
+    ASSERT_TRUE(port.simulator.waitForReceived(port.simulator.counters().received + 1, 5s));
+
+    const auto stopping = std::chrono::steady_clock::now();
+    device_->stopPolling();
+    EXPECT_LT(std::chrono::steady_clock::now() - stopping, 500ms);
+    EXPECT_FALSE(worker.pollingHosted());
+    EXPECT_TRUE(device_->connected) << "a stop is no lost link";
+
+    // Replies paced as on a real wire: a read still cut short would miss them.
+    port.simulator.setSilent(false);
+    port.simulator.setBaud(38400);
+    std::optional<bool> read;
+    worker.run(
+        u"", [](CLPGConnection& device) { return device.readSettings(); },
+        [&](bool succeeded) { read = succeeded; });
+    ASSERT_TRUE(workerWindow_.runPosted(1));
+    EXPECT_EQ(read, true);
+}
+
+// The update stops and restarts polling inside its own job: no waiting on itself, and the
+// samples come again once the job is over.
+TEST_F(WorkerTest, AJobMayStopAndRestartPolling) {
+    connectToController();
+    CConnectionWorker worker(*device_, workerWindow_);
+    device_->startPolling();
+    ASSERT_TRUE(eventually([&] { return device_->diagData.sampleCount() >= 2; }));
+
+    bool hostedInside = true;
+    worker.run(u"",
+               [&](CLPGConnection& device) {
+                   device.stopPolling();
+                   hostedInside = worker.pollingHosted();
+                   device.startPolling();
+                   return true;
+               },
+               {});
+    ASSERT_TRUE(workerWindow_.runPosted(1));
+    EXPECT_FALSE(hostedInside);
+    EXPECT_TRUE(worker.pollingHosted());
+    ASSERT_TRUE(eventually([&] { return device_->diagData.sampleCount() >= 2; }));
+    EXPECT_EQ(samples().front().sampleNumber, 1u) << "the restarted polling began afresh";
 }
 
 } // namespace

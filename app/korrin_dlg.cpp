@@ -124,10 +124,9 @@ CKorrinDlg::~CKorrinDlg() {
     qApp->removeEventFilter(&keyFilter_);
     // Nothing waits for this window any more: a worker asking it something gets its fallback.
     gate_.close();
-    // The worker and the polling thread may still arm a timer on this window: both go before
-    // the window does, woken from any read they wait in.
+    // The worker (and the polling it runs) may still arm a timer on this window: it goes before
+    // the window does, woken from any read it waits in.
     worker_.stop();
-    device_.endPolling();
     device_.mainWindow = nullptr;
 }
 
@@ -322,7 +321,7 @@ void CKorrinDlg::onUiThread(std::function<void()> task) {
 }
 
 void CKorrinDlg::startTimer(int id, int milliseconds) {
-    // Also from the polling thread and the worker: the timers belong to the window's thread.
+    // Also from the worker: the timers belong to the window's thread.
     onUiThread([this, id, milliseconds] { timer(id).start(milliseconds); });
 }
 

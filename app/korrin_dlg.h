@@ -135,7 +135,7 @@ private:
     // The controls that would start another operation.
     void enableOperationControls(bool enable);
 
-    // First made, last gone: the map grid and the polling thread reach it until the end.
+    // First made, last gone: the map grid and the worker reach it until the end.
     CLPGConnection device_;
     CDialogControls controls_;
     CMapEmu1 mapGrid_;

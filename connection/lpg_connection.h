@@ -1,6 +1,6 @@
 #pragma once
 // The device object as the connection runs it: finding the controller on a port, loading its
-// data, remembering the port, the polling thread that feeds the readings store, and the
+// data, remembering the port, the polling that feeds the readings store, and the
 // reconnection after a lost link. Everything here runs on one thread at a time (the window's
 // connection worker, or a command line's only thread) except the polling, which runs on a
 // thread of its own or between the worker's jobs.
@@ -23,7 +23,7 @@ public:
     static constexpr int kReconnectRetryMs = 2000;
 
     explicit CLPGConnection(CLPGThreadManager& threads);
-    // Stops and joins the polling thread first: it must never outlive the device it reads.
+    // Ends the polling first: it must never outlive the device it reads.
     ~CLPGConnection() override;
 
     // Takes the window whose services the connection uses from now on, seeds the frame keys,
@@ -65,8 +65,8 @@ public:
     int linkPort() const { return linkPort_; }
 
     IMainWindow* mainWindow = nullptr;
-    // Consecutive failed readings of the polling threads; a new thread starts from the count
-    // the previous one left.
+    // Consecutive failed readings of the polling; a new polling starts from the count the
+    // previous one left.
     std::atomic<int> failureCount{0};
     // A controller of another type is reported once for the life of the connection (the
     // window's, so the process's), however many ports and searches find one.

@@ -16,7 +16,7 @@ public:
     // The no-connection dialog: true for "Uruchom w trybie demo", false for every other answer.
     virtual bool chooseDemoMode() = 0;
     // Start (or restart) and stop one of the window's timers. startTimer is also called from
-    // the polling thread, so implementations hand it to the user-interface thread.
+    // the polling's thread, so implementations hand it to the user-interface thread.
     virtual void startTimer(int id, int milliseconds) = 0;
     virtual void stopTimer(int id) = 0;
     // Firmware update; forced for a controller found waiting in its bootloader.

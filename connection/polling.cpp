@@ -11,7 +11,7 @@ void CLPGConnection::startPolling() {
         pollingRunning = false;
         return;
     }
-    // One polling thread at a time: a previous one has ended or is ended here.
+    // One polling at a time: a previous one has ended or is ended here.
     endPolling();
     pollingRunning = true;
     logFileName = CDiagFile::kNoFileName;

@@ -1,6 +1,7 @@
 #pragma once
-// The process's thread manager: it runs the polling threads. Made before every other
-// process-wide object of the tool and torn down last.
+// The process's thread manager: it runs the polling threads of a device without a polling
+// host (the command line's). Made before every other process-wide object of the tool and torn
+// down last.
 
 #include "platform/threads.h"
 

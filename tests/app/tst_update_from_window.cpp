@@ -1,6 +1,7 @@
 // The firmware update as a fitter meets it in the main window: the controller found in its
-// bootloader at start-up is programmed before the window opens, and button 1026 updates it
-// again, with the file dialog answered by the test and the wait cursor watched.
+// bootloader at start-up is programmed before the window opens, button 1026 updates it again,
+// and a cable pulled mid-update leaves a window that says so and recovers the controller, with
+// the file dialog answered by the test and the wait cursor watched.
 
 #include "app/dialog_template.h"
 #include "app/update_progress_dlg.h"
@@ -150,6 +151,46 @@ private slots:
         QVERIFY(dialog.device().pollingRunning);
         QVERIFY(dialog.timerActive(IMainWindow::kReadingsTimer));
         QTRY_VERIFY_WITH_TIMEOUT(dialog.device().diagData.sampleCount() > 0, 10000);
+    }
+
+    // The cable is pulled (and put back) while the rows go out: the error is shown, the window
+    // no longer says connected, and the reconnect finds the controller waiting in its
+    // bootloader and offers it the forced update, without a restart.
+    void cablePulledMidUpdateThenTheBootloaderIsOfferedTheForcedUpdate() {
+        if (auto error = fixture.startController()) {
+            KRV_QTEST_UNAVAILABLE(*error);
+        }
+        fixture.startWindow(clickWithoutConnection);
+        CKorrinDlg& dialog = *fixture.dialog;
+        QVERIFY(dialog.device().connected);
+        answers = {firmwareFile("good.afm", {}), firmwareFile("again.afm", {})};
+        const uint64_t heard = fixture.simulator->counters().received;
+        dialog.controls().button(mainId::kFirmwareUpdate)->click();
+        QVERIFY(QTest::qWaitFor([&] { return fixture.simulator->counters().received > heard + 50; },
+                                20000));
+        fixture.simulator->vanishOnNextRequest(true);
+
+        QTRY_VERIFY_WITH_TIMEOUT(!fixture.shown().empty(), 10000);
+        const std::u16string prefix = u"CKorrinDlg::OnClickedBtnDeviceUpdate()\n";
+        QVERIFY(fixture.shown()[0].text.substr(0, prefix.size()) == prefix);
+        QVERIFY(!dialog.device().connected);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            fieldText(dialog, mainId::kStatus) != qtext(texts::kStatusConnected), 5000);
+        QCOMPARE(fixture.controller->state().mode, sim::ControllerMode::Bootloader);
+
+        QTRY_VERIFY_WITH_TIMEOUT(fixture.shown().size() >= 2, 20000);
+        const auto shown = fixture.shown();
+        QCOMPARE(shown.size(), size_t{2});
+        QVERIFY(shown[1].text == texts::kNeedsReprogramming);
+        QCOMPARE(shown[1].style, MB_OK | MB_ICONINFORMATION);
+        QTRY_VERIFY_WITH_TIMEOUT(dialog.device().connected && !dialog.operationRunning(), 60000);
+        QCOMPARE(requests.size(), size_t{2});
+        QCOMPARE(fixture.controller->state().mode, sim::ControllerMode::Application);
+        QVERIFY(programMemoryHoldsSampleImage(*fixture.controller));
+        // As every reconnect says it.
+        QTRY_COMPARE(fieldText(dialog, mainId::kStatus), qtext(texts::kStatusConnectedEn));
+        QTRY_VERIFY_WITH_TIMEOUT(dialog.device().diagData.sampleCount() > 0, 10000);
+        QCOMPARE(fixture.shown().size(), size_t{2});
     }
 
     // The fitter closes the window while the rows go out and the cable is pulled: asked first,

@@ -107,6 +107,14 @@ SimulatedPort& ConnectionTest::addPort() {
     return *ports_.back();
 }
 
+SimulatedPort& ConnectionTest::connectToController() {
+    SimulatedPort& port = addPort();
+    publishPorts();
+    device_->connect(window_);
+    EXPECT_TRUE(device_->connected);
+    return port;
+}
+
 void ConnectionTest::addAbsentPort() {
     table_.push_back(directory_ + "/absent" + std::to_string(table_.size() + 1));
 }

@@ -72,6 +72,8 @@ protected:
     // Appends a port table entry with a controller behind it, or one naming nothing.
     SimulatedPort& addPort();
     void addAbsentPort();
+    // A controller on port 1, found and loaded.
+    SimulatedPort& connectToController();
     // KRV_PORTS from the entries added so far.
     void publishPorts();
 

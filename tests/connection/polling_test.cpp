@@ -28,7 +28,9 @@ protected:
     }
 
     // Pollings under way: 0 or 1.
-    size_t pollings() const { return worker_ ? (worker_->pollingHosted() ? 1u : 0u) : threads_.runningCount(); }
+    size_t pollings() const {
+        return worker_ ? (worker_->pollingHosted() ? 1u : 0u) : threads_.runningCount();
+    }
 
     void runPolling(std::unique_ptr<CDiagInputThread> polling) {
         device_->pollingRunning = true;
@@ -43,15 +45,6 @@ protected:
     void closeDevice() {
         worker_.reset();
         device_.reset();
-    }
-
-    // A controller on port 1, found and loaded.
-    SimulatedPort& connectToController() {
-        SimulatedPort& port = addPort();
-        publishPorts();
-        device_->connect(window_);
-        EXPECT_TRUE(device_->connected);
-        return port;
     }
 
     bool linkLost() {

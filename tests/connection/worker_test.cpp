@@ -15,15 +15,6 @@ namespace {
 
 class WorkerTest : public ConnectionTest {
 protected:
-    // A controller on port 1, found and loaded.
-    SimulatedPort& connectToController() {
-        SimulatedPort& port = addPort();
-        publishPorts();
-        device_->connect(window_);
-        EXPECT_TRUE(device_->connected);
-        return port;
-    }
-
     CTestWorkerWindow workerWindow_;
 };
 
@@ -163,33 +154,6 @@ TEST_F(WorkerTest, SamplesAndJobsTakeTurnsOnTheWorkersThread) {
         EXPECT_EQ(job, polling.thread);
     }
     EXPECT_NE(polling.thread, std::this_thread::get_id());
-}
-
-// The window stops polling while a sample waits for a controller gone silent: the wait is
-// woken at once, and the next job's reads wait for their replies again.
-TEST_F(WorkerTest, StoppingPollingFromTheWindowWakesAWaitingSampleOnly) {
-    SimulatedPort& port = connectToController();
-    CConnectionWorker worker(*device_, workerWindow_);
-    device_->startPolling();
-    ASSERT_TRUE(eventually([&] { return device_->diagData.sampleCount() >= 1; }));
-    port.simulator.setSilent(true);
-    ASSERT_TRUE(port.simulator.waitForReceived(port.simulator.counters().received + 1, 5s));
-
-    const auto stopping = std::chrono::steady_clock::now();
-    device_->stopPolling();
-    EXPECT_LT(std::chrono::steady_clock::now() - stopping, 500ms);
-    EXPECT_FALSE(worker.pollingHosted());
-    EXPECT_TRUE(device_->connected) << "a stop is no lost link";
-
-    // Replies paced as on a real wire: a read still cut short would miss them.
-    port.simulator.setSilent(false);
-    port.simulator.setBaud(38400);
-    std::optional<bool> read;
-    worker.run(
-        u"", [](CLPGConnection& device) { return device.readSettings(); },
-        [&](bool succeeded) { read = succeeded; });
-    ASSERT_TRUE(workerWindow_.runPosted(1));
-    EXPECT_EQ(read, true);
 }
 
 // The update stops and restarts polling inside its own job: no waiting on itself, and the

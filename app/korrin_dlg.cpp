@@ -102,6 +102,8 @@ CKorrinDlg::CKorrinDlg(CLPGThreadManager& threads)
     QObject::connect(controls_.button(mainId::kFirmwareUpdate), &QAbstractButton::clicked, this,
                      [this] {
                          if (device_.connected) {
+                             // The file dialog must not wait for a sample's read time-out.
+                             worker_.cutSampleShort();
                              worker_.run(translate(texts::kStatusUpdating),
                                          [this](CLPGConnection& device) {
                                              OnClickedBtnDeviceUpdate(device, *this, this);

@@ -90,6 +90,16 @@ bool CConnectionWorker::pollingHosted() const {
     return polling_ != nullptr;
 }
 
+void CConnectionWorker::cutSampleShort() {
+    std::lock_guard lock(mutex_);
+    if (!sampling_ || polling_ == nullptr || !pollingBegun_ || stopping_) {
+        return;
+    }
+    polling_->setSampleDropped(true);
+    device_.port.interruptWaits();
+    sampleInterrupted_ = true;
+}
+
 void CConnectionWorker::stop() {
     if (!thread_.joinable()) {
         return;
@@ -122,6 +132,7 @@ void CConnectionWorker::loop() {
                 // Nobody takes the polling away while sampling_ is set.
                 sampling_ = true;
                 polling = polling_.get();
+                polling->setSampleDropped(false);
                 begun = pollingBegun_;
             } else {
                 work = std::move(queue_.front());

@@ -49,6 +49,10 @@ public:
     void hostPolling(std::unique_ptr<CDiagInputThread> polling) override;
     void endHostedPolling() override;
     bool pollingHosted() const;
+    // From the window's thread, before a job that must not wait out a read time-out (the
+    // update): a sample waiting in a read now is woken and dropped, neither stored nor counted
+    // as a failure; the polling goes on after the job.
+    void cutSampleShort();
 
     // Jobs asked for and not yet done (on the window's thread).
     int pending() const { return pending_; }

@@ -50,6 +50,9 @@ bool CDiagInputThread::readOne() {
     if (!keepRunning()) {
         return false; // a stop may have cut the exchange short: that says nothing of the link
     }
+    if (sampleDropped_) {
+        return true; // nor does a job that could not wait
+    }
     if (result == kSampleLinkFailed) {
         ++device.failureCount;
     }

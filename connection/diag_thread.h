@@ -42,6 +42,9 @@ public:
     bool begin();
     bool step();
     void finish();
+    // For such a host, on any thread while a sample is under way: the sample, woken from its
+    // read for a job that cannot wait, is dropped rather than counted as a failed exchange.
+    void setSampleDropped(bool dropped) { sampleDropped_ = dropped; }
 
 protected:
     virtual void onStart() = 0;
@@ -63,6 +66,7 @@ private:
 
     bool linkLost_ = false;
     bool failed_ = false;
+    std::atomic<bool> sampleDropped_{false};
 };
 
 class CDiagRSThread : public CDiagInputThread {

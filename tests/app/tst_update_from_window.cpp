@@ -198,6 +198,29 @@ private slots:
         QCOMPARE(fixture.shown().size(), size_t{2});
     }
 
+    // The controller falls silent and the fitter clicks the update at once: the file dialog
+    // comes without sitting out the read time-out of the sample waiting for the controller.
+    void updateStartsWithoutWaitingOutASilentSample() {
+        if (auto error = fixture.startController()) {
+            KRV_QTEST_UNAVAILABLE(*error);
+        }
+        fixture.startWindow(clickWithoutConnection);
+        CKorrinDlg& dialog = *fixture.dialog;
+        QTRY_VERIFY_WITH_TIMEOUT(dialog.device().diagData.sampleCount() > 0, 10000);
+        fixture.simulator->setSilent(true);
+        const uint64_t heard = fixture.simulator->counters().received;
+        QVERIFY(
+            QTest::qWaitFor([&] { return fixture.simulator->counters().received > heard; }, 5000));
+
+        QElapsedTimer asked;
+        asked.start();
+        dialog.controls().button(mainId::kFirmwareUpdate)->click(); // the dialog is cancelled
+        QTRY_VERIFY_WITH_TIMEOUT(requests.size() == 1, 5000);
+        QVERIFY2(asked.elapsed() < 500, qPrintable(QString::number(asked.elapsed())));
+        QVERIFY(fixture.waitForOperations());
+        QVERIFY(dialog.device().pollingRunning);
+    }
+
     // The fitter closes the window while the rows go out and the cable is pulled: asked first,
     // the window stays on No, and on Yes it closes and goes well inside a read time-out.
     void closingWhileProgrammingAsksFirst() {

@@ -156,6 +156,34 @@ TEST_F(WorkerTest, SamplesAndJobsTakeTurnsOnTheWorkersThread) {
     EXPECT_NE(polling.thread, std::this_thread::get_id());
 }
 
+// The fitter starts an update while a sample waits for a controller gone silent: the update
+// need not sit out the sample's read time-out, and the sample cut short is no failed exchange.
+TEST_F(WorkerTest, AJobThatCannotWaitCutsAWaitingSampleShortWithoutCountingIt) {
+    SimulatedPort& port = connectToController();
+    CConnectionWorker worker(*device_, workerWindow_);
+    device_->startPolling();
+    ASSERT_TRUE(eventually([&] { return device_->diagData.sampleCount() >= 1; }));
+    port.simulator.setSilent(true);
+    ASSERT_TRUE(port.simulator.waitForReceived(port.simulator.counters().received + 1, 5s));
+    const int held = device_->diagData.sampleCount();
+
+    const auto asked = std::chrono::steady_clock::now();
+    std::chrono::steady_clock::time_point began;
+    worker.cutSampleShort();
+    worker.run(u"",
+               [&](CLPGConnection&) {
+                   began = std::chrono::steady_clock::now();
+                   return true;
+               },
+               {});
+    ASSERT_TRUE(workerWindow_.runPosted(1));
+    EXPECT_LT(began - asked, 500ms);
+    EXPECT_EQ(device_->failureCount, 0);
+    EXPECT_EQ(device_->diagData.sampleCount(), held);
+    EXPECT_TRUE(worker.pollingHosted()) << "the polling goes on";
+    EXPECT_TRUE(device_->connected);
+}
+
 // The update stops and restarts polling inside its own job: no waiting on itself, and the
 // samples come again once the job is over.
 TEST_F(WorkerTest, AJobMayStopAndRestartPolling) {

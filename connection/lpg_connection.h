@@ -52,8 +52,8 @@ public:
     void startPolling();
     // Ends the polling and stops the readings timer; returns once no sample is being read.
     void stopPolling();
-    // Ends the polling without touching the window; for the window's own teardown, which must
-    // call it before the window's parts go, as the polling may still arm a timer.
+    // Ends the polling without touching the window; for teardowns, which must end it before the
+    // window's parts go, as the polling may still arm a timer.
     void endPolling();
     // The link is gone (the polling gave up, or an update left the controller where it cannot
     // be reached): the window's refresh shows it, and a reconnect is tried after a second.

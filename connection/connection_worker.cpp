@@ -9,7 +9,7 @@
 namespace krv {
 
 CConnectionWorker::CConnectionWorker(CLPGConnection& device, IWorkerWindow& window)
-    : device_(device), window_(window), thread_([this] { loop(); }) {
+    : device_(device), window_(window), thread_([this] { loop(); }), workerId_(thread_.get_id()) {
     device_.setPollingHost(this);
 }
 

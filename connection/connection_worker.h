@@ -68,7 +68,7 @@ private:
     // Waits for a job or a sample that is due; false once stopping.
     bool waitForWork(std::unique_lock<std::mutex>& lock);
     void pollOnce(CDiagInputThread& polling, bool begun);
-    bool onWorkerThread() const { return std::this_thread::get_id() == thread_.get_id(); }
+    bool onWorkerThread() const { return std::this_thread::get_id() == workerId_; }
 
     CLPGConnection& device_;
     IWorkerWindow& window_;
@@ -87,6 +87,8 @@ private:
     bool sampleInterrupted_ = false;
     std::condition_variable samplingEnded_;
     std::thread thread_;
+    // Kept apart from thread_, which the join in stop() changes under a job that may ask.
+    std::thread::id workerId_;
 };
 
 } // namespace krv

@@ -70,7 +70,10 @@ TEST_F(CliLog, LogsSamplesAtThePollingRateForTheSecondsAsked) {
     for (const auto& row : log.rows) {
         EXPECT_GE(row[2], 700) << "the engine model idles at 750 rpm";
     }
-    EXPECT_EQ(controller().state().counters.readings, log.rows.size());
+    // Every reply is a row; only the exchange the end of the log cut short may have none.
+    const uint64_t requests = controller().state().counters.readings;
+    EXPECT_GE(requests, log.rows.size());
+    EXPECT_LE(requests, log.rows.size() + 1);
 }
 
 TEST_F(CliLog, ALostLinkIsAGapWithoutRowsAndLoggingResumes) {

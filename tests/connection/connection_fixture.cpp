@@ -115,6 +115,15 @@ SimulatedPort& ConnectionTest::connectToController() {
     return port;
 }
 
+SimulatedPort& ConnectionTest::pollUntilASampleWaits() {
+    SimulatedPort& port = connectToController();
+    device_->startPolling();
+    EXPECT_TRUE(eventually([&] { return device_->diagData.sampleCount() >= 1; }));
+    port.simulator.setSilent(true);
+    EXPECT_TRUE(port.simulator.waitForReceived(port.simulator.counters().received + 1, 5s));
+    return port;
+}
+
 void ConnectionTest::addAbsentPort() {
     table_.push_back(directory_ + "/absent" + std::to_string(table_.size() + 1));
 }

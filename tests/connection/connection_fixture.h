@@ -74,6 +74,9 @@ protected:
     void addAbsentPort();
     // A controller on port 1, found and loaded.
     SimulatedPort& connectToController();
+    // That controller polled until one sample is in, then silent with a sample's request
+    // waiting for its answer.
+    SimulatedPort& pollUntilASampleWaits();
     // KRV_PORTS from the entries added so far.
     void publishPorts();
 

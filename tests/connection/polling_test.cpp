@@ -301,11 +301,7 @@ TEST_P(PollingTest, StopThenStartBeginsWithAnEmptyStore) {
 }
 
 TEST_P(PollingTest, StopWakesAReadThatWaitsForASilentController) {
-    SimulatedPort& port = connectToController();
-    device_->startPolling();
-    ASSERT_TRUE(eventually([&] { return device_->diagData.sampleCount() >= 1; }));
-    port.simulator.setSilent(true);
-    ASSERT_TRUE(port.simulator.waitForReceived(port.simulator.counters().received + 1, 5s));
+    SimulatedPort& port = pollUntilASampleWaits();
 
     const auto stopping = std::chrono::steady_clock::now();
     device_->stopPolling();
@@ -333,11 +329,7 @@ TEST_P(PollingTest, StartingTwiceLeavesOneThread) {
 // The window may close while the thread waits inside an exchange: the device's end must wait
 // for the thread, which otherwise reads freed memory (the sanitizers would catch it).
 TEST_P(PollingTest, DeviceEndsOnlyAfterItsPollingThread) {
-    SimulatedPort& port = connectToController();
-    device_->startPolling();
-    ASSERT_TRUE(eventually([&] { return device_->diagData.sampleCount() >= 1; }));
-    port.simulator.setSilent(true);
-    ASSERT_TRUE(port.simulator.waitForReceived(port.simulator.counters().received + 1, 5s));
+    pollUntilASampleWaits();
 
     const auto closing = std::chrono::steady_clock::now();
     closeDevice();

@@ -99,10 +99,7 @@ TEST_F(WorkerTest, AnErrorObjectEscapingAJobIsShownAndItsJobFails) {
 // The window closes while a job waits for a controller that went silent: the read is woken,
 // and the jobs queued behind it never start.
 TEST_F(WorkerTest, StoppingWakesAJobWaitingForASilentControllerAndDropsTheRest) {
-    SimulatedPort& port = addPort();
-    publishPorts();
-    device_->connect(window_);
-    ASSERT_TRUE(device_->connected);
+    SimulatedPort& port = connectToController();
     port.simulator.setSilent(true);
 
     CConnectionWorker worker(*device_, workerWindow_);
@@ -159,12 +156,8 @@ TEST_F(WorkerTest, SamplesAndJobsTakeTurnsOnTheWorkersThread) {
 // The fitter starts an update while a sample waits for a controller gone silent: the update
 // need not sit out the sample's read time-out, and the sample cut short is no failed exchange.
 TEST_F(WorkerTest, AJobThatCannotWaitCutsAWaitingSampleShortWithoutCountingIt) {
-    SimulatedPort& port = connectToController();
     CConnectionWorker worker(*device_, workerWindow_);
-    device_->startPolling();
-    ASSERT_TRUE(eventually([&] { return device_->diagData.sampleCount() >= 1; }));
-    port.simulator.setSilent(true);
-    ASSERT_TRUE(port.simulator.waitForReceived(port.simulator.counters().received + 1, 5s));
+    pollUntilASampleWaits();
     const int held = device_->diagData.sampleCount();
 
     const auto asked = std::chrono::steady_clock::now();

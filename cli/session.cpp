@@ -57,14 +57,8 @@ void Session::narrowPortTable() {
 }
 
 bool Session::connect() {
-    if (options_.demo) {
-        device_.mainWindow = &window_;
-        device_.demoMode = true;
-        device_.connected = true;
-        device_.readVersion(); // the demo's version and type, without any I/O
-        return true;
-    }
-    if (options_.port) {
+    device_.startChoice.demo = options_.demo;
+    if (options_.port && !options_.demo) {
         narrowPortTable();
     }
     device_.connect(window_);

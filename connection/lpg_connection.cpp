@@ -33,8 +33,8 @@ CLPGConnection::~CLPGConnection() {
     endPolling();
 }
 
-void CLPGConnection::connect(IMainWindow& window) {
-    mainWindow = &window;
+void CLPGConnection::connect(IConnectionHost& connectionHost) {
+    host = &connectionHost;
     std::srand(static_cast<unsigned>(std::time(nullptr)));
     addErrorCategory(CTransmError());
     if (startChoice.demo) {
@@ -48,6 +48,7 @@ void CLPGConnection::scanPorts() {
     demoMode = false;
     connected = false;
     searchReport.clear();
+    unreadPort_ = 0;
     const int last = startChoice.firstPort != 0 ? startChoice.firstPort : readLastPort();
     std::vector<int> candidates;
     bool lastPresent = false;
@@ -70,7 +71,13 @@ void CLPGConnection::scanPorts() {
             return;
         }
     }
-    if (mainWindow->chooseDemoMode()) {
+    if (unreadPort_ != 0) {
+        // A controller is there; only its data did not come: no reason to offer the demo.
+        linkPort_ = unreadPort_;
+        markLinkLost();
+        return;
+    }
+    if (host->chooseDemoMode()) {
         startDemo();
     } else {
         demoMode = false;
@@ -80,8 +87,8 @@ void CLPGConnection::scanPorts() {
 
 void CLPGConnection::startDemo() {
     demoMode = true;
-    connected = true;
     readVersion(); // in the demo it sets version 256 and type 17 without any I/O
+    loadControllerData();
 }
 
 bool CLPGConnection::tryPort(int portNumber) {
@@ -119,13 +126,21 @@ bool CLPGConnection::startLink() {
     if (!readVersion()) {
         showConnectionMessage(texts::kReadVersionFailed, MB_ICONERROR);
     }
-    connected = true;
-    for (bool (CLPGDevice::*read)() :
-         {&CLPGDevice::readSettings, &CLPGDevice::readMap, &CLPGDevice::readMapAxes}) {
-        if (!(this->*read)()) {
-            showConnectionMessage(texts::kReadSettingsFailed, MB_ICONERROR);
-        }
+    if (!loadControllerData()) {
+        showConnectionMessage(texts::kReadSettingsFailed, MB_ICONERROR);
+        unreadPort_ = port.portNumber();
+        return false;
     }
+    return true;
+}
+
+bool CLPGConnection::loadControllerData() {
+    const std::optional<MapSnapshot> state = readControllerState(*this);
+    if (!state) {
+        return false;
+    }
+    connected = true;
+    host->dataLoaded({deviceType, firmwareVersion, *state});
     return true;
 }
 
@@ -152,7 +167,7 @@ bool CLPGConnection::identify() {
         firmwareVersion = kBootloaderVersion;
         deviceType = kServedDeviceType;
         showConnectionMessage(texts::kNeedsReprogramming, MB_ICONINFORMATION);
-        return mainWindow->updateFirmware(true);
+        return host->updateFirmware(true);
     }
     if (!ready && state == kNoBootloaderState) {
         return false;

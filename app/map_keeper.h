@@ -67,6 +67,7 @@ public:
     void calibrationStarted();
     void writeCalibrationResult(const MapCells& learned);
     bool calibrationResultWaiting() const { return learned_.has_value(); }
+    const std::optional<MapSnapshot>& calibrationResult() const { return learned_; }
 
 private:
     bool backUp(std::string_view operation, const MapSnapshot& snapshot, bool sayFailure = true);

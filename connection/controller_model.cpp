@@ -85,6 +85,10 @@ bool CControllerModel::submit(Edit edit) {
 }
 
 void CControllerModel::startNext() {
+    if (starting_) {
+        return; // a job that completed in place: the loop below goes on
+    }
+    starting_ = true;
     while (!inFlight_ && !queue_.empty() && loaded_) {
         Edit edit = std::move(queue_.front());
         queue_.pop_front();
@@ -108,6 +112,7 @@ void CControllerModel::startNext() {
                 }
             });
     }
+    starting_ = false;
     notify();
 }
 

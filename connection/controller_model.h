@@ -98,6 +98,7 @@ private:
     bool everLoaded_ = false;
     std::optional<InFlight> inFlight_;
     std::deque<Edit> queue_;
+    bool starting_ = false;
     // Tells a job's completion from a model that was loaded anew meanwhile.
     uint64_t generation_ = 0;
 };

@@ -67,6 +67,8 @@ QString CMapEditEmu1::rowHeaderText(CMapEmu1& grid, int row, double volts) {
     if (grid.model().loaded() && formatted("%.2f", shown) != text) {
         const int16_t wire = units::rowBreakWire(volts);
         writeAxes(grid, [row, wire](MapAxes& axes) { axes.rows.at(row) = wire; });
+        // Pending, or already what the controller answered.
+        return formatted("%.2f", units::rowBreakVolts(grid.model().shown().rows.at(row)));
     }
     return text;
 }
@@ -88,6 +90,7 @@ QString CMapEditEmu1::columnHeaderText(CMapEmu1& grid, int column, double rpm) {
     if (grid.model().loaded() && at(column) != rpm) {
         const uint8_t wire = units::columnBreakWire(rpm);
         writeAxes(grid, [column, wire](MapAxes& axes) { axes.columns.at(column) = wire; });
+        return formatted("%.0f", units::columnBreakRpm(grid.model().shown().columns.at(column)));
     }
     return text;
 }

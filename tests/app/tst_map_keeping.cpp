@@ -180,7 +180,9 @@ private slots:
         const MapFileRead read = readMapFile(found[0]);
         QVERIFY(read.ok());
         QCOMPARE(read.content->snapshot, controllerSnapshot());
-        dialog().mapKeeper().onConnected(); // the same map read again: no second file
+        // The same map read again: no second file.
+        dialog().mapKeeper().onConnected(CControllerModel::Arrival::Same,
+                                         dialog().model().acknowledged(), false);
         QCOMPARE(backups("_connected.csv").size(), size_t{1});
     }
 
@@ -203,7 +205,7 @@ private slots:
         pressIn(rpmDividerEdit(), Qt::Key_Z, Qt::ControlModifier);
 
         QCOMPARE(controllerSnapshot(), before);
-        QCOMPARE(snapshotOf(dialog().device()), before);
+        QCOMPARE(dialog().model().acknowledged(), before);
         QCOMPARE(grid().cell(0, 0).getTxt(), QStringLiteral("1.8"));
         // Only the map differed, so only the map went out: no settings or axes frame.
         QCOMPARE(fixture.controller->requests(kSettingsFrame).size(), size_t{0});
@@ -329,7 +331,7 @@ private slots:
 
         QVERIFY(fixture.shown().empty());
         QCOMPARE(controllerSnapshot(), file);
-        QCOMPARE(snapshotOf(dialog().device()), file);
+        QCOMPARE(dialog().model().acknowledged(), file);
         QCOMPARE(readMapFile(backups("_load.csv").at(0)).content->snapshot, before);
 
         // Two cells off the file by one step each way, one by a whole volt.

@@ -249,10 +249,12 @@ TEST_F(StartMessagesTest, ControllerDataIsLoadedOnConnect) {
     device_->connect(window_);
 
     EXPECT_EQ(device_->firmwareVersion, 0x0107);
-    EXPECT_EQ(device_->rpmDivider, 4);
-    EXPECT_EQ(device_->noiseDelta, 7);
-    EXPECT_EQ(device_->noisePeriod, 300);
-    EXPECT_DOUBLE_EQ(device_->map[15 * 2 + 3], 1.0);
+    // The host is told what was read, as it was read.
+    ASSERT_EQ(window_.loads().size(), 1u);
+    const MapSnapshot& read = window_.loads().front().state;
+    EXPECT_EQ(read.settings(), (DeviceSettings{4, 7, 300}));
+    EXPECT_EQ(read.cells, map);
+    EXPECT_EQ(window_.loads().front().firmwareVersion, 0x0107);
     EXPECT_TRUE(messages_.messages().empty());
 }
 
@@ -276,7 +278,7 @@ TEST_F(StartMessagesTest, ReadingsAreEnabledOnlyByTheAgreedWord) {
         device_->startPolling();
         EXPECT_EQ(device_->pollingRunning, c.enabled);
         EXPECT_EQ(threads_.runningCount(), c.enabled ? 1u : 0u);
-        EXPECT_EQ(window_.timerPeriod(IMainWindow::kReadingsTimer), c.enabled ? 100 : 0);
+        EXPECT_EQ(window_.timerPeriod(test::CTestWindow::kReadingsTimer), c.enabled ? 100 : 0);
         device_->stopPolling();
     }
 }

@@ -340,7 +340,8 @@ private slots:
         changed[17] -= 1;
         changed[239] += 50;
         fixture.controller->setMap(changed);
-        QVERIFY(dialog().device().readMap());
+        // As a connection would read it.
+        dialog().model().load({kServedDeviceType, 0x0100, snapshotOfController(*fixture.controller)});
         fileAnswers = {toU16(path("other car.csv"))};
         chooseFromContextMenu(texts::kCompareWithFile);
         dialog().showDeviceData();

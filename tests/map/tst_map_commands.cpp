@@ -147,7 +147,9 @@ private slots:
         controller.reset();
     }
 
-    void ctrlUpOnTheLimitStaysAndStillSendsARaise() {
+    // The screen stops at 5.0 V, the controller's arithmetic at 255 (5.1 V): once the
+    // controller has answered, the cell shows what it holds.
+    void ctrlUpOnTheLimitStillSendsARaise() {
         auto bytes = controller->state().map;
         bytes[3 * 15 + 7] = 250; // 5.0 V
         controller->setMap(bytes);
@@ -155,7 +157,7 @@ private slots:
         QCOMPARE(map->cell(7, 3).getTxt(), QString("5.0"));
         select({{7, 3}});
         QVERIFY(map->handleKey(vk::kUp, true, false));
-        QCOMPARE(map->cell(7, 3).getTxt(), QString("5.0"));
+        QCOMPARE(map->cell(7, 3).getTxt(), QString("5.1"));
         const auto adjustments = controller->requests(10);
         QCOMPARE(adjustments.size(), size_t(1));
         QCOMPARE(regionRecord(adjustments[0]), (std::vector<uint8_t>{3, 7, 1, 1, 2, 5}));
@@ -276,8 +278,9 @@ private slots:
         QTest::addColumn<QString>("shown");
         QTest::addColumn<int>("controllerValue");
         // Controller axes: rows 64 (k + 1) -> 0.96 (k + 1) V; columns 5 + 3j -> 500 + 300 j.
+        // A header shows what the controller holds once it answered: 83 x 0.015 V = 1.245 V.
         QTest::newRow("decimal comma") << -1 << 2 << "1,25"
-                                       << "1.25" << 83;
+                                       << "1.24" << 83;
         QTest::newRow("letters in a row header") << -1 << 2 << "abc"
                                                  << "0.00" << 0;
         QTest::newRow("leading number") << -1 << 2 << "3.5V"
@@ -358,7 +361,7 @@ private slots:
     }
 
     void rowHeaderBeyondTheWireRangeIsClamped() {
-        QCOMPARE(edit(-1, 15, "1e6"), QString("491.50"));
+        QCOMPARE(edit(-1, 15, "1e6"), QString("491.49")); // 32766 x 0.015 V
         QCOMPARE(int(controller->state().rowAxis[15]), 32766);
     }
 

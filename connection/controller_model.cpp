@@ -143,7 +143,7 @@ CControllerModel::Write reportedWrite(MessageOwner errorOwner, std::u16string_vi
         SnapshotWrite result{false, from};
         reportingErrors(errorOwner, operation, [&] {
             result = write(device, from, to);
-            if (!result.complete) {
+            if (!result.complete && !refusalText.empty()) {
                 showProgramMessage(refusalOwner, refusalText, MB_ICONERROR);
             }
         });

@@ -105,7 +105,7 @@ private:
 
 // The write as the window runs it: an error object escaping it is reported under operation
 // over errorOwner (nothing is then known to have changed), and a write the controller did not
-// take whole shows refusalText over refusalOwner.
+// take whole shows refusalText over refusalOwner (nothing, when it is empty: the caller says it).
 CControllerModel::Write reportedWrite(MessageOwner errorOwner, std::u16string_view operation,
                                       MessageOwner refusalOwner, std::u16string_view refusalText,
                                       CControllerModel::Write write);

@@ -20,6 +20,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QTest>
+#include <QToolButton>
 #include <QToolTip>
 #include <algorithm>
 #include <array>
@@ -168,6 +169,73 @@ private slots:
     void cleanup() {
         setFileDialogBackEnd({});
         fixture.tearDown();
+    }
+
+    // What the window shows and saves is what the controller holds, nothing else.
+    void verifyShowsTheController(const char* after) {
+        const MapSnapshot held = controllerSnapshot();
+        QVERIFY2(dialog().model().acknowledged() == held, after);
+        QVERIFY2(dialog().model().shown() == held, after);
+        QCOMPARE(rpmDividerEdit()->text(), QString::number(held.rpmDivider));
+        QCOMPARE(dialog().controls().edit(mainId::kNoiseDelta)->text(),
+                 QString::number(held.noiseDelta));
+        QCOMPARE(dialog().controls().edit(mainId::kNoisePeriod)->text(),
+                 QString::number(held.noisePeriod));
+        for (int r = 0; r < kMapRows; ++r) {
+            for (int c = 0; c < kMapColumns; ++c) {
+                const double volts = units::mapCellVolts(held.cells[r * kMapColumns + c]);
+                QCOMPARE(grid().cell(c, r).getTxt(), QString::asprintf("%.1f", volts));
+                QVERIFY2(!grid().cell(c, r).isPending(), after);
+            }
+        }
+        for (int c = 0; c < kMapColumns; ++c) {
+            QCOMPARE(grid().columnHeader(c).getTxt(),
+                     QString::number(units::columnBreakRpm(held.columns[c])));
+        }
+        fileAnswers = {toU16(path("saved.csv"))};
+        chooseFromContextMenu(texts::kSaveMapToFile);
+        const MapFileRead saved = readMapFile(path("saved.csv"));
+        QVERIFY(saved.ok());
+        QVERIFY2(saved.content->snapshot == held, after);
+    }
+
+    void refusedEditsLeaveWhatTheControllerHolds() {
+        if (auto error = fixture.startController()) {
+            KRV_QTEST_UNAVAILABLE(*error);
+        }
+        QVERIFY(startOnFineMap());
+        // One change the controller takes, for the undo below.
+        dialog().controls().spin(mainId::kRpmDividerSpin)->upButton()->click();
+        QVERIFY(fixture.waitForOperations());
+        QCOMPARE(fixture.controller->state().settings.rpmDivider, uint8_t{6});
+        auto knobs = fixture.controller->knobs();
+        knobs.refuseWrites = true;
+        fixture.controller->setKnobs(knobs);
+
+        dialog().controls().spin(mainId::kRpmDividerSpin)->upButton()->click();
+        QVERIFY(fixture.waitForOperations());
+        verifyShowsTheController("a refused spin click");
+
+        editHeader(4, "2000");
+        QVERIFY(fixture.waitForOperations());
+        verifyShowsTheController("a refused header edit");
+
+        grid().clearSelection(false);
+        grid().cell(2, 2).setSelected(1);
+        pressIn(&grid(), Qt::Key_Up, Qt::ControlModifier);
+        verifyShowsTheController("a refused Ctrl+Up");
+
+        pressIn(&grid(), Qt::Key_Z, Qt::ControlModifier);
+        verifyShowsTheController("a refused undo");
+        // The history stays where the controller is: the undo is still to be done.
+        QVERIFY(dialog().mapKeeper().canUndo());
+        QVERIFY(!dialog().mapKeeper().canRedo());
+        QStringList said;
+        for (const auto& message : fixture.shown()) {
+            said << qtext(message.text);
+        }
+        QVERIFY2(said.size() == 4, qPrintable(said.join(" | ")));
+        QCOMPARE(said.back(), qtext(texts::kWriteSettingsFailed));
     }
 
     void theMapAsFirstReadIsBackedUpOncePerConnection() {
@@ -341,7 +409,8 @@ private slots:
         changed[239] += 50;
         fixture.controller->setMap(changed);
         // As a connection would read it.
-        dialog().model().load({kServedDeviceType, 0x0100, snapshotOfController(*fixture.controller)});
+        dialog().model().load(
+            {kServedDeviceType, 0x0100, snapshotOfController(*fixture.controller)});
         fileAnswers = {toU16(path("other car.csv"))};
         chooseFromContextMenu(texts::kCompareWithFile);
         dialog().showDeviceData();

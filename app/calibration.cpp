@@ -78,7 +78,7 @@ MapCells CKorrinDlg::cellMeansOver(const MapCells& cells) const {
 }
 
 void CKorrinDlg::stopCalibration() {
-    if (!model_.loaded()) {
+    if (!device_.connected || !model_.loaded()) {
         // Said, and the result is kept: the learned map is not given up unasked.
         showProgramMessage(nullptr, texts::kNoConnection, MB_OK);
     }

@@ -150,27 +150,6 @@ private:
 
     QLineEdit* rpmDividerEdit() { return dialog().controls().edit(mainId::kRpmDivider); }
 
-private slots:
-    void init() {
-        fixture.setUp();
-        fileAnswers.clear();
-        dialogFolders.clear();
-        setFileDialogBackEnd([this](const COpenFile& request) {
-            dialogFolders.push_back(request.initialDirectory);
-            std::u16string answer;
-            if (!fileAnswers.empty()) {
-                answer = fileAnswers.front();
-                fileAnswers.pop_front();
-            }
-            return answer;
-        });
-    }
-
-    void cleanup() {
-        setFileDialogBackEnd({});
-        fixture.tearDown();
-    }
-
     // What the window shows and saves is what the controller holds, nothing else.
     void verifyShowsTheController(const char* after) {
         const MapSnapshot held = controllerSnapshot();
@@ -197,6 +176,64 @@ private slots:
         const MapFileRead saved = readMapFile(path("saved.csv"));
         QVERIFY(saved.ok());
         QVERIFY2(saved.content->snapshot == held, after);
+    }
+
+    // The cable pulled, another car's controller put on it, the cable back: the reconnection
+    // finds it.
+    void swapTheControllerWhileTheLinkIsDown(const MapSnapshot& otherCar) {
+        fixture.simulator->setSilent(true);
+        QTRY_VERIFY_WITH_TIMEOUT(!dialog().model().loaded(), 20000);
+        fixture.controller->setMap(otherCar.cells);
+        fixture.controller->setAxes(otherCar.rows, otherCar.columns);
+        fixture.controller->clearRequests();
+        fixture.simulator->setSilent(false);
+        QTRY_VERIFY_WITH_TIMEOUT(dialog().model().loaded(), 20000);
+        QVERIFY(fixture.waitForOperations());
+    }
+
+private slots:
+    void init() {
+        fixture.setUp();
+        fileAnswers.clear();
+        dialogFolders.clear();
+        setFileDialogBackEnd([this](const COpenFile& request) {
+            dialogFolders.push_back(request.initialDirectory);
+            std::u16string answer;
+            if (!fileAnswers.empty()) {
+                answer = fileAnswers.front();
+                fileAnswers.pop_front();
+            }
+            return answer;
+        });
+    }
+
+    void cleanup() {
+        setFileDialogBackEnd({});
+        fixture.tearDown();
+    }
+
+    void anotherControllerOnTheSameCableIsNotUndoneInto() {
+        if (auto error = fixture.startController()) {
+            KRV_QTEST_UNAVAILABLE(*error);
+        }
+        QVERIFY(startOnFineMap());
+        dialog().device().startPolling(); // the lost link is noticed by the polling
+        dialog().controls().button(mainId::kClearMap)->click();
+        QVERIFY(fixture.waitForOperations());
+        QVERIFY(dialog().mapKeeper().canUndo());
+        const MapSnapshot carA = dialog().model().acknowledged();
+        MapSnapshot carB = fileSnapshot();
+
+        swapTheControllerWhileTheLinkIsDown(carB);
+
+        QCOMPARE(qtext(fixture.shown().back().text), qtext(texts::kOtherController));
+        const auto setAside = backups("_previous-controller.csv");
+        QCOMPARE(setAside.size(), size_t{1});
+        QVERIFY(readMapFile(setAside[0]).content->snapshot == carA);
+        QVERIFY(!dialog().mapKeeper().canUndo());
+        pressIn(&grid(), Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(writesSeen(), size_t{0});
+        QCOMPARE(fixture.controller->state().map, carB.cells);
     }
 
     void refusedEditsLeaveWhatTheControllerHolds() {

@@ -44,15 +44,10 @@ public:
     }
 
 private:
-    // KRV_PORTS with only the named port present, its number kept (so the remembered port
-    // stays right); a path outside the table is added after its last entry.
-    void narrowPortTable();
-
     const CliOptions& options_;
     CliIo& io_;
     ConsoleMessages messages_;
     IMessageBackend* previousMessages_;
-    std::optional<std::string> previousPorts_;
     CLPGThreadManager threads_; // before the device: it runs the device's polling thread
     CLPGConnection device_{threads_};
     ConsoleWindow window_;

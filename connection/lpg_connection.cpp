@@ -44,18 +44,31 @@ void CLPGConnection::connect(IConnectionHost& connectionHost) {
     scanPorts();
 }
 
+std::vector<std::string> CLPGConnection::portTable() const {
+    std::vector<std::string> table = serialPortTable();
+    if (!startChoice.addedPort.empty()) {
+        table.push_back(startChoice.addedPort);
+    }
+    return table;
+}
+
 void CLPGConnection::scanPorts() {
     demoMode = false;
     connected = false;
     searchReport.clear();
+    const std::vector<std::string> table = portTable();
+    searchReport.setPortTable(table);
     unreadPort_ = 0;
     const int last = startChoice.firstPort != 0 ? startChoice.firstPort : readLastPort();
     std::vector<int> candidates;
     bool lastPresent = false;
     // Numbers past the end of the port table are absent; no need to ask for each.
-    const int highest = std::min<int>(kLastPort, static_cast<int>(serialPortCount()));
+    const int highest = std::min<int>(kLastPort, static_cast<int>(table.size()));
     for (int n = kFirstPort; n <= highest; ++n) {
-        if (serialPortPresent(n)) {
+        if (startChoice.onlyFirstPort && n != startChoice.firstPort) {
+            continue; // not the user's to look at
+        }
+        if (serialDevicePresent(table[n - 1])) {
             candidates.push_back(n);
             lastPresent = lastPresent || n == last;
         } else {
@@ -95,7 +108,10 @@ bool CLPGConnection::tryPort(int portNumber) {
     try {
         port.close();
         searchReport.tried(portNumber);
-        port.open(portNumber);
+        const std::vector<std::string> table = portTable();
+        port.open(portNumber, portNumber >= 1 && static_cast<size_t>(portNumber) <= table.size()
+                                  ? table[portNumber - 1]
+                                  : std::string());
         port.setState();
         port.setTimeout();
         if (!startLink()) {

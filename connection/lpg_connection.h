@@ -11,6 +11,8 @@
 #include "device/lpg_device.h"
 
 #include <chrono>
+#include <string>
+#include <vector>
 
 namespace krv {
 
@@ -69,6 +71,9 @@ public:
     void reconnect();
     // The port the controller last answered on in this run, 0 before any.
     int linkPort() const { return linkPort_; }
+    // The port table as this connection sees it: the system's, with the start choice's
+    // added port at its end.
+    std::vector<std::string> portTable() const;
 
     IConnectionHost* host = nullptr;
     // Consecutive failed readings of the polling; a new polling starts from the count the
@@ -80,9 +85,12 @@ public:
     // Why each port of the last search gave no controller.
     CPortSearchReport searchReport;
     // What the command line asks of every search: a port tried first, in the remembered
-    // port's place (0: none), or the demo without searching at all.
+    // port's place (0: none), or that port alone; a path added at the end of the port table;
+    // or the demo without searching at all.
     struct StartChoice {
         int firstPort = 0;
+        bool onlyFirstPort = false;
+        std::string addedPort;
         bool demo = false;
     };
     StartChoice startChoice;

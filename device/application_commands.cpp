@@ -210,7 +210,9 @@ bool CLPGDevice::adjustMapRegion(const MapRegion& region) {
 
 int CLPGDevice::readReadings(CDiag& record) {
     if (demoMode) {
-        if (nextDemoReading(record) == 1) {
+        const uint32_t number = demoReadings_.fetch_add(1);
+        demoReading(record, number);
+        if (number == 1) {
             diagData.clearSamples();
         }
         std::this_thread::sleep_for(kDemoReadingPause);

@@ -137,6 +137,8 @@ public:
 
 private:
     CFrameExchange exchange_{port, transactionMutex};
+    // The demo's readings are numbered on: a reconnected demo goes on counting.
+    std::atomic<uint32_t> demoReadings_{1};
 };
 
 } // namespace krv

@@ -199,7 +199,7 @@ private slots:
         }
         QCOMPARE(grid().cell(6, 3).getTxt(), QStringLiteral("2.0"));
         // Dwell shading: the cell the drive sits in grows darker, the others stay white.
-        QVERIFY(CMapArray::savedColour().blue() < 255);
+        QVERIFY(grid().savedColour().blue() < 255);
         QCOMPARE(grid().cell(0, 0).getBkColor(), QColor(Qt::white));
 
         clickCalibration();

@@ -317,7 +317,6 @@ TEST_F(ApplicationCommands, DemoModeAnswersWithoutAnyExchange) {
 
 TEST_F(ApplicationCommands, FirstDemoReadingEmptiesTheStoreLaterOnesDoNot) {
     device.demoMode = true;
-    restartDemoReadings();
     device.diagData.pushSample(CDiag{});
     CDiag record;
     ASSERT_EQ(device.readReadings(record), CLPGDevice::kReadingOk);

@@ -219,7 +219,7 @@ private slots:
         QCOMPARE(map->cell(4, 2).getCurrentCellColor(), QColor(120, 0, 0));
         QCOMPARE(map->currentColumn(), 4);
         QCOMPARE(map->currentRow(), 2);
-        QCOMPARE(CMapArray::savedColour(), QColor(255, 230, 230));
+        QCOMPARE(map->savedColour(), QColor(255, 230, 230));
     }
 
     // Each refresh spent in a cell darkens it one step: blue first, then green.

@@ -1,8 +1,9 @@
 // The calibration drive: while it runs, every readings refresh files the input voltage under
 // the map cell of the operating point and shows the cell's mean; stopping writes the learned
-// map to the controller.
+// map to the controller. What the drive learned is its own until the controller takes it.
 
 #include "app/korrin_dlg.h"
+#include "device/units.h"
 #include "lang/program_texts.h"
 #include "lang/translate.h"
 #include "link/message.h"
@@ -32,7 +33,7 @@ void CKorrinDlg::OnBnClickedBtnCalibration() {
         mapGrid_.setColouring(kValueColouring);
         return;
     }
-    if (!device_.connected || device_.diagData.sampleCount() == 0) {
+    if (!model_.loaded() || device_.diagData.sampleCount() == 0) {
         showProgramMessage(nullptr, texts::kNoConnection, MB_OK);
         return;
     }
@@ -61,26 +62,27 @@ void CKorrinDlg::calibrationStep(const CDiag& sample) {
     cellSamples[cell].push_back(input);
     const double mean = meanOf(cellSamples[cell]);
     if (mean > 0) {
-        device_.map[cell] = mean;
-        mapGrid_.setCellValue(column, row, mean);
+        mapGrid_.setCellValue(column, row, units::mapCellVolts(units::mapCellWire(mean)));
         mapGrid_.update();
     }
 }
 
-void CKorrinDlg::restoreCellMeans() {
+MapCells CKorrinDlg::cellMeansOver(const MapCells& cells) const {
+    MapCells learned = cells;
     for (size_t cell = 0; cell < cellSamples.size(); ++cell) {
         if (!cellSamples[cell].empty()) {
-            device_.map[cell] = meanOf(cellSamples[cell]);
+            learned[cell] = units::mapCellWire(meanOf(cellSamples[cell]));
         }
     }
+    return learned;
 }
 
 void CKorrinDlg::stopCalibration() {
-    if (!device_.connected) {
-        // Said, and the write is tried all the same: the learned map is not given up unasked.
+    if (!device_.connected || !model_.loaded()) {
+        // Said, and the result is kept: the learned map is not given up unasked.
         showProgramMessage(nullptr, texts::kNoConnection, MB_OK);
     }
-    mapKeeper_.writeCalibrationResult();
+    mapKeeper_.writeCalibrationResult(cellMeansOver(model_.acknowledged().cells));
 }
 
 void CKorrinDlg::clearCellSamples() {

@@ -9,6 +9,7 @@
 #include "lang/translate.h"
 #include "link/message.h"
 #include "platform/text.h"
+#include "device/units.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -73,7 +74,7 @@ std::u16string voltsLabel(double y) {
 
 CKorrinDlg::CKorrinDlg(CLPGThreadManager& threads)
     : QDialog(nullptr), device_(threads), controls_(withDialogFont(this), kMainDialogTemplate),
-      mapGrid_(device_), rpmDividerEdit_(controls_.edit(mainId::kRpmDivider)),
+      mapGrid_(model_), rpmDividerEdit_(controls_.edit(mainId::kRpmDivider)),
       icon_(applicationIcon()), noiseDeltaEdit_(controls_.edit(mainId::kNoiseDelta)),
       noisePeriodEdit_(controls_.edit(mainId::kNoisePeriod)), keyFilter_(mapGrid_, *this) {
     setFixedSize(controls_.clientSize());
@@ -101,7 +102,8 @@ CKorrinDlg::CKorrinDlg(CLPGThreadManager& threads)
                      [this] { OnBnClickedBtnClrMapTime(); });
     QObject::connect(controls_.button(mainId::kFirmwareUpdate), &QAbstractButton::clicked, this,
                      [this] {
-                         if (device_.connected) {
+                         if (device_.connected &&
+                             mapKeeper_.backUp(CMapKeeper::kFirmwareBackup)) {
                              // The file dialog must not wait for a sample's read time-out.
                              worker_.cutSampleShort();
                              worker_.run(translate(texts::kStatusUpdating),
@@ -112,13 +114,7 @@ CKorrinDlg::CKorrinDlg(CLPGThreadManager& threads)
                                          {});
                          }
                      });
-    mapGrid_.setShowDeviceData([this] { showDeviceData(); });
-    mapGrid_.setCommandRunner(
-        [this](CMapEmu1::Exchanges exchanges, std::function<void(bool)> done) {
-            worker_.run(
-                {}, [exchanges = std::move(exchanges)](CLPGConnection&) { return exchanges(); },
-                std::move(done));
-        });
+    model_.setChangedListener([this] { showDeviceData(); });
     qApp->installEventFilter(&keyFilter_);
 }
 
@@ -129,7 +125,7 @@ CKorrinDlg::~CKorrinDlg() {
     // The worker (and the polling it runs) may still arm a timer on this window: it goes before
     // the window does, woken from any read it waits in.
     worker_.stop();
-    device_.mainWindow = nullptr;
+    device_.host = nullptr;
 }
 
 int CKorrinDlg::DoModal() {
@@ -154,9 +150,8 @@ bool CKorrinDlg::OnInitDialog() {
         [this](bool connected) {
             applyDialogTexts();
             if (connected) {
+                // The model has what the search read: dataLoaded came first.
                 statusText = translate(texts::kStatusConnected);
-                showDeviceData();
-                mapKeeper_.onConnected();
                 device_.startPolling();
             } else {
                 statusText = translate(texts::kStatusNoCommunication);
@@ -191,13 +186,26 @@ void CKorrinDlg::applyDialogTexts() {
 }
 
 void CKorrinDlg::showDeviceData() {
+    const DeviceSettings settings = unsentSettings_.value_or(model_.shown().settings());
     rpmDividerEdit_->setText(
-        QString::fromStdU16String(formatText("%u", unsigned{device_.rpmDivider})));
+        QString::fromStdU16String(formatText("%u", unsigned{settings.rpmDivider})));
     noiseDeltaEdit_->setText(
-        QString::fromStdU16String(formatText("%u", unsigned{device_.noiseDelta})));
+        QString::fromStdU16String(formatText("%u", unsigned{settings.noiseDelta})));
     noisePeriodEdit_->setText(
-        QString::fromStdU16String(formatText("%u", unsigned{device_.noisePeriod})));
-    mapGrid_.fillFromDevice();
+        QString::fromStdU16String(formatText("%u", unsigned{settings.noisePeriod})));
+    mapGrid_.fillFromModel();
+    if (calibrating) {
+        // The drive shows what it learned over what the controller holds.
+        const MapCells learned = cellMeansOver(model_.shown().cells);
+        for (int r = 0; r < kMapRows; ++r) {
+            for (int c = 0; c < kMapColumns; ++c) {
+                const auto i = static_cast<size_t>(r) * kMapColumns + c;
+                if (!cellSamples[i].empty()) {
+                    mapGrid_.setCellValue(c, r, units::mapCellVolts(learned[i]));
+                }
+            }
+        }
+    }
 }
 
 void CKorrinDlg::updateData(bool fromControls) {
@@ -310,10 +318,6 @@ bool CKorrinDlg::chooseDemoMode() {
         false);
 }
 
-QTimer& CKorrinDlg::timer(int id) {
-    return id == kReconnectTimer ? reconnectTimer_ : readingsTimer_;
-}
-
 void CKorrinDlg::onUiThread(std::function<void()> task) {
     if (gate_.onUiThread()) {
         task();
@@ -322,13 +326,28 @@ void CKorrinDlg::onUiThread(std::function<void()> task) {
     }
 }
 
-void CKorrinDlg::startTimer(int id, int milliseconds) {
-    // Also from the worker: the timers belong to the window's thread.
-    onUiThread([this, id, milliseconds] { timer(id).start(milliseconds); });
+void CKorrinDlg::dataLoaded(const ControllerData& data) {
+    onUiThread([this, data, demo = device_.demoMode.load()] {
+        const MapSnapshot previous = model_.acknowledged();
+        unsentSettings_.reset();
+        const CControllerModel::Arrival arrival = model_.load(data);
+        mapKeeper_.onConnected(arrival, previous, demo);
+    });
 }
 
-void CKorrinDlg::stopTimer(int id) {
-    onUiThread([this, id] { timer(id).stop(); });
+void CKorrinDlg::readingsStarted() {
+    onUiThread([this] { readingsTimer_.start(kReadingsTimerMs); });
+}
+
+void CKorrinDlg::readingsStopped() {
+    onUiThread([this] { readingsTimer_.stop(); });
+}
+
+void CKorrinDlg::linkLost(std::chrono::milliseconds reconnectAfter) {
+    onUiThread([this, reconnectAfter] {
+        model_.linkLost();
+        reconnectTimer_.start(static_cast<int>(reconnectAfter.count()));
+    });
 }
 
 bool CKorrinDlg::timerActive(int id) const {
@@ -343,27 +362,22 @@ bool CKorrinDlg::updateFirmware(bool forced) {
             window.onUiThread([&progress = window.firmwareWindow_] { progress.finish(); });
         }
     } progressEnd{*this};
-    if (!forced && !mapKeeper_.backUp(CMapKeeper::kFirmwareBackup)) {
-        return false;
-    }
+    // The backup of the map was taken on the window's thread before the update began.
     // The update's pauses end early when the window closes, as its reads do.
     const bool programmed =
         krv::updateFirmware(device_, firmwareWindow_, forced,
                             [this](std::chrono::milliseconds pause) { device_.port.pause(pause); });
-    // The update reloaded the controller's data: show it, or the next map command would copy
-    // the old grid back over it. (A forced update runs inside a search that shows it itself.)
-    if (programmed && !forced && device_.connected) {
-        onUiThread([this] {
-            showDeviceData();
-            updateData(false);
-        });
-    }
     return programmed;
 }
 
 void CKorrinDlg::reject() {
     if (firmwareWindow_.progress().programming() &&
         showProgramMessage(this, texts::kCloseWhileProgramming,
+                           MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) != IDYES) {
+        return;
+    }
+    if (mapKeeper_.calibrationResultWaiting() &&
+        showProgramMessage(this, texts::kCloseWithLearnedWaiting,
                            MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) != IDYES) {
         return;
     }
@@ -374,30 +388,20 @@ void CKorrinDlg::setStatusText(const std::u16string& text) {
     onUiThread([this, text] { statusText = text; });
 }
 
-void CKorrinDlg::onReconnected() {
+void CKorrinDlg::reconnected() {
     onUiThread([this] { showReconnected(); });
 }
 
-void CKorrinDlg::runCommand(const std::u16string& statusText, std::u16string_view operation,
-                            std::function<bool(CLPGConnection&)> exchanges,
-                            std::u16string_view failureText, std::function<void()> succeeded) {
-    worker_.run(
-        statusText,
-        [this, operation, failureText, exchanges = std::move(exchanges)](CLPGConnection& device) {
-            bool done = false;
-            reportingErrors(this, operation, [&] {
-                done = exchanges(device);
-                if (!done) {
-                    showProgramMessage(this, failureText, MB_ICONERROR);
-                }
-            });
-            return done;
-        },
-        [succeeded = std::move(succeeded)](bool done) {
-            if (done && succeeded) {
-                succeeded();
-            }
-        });
+void CKorrinDlg::submitEdit(const std::u16string& statusText, std::u16string_view operation,
+                            CControllerModel::Change change, CControllerModel::Write write,
+                            std::u16string_view failureText) {
+    model_.submit({statusText, std::move(change),
+                   reportedWrite(this, operation, this, failureText, std::move(write)),
+                   [this](bool written, const MapSnapshot& before) {
+                       if (written) {
+                           mapKeeper_.recordChange(before);
+                       }
+                   }});
 }
 
 void CKorrinDlg::post(std::function<void()> task) {
@@ -439,12 +443,10 @@ void CKorrinDlg::enableOperationControls(bool enable) {
 }
 
 void CKorrinDlg::showReconnected() {
-    mapKeeper_.onConnected(); // before the drive's means go back over what was read
     applyDialogTexts();
     if (calibrating) {
         // The drive goes on through the lost link, so its button still offers the stop.
         controls_.setText(mainId::kCalibration, translate(texts::kStop));
-        restoreCellMeans();
     }
     showDeviceData();
     updateData(false);

@@ -11,8 +11,9 @@
 #include "app/ui_gate.h"
 #include "chart/scroll_chart.h"
 #include "connection/connection_worker.h"
+#include "connection/connection_host.h"
+#include "connection/controller_model.h"
 #include "connection/lpg_connection.h"
-#include "connection/main_window.h"
 #include "map/map_emu1.h"
 #include "map/map_key_filter.h"
 
@@ -21,6 +22,8 @@
 #include <QIcon>
 #include <QTimer>
 #include <array>
+#include <chrono>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -30,11 +33,14 @@ namespace krv {
 
 class CLPGThreadManager;
 
-class CKorrinDlg : public QDialog, public IMainWindow, public IWorkerWindow {
+class CKorrinDlg : public QDialog, public IConnectionHost, public IWorkerWindow {
     Q_OBJECT
 public:
     static constexpr std::u16string_view kTitleSuffix = u" KRV v 1.12";
     static constexpr int kChartMaxSamples = 10000;
+    static constexpr int kReadingsTimer = 2000;  // readings refresh, 100 ms
+    static constexpr int kReconnectTimer = 2001; // reconnect after a lost link
+    static constexpr int kReadingsTimerMs = 100;
 
     explicit CKorrinDlg(CLPGThreadManager& threads);
     ~CKorrinDlg() override;
@@ -45,18 +51,22 @@ public:
     bool OnInitDialog();
 
     void applyDialogTexts();
+    // The settings fields and the grid from the model (the drive's cells over it while a
+    // calibration drive runs).
     void showDeviceData();
     void updateReadings();
     // Members to controls (false) or controls to members (true).
     void updateData(bool fromControls);
 
-    // IMainWindow
+    // IConnectionHost
     bool chooseDemoMode() override;
-    void startTimer(int id, int milliseconds) override;
-    void stopTimer(int id) override;
     bool updateFirmware(bool forced) override;
     void setStatusText(const std::u16string& text) override;
-    void onReconnected() override;
+    void dataLoaded(const ControllerData& data) override;
+    void readingsStarted() override;
+    void readingsStopped() override;
+    void linkLost(std::chrono::milliseconds reconnectAfter) override;
+    void reconnected() override;
 
     // IWorkerWindow
     void post(std::function<void()> task) override;
@@ -78,6 +88,8 @@ public:
     bool timerActive(int id) const;
     CLPGConnection& device() { return device_; }
     const CLPGConnection& device() const { return device_; }
+    CControllerModel& model() { return model_; }
+    const CControllerModel& model() const { return model_; }
     CMapKeeper& mapKeeper() { return mapKeeper_; }
     const CDialogControls& controls() const { return controls_; }
     CMapEmu1& mapGrid() { return mapGrid_; }
@@ -94,7 +106,8 @@ public:
     int xCounter = 0;    // x of the next chart point
     // A calibration drive is running.
     bool calibrating = false;
-    // Input voltages filed per map cell during the drive, index row * 15 + column.
+    // Input voltages filed per map cell during the drive, index row * 15 + column: the
+    // drive's own state, never the model's until the controller took it.
     std::array<std::vector<double>, kMapCells> cellSamples;
 
 private:
@@ -106,8 +119,7 @@ private:
     void OnBnClickedStop();
     // Settings spins: the value becomes value - step (up -1, down +1) and is written.
     struct SettingRow;
-    template <class Field>
-    void stepSetting(Field& field, int step, const SettingRow& row, QLineEdit* edit);
+    template <class Field> void stepSetting(Field DeviceSettings::*field, int step, const SettingRow& row);
     void OnDeltaposSpinRpmDiv(int step);
     void OnDeltaposSpinNoiseDelta(int step);
     void OnDeltaposSpinNoisePeriod(int step);
@@ -116,20 +128,20 @@ private:
     void calibrationStep(const CDiag& sample);
     void stopCalibration();
     void clearCellSamples();
-    // Puts the drive's means back into the map after a reconnect has reloaded it, so that a
-    // lost link does not cost the drive what it learned.
-    void restoreCellMeans();
+    // The drive's means over the given cells: what the drive learned so far.
+    MapCells cellMeansOver(const MapCells& cells) const;
     // Button 1019 "Kasuj".
     void OnBnClickedBtnClrMapTime();
     QTimer& timer(int id);
     // After a successful reconnect: translated captions, device data, members to controls.
     void showReconnected();
-    // A command's exchanges on the worker: a false result shows failureText over the window
-    // (error icon), an escaping error object is reported under operation; succeeded then runs
-    // on this thread. An empty statusText marks a quick command that holds nothing back.
-    void runCommand(const std::u16string& statusText, std::u16string_view operation,
-                    std::function<bool(CLPGConnection&)> exchanges, std::u16string_view failureText,
-                    std::function<void()> succeeded = {});
+    // An edit of the controller's state through the model: a write the controller did not take
+    // whole shows failureText over the window (error icon), an escaping error object is
+    // reported under operation; recorded for undo once acknowledged. An empty statusText marks
+    // a quick command that holds nothing back.
+    void submitEdit(const std::u16string& statusText, std::u16string_view operation,
+                    CControllerModel::Change change, CControllerModel::Write write,
+                    std::u16string_view failureText);
     // Runs the task on the user-interface thread: now when there, else queued.
     void onUiThread(std::function<void()> task);
     // The controls that would start another operation.
@@ -138,7 +150,10 @@ private:
     // First made, last gone: the map grid and the worker reach it until the end.
     CLPGConnection device_;
     CDialogControls controls_;
+    // Sends through the worker, made below; it only keeps it until then.
+    CControllerModel model_{jobs()};
     CMapEmu1 mapGrid_;
+
     QLineEdit* rpmDividerEdit_;
     QIcon icon_;
     CScrollChart<float> chart_;
@@ -155,10 +170,9 @@ private:
     std::u16string operationStatus_;
     std::u16string statusBeforeOperation_;
     CConnectionWorker worker_{device_, *this};
-    CMapKeeper mapKeeper_{device_, mapGrid_, worker_, *this, [this] {
-                              showDeviceData();
-                              updateData(false);
-                          }};
+    // The settings a spin shows while no controller is connected (the field alone changes).
+    std::optional<DeviceSettings> unsentSettings_;
+    CMapKeeper mapKeeper_{model_, mapGrid_, *this};
     CMapMenu mapMenu_{mapKeeper_, mapGrid_, *this};
 };
 

@@ -4,15 +4,14 @@
 #include "lang/language_table.h"
 #include "lang/program_texts.h"
 #include "lang/translate.h"
+#include "connection/port_choice.h"
 #include "platform/serial_ports.h"
 #include "platform/text.h"
 
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
-#include <filesystem>
 #include <iostream>
-#include <sys/stat.h>
 
 namespace krv {
 namespace {
@@ -40,18 +39,6 @@ KrvOptions usageError(std::u16string error) {
     options.action = KrvOptions::Action::UsageError;
     options.error = std::move(error);
     return options;
-}
-
-bool isNumber(const std::string& text) {
-    return !text.empty() &&
-           std::all_of(text.begin(), text.end(), [](unsigned char c) { return std::isdigit(c); });
-}
-
-bool sameFile(const std::string& a, const std::string& b) {
-    struct stat first {};
-    struct stat second {};
-    return a == b || (::stat(a.c_str(), &first) == 0 && ::stat(b.c_str(), &second) == 0 &&
-                      first.st_dev == second.st_dev && first.st_ino == second.st_ino);
 }
 
 } // namespace
@@ -139,38 +126,14 @@ int answerKrvOptions(const KrvOptions& options, std::ostream& out, std::ostream&
 std::optional<CLPGConnection::StartChoice> startChoiceFor(const KrvOptions& options,
                                                           std::u16string& error) {
     CLPGConnection::StartChoice choice;
-    choice.demo = options.demo;
-    if (options.port.empty()) {
-        return choice;
-    }
-    std::vector<std::string> table = serialPortTable();
-    if (isNumber(options.port)) {
-        const size_t number = std::strtoul(options.port.c_str(), nullptr, 10);
-        if (number < 1 || number > table.size()) {
-            error = fillIn(translate(texts::kUnknownPort),
-                           {toU16(options.port), toU16(std::to_string(table.size()))});
+    if (!options.port.empty()) {
+        const auto named = startChoiceForPort(options.port, error);
+        if (!named) {
             return std::nullopt;
         }
-        choice.firstPort = static_cast<int>(number);
-        return choice;
+        choice = *named;
     }
-    const auto found = std::find_if(table.begin(), table.end(), [&](const std::string& entry) {
-        return sameFile(entry, options.port);
-    });
-    if (found != table.end()) {
-        choice.firstPort = static_cast<int>(found - table.begin()) + 1;
-        return choice;
-    }
-    // A link such as /dev/serial/by-path/pci-0000:00:14.0-usb-0:1 holds the table's ':'.
-    std::error_code ignored;
-    const std::filesystem::path device = std::filesystem::weakly_canonical(options.port, ignored);
-    table.push_back(device.empty() ? options.port : device.string());
-    std::string list;
-    for (const std::string& entry : table) {
-        list += (list.empty() ? "" : ":") + entry;
-    }
-    ::setenv("KRV_PORTS", list.c_str(), 1);
-    choice.firstPort = static_cast<int>(table.size());
+    choice.demo = options.demo;
     return choice;
 }
 

@@ -1,8 +1,10 @@
-// Button 1019 "Kasuj": clears the map on the controller, then in the model and on screen.
+// Button 1019 "Kasuj": clears the map on the controller; the model, and so the grid, follow
+// only a controller that has cleared and stored its map.
 
 #include "app/korrin_dlg.h"
 #include "lang/program_texts.h"
 #include "lang/translate.h"
+#include "link/message.h"
 
 namespace krv {
 
@@ -13,19 +15,25 @@ constexpr std::u16string_view kClearMapOperation = u"CKorrinDlg::OnBnClickedBtnC
 } // namespace
 
 void CKorrinDlg::OnBnClickedBtnClrMapTime() {
-    if (!device_.connected || !mapKeeper_.backUp(CMapKeeper::kClearBackup)) {
+    if (!model_.loaded()) {
+        showProgramMessage(nullptr, texts::kNoConnection, MB_OK);
         return;
     }
-    // The model follows only a controller that has cleared and stored its map.
-    runCommand(
+    if (!mapKeeper_.backUp(CMapKeeper::kClearBackup)) {
+        return;
+    }
+    submitEdit(
         translate(texts::kStatusClearingMap), kClearMapOperation,
-        [](CLPGConnection& device) { return device.clearMapTime() && device.storeMap(); },
-        texts::kWriteMapFailed,
-        [this, before = snapshotOf(device_)] {
-            device_.map.fill(0.0);
-            showDeviceData();
-            mapKeeper_.recordChange(before);
-        });
+        [](const MapSnapshot& base) {
+            MapSnapshot cleared = base;
+            cleared.cells.fill(0);
+            return std::optional<MapSnapshot>(cleared);
+        },
+        [](CLPGConnection& device, const MapSnapshot& from, const MapSnapshot& to) {
+            const bool written = device.clearMapTime() && device.storeMap();
+            return SnapshotWrite{written, written ? to : from};
+        },
+        texts::kWriteMapFailed);
 }
 
 } // namespace krv

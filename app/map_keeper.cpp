@@ -33,10 +33,8 @@ std::u16string folderOf(const std::u16string& path) {
 
 } // namespace
 
-CMapKeeper::CMapKeeper(CLPGConnection& device, CMapEmu1& grid, IConnectionJobs& jobs,
-                       QWidget& window, std::function<void()> showDeviceData)
-    : device_(device), grid_(grid), jobs_(jobs), window_(window),
-      showDeviceData_(std::move(showDeviceData)), lastFolder_(QDir::homePath().toStdU16String()) {
+CMapKeeper::CMapKeeper(CControllerModel& model, CMapEmu1& grid, QWidget& window)
+    : model_(model), grid_(grid), window_(window), lastFolder_(QDir::homePath().toStdU16String()) {
     grid_.setChangeRecorder([this](const MapSnapshot& before) { recordChange(before); });
 }
 
@@ -45,77 +43,90 @@ void CMapKeeper::showError(const std::u16string& text) {
 }
 
 bool CMapKeeper::backUp(std::string_view operation) {
-    return backUp(operation, snapshotOf(device_));
+    return backUp(operation, model_.acknowledged());
 }
 
-bool CMapKeeper::backUp(std::string_view operation, const MapSnapshot& snapshot) {
-    if (device_.demoMode) {
+bool CMapKeeper::backUp(std::string_view operation, const MapSnapshot& snapshot,
+                        bool sayFailure) {
+    if (demo_) {
         return true;
     }
-    const MapBackupWrite write = writeMapBackup(operation, snapshot, mapFileInfoOf(device_));
-    if (!write.ok) {
+    const ControllerIdentity& identity = model_.identity();
+    const MapBackupWrite write = writeMapBackup(
+        operation, snapshot, mapFileInfoOf(identity.deviceType, identity.firmwareVersion));
+    if (!write.ok && sayFailure) {
         showError(write.error);
     }
     return write.ok;
 }
 
-void CMapKeeper::onConnected() {
-    if (device_.demoMode || !device_.connected) {
+void CMapKeeper::onConnected(CControllerModel::Arrival arrival, const MapSnapshot& previous,
+                             bool demo) {
+    demo_ = demo;
+    if (demo) {
         return;
     }
-    const MapSnapshot read = snapshotOf(device_);
+    if (arrival == CControllerModel::Arrival::Other) {
+        setAside(previous);
+    }
+    const MapSnapshot& read = model_.acknowledged();
     if (lastConnectedBackup_ == read) {
         return;
     }
-    const MapBackupWrite write = writeMapBackup(kConnectedBackup, read, mapFileInfoOf(device_));
-    if (write.ok) {
+    if (backUp(kConnectedBackup, read, false)) {
         lastConnectedBackup_ = read;
     } else if (!backupFailureSaid_) {
         backupFailureSaid_ = true;
-        showError(write.error);
+        backUp(kConnectedBackup, read);
     }
+}
+
+void CMapKeeper::setAside(const MapSnapshot& previous) {
+    // The history and a waiting result belong to the controller that was there before:
+    // undoing onto this one would write that car's map into this car.
+    history_ = MapHistory();
+    backUp(kSetAsideBackup, previous, false);
+    if (learned_) {
+        learnedFromOther_ = true;
+    }
+    showMessage(&window_, translate(texts::kOtherController), caption(), MB_ICONWARNING);
 }
 
 void CMapKeeper::onReconnected() {
     if (!learned_) {
         return;
     }
-    // The reconnection read the controller's map over the learned one; the axes and settings
-    // it read stay, only the cells are the drive's.
-    const MapSnapshot before = snapshotOf(device_);
-    MapSnapshot target = before;
-    target.cells = learned_->cells;
-    writeState(target, [this, before](bool written) {
-        if (!written) {
-            return; // still waiting for the next reconnection
+    if (learnedFromOther_) {
+        if (showMessage(&window_, translate(texts::kWriteLearnedToOther), caption(),
+                        MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) != IDYES) {
+            return; // kept: the fitter may still save it, or discard it on closing
         }
-        learned_.reset();
-        recordChange(before);
-        showMessage(&window_, translate(texts::kCalibrationWrittenLater), caption(),
-                    MB_ICONINFORMATION);
-    });
+        learnedFromOther_ = false;
+    }
+    if (!learnedBackedUp_) {
+        learnedBackedUp_ = backUp(kCalibrationBackup, beforeCalibration_, false);
+        if (!learnedBackedUp_) {
+            return; // never written without the old map kept first
+        }
+    }
+    writeLearned();
 }
 
 void CMapKeeper::recordChange(const MapSnapshot& before) {
-    history_.record(before, snapshotOf(device_));
+    history_.record(before, model_.acknowledged());
 }
 
-void CMapKeeper::runJob(IConnectionJobs::Job job, IConnectionJobs::Done done) {
-    ++jobsRunning_;
-    jobs_.run({}, std::move(job), [this, done = std::move(done)](bool succeeded) {
-        --jobsRunning_;
-        done(succeeded);
-    });
-}
-
-void CMapKeeper::writeState(const MapSnapshot& target, std::function<void(bool)> done) {
-    const SnapshotParts parts = differingParts(snapshotOf(device_), target);
-    runJob([target,
-            parts](CLPGConnection& device) { return writeSnapshotParts(device, target, parts); },
-           [this, done = std::move(done)](bool written) {
-               showDeviceData_();
-               done(written);
-           });
+void CMapKeeper::writeState(const MapSnapshot& target, std::u16string_view operation,
+                            std::function<void(bool written, const MapSnapshot& before)> done) {
+    model_.submit({{},
+                   [target](const MapSnapshot&) { return std::optional<MapSnapshot>(target); },
+                   reportedWrite(&window_, operation, nullptr, {},
+                                 [](CLPGConnection& device, const MapSnapshot& from,
+                                    const MapSnapshot& to) {
+                                     return writeSnapshotParts(device, from, to,
+                                                               differingParts(from, to));
+                                 }),
+                   std::move(done)});
 }
 
 void CMapKeeper::undo() {
@@ -128,21 +139,26 @@ void CMapKeeper::redo() {
 
 void CMapKeeper::step(bool undoing) {
     const auto target = undoing ? history_.undoTarget() : history_.redoTarget();
-    if (!target || jobsRunning_ > 0) {
+    if (!target || model_.busy()) {
         return;
     }
-    if (!device_.connected) {
+    if (!model_.loaded()) {
         showMessage(nullptr, translate(texts::kNoConnection), caption(), MB_OK);
         return;
     }
-    writeState(*target, [this, undoing](bool written) {
-        if (!written) {
-            showError(translate(texts::kWriteSettingsFailed));
-        } else if (undoing) {
-            history_.undone();
-        } else {
-            history_.redone();
+    writeState(*target, u"CMapKeeper::undo()", [this, undoing, target](bool written,
+                                                                       const MapSnapshot& before) {
+        if (written) {
+            if (undoing) {
+                history_.undone();
+            } else {
+                history_.redone();
+            }
+            return;
         }
+        // The history stays where the controller is.
+        showError(translate(differingParts(before, *target).cells ? texts::kWriteMapFailed
+                                                                   : texts::kWriteSettingsFailed));
     });
 }
 
@@ -158,7 +174,9 @@ void CMapKeeper::saveToFile() {
         return;
     }
     lastFolder_ = folderOf(path);
-    const std::string text = formatMapFile(snapshotOf(device_), mapFileInfoOf(device_));
+    const ControllerIdentity& identity = model_.identity();
+    const std::string text = formatMapFile(
+        model_.acknowledged(), mapFileInfoOf(identity.deviceType, identity.firmwareVersion));
     if (!replaceFileAtomically(toUtf8(path), text)) {
         const int error = errno;
         showError(translate(texts::kMapFileSaveFailed) + u"\n" + path + u": " +
@@ -175,11 +193,11 @@ void CMapKeeper::loadBackup() {
 }
 
 void CMapKeeper::loadFrom(const std::u16string& folder) {
-    if (jobsRunning_ > 0) {
+    if (model_.busy()) {
         return;
     }
     const std::u16string path = chooseFile(folder, 0);
-    if (path.empty() || jobsRunning_ > 0) {
+    if (path.empty() || model_.busy()) {
         return;
     }
     if (folder == lastFolder_) {
@@ -190,33 +208,39 @@ void CMapKeeper::loadFrom(const std::u16string& folder) {
         showError(read.error);
         return;
     }
-    if (!device_.connected) {
+    if (!model_.loaded()) {
         showMessage(nullptr, translate(texts::kNoConnection), caption(), MB_OK);
         return;
     }
     if (!backUp(kLoadBackup)) {
         return;
     }
-    const MapSnapshot before = snapshotOf(device_);
     const MapSnapshot target = read.content->snapshot;
     auto differs = std::make_shared<bool>(false);
-    runJob(
-        [target, differs](CLPGConnection& device) {
-            if (!writeSnapshotParts(device, target, {true, true, true})) {
-                return false;
-            }
-            *differs = !controllerHolds(device, target);
-            return !*differs;
-        },
-        [this, before, differs](bool loaded) {
-            showDeviceData_();
-            if (loaded) {
-                recordChange(before);
-            } else {
-                showError(
-                    translate(*differs ? texts::kMapLoadMismatch : texts::kWriteSettingsFailed));
-            }
-        });
+    model_.submit(
+        {{},
+         [target](const MapSnapshot&) { return std::optional<MapSnapshot>(target); },
+         reportedWrite(&window_, u"CMapKeeper::loadFromFile()", nullptr, {},
+                       [differs](CLPGConnection& device, const MapSnapshot& from,
+                                 const MapSnapshot& to) {
+                           SnapshotWrite write =
+                               writeSnapshotParts(device, from, to, {true, true, true});
+                           if (!write.complete) {
+                               return write;
+                           }
+                           // What the controller holds is what it reads back, equal or not.
+                           const auto held = readControllerState(device);
+                           *differs = !held || *held != to;
+                           return SnapshotWrite{!*differs, held.value_or(write.holds)};
+                       }),
+         [this, differs](bool loaded, const MapSnapshot& before) {
+             if (loaded) {
+                 recordChange(before);
+             } else {
+                 showError(
+                     translate(*differs ? texts::kMapLoadMismatch : texts::kWriteSettingsFailed));
+             }
+         }});
 }
 
 void CMapKeeper::compareWithFile() {
@@ -233,7 +257,7 @@ void CMapKeeper::compareWithFile() {
     const MapSnapshot& file = read.content->snapshot;
     grid_.compareWith(file);
     // The cells alone are coloured; other axes or settings would make them mean other things.
-    const SnapshotParts parts = differingParts(snapshotOf(device_), file);
+    const SnapshotParts parts = differingParts(model_.shown(), file);
     std::u16string differences;
     if (parts.axes) {
         differences += translate(texts::kCompareAxesDiffer);
@@ -256,25 +280,79 @@ bool CMapKeeper::isComparing() const {
 }
 
 void CMapKeeper::calibrationStarted() {
-    beforeCalibration_ = snapshotOf(device_);
+    beforeCalibration_ = model_.acknowledged();
     learned_.reset(); // a new drive's result replaces one still waiting
+    learnedFromOther_ = false;
 }
 
-void CMapKeeper::writeCalibrationResult() {
-    if (!backUp(kCalibrationBackup, beforeCalibration_)) {
-        return; // the learned map stays in the window, where it can still be saved to a file
+void CMapKeeper::writeCalibrationResult(const MapCells& learned) {
+    MapSnapshot result = beforeCalibration_;
+    result.cells = learned;
+    learned_ = result;
+    learnedBackedUp_ = backUp(kCalibrationBackup, beforeCalibration_);
+    if (!learnedBackedUp_) {
+        saveLearnedElsewhere(result);
+        return; // kept: a later reconnection tries again, with a backup first
     }
-    const MapSnapshot learned = snapshotOf(device_);
-    runJob([](CLPGConnection& device) { return device.writeMap(); },
-           [this, learned](bool written) {
-               if (written) {
-                   history_.record(beforeCalibration_, learned);
-                   return;
-               }
-               learned_ = learned;
-               backUp(kLearnedBackup, learned);
-               showMessage(&window_, translate(texts::kCalibrationKept), caption(), MB_ICONWARNING);
-           });
+    writeLearned();
+}
+
+void CMapKeeper::writeLearned() {
+    if (!model_.loaded()) {
+        learnedWaitedForLink_ = true;
+        backUp(kLearnedBackup, *learned_, false);
+        showMessage(&window_, translate(texts::kCalibrationKept), caption(), MB_ICONWARNING);
+        return;
+    }
+    // Only the cells are the drive's; the axes and settings are the controller's as they are.
+    const MapCells cells = learned_->cells;
+    model_.submit(
+        {{},
+         [cells](const MapSnapshot& base) {
+             MapSnapshot target = base;
+             target.cells = cells;
+             return std::optional<MapSnapshot>(target);
+         },
+         reportedWrite(&window_, u"CKorrinDlg::stopCalibration()", nullptr, {},
+                       [](CLPGConnection& device, const MapSnapshot& from, const MapSnapshot& to) {
+                           const bool written = device.writeMap(to.cells);
+                           return SnapshotWrite{written, written ? to : from};
+                       }),
+         [this](bool written, const MapSnapshot& before) {
+             if (written) {
+                 const bool later = learnedWaitedForLink_;
+                 learned_.reset();
+                 learnedWaitedForLink_ = false;
+                 recordChange(before);
+                 if (later) {
+                     showMessage(&window_, translate(texts::kCalibrationWrittenLater), caption(),
+                                 MB_ICONINFORMATION);
+                 }
+                 return;
+             }
+             if (!learnedWaitedForLink_) {
+                 learnedWaitedForLink_ = true;
+                 backUp(kLearnedBackup, *learned_, false);
+                 showMessage(&window_, translate(texts::kCalibrationKept), caption(),
+                             MB_ICONWARNING);
+             }
+         }});
+}
+
+void CMapKeeper::saveLearnedElsewhere(const MapSnapshot& learned) {
+    showError(translate(texts::kLearnedBackupFailed));
+    const std::u16string path = chooseFile(lastFolder_, 1);
+    if (path.empty()) {
+        return;
+    }
+    const ControllerIdentity& identity = model_.identity();
+    if (!replaceFileAtomically(
+            toUtf8(path),
+            formatMapFile(learned, mapFileInfoOf(identity.deviceType, identity.firmwareVersion)))) {
+        const int error = errno;
+        showError(translate(texts::kMapFileSaveFailed) + u"\n" + path + u": " +
+                  toU16(std::strerror(error)));
+    }
 }
 
 } // namespace krv

@@ -2,9 +2,10 @@
 // Keeps a car's map from being lost: a backup file before anything overwrites the
 // controller's map, axes or settings as a whole (and one per connection), undo and redo of
 // every change the tool made, map files saved, loaded and compared, and a calibration result
-// that waits for the link when its write failed. Controller work runs as connection jobs.
+// that waits for the link when its write failed. Its writes go through the model of what the
+// controller holds, which moves only with what the controller acknowledged.
 
-#include "connection/connection_jobs.h"
+#include "connection/controller_model.h"
 #include "device/map_file/map_history.h"
 #include "device/map_file/map_snapshot.h"
 
@@ -17,7 +18,6 @@ class QWidget;
 
 namespace krv {
 
-class CLPGConnection;
 class CMapEmu1;
 
 class CMapKeeper {
@@ -29,22 +29,23 @@ public:
     static constexpr std::string_view kLearnedBackup = "calibration-unsent";
     static constexpr std::string_view kLoadBackup = "load";
     static constexpr std::string_view kFirmwareBackup = "firmware-update";
+    static constexpr std::string_view kSetAsideBackup = "previous-controller";
 
-    // showDeviceData: the window's refresh of the settings fields and the grid from the device.
-    CMapKeeper(CLPGConnection& device, CMapEmu1& grid, IConnectionJobs& jobs, QWidget& window,
-               std::function<void()> showDeviceData);
+    CMapKeeper(CControllerModel& model, CMapEmu1& grid, QWidget& window);
 
-    // A backup of the controller's state as the window holds it, before an operation that
+    // A backup of what the controller holds (as acknowledged), before an operation that
     // overwrites it as a whole. False (after saying so) when it could not be written: the
     // operation must not go on. Nothing to back up in the demo.
     bool backUp(std::string_view operation);
-    // After a connection (or reconnection) has read the controller: a backup of what it read,
-    // unless the last one held the same. A failure is said once per session.
-    void onConnected();
+    // After a connection (or reconnection) has read the controller into the model: a backup of
+    // what it read, unless the last one held the same. A failure is said once per session.
+    // Another controller than the model knew (previous: what it held) sets the history and a
+    // waiting calibration result aside.
+    void onConnected(CControllerModel::Arrival arrival, const MapSnapshot& previous, bool demo);
     // After a reconnection has been shown: the calibration result still waiting is written now.
     void onReconnected();
 
-    // A change the controller acknowledged; the device holds the state after it.
+    // A change the controller acknowledged; the model holds the state after it.
     void recordChange(const MapSnapshot& before);
     bool canUndo() const { return history_.canUndo(); }
     bool canRedo() const { return history_.canRedo(); }
@@ -60,37 +61,45 @@ public:
     void endCompare();
     bool isComparing() const;
 
-    // Calibration: the start remembers the controller's map; the stop writes the learned one
-    // after a backup of the old. When that write fails, the learned map is kept (and backed up)
-    // and written after the next reconnection.
+    // Calibration: the start remembers the controller's map; the stop writes the learned cells
+    // over it after a backup of the old. When the backup or the write fails, the learned map is
+    // kept until it is written or the fitter discards it (closing the window asks).
     void calibrationStarted();
-    void writeCalibrationResult();
+    void writeCalibrationResult(const MapCells& learned);
     bool calibrationResultWaiting() const { return learned_.has_value(); }
+    const std::optional<MapSnapshot>& calibrationResult() const { return learned_; }
 
 private:
-    bool backUp(std::string_view operation, const MapSnapshot& snapshot);
-    // Every job of the keeper goes through here: undo, redo and loads wait for the one that
-    // runs, whose end moves the history.
-    void runJob(IConnectionJobs::Job job, IConnectionJobs::Done done);
-    // Writes target (only the parts that differ from the device), then done(succeeded).
-    void writeState(const MapSnapshot& target, std::function<void(bool)> done);
+    bool backUp(std::string_view operation, const MapSnapshot& snapshot, bool sayFailure = true);
+    // Writes target (only the parts that differ from what the controller holds when its turn
+    // comes), then done(written) on this thread; refusalText (if any) is shown on a refusal.
+    void writeState(const MapSnapshot& target, std::u16string_view operation,
+                    std::function<void(bool written, const MapSnapshot& before)> done);
     void step(bool undoing);
     void loadFrom(const std::u16string& folder);
     std::u16string chooseFile(const std::u16string& folder, int saveMode);
     void showError(const std::u16string& text);
+    void setAside(const MapSnapshot& previous);
+    // A learned map that could not be backed up: the fitter chooses a place for it.
+    void saveLearnedElsewhere(const MapSnapshot& learned);
+    void writeLearned();
 
-    CLPGConnection& device_;
+    CControllerModel& model_;
     CMapEmu1& grid_;
-    IConnectionJobs& jobs_;
     QWidget& window_;
-    std::function<void()> showDeviceData_;
     MapHistory history_;
     std::optional<MapSnapshot> lastConnectedBackup_;
     bool backupFailureSaid_ = false;
     MapSnapshot beforeCalibration_;
     std::optional<MapSnapshot> learned_; // the calibration result the controller has not taken
+    // The learned map came from another controller than the one now connected.
+    bool learnedFromOther_ = false;
+    // The learned map's write failed once: it waits for the link (said once).
+    bool learnedWaitedForLink_ = false;
+    // The map from before the drive is in a backup: the learned one may be written.
+    bool learnedBackedUp_ = false;
+    bool demo_ = false;
     std::u16string lastFolder_;
-    int jobsRunning_ = 0;
 };
 
 } // namespace krv

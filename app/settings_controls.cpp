@@ -1,12 +1,10 @@
-// The three settings spins. A spin keeps no value of its own: each step changes the device's
-// field, which is the only source of the value (text typed into the edits is never read), and
-// the worker writes it to the controller.
+// The three settings spins. A spin keeps no value of its own: each step is an edit of the
+// model's settings, written to the controller (with the map, as the controller takes them);
+// the field shows the model, so a refused step leaves what the controller holds. Without a
+// controller the field alone changes (text typed into the edits is never read).
 
 #include "app/korrin_dlg.h"
 #include "lang/program_texts.h"
-#include "platform/text.h"
-
-#include <QLineEdit>
 
 namespace krv {
 
@@ -17,35 +15,54 @@ struct CKorrinDlg::SettingRow {
 };
 
 template <class Field>
-void CKorrinDlg::stepSetting(Field& field, int step, const SettingRow& row, QLineEdit* edit) {
+void CKorrinDlg::stepSetting(Field DeviceSettings::*field, int step, const SettingRow& row) {
     // A step that would leave the range is dropped whole, never cut at the limit.
-    const long next = static_cast<long>(field) - step;
-    if (next < row.lowest || next > row.highest) {
+    const auto stepped = [field, step, row](DeviceSettings settings) {
+        const long next = static_cast<long>(settings.*field) - step;
+        if (next < row.lowest || next > row.highest) {
+            return std::optional<DeviceSettings>();
+        }
+        settings.*field = static_cast<Field>(next);
+        return std::optional<DeviceSettings>(settings);
+    };
+    if (!model_.loaded()) {
+        if (const auto shown = stepped(unsentSettings_.value_or(model_.shown().settings()))) {
+            unsentSettings_ = shown;
+            showDeviceData();
+        }
         return;
     }
-    const MapSnapshot before = snapshotOf(device_);
-    field = static_cast<Field>(next);
-    edit->setText(QString::fromStdU16String(formatText("%u", unsigned{field})));
-    if (device_.connected) {
-        runCommand(
-            {}, row.operation, [](CLPGConnection& device) { return device.writeSettings(); },
-            texts::kWriteSettingsFailed, [this, before] { mapKeeper_.recordChange(before); });
-    }
+    submitEdit(
+        {}, row.operation,
+        [stepped](const MapSnapshot& base) -> std::optional<MapSnapshot> {
+            const auto settings = stepped(base.settings());
+            if (!settings) {
+                return std::nullopt;
+            }
+            MapSnapshot next = base;
+            next.setSettings(*settings);
+            return next;
+        },
+        [](CLPGConnection& device, const MapSnapshot& from, const MapSnapshot& to) {
+            const bool written = device.writeSettings(to.settings(), to.cells);
+            return SnapshotWrite{written, written ? to : from};
+        },
+        texts::kWriteSettingsFailed);
 }
 
 void CKorrinDlg::OnDeltaposSpinRpmDiv(int step) {
     static constexpr SettingRow kRow{1, 200, u"CSettingsDlg::OnDeltaposSpinRpmDiv()"};
-    stepSetting(device_.rpmDivider, step, kRow, rpmDividerEdit_);
+    stepSetting(&DeviceSettings::rpmDivider, step, kRow);
 }
 
 void CKorrinDlg::OnDeltaposSpinNoiseDelta(int step) {
     static constexpr SettingRow kRow{0, 255, u"CSettingsDlg::OnDeltaposSpinNoiseDelta()"};
-    stepSetting(device_.noiseDelta, step, kRow, noiseDeltaEdit_);
+    stepSetting(&DeviceSettings::noiseDelta, step, kRow);
 }
 
 void CKorrinDlg::OnDeltaposSpinNoisePeriod(int step) {
     static constexpr SettingRow kRow{0, 50000, u"CSettingsDlg::OnDeltaposSpinNoisePeriod()"};
-    stepSetting(device_.noisePeriod, step, kRow, noisePeriodEdit_);
+    stepSetting(&DeviceSettings::noisePeriod, step, kRow);
 }
 
 } // namespace krv

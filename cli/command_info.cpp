@@ -59,12 +59,14 @@ int runInfo(const CliOptions& options, CliIo& io) {
         return kExitFailed;
     }
     const CLPGConnection& device = session.device();
+    // What the connection read: it is connected only once all of it was.
+    const DeviceSettings settings = session.window().loadedData()->state.settings();
     io.out << "device-type=" << int{device.deviceType} << '\n'
            << "firmware-version=" << device.firmwareVersion << '\n'
            << "readings-enabled=" << (device.readingsEnabled ? 1 : 0) << '\n'
-           << kRpmDivider.name << '=' << int{device.rpmDivider} << '\n'
-           << kNoiseDelta.name << '=' << int{device.noiseDelta} << '\n'
-           << kNoisePeriod.name << '=' << device.noisePeriod << std::endl;
+           << kRpmDivider.name << '=' << int{settings.rpmDivider} << '\n'
+           << kNoiseDelta.name << '=' << int{settings.noiseDelta} << '\n'
+           << kNoisePeriod.name << '=' << settings.noisePeriod << std::endl;
     return kExitDone;
 }
 
@@ -85,19 +87,21 @@ int runSet(const CliOptions& options, CliIo& io) {
     return session.guarded(u"krv-cli set", [&] {
         // The settings go as one record and the map follows them: a setting left out, and
         // the map, go back as the controller holds them.
-        if (!session.readControllerData()) {
+        const std::optional<MapSnapshot> held = session.readControllerState();
+        if (!held) {
             return kExitFailed;
         }
+        DeviceSettings settings = held->settings();
         for (const SettingValue& value : values) {
             if (value.setting == &kSettings[0]) {
-                device.rpmDivider = static_cast<uint8_t>(value.value);
+                settings.rpmDivider = static_cast<uint8_t>(value.value);
             } else if (value.setting == &kSettings[1]) {
-                device.noiseDelta = static_cast<uint8_t>(value.value);
+                settings.noiseDelta = static_cast<uint8_t>(value.value);
             } else {
-                device.noisePeriod = static_cast<uint16_t>(value.value);
+                settings.noisePeriod = static_cast<uint16_t>(value.value);
             }
         }
-        if (!device.writeSettings()) {
+        if (!device.writeSettings(settings, held->cells)) {
             return session.fail(say(texts::kWriteSettingsFailed));
         }
         return kExitDone;

@@ -45,13 +45,13 @@ public:
     }
 
 private:
-    // Serves the reconnect timer the polling thread arms, and says on err what happened.
+    // Serves the reconnect the polling thread asks for, and says on err what happened.
     void followLink() {
         if (!device_.connected && !lost_) {
             lost_ = true;
             err_ << say(texts::kCliLinkLost) << std::endl;
         }
-        if (window_.takeExpired(IMainWindow::kReconnectTimer)) {
+        if (window_.takeReconnectDue()) {
             device_.reconnect();
             if (device_.connected && lost_) {
                 lost_ = false;

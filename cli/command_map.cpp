@@ -18,9 +18,9 @@ namespace krv::cli {
 namespace {
 
 // A backup of what the controller holds now; false (the line on err) stops the operation.
-bool backedUp(Session& session, std::string_view operation) {
+bool backedUp(Session& session, std::string_view operation, const MapSnapshot& held) {
     const MapBackupWrite backup =
-        writeMapBackup(operation, snapshotOf(session.device()), mapFileInfoOf(session.device()));
+        writeMapBackup(operation, held, mapFileInfoOf(session.device()));
     if (!backup.ok) {
         session.fail(oneLine(backup.error));
     }
@@ -70,14 +70,14 @@ void printChanges(std::ostream& out, const MapSnapshot& from, const MapSnapshot&
 
 } // namespace
 
-bool Session::readControllerData() {
-    // Fresh from the controller, whatever the connection managed to read: a map file or a
-    // write must never be made from data that failed to load.
-    if (device_.readSettings() && device_.readMap() && device_.readMapAxes()) {
-        return true;
+std::optional<MapSnapshot> Session::readControllerState() {
+    // Fresh from the controller: a map file or a write must never be made from data that
+    // failed to load, nor from what the connection read before another command changed it.
+    auto held = krv::readControllerState(device_);
+    if (!held) {
+        fail(say(texts::kReadSettingsFailed));
     }
-    fail(say(texts::kReadSettingsFailed));
-    return false;
+    return held;
 }
 
 int runReadMap(const CliOptions& options, CliIo& io) {
@@ -87,11 +87,11 @@ int runReadMap(const CliOptions& options, CliIo& io) {
         return kExitFailed;
     }
     return session.guarded(u"krv-cli read-map", [&] {
-        if (!session.readControllerData()) {
+        const std::optional<MapSnapshot> held = session.readControllerState();
+        if (!held) {
             return kExitFailed;
         }
-        const std::string text =
-            formatMapFile(snapshotOf(session.device()), mapFileInfoOf(session.device()));
+        const std::string text = formatMapFile(*held, mapFileInfoOf(session.device()));
         if (path == "-") {
             io.out << text << std::flush;
             return kExitDone;
@@ -117,20 +117,21 @@ int runWriteMap(const CliOptions& options, CliIo& io) {
     }
     CLPGConnection& device = session.device();
     return session.guarded(u"krv-cli write-map", [&] {
-        if (!session.readControllerData()) {
+        const std::optional<MapSnapshot> held = session.readControllerState();
+        if (!held) {
             return kExitFailed;
         }
         if (options.dryRun) {
-            printChanges(io.out, snapshotOf(device), target);
+            printChanges(io.out, *held, target);
             return kExitDone;
         }
-        if (!backedUp(session, "write-map")) {
+        if (!backedUp(session, "write-map", *held)) {
             return kExitFailed;
         }
-        if (!writeSnapshotParts(device, target, {true, true, true})) {
+        if (!writeSnapshotParts(device, *held, target, {true, true, true}).complete) {
             return session.fail(say(texts::kWriteMapFailed));
         }
-        if (!controllerHolds(device, target)) {
+        if (krv::readControllerState(device) != target) {
             return session.fail(say(texts::kMapLoadMismatch));
         }
         return kExitDone;
@@ -144,13 +145,13 @@ int runClearMap(const CliOptions& options, CliIo& io) {
     }
     CLPGConnection& device = session.device();
     return session.guarded(u"krv-cli clear-map", [&] {
-        if (!session.readControllerData() || !backedUp(session, "clear")) {
+        const std::optional<MapSnapshot> held = session.readControllerState();
+        if (!held || !backedUp(session, "clear", *held)) {
             return kExitFailed;
         }
         if (!device.clearMapTime() || !device.storeMap()) {
             return session.fail(say(texts::kWriteMapFailed));
         }
-        device.map.fill(0.0);
         return kExitDone;
     });
 }

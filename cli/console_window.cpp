@@ -16,24 +16,28 @@ int ConsoleMessages::show(MessageOwner, const std::u16string& text, const std::u
     return defaultButton(style);
 }
 
-bool ConsoleWindow::takeExpired(int id, Clock::time_point now) {
-    const std::lock_guard lock(timersMutex_);
-    const auto timer = timers_.find(id);
-    if (timer == timers_.end() || timer->second > now) {
+bool ConsoleWindow::takeReconnectDue(Clock::time_point now) {
+    const std::lock_guard lock(mutex_);
+    if (!reconnectDue_ || *reconnectDue_ > now) {
         return false;
     }
-    timers_.erase(timer);
+    reconnectDue_.reset();
     return true;
 }
 
-void ConsoleWindow::startTimer(int id, int milliseconds) {
-    const std::lock_guard lock(timersMutex_);
-    timers_[id] = Clock::now() + std::chrono::milliseconds(milliseconds);
+std::optional<ControllerData> ConsoleWindow::loadedData() const {
+    const std::lock_guard lock(mutex_);
+    return loaded_;
 }
 
-void ConsoleWindow::stopTimer(int id) {
-    const std::lock_guard lock(timersMutex_);
-    timers_.erase(id);
+void ConsoleWindow::dataLoaded(const ControllerData& data) {
+    const std::lock_guard lock(mutex_);
+    loaded_ = data;
+}
+
+void ConsoleWindow::linkLost(std::chrono::milliseconds reconnectAfter) {
+    const std::lock_guard lock(mutex_);
+    reconnectDue_ = Clock::now() + reconnectAfter;
 }
 
 bool ConsoleWindow::updateFirmware(bool forced) {

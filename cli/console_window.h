@@ -1,16 +1,15 @@
 #pragma once
-// The window services the core asks for, answered on a console: no dialogs (the no-connection
-// choice answers "without connection"), message boxes as lines on stderr, timers as due times
-// that the running command serves itself, the update's file given on the command line and its
-// progress drawn by ProgressLine.
+// The host services the core asks for, answered on a console: no dialogs (the no-connection
+// choice answers "without connection"), message boxes as lines on stderr, a lost link as the
+// time a reconnect is due that the running command serves itself, the data each connection
+// read, the update's file given on the command line and its progress drawn by ProgressLine.
 
 #include "cli/progress_line.h"
-#include "connection/main_window.h"
+#include "connection/connection_host.h"
 #include "firmware/update/firmware_update_window.h"
 #include "link/message.h"
 
 #include <chrono>
-#include <map>
 #include <mutex>
 #include <optional>
 #include <ostream>
@@ -36,7 +35,7 @@ private:
     bool answerYes_ = false;
 };
 
-class ConsoleWindow : public IMainWindow, public IFirmwareUpdateWindow {
+class ConsoleWindow : public IConnectionHost, public IFirmwareUpdateWindow {
 public:
     using Clock = std::chrono::steady_clock;
 
@@ -47,17 +46,21 @@ public:
     void setFirmwareFile(const std::u16string& path) { firmwareFile_ = path; }
     // The result of an update the connection ran for a controller found in its bootloader.
     std::optional<bool> forcedUpdateResult() const { return forcedUpdateResult_; }
-    // True once when the timer has run its period out (it is then stopped).
-    bool takeExpired(int id, Clock::time_point now = Clock::now());
+    // True once when the reconnect asked for by a lost link is due (it is then taken).
+    bool takeReconnectDue(Clock::time_point now = Clock::now());
+    // What the last connection read from the controller.
+    std::optional<ControllerData> loadedData() const;
 
-    // IMainWindow
+    // IConnectionHost
     bool chooseDemoMode() override { return false; }
-    void startTimer(int id, int milliseconds) override;
-    void stopTimer(int id) override;
     // The window's update with the file from the command line; its progress line is ended.
     bool updateFirmware(bool forced) override;
     void setStatusText(const std::u16string&) override {}
-    void onReconnected() override {}
+    void dataLoaded(const ControllerData& data) override;
+    void readingsStarted() override {}
+    void readingsStopped() override {}
+    void linkLost(std::chrono::milliseconds reconnectAfter) override;
+    void reconnected() override {}
 
     // IFirmwareUpdateWindow
     std::u16string selectFile(const std::u16string&, const std::u16string&,
@@ -75,8 +78,9 @@ private:
     const bool quiet_;
     std::u16string firmwareFile_;
     std::optional<bool> forcedUpdateResult_;
-    std::mutex timersMutex_; // the polling thread arms the reconnect timer
-    std::map<int, Clock::time_point> timers_;
+    mutable std::mutex mutex_; // the polling thread loses the link, the command reads it
+    std::optional<Clock::time_point> reconnectDue_;
+    std::optional<ControllerData> loaded_;
 };
 
 } // namespace krv::cli

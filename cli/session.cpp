@@ -1,6 +1,7 @@
 #include "cli/session.h"
 
 #include "cli/cli_text.h"
+#include "connection/port_choice.h"
 #include "lang/program_texts.h"
 #include "lang/translate.h"
 #include "platform/serial_ports.h"
@@ -15,19 +16,11 @@ Session::Session(const CliOptions& options, CliIo& io)
     : options_(options), io_(io), messages_(io.err),
       previousMessages_(setMessageBackend(&messages_)),
       window_(device_, io.err, io.errIsTerminal, options.quiet) {
-    if (const char* ports = std::getenv("KRV_PORTS")) {
-        previousPorts_ = ports;
-    }
 }
 
 Session::~Session() {
     device_.endPolling();
     setMessageBackend(previousMessages_);
-    if (previousPorts_) {
-        ::setenv("KRV_PORTS", previousPorts_->c_str(), 1);
-    } else {
-        ::unsetenv("KRV_PORTS");
-    }
 }
 
 int Session::fail(const std::string& line) {
@@ -35,37 +28,18 @@ int Session::fail(const std::string& line) {
     return kExitFailed;
 }
 
-void Session::narrowPortTable() {
-    std::vector<std::string> table = serialPortTable();
-    const std::string& named = *options_.port;
-    size_t index = table.size();
-    if (!named.empty() &&
-        std::all_of(named.begin(), named.end(), [](char c) { return c >= '0' && c <= '9'; })) {
-        index = std::stoul(named.substr(0, 4)) - 1; // past the table: nothing is present
-    } else if (const auto found = std::find(table.begin(), table.end(), named);
-               found != table.end()) {
-        index = static_cast<size_t>(found - table.begin());
-    } else {
-        table.push_back(named);
-    }
-    std::string list;
-    for (size_t i = 0; i < table.size(); ++i) {
-        // An empty entry names nothing, so the search passes it by.
-        list += (i == 0 ? "" : ":") + (i == index ? table[i] : std::string());
-    }
-    ::setenv("KRV_PORTS", list.c_str(), 1);
-}
-
 bool Session::connect() {
-    if (options_.demo) {
-        device_.mainWindow = &window_;
-        device_.demoMode = true;
-        device_.connected = true;
-        device_.readVersion(); // the demo's version and type, without any I/O
-        return true;
-    }
-    if (options_.port) {
-        narrowPortTable();
+    device_.startChoice.demo = options_.demo;
+    if (options_.port && !options_.demo) {
+        // That port alone: a command must never reach a controller on another.
+        std::u16string ignored;
+        const auto choice = startChoiceForPort(*options_.port, ignored);
+        if (!choice) {
+            fail(say(texts::kCliNoControllerOnPort, {*options_.port}));
+            return false;
+        }
+        device_.startChoice = *choice;
+        device_.startChoice.onlyFirstPort = true;
     }
     device_.connect(window_);
     if (device_.connected) {
@@ -78,7 +52,7 @@ bool Session::connect() {
                        : say(texts::kNoControllerOnAnyPort));
     if (!options_.quiet) {
         // Under the verdict, what each port gave, as the window's no-connection dialog says it;
-        // the entries --port blanked out were never the user's to look at.
+        // with --port, only that port was looked at.
         std::vector<std::u16string> lines;
         for (const PortAttempt& attempt : device_.searchReport.attempts()) {
             if (!attempt.path.empty()) {

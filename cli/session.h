@@ -27,9 +27,9 @@ public:
     CLPGConnection& device() { return device_; }
     ConsoleWindow& window() { return window_; }
     ConsoleMessages& messages() { return messages_; }
-    // Reads settings, map and axes from the controller again; false (the line on err) when
+    // Reads settings, map and axes from the controller again; nothing (the line on err) when
     // any read fails.
-    bool readControllerData();
+    std::optional<MapSnapshot> readControllerState();
     // Writes the line on err and gives the failure exit code.
     int fail(const std::string& line);
     // Runs a command's talk with the controller; a failing port (an error object) is reported
@@ -44,15 +44,10 @@ public:
     }
 
 private:
-    // KRV_PORTS with only the named port present, its number kept (so the remembered port
-    // stays right); a path outside the table is added after its last entry.
-    void narrowPortTable();
-
     const CliOptions& options_;
     CliIo& io_;
     ConsoleMessages messages_;
     IMessageBackend* previousMessages_;
-    std::optional<std::string> previousPorts_;
     CLPGThreadManager threads_; // before the device: it runs the device's polling thread
     CLPGConnection device_{threads_};
     ConsoleWindow window_;

@@ -33,8 +33,8 @@ CLPGConnection::~CLPGConnection() {
     endPolling();
 }
 
-void CLPGConnection::connect(IMainWindow& window) {
-    mainWindow = &window;
+void CLPGConnection::connect(IConnectionHost& connectionHost) {
+    host = &connectionHost;
     std::srand(static_cast<unsigned>(std::time(nullptr)));
     addErrorCategory(CTransmError());
     if (startChoice.demo) {
@@ -44,17 +44,31 @@ void CLPGConnection::connect(IMainWindow& window) {
     scanPorts();
 }
 
+std::vector<std::string> CLPGConnection::portTable() const {
+    std::vector<std::string> table = serialPortTable();
+    if (!startChoice.addedPort.empty()) {
+        table.push_back(startChoice.addedPort);
+    }
+    return table;
+}
+
 void CLPGConnection::scanPorts() {
     demoMode = false;
     connected = false;
     searchReport.clear();
+    const std::vector<std::string> table = portTable();
+    searchReport.setPortTable(table);
+    unreadPort_ = 0;
     const int last = startChoice.firstPort != 0 ? startChoice.firstPort : readLastPort();
     std::vector<int> candidates;
     bool lastPresent = false;
     // Numbers past the end of the port table are absent; no need to ask for each.
-    const int highest = std::min<int>(kLastPort, static_cast<int>(serialPortCount()));
+    const int highest = std::min<int>(kLastPort, static_cast<int>(table.size()));
     for (int n = kFirstPort; n <= highest; ++n) {
-        if (serialPortPresent(n)) {
+        if (startChoice.onlyFirstPort && n != startChoice.firstPort) {
+            continue; // not the user's to look at
+        }
+        if (serialDevicePresent(table[n - 1])) {
             candidates.push_back(n);
             lastPresent = lastPresent || n == last;
         } else {
@@ -70,7 +84,13 @@ void CLPGConnection::scanPorts() {
             return;
         }
     }
-    if (mainWindow->chooseDemoMode()) {
+    if (unreadPort_ != 0) {
+        // A controller is there; only its data did not come: no reason to offer the demo.
+        linkPort_ = unreadPort_;
+        markLinkLost();
+        return;
+    }
+    if (host->chooseDemoMode()) {
         startDemo();
     } else {
         demoMode = false;
@@ -80,15 +100,18 @@ void CLPGConnection::scanPorts() {
 
 void CLPGConnection::startDemo() {
     demoMode = true;
-    connected = true;
     readVersion(); // in the demo it sets version 256 and type 17 without any I/O
+    loadControllerData();
 }
 
 bool CLPGConnection::tryPort(int portNumber) {
     try {
         port.close();
         searchReport.tried(portNumber);
-        port.open(portNumber);
+        const std::vector<std::string> table = portTable();
+        port.open(portNumber, portNumber >= 1 && static_cast<size_t>(portNumber) <= table.size()
+                                  ? table[portNumber - 1]
+                                  : std::string());
         port.setState();
         port.setTimeout();
         if (!startLink()) {
@@ -119,13 +142,21 @@ bool CLPGConnection::startLink() {
     if (!readVersion()) {
         showConnectionMessage(texts::kReadVersionFailed, MB_ICONERROR);
     }
-    connected = true;
-    for (bool (CLPGDevice::*read)() :
-         {&CLPGDevice::readSettings, &CLPGDevice::readMap, &CLPGDevice::readMapAxes}) {
-        if (!(this->*read)()) {
-            showConnectionMessage(texts::kReadSettingsFailed, MB_ICONERROR);
-        }
+    if (!loadControllerData()) {
+        showConnectionMessage(texts::kReadSettingsFailed, MB_ICONERROR);
+        unreadPort_ = port.portNumber();
+        return false;
     }
+    return true;
+}
+
+bool CLPGConnection::loadControllerData() {
+    const std::optional<MapSnapshot> state = readControllerState(*this);
+    if (!state) {
+        return false;
+    }
+    connected = true;
+    host->dataLoaded({deviceType, firmwareVersion, *state});
     return true;
 }
 
@@ -152,7 +183,7 @@ bool CLPGConnection::identify() {
         firmwareVersion = kBootloaderVersion;
         deviceType = kServedDeviceType;
         showConnectionMessage(texts::kNeedsReprogramming, MB_ICONINFORMATION);
-        return mainWindow->updateFirmware(true);
+        return host->updateFirmware(true);
     }
     if (!ready && state == kNoBootloaderState) {
         return false;

@@ -5,10 +5,14 @@
 // connection worker, or a command line's only thread) except the polling, which runs on a
 // thread of its own or between the worker's jobs.
 
-#include "connection/main_window.h"
+#include "connection/connection_host.h"
 #include "connection/polling_host.h"
 #include "connection/port_search_report.h"
 #include "device/lpg_device.h"
+
+#include <chrono>
+#include <string>
+#include <vector>
 
 namespace krv {
 
@@ -18,28 +22,30 @@ class CLPGConnection : public CLPGDevice {
 public:
     static constexpr int kFirstPort = 1;
     static constexpr int kLastPort = 256;
-    static constexpr int kReadingsTimerMs = 100;
-    static constexpr int kReconnectAfterLossMs = 1000;
-    static constexpr int kReconnectRetryMs = 2000;
+    static constexpr std::chrono::milliseconds kReconnectAfterLoss{1000};
+    static constexpr std::chrono::milliseconds kReconnectRetry{2000};
 
     explicit CLPGConnection(CLPGThreadManager& threads);
     // Ends the polling first: it must never outlive the device it reads.
     ~CLPGConnection() override;
 
-    // Takes the window whose services the connection uses from now on, seeds the frame keys,
-    // adds a frame-error category, then searches the ports. Everything below needs a window,
-    // so connect comes first.
-    void connect(IMainWindow& window);
+    // Takes the host whose services the connection uses from now on, seeds the frame keys,
+    // adds a frame-error category, then searches the ports (or starts the demo, when the start
+    // choice says so). Everything below needs a host, so connect comes first.
+    void connect(IConnectionHost& host);
     // Remembered port first, then every present port in ascending order; when none answers
-    // the window offers the demo mode (or running without a controller).
+    // the host offers the demo mode (or running without a controller). A controller that
+    // identified itself but whose data could not be read is not given up for the demo: it is
+    // retried as a lost link.
     void scanPorts();
     // Open, configure and start a connection on port n; a port error counts as failure.
     bool tryPort(int portNumber);
-    // Identify the controller and load its data. True once it identified itself.
+    // Identify the controller and read its settings, map and axes; true, and the host told
+    // what was read, only when all of it was.
     bool startLink();
     // The identification dialogue, including a controller waiting in its bootloader.
     bool identify();
-    // Demo mode: every command succeeds without I/O; version 256, type 17.
+    // Demo mode: every command succeeds without I/O; version 256, type 17, an empty map.
     void startDemo();
 
     // The remembered port number, 0 when there is none.
@@ -48,23 +54,28 @@ public:
 
     // Where polling runs from now on (null: on a thread of its own); set while none runs.
     void setPollingHost(IPollingHost* host) { pollingHost_ = host; }
-    // Starts polling and the readings timer (only while readings are enabled).
+    // Starts polling and tells the host the readings flow (only while readings are enabled).
     void startPolling();
-    // Ends the polling and stops the readings timer; returns once no sample is being read.
+    // Ends the polling and tells the host; returns once no sample is being read.
     void stopPolling();
-    // Ends the polling without touching the window; for teardowns, which must end it before the
-    // window's parts go, as the polling may still arm a timer.
+    // Ends the polling without telling the host; for teardowns, which must end it before the
+    // host's parts go, as the polling may still send an event.
     void endPolling();
-    // The link is gone (the polling gave up, or an update left the controller where it cannot
-    // be reached): the window's refresh shows it, and a reconnect is tried after a second.
+    // The link is gone (the polling gave up, an update left the controller where it cannot be
+    // reached, or its data could not be read): the host's refresh shows it, and a reconnect is
+    // asked for after a second.
     void markLinkLost();
-    // Run by the reconnect timer: one attempt on the port of the last connection (the
-    // remembered port when there was none), whether or not the settings file could keep it.
+    // Run when the host's reconnect pause has passed: one attempt on the port of the last
+    // connection (the remembered port when there was none), whether or not the settings file
+    // could keep it.
     void reconnect();
     // The port the controller last answered on in this run, 0 before any.
     int linkPort() const { return linkPort_; }
+    // The port table as this connection sees it: the system's, with the start choice's
+    // added port at its end.
+    std::vector<std::string> portTable() const;
 
-    IMainWindow* mainWindow = nullptr;
+    IConnectionHost* host = nullptr;
     // Consecutive failed readings of the polling; a new polling starts from the count the
     // previous one left.
     std::atomic<int> failureCount{0};
@@ -74,17 +85,26 @@ public:
     // Why each port of the last search gave no controller.
     CPortSearchReport searchReport;
     // What the command line asks of every search: a port tried first, in the remembered
-    // port's place (0: none), or the demo without searching at all.
+    // port's place (0: none), or that port alone; a path added at the end of the port table;
+    // or the demo without searching at all.
     struct StartChoice {
         int firstPort = 0;
+        bool onlyFirstPort = false;
+        std::string addedPort;
         bool demo = false;
     };
     StartChoice startChoice;
 
 private:
+    // Reads the settings, map and axes of a controller that identified itself; on success the
+    // link is up and the host has them.
+    bool loadControllerData();
+
     CLPGThreadManager& threads_;
     IPollingHost* pollingHost_ = nullptr;
     int linkPort_ = 0;
+    // The port of the search's controller that identified itself but could not be read.
+    int unreadPort_ = 0;
 };
 
 } // namespace krv

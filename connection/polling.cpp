@@ -21,12 +21,12 @@ void CLPGConnection::startPolling() {
     } else {
         threads_.insert(polling.release());
     }
-    mainWindow->startTimer(IMainWindow::kReadingsTimer, kReadingsTimerMs);
+    host->readingsStarted();
 }
 
 void CLPGConnection::stopPolling() {
     pollingRunning = false;
-    mainWindow->stopTimer(IMainWindow::kReadingsTimer);
+    host->readingsStopped();
     // Waiting for the thread to end, rather than a fixed pause, guarantees that it has left
     // the port before the caller uses it, however long its last exchange takes.
     endPolling();
@@ -45,23 +45,22 @@ void CLPGConnection::endPolling() {
 
 void CLPGConnection::markLinkLost() {
     connected = false;
-    mainWindow->startTimer(IMainWindow::kReadingsTimer, kReadingsTimerMs);
-    mainWindow->startTimer(IMainWindow::kReconnectTimer, kReconnectAfterLossMs);
+    host->readingsStarted();
+    host->linkLost(kReconnectAfterLoss);
 }
 
 void CLPGConnection::reconnect() {
-    mainWindow->stopTimer(IMainWindow::kReconnectTimer);
-    mainWindow->setStatusText(translate(texts::kStatusNoConnectionEn));
+    host->setStatusText(translate(texts::kStatusNoConnectionEn));
     connected = false;
-    // The polling that gave up armed this timer as its last act; it must be gone before the
-    // port is reopened under it.
+    // The polling that gave up asked for this attempt as its last act; it must be gone before
+    // the port is reopened under it.
     endPolling();
     if (!tryPort(linkPort_ != 0 ? linkPort_ : readLastPort())) {
-        mainWindow->startTimer(IMainWindow::kReconnectTimer, kReconnectRetryMs);
+        host->linkLost(kReconnectRetry);
         return;
     }
-    mainWindow->setStatusText(translate(texts::kStatusConnectedEn));
-    mainWindow->onReconnected();
+    host->setStatusText(translate(texts::kStatusConnectedEn));
+    host->reconnected();
     startPolling();
 }
 

@@ -72,7 +72,13 @@ PortAttempt& CPortSearchReport::entry(int portNumber) {
     if (found != attempts_.end()) {
         return *found;
     }
-    return attempts_.emplace_back(PortAttempt{portNumber, serialPortPath(portNumber), {}, {}});
+    std::string path;
+    if (!table_) {
+        path = serialPortPath(portNumber);
+    } else if (portNumber >= 1 && static_cast<size_t>(portNumber) <= table_->size()) {
+        path = (*table_)[portNumber - 1];
+    }
+    return attempts_.emplace_back(PortAttempt{portNumber, path, {}, {}});
 }
 
 void CPortSearchReport::tried(int portNumber) {

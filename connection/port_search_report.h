@@ -4,6 +4,7 @@
 
 #include "platform/port_diagnosis.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,8 @@ std::u16string portAttemptLine(const PortAttempt& attempt);
 class CPortSearchReport {
 public:
     void clear() { attempts_.clear(); }
+    // The table the search goes through (by default the system's, or KRV_PORTS).
+    void setPortTable(std::vector<std::string> table) { table_ = std::move(table); }
     // A port is being tried (again): its entry starts over as NoAnswer.
     void tried(int portNumber);
     // Port n could not be opened or is absent: asks the system why.
@@ -45,6 +48,7 @@ private:
     PortAttempt& entry(int portNumber);
 
     std::vector<PortAttempt> attempts_;
+    std::optional<std::vector<std::string>> table_;
 };
 
 } // namespace krv

@@ -4,7 +4,6 @@
 #include "device/demo_readings.h"
 #include "device/exchange_tries.h"
 #include "device/lpg_device.h"
-#include "device/units.h"
 
 #include <algorithm>
 #include <chrono>
@@ -69,37 +68,34 @@ IdentifyAnswer CLPGDevice::requestIdentity() {
     return answer;
 }
 
-bool CLPGDevice::readSettings() {
+std::optional<DeviceSettings> CLPGDevice::readSettings() {
     if (demoMode) {
-        return true;
+        return DeviceSettings{};
     }
     const auto reply = readFrame(*this, kReadSettings, kSettingsFrame, kSettingsLength);
     if (!reply) {
-        return false;
+        return std::nullopt;
     }
-    rpmDivider = reply->payload[0];
-    noiseDelta = reply->payload[1];
-    noisePeriod = reply->word(2);
-    return true;
+    return DeviceSettings{reply->payload[0], reply->payload[1], reply->word(2)};
 }
 
-bool CLPGDevice::writeSettings() {
+bool CLPGDevice::writeSettings(const DeviceSettings& settings, const MapCells& cells) {
     if (demoMode) {
         return true;
     }
     const auto reply = exchangeWithTries(
         *this, kCommandTries, kSettingsFrame, kSettingsLength,
-        [this](uint8_t* payload) {
-            payload[0] = rpmDivider;
-            payload[1] = noiseDelta;
-            payload[2] = noisePeriod & 0xFF;
-            payload[3] = noisePeriod >> 8;
+        [&settings](uint8_t* payload) {
+            payload[0] = settings.rpmDivider;
+            payload[1] = settings.noiseDelta;
+            payload[2] = settings.noisePeriod & 0xFF;
+            payload[3] = settings.noisePeriod >> 8;
         },
         acknowledged);
     if (!reply) {
         return false;
     }
-    writeMap(); // the settings are written; a map that did not follow is not their failure
+    writeMap(cells); // the settings are written; a map that did not follow is not their failure
     return true;
 }
 
@@ -118,31 +114,26 @@ bool CLPGDevice::readVersion() {
     return true;
 }
 
-bool CLPGDevice::readMap() {
+std::optional<MapCells> CLPGDevice::readMap() {
     if (demoMode) {
-        return true;
+        return MapCells{};
     }
     const auto reply = readFrame(*this, kReadMap, kMapFrame, kMapCells);
     if (!reply) {
-        return false;
+        return std::nullopt;
     }
-    for (int cell = 0; cell < kMapCells; ++cell) {
-        map[cell] = units::mapCellVolts(reply->payload[cell]);
-    }
-    return true;
+    MapCells cells;
+    std::copy_n(reply->payload.begin(), kMapCells, cells.begin());
+    return cells;
 }
 
-bool CLPGDevice::writeMap() {
+bool CLPGDevice::writeMap(const MapCells& cells) {
     if (demoMode) {
         return true;
     }
     return exchangeWithTries(
                *this, kCommandTries, kMapFrame, kMapCells,
-               [this](uint8_t* payload) {
-                   for (int cell = 0; cell < kMapCells; ++cell) {
-                       payload[cell] = units::mapCellWire(map[cell]);
-                   }
-               },
+               [&cells](uint8_t* payload) { std::copy(cells.begin(), cells.end(), payload); },
                acknowledged)
         .has_value();
 }
@@ -155,38 +146,36 @@ bool CLPGDevice::clearMapTime() {
     return demoMode || sendCommand(*this, kClearMapTime);
 }
 
-bool CLPGDevice::readMapAxes() {
+std::optional<MapAxes> CLPGDevice::readMapAxes() {
     if (demoMode) {
-        return true;
+        return defaultMapAxes();
     }
     const auto reply = readFrame(*this, kReadMapAxes, kAxesFrame, kAxesColumnOffset + kMapColumns);
     if (!reply) {
-        return false;
+        return std::nullopt;
     }
+    MapAxes axes;
     for (int i = 0; i < kMapRows; ++i) {
-        rowAxis[i] = units::rowBreakVolts(static_cast<int16_t>(reply->word(2 * i)));
+        axes.rows[i] = static_cast<int16_t>(reply->word(2 * i));
     }
-    for (int j = 0; j < kMapColumns; ++j) {
-        columnAxis[j] = units::columnBreakRpm(reply->payload[kAxesColumnOffset + j]);
-    }
-    return true;
+    std::copy_n(reply->payload.begin() + kAxesColumnOffset, kMapColumns, axes.columns.begin());
+    return axes;
 }
 
-bool CLPGDevice::writeMapAxes() {
+bool CLPGDevice::writeMapAxes(const MapAxes& axes) {
     if (demoMode) {
         return true;
     }
     return exchangeWithTries(
                *this, kCommandTries, kAxesFrame, kAxesLength,
-               [this](uint8_t* payload) {
+               [&axes](uint8_t* payload) {
                    for (int i = 0; i < kMapRows; ++i) {
-                       const auto w = static_cast<uint16_t>(units::rowBreakWire(rowAxis[i]));
+                       const auto w = static_cast<uint16_t>(axes.rows[i]);
                        payload[2 * i] = w & 0xFF;
                        payload[2 * i + 1] = w >> 8;
                    }
-                   for (int j = 0; j < kMapColumns; ++j) {
-                       payload[kAxesColumnOffset + j] = units::columnBreakWire(columnAxis[j]);
-                   }
+                   std::copy(axes.columns.begin(), axes.columns.end(),
+                             payload + kAxesColumnOffset);
                },
                acknowledged)
         .has_value();
@@ -221,7 +210,9 @@ bool CLPGDevice::adjustMapRegion(const MapRegion& region) {
 
 int CLPGDevice::readReadings(CDiag& record) {
     if (demoMode) {
-        if (nextDemoReading(record) == 1) {
+        const uint32_t number = demoReadings_.fetch_add(1);
+        demoReading(record, number);
+        if (number == 1) {
             diagData.clearSamples();
         }
         std::this_thread::sleep_for(kDemoReadingPause);

@@ -1,6 +1,5 @@
 #pragma once
-// The readings demo mode shows: a steady engine at 2210 rpm, numbered by a counter that the
-// whole process shares, so that a reconnected demo goes on counting.
+// The readings demo mode shows: a steady engine at 2210 rpm.
 
 #include "device/diag.h"
 
@@ -8,10 +7,7 @@
 
 namespace krv {
 
-// Fills the record with the demo values and the next number (the first is 1).
-// Returns the number used.
-uint32_t nextDemoReading(CDiag& record);
-// Starts the count from 1 again (a test's fresh process).
-void restartDemoReadings();
+// Fills the record with the demo values and the given number.
+void demoReading(CDiag& record, uint32_t number);
 
 } // namespace krv

@@ -1,8 +1,10 @@
 #pragma once
-// The device object: the controller's data as the tool keeps it (volts, rpm), the port and
-// lock every exchange goes through, and every command of the controller's application and
-// bootloader. Commands return a success flag after their fixed number of tries; only a
-// failing port (CRSError*) leaves them by exception, never retried.
+// The device object: the port and lock every exchange goes through, the controller's identity,
+// the readings store, and every command of the controller's application and bootloader. It
+// keeps no copy of the controller's settings, axes or map: commands take the values they send
+// and return the values they read (wire units), and whoever asked keeps them. Commands return
+// a success flag (or no value) after their fixed number of tries; only a failing port
+// (CRSError*) leaves them by exception, never retried.
 
 #include "device/diag.h"
 #include "device/diag_data.h"
@@ -16,6 +18,7 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 namespace krv {
@@ -37,6 +40,29 @@ struct IdentifyAnswer {
     uint8_t type = 0;
     uint16_t word = 0;
 };
+
+// The controller's three settings, as they travel.
+struct DeviceSettings {
+    uint8_t rpmDivider = 1;
+    uint8_t noiseDelta = 0;
+    uint16_t noisePeriod = 0;
+
+    bool operator==(const DeviceSettings&) const = default;
+};
+
+// The map's 240 cells in wire units (0.02 V steps), index row * 15 + column.
+using MapCells = std::array<uint8_t, kMapCells>;
+
+// The map's break points in wire units: rows in 0.015 V steps, columns in 100 rpm steps.
+struct MapAxes {
+    std::array<int16_t, kMapRows> rows{};
+    std::array<uint8_t, kMapColumns> columns{};
+
+    bool operator==(const MapAxes&) const = default;
+};
+
+// The axes a controller without a map holds, as the tool shows them before any read.
+MapAxes defaultMapAxes();
 
 // A rectangle of map cells to raise or lower on the controller by `step` map units (0.02 V).
 struct MapRegion {
@@ -68,17 +94,20 @@ public:
     bool transact(uint8_t* buffer, uint8_t& length, uint8_t& frameType);
     uint8_t transactPolled(uint8_t* buffer, uint8_t& length, uint8_t& frameType);
 
-    // Application commands.
+    // Application commands. In the demo mode every command succeeds without any exchange, and
+    // the reads give what a controller without a map holds.
     IdentifyAnswer requestIdentity();
-    bool readSettings();
-    bool writeSettings(); // then writes the map, whose result it does not consult
+    std::optional<DeviceSettings> readSettings();
+    // Then writes the map (the controller takes the two together), whose result it does not
+    // consult.
+    bool writeSettings(const DeviceSettings& settings, const MapCells& cells);
     bool readVersion();
-    bool readMap();
-    bool writeMap();
+    std::optional<MapCells> readMap();
+    bool writeMap(const MapCells& cells);
     bool storeMap();
     bool clearMapTime();
-    bool readMapAxes();
-    bool writeMapAxes();
+    std::optional<MapAxes> readMapAxes();
+    bool writeMapAxes(const MapAxes& axes);
     bool adjustMapRegion(const MapRegion& region); // one try; a region outside the map is refused
     int readReadings(CDiag& record);               // polling thread only
 
@@ -96,12 +125,6 @@ public:
 
     uint16_t firmwareVersion = 0x0100;
     uint8_t deviceType = kServedDeviceType;
-    uint8_t rpmDivider = 1;
-    uint8_t noiseDelta = 0;
-    uint16_t noisePeriod = 0;
-    std::array<double, kMapCells> map{};        // volts, index row * 15 + column
-    std::array<double, kMapRows> rowAxis;       // volts
-    std::array<double, kMapColumns> columnAxis; // rpm
     CDiagData diagData;
     CSerialPort port;
     std::u16string logFileName;
@@ -114,6 +137,8 @@ public:
 
 private:
     CFrameExchange exchange_{port, transactionMutex};
+    // The demo's readings are numbered on: a reconnected demo goes on counting.
+    std::atomic<uint32_t> demoReadings_{1};
 };
 
 } // namespace krv

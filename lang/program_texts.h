@@ -155,6 +155,19 @@ inline constexpr std::u16string_view kInFile = u"W pliku:";
 inline constexpr std::u16string_view kCalibrationKept =
     u"Nie udało się wpisać mapy z jazdy kalibracyjnej do sterownika. Mapa została zachowana (także "
     u"w kopii zapasowej) i zostanie wpisana po przywróceniu połączenia.";
+inline constexpr std::u16string_view kOtherController =
+    u"Podłączono inny sterownik albo jego mapę zmieniono poza programem. Historia zmian została "
+    u"odłożona (stan poprzedniego sterownika jest w kopii zapasowej) i nic nie zostanie do niego "
+    u"wpisane bez Twojej zgody.";
+inline constexpr std::u16string_view kWriteLearnedToOther =
+    u"Wynik jazdy kalibracyjnej pochodzi z innego sterownika albo z innej mapy. Wpisać go do "
+    u"podłączonego sterownika?";
+inline constexpr std::u16string_view kLearnedBackupFailed =
+    u"Nie udało się zapisać kopii zapasowej. Wynik jazdy kalibracyjnej nie zostanie wpisany do "
+    u"sterownika bez kopii: wskaż inne miejsce, w którym można go zapisać.";
+inline constexpr std::u16string_view kCloseWithLearnedWaiting =
+    u"Wynik jazdy kalibracyjnej czeka na wpisanie do sterownika i zostanie utracony. Zamknąć "
+    u"program?";
 inline constexpr std::u16string_view kCalibrationWrittenLater =
     u"Mapa z jazdy kalibracyjnej została wpisana do sterownika po przywróceniu połączenia.";
 // Command line (krv-cli) and the chart's files: help, errors, the port table, the update's
@@ -333,6 +346,10 @@ inline constexpr std::array kProgramTexts{
     kInFile,
     kCalibrationKept,
     kCalibrationWrittenLater,
+    kOtherController,
+    kWriteLearnedToOther,
+    kLearnedBackupFailed,
+    kCloseWithLearnedWaiting,
     // Command line (krv-cli).
     kCliUsage,
     kCliCommandsHeading,

@@ -13,7 +13,10 @@ constexpr const char* kSourceFile = "serialport";
 } // namespace
 
 void CSerialPort::open(int portNumber) {
-    const std::string path = serialPortPath(portNumber);
+    open(portNumber, serialPortPath(portNumber));
+}
+
+void CSerialPort::open(int portNumber, const std::string& path) {
     const int error = path.empty() ? ENOENT : line_.open(path);
     if (error != 0) {
         raise(kRsOpenFailed,

@@ -14,6 +14,8 @@ public:
     ~CSerialPort() override = default;
 
     void open(int portNumber);
+    // Port n of a table the caller holds, at that path ("" fails as an absent port).
+    void open(int portNumber, const std::string& path);
     int close();
     bool isOpen() const { return line_.isOpen(); }
     // Number of the port last opened successfully, 0 before any.

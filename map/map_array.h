@@ -38,8 +38,8 @@ public:
 
     // White at 0, pinker towards 5 V; towards yellow below 0.
     static QColor cellColour(double value);
-    // The remembered background of the highlighted cell, one for the whole process.
-    static QColor savedColour() { return savedColour_; }
+    // The remembered background of the highlighted cell.
+    QColor savedColour() const { return savedColour_; }
 
     void setCellValue(int column, int row, double value);
     // The cell's text read as a decimal number (0 when it does not start with one).
@@ -88,7 +88,7 @@ private:
     void setColumnSelected(int column, int fromRow, int toRow, bool selected);
     void setRowSelected(int row, int fromColumn, int toColumn, bool selected);
 
-    static inline QColor savedColour_{255, 255, 255};
+    QColor savedColour_{255, 255, 255};
 
     double maxValue_ = 5.0;
     double minValue_ = 0.0;

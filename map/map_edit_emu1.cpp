@@ -1,11 +1,14 @@
 #include "map/map_edit_emu1.h"
 
+#include "connection/lpg_connection.h"
+
 #include "lang/program_texts.h"
 #include "lang/translate.h"
 #include "link/message.h"
 #include "map/leading_number.h"
 #include "map/map_emu1.h"
 #include "platform/text.h"
+#include "device/units.h"
 
 #include <QPointer>
 #include <algorithm>
@@ -58,52 +61,61 @@ QString CMapEditEmu1::getText() {
 QString CMapEditEmu1::rowHeaderText(CMapEmu1& grid, int row, double volts) {
     volts = std::clamp(volts, -kMaxRowVolts, kMaxRowVolts);
     const QString text = formatted("%.2f", volts);
-    CLPGDevice& device = grid.device();
     // Changed means the header would show another value: the model never differs from
     // what the grid shows after an edit.
-    if (device.connected && formatted("%.2f", device.rowAxis.at(row)) != text) {
-        const MapSnapshot before = snapshotOf(device);
-        device.rowAxis.at(row) = volts;
-        writeAxes(grid, before);
+    const double shown = units::rowBreakVolts(grid.shownState().rows.at(row));
+    if (grid.model().loaded() && formatted("%.2f", shown) != text) {
+        const int16_t wire = units::rowBreakWire(volts);
+        writeAxes(grid, [row, wire](MapAxes& axes) { axes.rows.at(row) = wire; });
+        // Pending, or already what the controller answered.
+        return formatted("%.2f", units::rowBreakVolts(grid.model().shown().rows.at(row)));
     }
     return text;
 }
 
 QString CMapEditEmu1::columnHeaderText(CMapEmu1& grid, int column, double rpm) {
-    CLPGDevice& device = grid.device();
-    auto& axis = device.columnAxis;
+    const auto& axis = grid.shownState().columns;
+    const auto at = [&axis](int i) { return units::columnBreakRpm(axis.at(i)); };
     const int last = static_cast<int>(axis.size()) - 1;
     rpm = std::clamp(rpm, kMinRpm, kMaxRpm);
     // Keep the axis increasing.
-    if (column < last && rpm >= axis.at(column + 1)) {
-        rpm = axis.at(column + 1) - kRpmStep;
+    if (column < last && rpm >= at(column + 1)) {
+        rpm = at(column + 1) - kRpmStep;
     }
-    if (column > 0 && rpm <= axis.at(column - 1)) {
-        rpm = axis.at(column - 1) + kRpmStep;
+    if (column > 0 && rpm <= at(column - 1)) {
+        rpm = at(column - 1) + kRpmStep;
     }
     rpm = std::round(rpm / kRpmStep) * kRpmStep;
     const QString text = formatted("%.0f", rpm);
-    if (device.connected && axis.at(column) != rpm) {
-        const MapSnapshot before = snapshotOf(device);
-        axis.at(column) = rpm;
-        writeAxes(grid, before);
+    if (grid.model().loaded() && at(column) != rpm) {
+        const uint8_t wire = units::columnBreakWire(rpm);
+        writeAxes(grid, [column, wire](MapAxes& axes) { axes.columns.at(column) = wire; });
+        return formatted("%.0f", units::columnBreakRpm(grid.model().shown().columns.at(column)));
     }
     return text;
 }
 
-void CMapEditEmu1::writeAxes(CMapEmu1& grid, const MapSnapshot& before) {
-    // The grid is refreshed after a refusal as well; only an error object leaves it be.
-    QPointer<CMapEmu1> refreshed(&grid);
-    grid.runCommand(
-        kOperation, [&device = grid.device()] { return device.writeMapAxes(); },
-        [refreshed, before](bool written) {
-            if (!refreshed) {
-                return;
+void CMapEditEmu1::writeAxes(CMapEmu1& grid, std::function<void(MapAxes&)> edit) {
+    // The edit is one break point: a second edit made while the first is written changes
+    // its own break point of the axes the first left.
+    QPointer<CMapEmu1> recorded(&grid);
+    grid.submitEdit(
+        kOperation,
+        [edit](const MapSnapshot& base) {
+            MapAxes axes = base.axes();
+            edit(axes);
+            MapSnapshot edited = base;
+            edited.setAxes(axes);
+            return std::optional<MapSnapshot>(edited);
+        },
+        [](CLPGConnection& device, const MapSnapshot& from, const MapSnapshot& to) {
+            const bool written = device.writeMapAxes(to.axes());
+            return SnapshotWrite{written, written ? to : from};
+        },
+        [recorded](bool written, const MapSnapshot& before) {
+            if (written && recorded) {
+                recorded->recordChange(before);
             }
-            if (written) {
-                refreshed->recordChange(before);
-            }
-            refreshed->showDeviceData();
         });
 }
 

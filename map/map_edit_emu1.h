@@ -5,6 +5,8 @@
 #include "device/map_file/map_snapshot.h"
 #include "platform/grid/item_edit.h"
 
+#include <functional>
+
 namespace krv {
 
 class CMapEmu1;
@@ -22,9 +24,9 @@ private:
     CMapEmu1* map() const;
     QString rowHeaderText(CMapEmu1& map, int row, double volts);
     QString columnHeaderText(CMapEmu1& map, int column, double rpm);
-    // Writes both axes; a refusal is shown over the grid. The grid is refreshed either way.
-    // before: the controller's state before the edit, for undo.
-    void writeAxes(CMapEmu1& map, const MapSnapshot& before);
+    // Writes both axes with the edit made to them; a refusal is shown over the grid, which
+    // follows the model either way.
+    void writeAxes(CMapEmu1& map, std::function<void(MapAxes&)> edit);
 };
 
 } // namespace krv

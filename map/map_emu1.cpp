@@ -1,5 +1,7 @@
 #include "map/map_emu1.h"
 
+#include "connection/lpg_connection.h"
+
 #include "device/units.h"
 #include "lang/program_texts.h"
 #include "lang/translate.h"
@@ -32,27 +34,42 @@ QString rowHeaderText(double volts) {
 }
 
 // The first index whose break point the value is strictly below; the last index when none is.
-template <size_t N> int breakPointIndex(const std::array<double, N>& axis, double value) {
-    for (size_t i = 0; i < N; ++i) {
-        if (value < axis[i]) {
+template <class Axis, class ToValue>
+int breakPointIndex(const Axis& axis, double value, ToValue toValue) {
+    for (size_t i = 0; i < axis.size(); ++i) {
+        if (value < toValue(axis[i])) {
             return static_cast<int>(i);
         }
     }
-    return static_cast<int>(N) - 1;
+    return static_cast<int>(axis.size()) - 1;
 }
 
 } // namespace
 
-CMapEmu1::CMapEmu1(CLPGDevice& device, QWidget* parent) : CMapArray(parent), device_(device) {}
+MapCells adjustedCells(const MapCells& cells, const MapRegion& region) {
+    MapCells adjusted = cells;
+    const int step = region.direction == MapRegion::kRaise ? region.step : -region.step;
+    for (int r = region.firstRow; r < region.firstRow + region.rowCount; ++r) {
+        for (int c = region.firstColumn; c < region.firstColumn + region.columnCount; ++c) {
+            uint8_t& wire = adjusted[static_cast<size_t>(r) * kMapColumns + c];
+            wire = static_cast<uint8_t>(std::clamp(wire + step, 0, 255));
+        }
+    }
+    return adjusted;
+}
+
+CMapEmu1::CMapEmu1(CControllerModel& model, QWidget* parent)
+    : CMapArray(parent), model_(model) {}
 
 void CMapEmu1::create(const QFont& font) {
+    shown_ = model_.shown();
     QStringList columnHeaders;
-    for (double rpm : device_.columnAxis) {
-        columnHeaders << columnHeaderText(rpm);
+    for (uint8_t wire : shown_.columns) {
+        columnHeaders << columnHeaderText(units::columnBreakRpm(wire));
     }
     QStringList rowHeaders;
-    for (double volts : device_.rowAxis) {
-        rowHeaders << rowHeaderText(volts);
+    for (int16_t wire : shown_.rows) {
+        rowHeaders << rowHeaderText(units::rowBreakVolts(wire));
     }
     const CellArrayColours colours{QColor(0, 0, 0),       QColor(200, 200, 200),
                                    QColor(0, 0, 0),       QColor(255, 255, 255),
@@ -61,68 +78,39 @@ void CMapEmu1::create(const QFont& font) {
          kRowHeight, kRowHeaderWidth, rowHeaders, colours, font, kTextMargin);
 }
 
-void CMapEmu1::fillFromDevice() {
+void CMapEmu1::fillFromModel() {
+    shown_ = model_.shown();
+    const MapSnapshot& acknowledged = model_.acknowledged();
     refreshComparison();
     for (int c = 0; c < kMapColumns && c < columnCount(); ++c) {
         for (int r = 0; r < kMapRows && r < rowCount(); ++r) {
-            setCellValue(c, r, device_.map[static_cast<size_t>(r) * kMapColumns + c]);
+            const auto i = static_cast<size_t>(r) * kMapColumns + c;
+            setCellValue(c, r, units::mapCellVolts(shown_.cells[i]));
+            cell(c, r).setPending(shown_.cells[i] != acknowledged.cells[i]);
         }
-        columnHeader(c).setTxt(columnHeaderText(device_.columnAxis[c]));
+        columnHeader(c).setTxt(columnHeaderText(units::columnBreakRpm(shown_.columns[c])));
     }
     for (int r = 0; r < kMapRows && r < rowCount(); ++r) {
-        rowHeader(r).setTxt(rowHeaderText(device_.rowAxis[r]));
+        rowHeader(r).setTxt(rowHeaderText(units::rowBreakVolts(shown_.rows[r])));
     }
     update();
 }
 
-void CMapEmu1::setShowDeviceData(std::function<void()> showDeviceData) {
-    showDeviceData_ = std::move(showDeviceData);
-}
-
-void CMapEmu1::showDeviceData() {
-    if (showDeviceData_) {
-        showDeviceData_();
-    } else {
-        fillFromDevice();
-    }
-}
-
-void CMapEmu1::setCommandRunner(CommandRunner runner) {
-    runner_ = std::move(runner);
-}
-
-void CMapEmu1::runCommand(std::u16string_view operation, Exchanges exchanges,
-                          std::function<void(bool written)> answered) {
+void CMapEmu1::submitEdit(std::u16string_view operation, CControllerModel::Change change,
+                          CControllerModel::Write write,
+                          std::function<void(bool written, const MapSnapshot& before)> written) {
     // Reported from wherever the exchanges run; the owners are taken here, on the window's
     // thread.
-    QWidget* const grid = this;
-    QWidget* const owner = window();
-    auto written = std::make_shared<bool>(false);
-    Exchanges reported = [operation, grid, owner, written, exchanges = std::move(exchanges)] {
-        bool answeredWithoutError = false;
-        reportingErrors(owner, operation, [&] {
-            *written = exchanges();
-            if (!*written) {
-                showProgramMessage(grid, texts::kWriteSettingsFailed, MB_ICONERROR);
-            }
-            answeredWithoutError = true;
-        });
-        return answeredWithoutError;
-    };
-    auto finished = [written, answered = std::move(answered)](bool answeredWithoutError) {
-        if (answeredWithoutError) {
-            answered(*written);
-        }
-    };
-    if (runner_) {
-        runner_(std::move(reported), std::move(finished));
-    } else {
-        finished(reported());
-    }
+    model_.submit({{},
+                   std::move(change),
+                   reportedWrite(window(), operation, this, texts::kWriteSettingsFailed,
+                                 std::move(write)),
+                   std::move(written)});
 }
 
 CellPosition CMapEmu1::cellIndexOf(double rpm, double volts) const {
-    return {breakPointIndex(device_.columnAxis, rpm), breakPointIndex(device_.rowAxis, volts)};
+    return {breakPointIndex(shown_.columns, rpm, units::columnBreakRpm),
+            breakPointIndex(shown_.rows, volts, units::rowBreakVolts)};
 }
 
 QString CMapEmu1::formatValue(double value) const {
@@ -134,37 +122,39 @@ void CMapEmu1::incrementSelected(double step) {
     if (!bounds) {
         return;
     }
-    const MapSnapshot before = snapshotOf(device_);
+    if (!model_.loaded()) {
+        stepSelectedOnScreen(step);
+        return;
+    }
+    const MapRegion region = regionOf(bounds->first, step);
+    submitEdit(
+        u"CMapEmu1::incrementSelected()",
+        [region](const MapSnapshot& base) {
+            MapSnapshot stepped = base;
+            stepped.cells = adjustedCells(base.cells, region);
+            return std::optional<MapSnapshot>(stepped);
+        },
+        [region](CLPGConnection& device, const MapSnapshot& from, const MapSnapshot& to) {
+            const bool written = device.adjustMapRegion(region) && device.storeMap();
+            return SnapshotWrite{written, written ? to : from};
+        },
+        [this](bool written, const MapSnapshot& before) {
+            if (written) {
+                recordChange(before);
+            }
+        });
+}
+
+void CMapEmu1::stepSelectedOnScreen(double step) {
     // Each step works on the value as shown, so the cells never drift from their texts.
     for (int c = 0; c < columnCount(); ++c) {
         for (int r = 0; r < rowCount(); ++r) {
             if (cell(c, r).isSelected()) {
-                double value = getCellValue(c, r) + step;
-                if (value > maxValue()) {
-                    value = maxValue();
-                }
-                if (value < minValue()) {
-                    value = minValue();
-                }
-                setCellValue(c, r, value);
+                setCellValue(c, r, std::clamp(getCellValue(c, r) + step, minValue(), maxValue()));
             }
         }
     }
     update();
-    if (!device_.connected) {
-        return;
-    }
-    const MapRegion region = regionOf(bounds->first, step);
-    runCommand(
-        u"CMapEmu1::incrementSelected()",
-        [&device = device_, region] { return device.adjustMapRegion(region) && device.storeMap(); },
-        [this, region, before](bool written) {
-            if (written) {
-                applyRegionToDevice(region);
-                refreshComparison();
-                recordChange(before);
-            }
-        });
 }
 
 MapRegion CMapEmu1::regionOf(CellPosition topLeft, double step) const {
@@ -191,17 +181,6 @@ MapRegion CMapEmu1::regionOf(CellPosition topLeft, double step) const {
     return region;
 }
 
-void CMapEmu1::applyRegionToDevice(const MapRegion& region) {
-    const int step = region.direction == MapRegion::kRaise ? region.step : -region.step;
-    for (int r = region.firstRow; r < region.firstRow + region.rowCount; ++r) {
-        for (int c = region.firstColumn; c < region.firstColumn + region.columnCount; ++c) {
-            double& volts = device_.map[static_cast<size_t>(r) * kMapColumns + c];
-            const int wire = std::clamp(units::mapCellWire(volts) + step, 0, 255);
-            volts = units::mapCellVolts(static_cast<uint8_t>(wire));
-        }
-    }
-}
-
 void CMapEmu1::setChangeRecorder(std::function<void(const MapSnapshot& before)> recorder) {
     changeRecorder_ = std::move(recorder);
 }
@@ -222,7 +201,7 @@ void CMapEmu1::compareWith(std::optional<MapSnapshot> file) {
 
 void CMapEmu1::refreshComparison() {
     if (comparedFile_) {
-        setCellMarks(compareMarks(snapshotOf(device_), *comparedFile_));
+        setCellMarks(compareMarks(model_.shown(), *comparedFile_));
     }
 }
 

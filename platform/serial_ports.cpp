@@ -115,9 +115,19 @@ std::string serialPortPath(int n) {
 }
 
 bool serialPortPresent(int n) {
-    const std::string path = serialPortPath(n);
+    return serialDevicePresent(serialPortPath(n));
+}
+
+bool serialDevicePresent(const std::string& path) {
     struct stat info {};
     return !path.empty() && ::stat(path.c_str(), &info) == 0 && S_ISCHR(info.st_mode);
+}
+
+bool sameFile(const std::string& a, const std::string& b) {
+    struct stat first {};
+    struct stat second {};
+    return a == b || (::stat(a.c_str(), &first) == 0 && ::stat(b.c_str(), &second) == 0 &&
+                      first.st_dev == second.st_dev && first.st_ino == second.st_ino);
 }
 
 } // namespace krv

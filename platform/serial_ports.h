@@ -15,5 +15,9 @@ size_t serialPortCount();
 std::string serialPortPath(int n);
 // Entry n exists and names a character device (stat only).
 bool serialPortPresent(int n);
+// The path names a character device (stat only).
+bool serialDevicePresent(const std::string& path);
+// Both name the same file (also through a link), or are the same text.
+bool sameFile(const std::string& a, const std::string& b);
 
 } // namespace krv

@@ -421,12 +421,12 @@ MapFileRead readMapFile(const std::string& path) {
     return read;
 }
 
+MapFileInfo mapFileInfoOf(uint8_t deviceType, uint16_t firmwareVersion) {
+    return {deviceType, firmwareVersion, localTimeIso8601(std::time(nullptr))};
+}
+
 MapFileInfo mapFileInfoOf(const CLPGDevice& device) {
-    MapFileInfo info;
-    info.deviceType = device.deviceType;
-    info.firmwareVersion = device.firmwareVersion;
-    info.saved = localTimeIso8601(std::time(nullptr));
-    return info;
+    return mapFileInfoOf(device.deviceType, device.firmwareVersion);
 }
 
 } // namespace krv

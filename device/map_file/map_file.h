@@ -43,7 +43,8 @@ MapFileRead parseMapFile(std::string_view text);
 // Refuses, before reading a byte, anything but a regular file of at most kMapFileMaxBytes.
 MapFileRead readMapFile(const std::string& path);
 
-// The device's type and version with the current local time as the saving time.
+// The controller's type and version with the current local time as the saving time.
+MapFileInfo mapFileInfoOf(uint8_t deviceType, uint16_t firmwareVersion);
 MapFileInfo mapFileInfoOf(const CLPGDevice& device);
 
 } // namespace krv

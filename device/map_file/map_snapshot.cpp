@@ -1,70 +1,71 @@
 #include "device/map_file/map_snapshot.h"
 
-#include "device/units.h"
-
 namespace krv {
 
-MapSnapshot snapshotOf(const CLPGDevice& device) {
-    MapSnapshot snapshot;
-    for (size_t i = 0; i < kMapCells; ++i) {
-        snapshot.cells[i] = units::mapCellWire(device.map[i]);
-    }
-    for (size_t r = 0; r < kMapRows; ++r) {
-        snapshot.rows[r] = units::rowBreakWire(device.rowAxis[r]);
-    }
-    for (size_t c = 0; c < kMapColumns; ++c) {
-        snapshot.columns[c] = units::columnBreakWire(device.columnAxis[c]);
-    }
-    snapshot.rpmDivider = device.rpmDivider;
-    snapshot.noiseDelta = device.noiseDelta;
-    snapshot.noisePeriod = device.noisePeriod;
-    return snapshot;
+void MapSnapshot::setSettings(const DeviceSettings& settings) {
+    rpmDivider = settings.rpmDivider;
+    noiseDelta = settings.noiseDelta;
+    noisePeriod = settings.noisePeriod;
 }
 
-void applySnapshot(const MapSnapshot& snapshot, CLPGDevice& device) {
-    for (size_t i = 0; i < kMapCells; ++i) {
-        device.map[i] = units::mapCellVolts(snapshot.cells[i]);
-    }
-    for (size_t r = 0; r < kMapRows; ++r) {
-        device.rowAxis[r] = units::rowBreakVolts(snapshot.rows[r]);
-    }
-    for (size_t c = 0; c < kMapColumns; ++c) {
-        device.columnAxis[c] = units::columnBreakRpm(snapshot.columns[c]);
-    }
-    device.rpmDivider = snapshot.rpmDivider;
-    device.noiseDelta = snapshot.noiseDelta;
-    device.noisePeriod = snapshot.noisePeriod;
+void MapSnapshot::setAxes(const MapAxes& axes) {
+    rows = axes.rows;
+    columns = axes.columns;
 }
 
 SnapshotParts differingParts(const MapSnapshot& from, const MapSnapshot& to) {
     SnapshotParts parts;
     parts.cells = from.cells != to.cells;
-    parts.axes = from.rows != to.rows || from.columns != to.columns;
-    parts.settings = from.rpmDivider != to.rpmDivider || from.noiseDelta != to.noiseDelta ||
-                     from.noisePeriod != to.noisePeriod;
+    parts.axes = from.axes() != to.axes();
+    parts.settings = from.settings() != to.settings();
     return parts;
 }
 
-bool writeSnapshotParts(CLPGDevice& device, const MapSnapshot& target, SnapshotParts parts) {
-    applySnapshot(target, device);
-    bool written = true;
+SnapshotWrite writeSnapshotParts(CLPGDevice& device, const MapSnapshot& from,
+                                 const MapSnapshot& target, SnapshotParts parts) {
+    SnapshotWrite write{true, from};
     if (parts.axes) {
-        written = device.writeMapAxes() && written;
+        if (device.writeMapAxes(target.axes())) {
+            write.holds.setAxes(target.axes());
+        } else {
+            write.complete = false;
+        }
     }
     if (parts.settings) {
-        written = device.writeSettings() && written;
+        if (device.writeSettings(target.settings(), target.cells)) {
+            write.holds.setSettings(target.settings());
+        } else {
+            write.complete = false;
+        }
     }
     if (parts.cells) {
-        written = device.writeMap() && device.storeMap() && written;
+        if (device.writeMap(target.cells) && device.storeMap()) {
+            write.holds.cells = target.cells;
+        } else {
+            write.complete = false;
+        }
     }
-    return written;
+    return write;
 }
 
-bool controllerHolds(CLPGDevice& device, const MapSnapshot& target) {
-    if (!device.readSettings() || !device.readMap() || !device.readMapAxes()) {
-        return false;
+std::optional<MapSnapshot> readControllerState(CLPGDevice& device) {
+    const auto settings = device.readSettings();
+    if (!settings) {
+        return std::nullopt;
     }
-    return snapshotOf(device) == target;
+    const auto cells = device.readMap();
+    if (!cells) {
+        return std::nullopt;
+    }
+    const auto axes = device.readMapAxes();
+    if (!axes) {
+        return std::nullopt;
+    }
+    MapSnapshot snapshot;
+    snapshot.cells = *cells;
+    snapshot.setAxes(*axes);
+    snapshot.setSettings(*settings);
+    return snapshot;
 }
 
 } // namespace krv

@@ -1,28 +1,31 @@
 #pragma once
 // The controller's map, axes and settings exactly as the controller holds them (wire units),
-// so that saving, restoring and comparing never round through volts.
+// so that saving, restoring and comparing never round through volts. The one value type of
+// what a controller holds: read from it, written to it, kept by the window and the files.
 
 #include "device/lpg_device.h"
 
 #include <array>
 #include <cstdint>
+#include <optional>
 
 namespace krv {
 
 struct MapSnapshot {
-    std::array<uint8_t, kMapCells> cells{}; // index row * 15 + column
-    std::array<int16_t, kMapRows> rows{};
-    std::array<uint8_t, kMapColumns> columns{};
+    MapCells cells{}; // index row * 15 + column
+    std::array<int16_t, kMapRows> rows = defaultMapAxes().rows;
+    std::array<uint8_t, kMapColumns> columns = defaultMapAxes().columns;
     uint8_t rpmDivider = 1;
     uint8_t noiseDelta = 0;
     uint16_t noisePeriod = 0;
 
+    DeviceSettings settings() const { return {rpmDivider, noiseDelta, noisePeriod}; }
+    void setSettings(const DeviceSettings& settings);
+    MapAxes axes() const { return {rows, columns}; }
+    void setAxes(const MapAxes& axes);
+
     bool operator==(const MapSnapshot&) const = default;
 };
-
-MapSnapshot snapshotOf(const CLPGDevice& device);
-// Sets the device's fields (volts and rpm converted from the wire units); writes nothing.
-void applySnapshot(const MapSnapshot& snapshot, CLPGDevice& device);
 
 // Which of the controller's three writes a change from one snapshot to another needs.
 struct SnapshotParts {
@@ -33,12 +36,20 @@ struct SnapshotParts {
 
 SnapshotParts differingParts(const MapSnapshot& from, const MapSnapshot& to);
 
-// Applies target to the device and writes to the controller the parts given: the axes, the
-// settings (which the controller takes together with the map), the map, then stores the map.
-// False when any write is not acknowledged. A port failure raises CRSError* as every command.
-bool writeSnapshotParts(CLPGDevice& device, const MapSnapshot& target, SnapshotParts parts);
+// What a write left on the controller: the parts it acknowledged are the target's, the others
+// are still what it held before.
+struct SnapshotWrite {
+    bool complete = false;
+    MapSnapshot holds;
+};
 
-// Reads settings, map and axes back and tells whether the controller holds target exactly.
-bool controllerHolds(CLPGDevice& device, const MapSnapshot& target);
+// Writes to the controller the parts of target given: the axes, the settings (which the
+// controller takes together with the map), the map, then stores the map. from is what the
+// controller holds before. A port failure raises CRSError* as every command.
+SnapshotWrite writeSnapshotParts(CLPGDevice& device, const MapSnapshot& from,
+                                 const MapSnapshot& target, SnapshotParts parts);
+
+// Reads settings, map and axes, in that order; nothing when any read fails.
+std::optional<MapSnapshot> readControllerState(CLPGDevice& device);
 
 } // namespace krv

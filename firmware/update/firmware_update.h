@@ -4,7 +4,7 @@
 // and blocks it; a failing port leaves by an error object (IError*), which the caller reports.
 
 #include "connection/lpg_connection.h"
-#include "connection/main_window.h"
+#include "connection/connection_host.h"
 #include "firmware/update/firmware_update_window.h"
 
 #include <chrono>
@@ -41,13 +41,13 @@ std::u16string firmwareDirectory();
 // none. When the programming fails or the controller is not found again, the link is marked
 // lost, so the reconnect finds a controller left in its bootloader. Forced: the controller already
 // waits in its bootloader (found by the connection's search), so the bootloader is not asked for
-// and polling is neither stopped nor restarted. The device's mainWindow must be set (connect has
+// and polling is neither stopped nor restarted. The device's host must be set (connect has
 // run), as the controller is searched for again through it.
 bool updateFirmware(CLPGConnection& device, IFirmwareUpdateWindow& window, bool forced,
                     const SleepFor& sleep = sleepFor);
 
 // Button 1026: while connected, the window's non-forced update; an error object raised on the
 // way is shown under the handler's name and released, and the link is marked lost.
-void OnClickedBtnDeviceUpdate(CLPGConnection& device, IMainWindow& window, MessageOwner owner);
+void OnClickedBtnDeviceUpdate(CLPGConnection& device, IConnectionHost& window, MessageOwner owner);
 
 } // namespace krv

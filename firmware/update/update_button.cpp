@@ -2,7 +2,7 @@
 
 namespace krv {
 
-void OnClickedBtnDeviceUpdate(CLPGConnection& device, IMainWindow& window, MessageOwner owner) {
+void OnClickedBtnDeviceUpdate(CLPGConnection& device, IConnectionHost& window, MessageOwner owner) {
     if (!device.connected) {
         return;
     }

@@ -21,6 +21,10 @@ public:
     void setCurrent(bool current) { current_ = current; }
     bool isCurrent() const { return current_; }
 
+    // A value sent to the controller and not yet acknowledged: drawn in italics.
+    void setPending(bool pending) { pending_ = pending; }
+    bool isPending() const { return pending_; }
+
     // 1 = selected, 0 = not.
     void setSelected(uint8_t selected) { selected_ = selected; }
     uint8_t getSelected() const { return selected_; }
@@ -32,6 +36,7 @@ private:
     QColor currentColour_{120, 0, 0};
     bool current_ = false;
     uint8_t selected_ = 0;
+    bool pending_ = false;
 };
 
 } // namespace krv

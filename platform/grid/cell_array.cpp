@@ -282,8 +282,16 @@ void CCellArray::paintCell(QPainter& painter, const QRect& rect, const CCell& ce
                            const QColor& background) const {
     painter.fillRect(rect, background);
     painter.setPen(textColourOn(background, colours_.text));
+    if (cell.isPending()) {
+        QFont italic = cellFont_;
+        italic.setItalic(true);
+        painter.setFont(italic);
+    }
     painter.drawText(rect.adjusted(textMargin_, 0, -textMargin_, 0), Qt::AlignCenter,
                      cell.getTxt());
+    if (cell.isPending()) {
+        painter.setFont(cellFont_);
+    }
 }
 
 void CCellArray::paintEvent(QPaintEvent*) {

@@ -41,10 +41,11 @@ bool parseSimOptions(int argc, char** argv, SimOptions& options, std::string& er
             error.clear();
             return false;
         }
-        bool* const flag = name == "--bootloader"   ? &options.bootloader
-                           : name == "--gas"        ? &options.knobs.onGas
-                           : name == "--sample-map" ? &options.sampleMap
-                                                    : nullptr;
+        bool* const flag = name == "--bootloader"      ? &options.bootloader
+                           : name == "--gas"           ? &options.knobs.onGas
+                           : name == "--refuse-writes" ? &options.knobs.refuseWrites
+                           : name == "--sample-map"    ? &options.sampleMap
+                                                       : nullptr;
         if (flag != nullptr) {
             *flag = true;
             continue;

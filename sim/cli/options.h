@@ -44,7 +44,8 @@ inline constexpr const char* kUsage =
     "  --boot-identify N  identify's status byte while in the bootloader (5)\n"
     "  --version N        firmware version (256)\n"
     "  --boot-state N     state the bootloader reports (247 = 0xF7: ready)\n"
-    "  --gas              the emulation works on gas (workState 3) instead of petrol (2)\n";
+    "  --gas              the emulation works on gas (workState 3) instead of petrol (2)\n"
+    "  --refuse-writes    answer reads, refuse every write of settings, axes or map\n";
 
 // Fills options from argv; on a bad argument writes why to error and returns false. --help
 // returns false with an empty error.

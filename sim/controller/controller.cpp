@@ -49,6 +49,9 @@ std::optional<Frame> CController::handle(const Frame& request) {
         reply = state_.knobs.forcedReply;
     } else if (request.type == kCommandFrame && request.payload.empty()) {
         reply = status(kStatusRefused); // no operation code, in either mode
+    } else if (state_.knobs.refuseWrites && state_.mode == ControllerMode::Application &&
+               changesTheMap(request)) {
+        reply = status(kStatusRefused);
     } else if (state_.mode == ControllerMode::Application) {
         reply = handleApplication(request);
     } else {
@@ -56,6 +59,14 @@ std::optional<Frame> CController::handle(const Frame& request) {
     }
     changed();
     return reply;
+}
+
+bool CController::changesTheMap(const Frame& request) {
+    if (request.type == kCommandFrame) {
+        return request.payload[0] == kStoreMap || request.payload[0] == kClearMapTime;
+    }
+    return request.type == kSettingsFrame || request.type == kMapFrame ||
+           request.type == kAxesFrame || request.type == kAdjustRegionFrame;
 }
 
 std::optional<Frame> CController::handleApplication(const Frame& request) {

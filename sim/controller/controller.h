@@ -37,6 +37,9 @@ struct ControllerKnobs {
     uint16_t version = 0x0100;
     uint8_t bootloaderState = protocol::kBootloaderReady; // queryBootloader's report
     bool onGas = false;                                   // workState 3 (gas) instead of 2 (petrol)
+    // The application answers reads as ever and refuses, without effect, every request that
+    // would change its settings, axes or map.
+    bool refuseWrites = false;
     // When set, every request is answered with this frame and has no other effect.
     std::optional<Frame> forcedReply;
 };
@@ -87,6 +90,7 @@ public:
     void clearRequests();
 
 private:
+    static bool changesTheMap(const Frame& request);
     std::optional<Frame> handleApplication(const Frame& request);
     std::optional<Frame> handleBootloader(const Frame& request);
     Frame status(uint8_t code);

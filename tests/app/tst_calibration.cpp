@@ -8,10 +8,14 @@
 #include "lang/program_texts.h"
 #include "link/message.h"
 #include "main_window_fixture.h"
+#include "platform/qt/open_file.h"
+#include "platform/text.h"
 #include "tests/support/map_keeping.h"
 #include "tests/support/unavailable.h"
 
 #include <QTest>
+#include <filesystem>
+#include <fstream>
 #include <numeric>
 #include <vector>
 
@@ -80,6 +84,19 @@ private:
         QVERIFY(dialog().calibrating);
     }
 
+    // What the window's model holds of a cell, as the controller acknowledged it.
+    double modelVolts(int column, int row) {
+        return units::mapCellVolts(dialog().model().acknowledged().cells[cellOf(column, row)]);
+    }
+
+    // The model loaded anew with one cell changed, as a connection would read it.
+    void loadCell(int column, int row, double volts) {
+        ControllerData data{kServedDeviceType, dialog().model().identity().firmwareVersion,
+                            dialog().model().acknowledged()};
+        data.state.cells[cellOf(column, row)] = units::mapCellWire(volts);
+        dialog().model().load(data);
+    }
+
     int visitedCells() {
         int visited = 0;
         for (const auto& cell : dialog().cellSamples) {
@@ -101,6 +118,26 @@ private:
         QCOMPARE(qtext(shown[0].caption), QStringLiteral("Emulator KRV"));
         QCOMPARE(shown[0].style, MB_OK);
         QCOMPARE(shown[0].owner, owner);
+    }
+
+    // A drive on the simulated engine, stopped while the cable is pulled: its result waits.
+    void driveAndStopWhileTheLinkIsLost() {
+        fixture.startWindow(clickWithoutConnection);
+        QTRY_COMPARE_WITH_TIMEOUT(fieldText(dialog(), mainId::kWorkingState),
+                                  QStringLiteral("Wyłączony"), 10000);
+        clickCalibration();
+        QTRY_VERIFY_WITH_TIMEOUT(visitedCells() >= 2, 30000);
+        fixture.simulator->setSilent(true);
+        QTRY_VERIFY_WITH_TIMEOUT(!dialog().model().loaded(), 20000);
+        clickCalibration();
+        QVERIFY(dialog().mapKeeper().calibrationResultWaiting());
+    }
+
+    // The link back, and everything the reconnection started has ended.
+    void plugBackIn() {
+        fixture.simulator->setSilent(false);
+        QTRY_VERIFY_WITH_TIMEOUT(dialog().model().loaded(), 20000);
+        QVERIFY(fixture.waitForOperations());
     }
 
 private slots:
@@ -135,13 +172,13 @@ private slots:
         fixture.startWindow(clickWithoutConnection);
         QTRY_COMPARE_WITH_TIMEOUT(fieldText(dialog(), mainId::kWorkingState),
                                   QStringLiteral("Włączony"), 10000);
-        const auto mapBefore = dialog().device().map;
+        const auto mapBefore = dialog().model().acknowledged();
 
         clickCalibration();
 
         verifyOnlyMessage("Kalibracja tylko podczas jazdy na benzynie", &dialog());
         verifyIdle();
-        QVERIFY(dialog().device().map == mapBefore);
+        QVERIFY(dialog().model().acknowledged() == mapBefore);
     }
 
     void demoDriveFillsTheSimulatedSamplesCell() {
@@ -160,17 +197,16 @@ private slots:
         for (double filed : dialog().cellSamples[cellOf(6, 3)]) {
             QCOMPARE(filed, 2.0);
         }
-        QCOMPARE(dialog().device().map[cellOf(6, 3)], 2.0);
         QCOMPARE(grid().cell(6, 3).getTxt(), QStringLiteral("2.0"));
         // Dwell shading: the cell the drive sits in grows darker, the others stay white.
-        QVERIFY(CMapArray::savedColour().blue() < 255);
+        QVERIFY(grid().savedColour().blue() < 255);
         QCOMPARE(grid().cell(0, 0).getBkColor(), QColor(Qt::white));
 
         clickCalibration();
 
         verifyIdle();
         QCOMPARE(fixture.shown().size(), size_t{1}); // the write succeeded without I/O
-        QCOMPARE(dialog().device().map[cellOf(6, 3)], 2.0);
+        QCOMPARE(modelVolts(6, 3), 2.0);
     }
 
     void samplesAreFiledUnderTheirCell_data() {
@@ -198,8 +234,7 @@ private slots:
         QFETCH(int, filed);
         QFETCH(QString, shown);
         startScriptedDemo();
-        dialog().device().map[cellOf(column, row)] = 1.2;
-        dialog().showDeviceData();
+        loadCell(column, row, 1.2);
         startDrive();
 
         for (const CDiag& sample : samples) {
@@ -208,7 +243,8 @@ private slots:
 
         QCOMPARE(dialog().cellSamples[cellOf(column, row)].size(), size_t(filed));
         QCOMPARE(grid().cell(column, row).getTxt(), shown);
-        QCOMPARE(dialog().device().map[cellOf(column, row)], shown.toDouble());
+        // The drive's means are its own until the controller takes them.
+        QCOMPARE(modelVolts(column, row), 1.2);
         size_t filedAnywhere = 0;
         for (const auto& cell : dialog().cellSamples) {
             filedAnywhere += cell.size();
@@ -222,17 +258,17 @@ private slots:
         refreshWith(demoPointSample(200, 0));                        // 1.0 V at (6, 3)
         refreshWith(readingsRecord(1000, 1100, 600, 0, kPetrol, 0)); // 3.0 V at (14, 15)
         clickCalibration();
-        QCOMPARE(dialog().device().map[cellOf(6, 3)], 1.0);
-        QCOMPARE(dialog().device().map[cellOf(14, 15)], 3.0);
+        QCOMPARE(modelVolts(6, 3), 1.0);
+        QCOMPARE(modelVolts(14, 15), 3.0);
         QCOMPARE(dialog().cellSamples[cellOf(6, 3)].size(), size_t{1}); // kept after the stop
 
         startDrive();
         QVERIFY(dialog().cellSamples[cellOf(14, 15)].empty());
         refreshWith(demoPointSample(400, 0)); // 2.0 V at (6, 3)
 
-        QCOMPARE(dialog().device().map[cellOf(6, 3)],
-                 2.0); // not the mean with the first drive's 1.0
-        QCOMPARE(dialog().device().map[cellOf(14, 15)], 3.0);
+        // Not the mean with the first drive's 1.0.
+        QCOMPARE(grid().cell(6, 3).getTxt(), QStringLiteral("2.0"));
+        QCOMPARE(modelVolts(14, 15), 3.0);
         QCOMPARE(grid().cell(14, 15).getTxt(), QStringLiteral("3.0"));
     }
 
@@ -259,7 +295,7 @@ private slots:
         const auto written = fixture.controller->state().map;
         int learned = 0;
         for (size_t i = 0; i < written.size(); ++i) {
-            QCOMPARE(written[i], units::mapCellWire(dialog().device().map[i]));
+            QCOMPARE(written[i], dialog().model().acknowledged().cells[i]);
             learned += written[i] != 0 ? 1 : 0;
         }
         QVERIFY(learned >= 3);
@@ -292,10 +328,78 @@ private slots:
                 }
                 const double mean =
                     std::accumulate(filed.begin(), filed.end(), 0.0) / double(filed.size());
-                QCOMPARE(dialog().device().map[cellOf(c, r)], mean);
-                QCOMPARE(grid().cell(c, r).getTxt(), QString::asprintf("%.1f", mean));
+                // Shown as the controller will hold it.
+                QCOMPARE(grid().cell(c, r).getTxt(),
+                         QString::asprintf("%.1f", units::mapCellVolts(units::mapCellWire(mean))));
             }
         }
+    }
+
+    void aWaitingResultIsNotWrittenIntoAnotherCarUnasked() {
+        if (auto error = fixture.startController()) {
+            KRV_QTEST_UNAVAILABLE(*error);
+        }
+        driveAndStopWhileTheLinkIsLost();
+        std::array<uint8_t, kMapCells> otherCar{};
+        otherCar.fill(123);
+        fixture.controller->setMap(otherCar);
+        fixture.controller->clearRequests();
+
+        plugBackIn();
+
+        QStringList said;
+        for (const auto& message : fixture.shown()) {
+            said << qtext(message.text);
+        }
+        QVERIFY2(said.contains(qtext(texts::kOtherController)), qPrintable(said.join(" | ")));
+        QCOMPARE(said.back(), qtext(texts::kWriteLearnedToOther)); // answered No, the default
+        QVERIFY(fixture.controller->requests(kMapFrame).empty());
+        QCOMPARE(fixture.controller->state().map, otherCar);
+        QVERIFY(dialog().mapKeeper().calibrationResultWaiting());
+    }
+
+    // With no backup of the old map, the learned one is never written; it is kept, saved where
+    // the fitter says, and a cable glitch does not read it away.
+    void aLearnedMapWhoseBackupFailedIsKeptThroughAGlitch() {
+        if (auto error = fixture.startController()) {
+            KRV_QTEST_UNAVAILABLE(*error);
+        }
+        const std::string saved = fixture.directory + "/learned.csv";
+        setFileDialogBackEnd([&](const COpenFile&) { return toU16(saved); });
+        fixture.startWindow(clickWithoutConnection);
+        QTRY_COMPARE_WITH_TIMEOUT(fieldText(dialog(), mainId::kWorkingState),
+                                  QStringLiteral("Wyłączony"), 10000);
+        // The backups folder cannot be made any more: a file stands in its way.
+        const std::string backups = fixture.directory + "/Morvelcast/backups";
+        std::filesystem::remove_all(backups);
+        std::ofstream(backups) << "not a folder";
+        const auto mapBefore = fixture.controller->state().map;
+        clickCalibration();
+        QTRY_VERIFY_WITH_TIMEOUT(visitedCells() >= 2, 30000);
+
+        clickCalibration();
+
+        QVERIFY(dialog().mapKeeper().calibrationResultWaiting());
+        const MapSnapshot learned = *dialog().mapKeeper().calibrationResult();
+        QVERIFY(learned.cells != mapBefore);
+        QCOMPARE(fixture.controller->state().map, mapBefore);
+        QStringList said;
+        for (const auto& message : fixture.shown()) {
+            said << qtext(message.text);
+        }
+        QVERIFY2(said.contains(qtext(texts::kLearnedBackupFailed)), qPrintable(said.join(" | ")));
+        const MapFileRead file = readMapFile(saved);
+        QVERIFY(file.ok());
+        QCOMPARE(file.content->snapshot.cells, learned.cells);
+
+        fixture.simulator->setSilent(true); // a glitch
+        QTRY_VERIFY_WITH_TIMEOUT(!dialog().model().loaded(), 20000);
+        plugBackIn();
+
+        QVERIFY(dialog().mapKeeper().calibrationResultWaiting());
+        QCOMPARE(dialog().mapKeeper().calibrationResult()->cells, learned.cells);
+        QCOMPARE(fixture.controller->state().map, mapBefore);
+        setFileDialogBackEnd({});
     }
 
     // The write at the stop fails on the pulled cable: the learned map is kept, backed up at
@@ -311,22 +415,20 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(visitedCells() >= 2, 30000);
         fixture.simulator->setSilent(true); // the cable pulled
         QTRY_VERIFY_WITH_TIMEOUT(!dialog().device().connected, 20000);
-        const uint64_t heardBefore = fixture.simulator->counters().received;
-
         fixture.waitForOperations();
         dialog().controls().button(mainId::kCalibration)->click();
-        // The map goes out on the wire all the same (a map frame is the only one this long),
-        // long before the tries run out and a reconnect attempt sends its own frames.
-        QTRY_VERIFY_WITH_TIMEOUT(fixture.simulator->lastReceived().size() > size_t{kMapCells},
-                                 5000);
-        QVERIFY(fixture.simulator->counters().received > heardBefore);
         fixture.waitForOperations();
 
         verifyIdle();
-        const auto learned = snapshotOf(dialog().device()).cells;
+        QVERIFY(dialog().mapKeeper().calibrationResultWaiting());
+        const auto learned = dialog().mapKeeper().calibrationResult()->cells;
         QVERIFY(learned != fixture.controller->state().map);
         const auto shown = fixture.shown();
-        QCOMPARE(shown.size(), size_t{3});
+        QStringList said;
+        for (const auto& message : shown) {
+            said << qtext(message.text);
+        }
+        QVERIFY2(shown.size() == 3, qPrintable(said.join(" | ")));
         QCOMPARE(qtext(shown[1].text), QStringLiteral("Brak połączenia"));
         QCOMPARE(shown[1].owner, nullptr);
         QCOMPARE(shown[1].style, MB_OK);
@@ -346,7 +448,7 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(fixture.shown().size(), size_t{4}, 5000);
         QCOMPARE(qtext(fixture.shown()[3].text), qtext(texts::kCalibrationWrittenLater));
         QVERIFY(!dialog().mapKeeper().calibrationResultWaiting());
-        QCOMPARE(snapshotOf(dialog().device()).cells, learned);
+        QCOMPARE(dialog().model().acknowledged().cells, learned);
     }
 };
 

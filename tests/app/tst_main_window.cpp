@@ -59,8 +59,8 @@ private slots:
     void withoutPortsAndWithoutConnectionNothingRuns() {
         fixture.startWindow(clickWithoutConnection);
         QCOMPARE(fieldText(*dialog, mainId::kStatus), QStringLiteral("BRAK KOMUNIKACJI"));
-        QVERIFY(!dialog->timerActive(IMainWindow::kReadingsTimer));
-        QVERIFY(!dialog->timerActive(IMainWindow::kReconnectTimer));
+        QVERIFY(!dialog->timerActive(CKorrinDlg::kReadingsTimer));
+        QVERIFY(!dialog->timerActive(CKorrinDlg::kReconnectTimer));
         QTest::qWait(300); // three refresh periods: nothing may arrive
         QCOMPARE(readingFields(*dialog), Fields{});
         QVERIFY(fixture.shown().empty());

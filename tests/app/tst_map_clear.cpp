@@ -3,6 +3,7 @@
 
 #include "link/message.h"
 #include "main_window_fixture.h"
+#include "tests/support/map_keeping.h"
 #include "tests/support/unavailable.h"
 
 #include <QGuiApplication>
@@ -83,9 +84,7 @@ private slots:
         const auto state = fixture.controller->state();
         QCOMPARE(state.map, (std::array<uint8_t, 240>{}));
         QCOMPARE(state.counters.mapStores, storesBefore + 1);
-        for (double value : dialog().device().map) {
-            QCOMPARE(value, 0.0);
-        }
+        QCOMPARE(dialog().model().acknowledged().cells, MapCells{});
         QCOMPARE(cellTexts(dialog()), QStringList(kMapCells, QStringLiteral("0.0")));
         QCOMPARE(dialog().mapGrid().cell(5, 0).getBkColor(), QColor(Qt::white));
         QVERIFY(QGuiApplication::overrideCursor() == nullptr);
@@ -101,7 +100,7 @@ private slots:
             KRV_QTEST_UNAVAILABLE(*error);
         }
         QVERIFY(dialog().device().connected);
-        const auto modelBefore = dialog().device().map;
+        const auto modelBefore = dialog().model().acknowledged();
         const QStringList screenBefore = cellTexts(dialog());
         auto knobs = fixture.controller->knobs();
         knobs.forcedReply = sim::Frame{2, {0, 0, 0, 0, 0, 0}}; // refuses every command
@@ -116,7 +115,7 @@ private slots:
         QCOMPARE(qtext(shown[0].caption), QStringLiteral("Emulator KRV"));
         QCOMPARE(shown[0].style, MB_ICONERROR);
         QCOMPARE(shown[0].owner, static_cast<MessageOwner>(&dialog()));
-        QVERIFY(dialog().device().map == modelBefore);
+        QVERIFY(dialog().model().acknowledged() == modelBefore);
         QCOMPARE(cellTexts(dialog()), screenBefore);
         QCOMPARE(fixture.controller->state().map, patternMap());
         QVERIFY(QGuiApplication::overrideCursor() == nullptr);
@@ -127,7 +126,7 @@ private slots:
             KRV_QTEST_UNAVAILABLE(*error);
         }
         QVERIFY(dialog().device().connected);
-        const auto modelBefore = dialog().device().map;
+        const auto modelBefore = dialog().model().acknowledged();
         const QStringList screenBefore = cellTexts(dialog());
         dialog().device().port.close(); // every write now fails in the operating system
 
@@ -140,22 +139,23 @@ private slots:
         QVERIFY2(lines.size() > 1 && !lines[1].isEmpty(), qPrintable(qtext(shown[0].text)));
         QCOMPARE(qtext(shown[0].caption), QStringLiteral("Emulator KRV"));
         QCOMPARE(shown[0].style, MB_OK);
-        QVERIFY(dialog().device().map == modelBefore);
+        QVERIFY(dialog().model().acknowledged() == modelBefore);
         QCOMPARE(cellTexts(dialog()), screenBefore);
         QCOMPARE(fixture.controller->state().map, patternMap());
         QVERIFY(QGuiApplication::overrideCursor() == nullptr);
     }
 
-    void withoutConnectionNothingHappens() {
+    void withoutConnectionNothingHappensAndItSaysSo() {
         fixture.startWindow(clickWithoutConnection);
-        dialog().device().map[0] = 1.5;
-        dialog().showDeviceData();
+        const QStringList screenBefore = cellTexts(dialog());
 
         clickClear();
 
-        QVERIFY(fixture.shown().empty());
-        QCOMPARE(dialog().device().map[0], 1.5);
-        QCOMPARE(dialog().mapGrid().cell(0, 0).getTxt(), QStringLiteral("1.5"));
+        const auto shown = fixture.shown();
+        QCOMPARE(shown.size(), size_t{1});
+        QCOMPARE(qtext(shown[0].text), QStringLiteral("Brak połączenia"));
+        QCOMPARE(cellTexts(dialog()), screenBefore);
+        QVERIFY(backupFiles(fixture.directory + "/Morvelcast/backups", "_clear.csv").empty());
     }
 };
 

@@ -20,6 +20,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QTest>
+#include <QToolButton>
 #include <QToolTip>
 #include <algorithm>
 #include <array>
@@ -149,6 +150,47 @@ private:
 
     QLineEdit* rpmDividerEdit() { return dialog().controls().edit(mainId::kRpmDivider); }
 
+    // What the window shows and saves is what the controller holds, nothing else.
+    void verifyShowsTheController(const char* after) {
+        const MapSnapshot held = controllerSnapshot();
+        QVERIFY2(dialog().model().acknowledged() == held, after);
+        QVERIFY2(dialog().model().shown() == held, after);
+        QCOMPARE(rpmDividerEdit()->text(), QString::number(held.rpmDivider));
+        QCOMPARE(dialog().controls().edit(mainId::kNoiseDelta)->text(),
+                 QString::number(held.noiseDelta));
+        QCOMPARE(dialog().controls().edit(mainId::kNoisePeriod)->text(),
+                 QString::number(held.noisePeriod));
+        for (int r = 0; r < kMapRows; ++r) {
+            for (int c = 0; c < kMapColumns; ++c) {
+                const double volts = units::mapCellVolts(held.cells[r * kMapColumns + c]);
+                QCOMPARE(grid().cell(c, r).getTxt(), QString::asprintf("%.1f", volts));
+                QVERIFY2(!grid().cell(c, r).isPending(), after);
+            }
+        }
+        for (int c = 0; c < kMapColumns; ++c) {
+            QCOMPARE(grid().columnHeader(c).getTxt(),
+                     QString::number(units::columnBreakRpm(held.columns[c])));
+        }
+        fileAnswers = {toU16(path("saved.csv"))};
+        chooseFromContextMenu(texts::kSaveMapToFile);
+        const MapFileRead saved = readMapFile(path("saved.csv"));
+        QVERIFY(saved.ok());
+        QVERIFY2(saved.content->snapshot == held, after);
+    }
+
+    // The cable pulled, another car's controller put on it, the cable back: the reconnection
+    // finds it.
+    void swapTheControllerWhileTheLinkIsDown(const MapSnapshot& otherCar) {
+        fixture.simulator->setSilent(true);
+        QTRY_VERIFY_WITH_TIMEOUT(!dialog().model().loaded(), 20000);
+        fixture.controller->setMap(otherCar.cells);
+        fixture.controller->setAxes(otherCar.rows, otherCar.columns);
+        fixture.controller->clearRequests();
+        fixture.simulator->setSilent(false);
+        QTRY_VERIFY_WITH_TIMEOUT(dialog().model().loaded(), 20000);
+        QVERIFY(fixture.waitForOperations());
+    }
+
 private slots:
     void init() {
         fixture.setUp();
@@ -170,6 +212,69 @@ private slots:
         fixture.tearDown();
     }
 
+    void anotherControllerOnTheSameCableIsNotUndoneInto() {
+        if (auto error = fixture.startController()) {
+            KRV_QTEST_UNAVAILABLE(*error);
+        }
+        QVERIFY(startOnFineMap());
+        dialog().device().startPolling(); // the lost link is noticed by the polling
+        dialog().controls().button(mainId::kClearMap)->click();
+        QVERIFY(fixture.waitForOperations());
+        QVERIFY(dialog().mapKeeper().canUndo());
+        const MapSnapshot carA = dialog().model().acknowledged();
+        MapSnapshot carB = fileSnapshot();
+
+        swapTheControllerWhileTheLinkIsDown(carB);
+
+        QCOMPARE(qtext(fixture.shown().back().text), qtext(texts::kOtherController));
+        const auto setAside = backups("_previous-controller.csv");
+        QCOMPARE(setAside.size(), size_t{1});
+        QVERIFY(readMapFile(setAside[0]).content->snapshot == carA);
+        QVERIFY(!dialog().mapKeeper().canUndo());
+        pressIn(&grid(), Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(writesSeen(), size_t{0});
+        QCOMPARE(fixture.controller->state().map, carB.cells);
+    }
+
+    void refusedEditsLeaveWhatTheControllerHolds() {
+        if (auto error = fixture.startController()) {
+            KRV_QTEST_UNAVAILABLE(*error);
+        }
+        QVERIFY(startOnFineMap());
+        // One change the controller takes, for the undo below.
+        dialog().controls().spin(mainId::kRpmDividerSpin)->upButton()->click();
+        QVERIFY(fixture.waitForOperations());
+        QCOMPARE(fixture.controller->state().settings.rpmDivider, uint8_t{6});
+        auto knobs = fixture.controller->knobs();
+        knobs.refuseWrites = true;
+        fixture.controller->setKnobs(knobs);
+
+        dialog().controls().spin(mainId::kRpmDividerSpin)->upButton()->click();
+        QVERIFY(fixture.waitForOperations());
+        verifyShowsTheController("a refused spin click");
+
+        editHeader(4, "2000");
+        QVERIFY(fixture.waitForOperations());
+        verifyShowsTheController("a refused header edit");
+
+        grid().clearSelection(false);
+        grid().cell(2, 2).setSelected(1);
+        pressIn(&grid(), Qt::Key_Up, Qt::ControlModifier);
+        verifyShowsTheController("a refused Ctrl+Up");
+
+        pressIn(&grid(), Qt::Key_Z, Qt::ControlModifier);
+        verifyShowsTheController("a refused undo");
+        // The history stays where the controller is: the undo is still to be done.
+        QVERIFY(dialog().mapKeeper().canUndo());
+        QVERIFY(!dialog().mapKeeper().canRedo());
+        QStringList said;
+        for (const auto& message : fixture.shown()) {
+            said << qtext(message.text);
+        }
+        QVERIFY2(said.size() == 4, qPrintable(said.join(" | ")));
+        QCOMPARE(said.back(), qtext(texts::kWriteSettingsFailed));
+    }
+
     void theMapAsFirstReadIsBackedUpOncePerConnection() {
         if (auto error = fixture.startController()) {
             KRV_QTEST_UNAVAILABLE(*error);
@@ -180,7 +285,9 @@ private slots:
         const MapFileRead read = readMapFile(found[0]);
         QVERIFY(read.ok());
         QCOMPARE(read.content->snapshot, controllerSnapshot());
-        dialog().mapKeeper().onConnected(); // the same map read again: no second file
+        // The same map read again: no second file.
+        dialog().mapKeeper().onConnected(CControllerModel::Arrival::Same,
+                                         dialog().model().acknowledged(), false);
         QCOMPARE(backups("_connected.csv").size(), size_t{1});
     }
 
@@ -203,7 +310,7 @@ private slots:
         pressIn(rpmDividerEdit(), Qt::Key_Z, Qt::ControlModifier);
 
         QCOMPARE(controllerSnapshot(), before);
-        QCOMPARE(snapshotOf(dialog().device()), before);
+        QCOMPARE(dialog().model().acknowledged(), before);
         QCOMPARE(grid().cell(0, 0).getTxt(), QStringLiteral("1.8"));
         // Only the map differed, so only the map went out: no settings or axes frame.
         QCOMPARE(fixture.controller->requests(kSettingsFrame).size(), size_t{0});
@@ -329,7 +436,7 @@ private slots:
 
         QVERIFY(fixture.shown().empty());
         QCOMPARE(controllerSnapshot(), file);
-        QCOMPARE(snapshotOf(dialog().device()), file);
+        QCOMPARE(dialog().model().acknowledged(), file);
         QCOMPARE(readMapFile(backups("_load.csv").at(0)).content->snapshot, before);
 
         // Two cells off the file by one step each way, one by a whole volt.
@@ -338,7 +445,9 @@ private slots:
         changed[17] -= 1;
         changed[239] += 50;
         fixture.controller->setMap(changed);
-        QVERIFY(dialog().device().readMap());
+        // As a connection would read it.
+        dialog().model().load(
+            {kServedDeviceType, 0x0100, snapshotOfController(*fixture.controller)});
         fileAnswers = {toU16(path("other car.csv"))};
         chooseFromContextMenu(texts::kCompareWithFile);
         dialog().showDeviceData();

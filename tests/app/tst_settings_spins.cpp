@@ -86,9 +86,10 @@ private:
 
     QString editText(int spin) { return dialog().controls().edit(rowOf(spin).edit)->text(); }
 
-    unsigned deviceSetting(int spin) {
-        return settingOf(spin, dialog().device().rpmDivider, dialog().device().noiseDelta,
-                         dialog().device().noisePeriod);
+    // What the window's model holds as acknowledged by the controller.
+    unsigned modelSetting(int spin) {
+        const DeviceSettings settings = dialog().model().acknowledged().settings();
+        return settingOf(spin, settings.rpmDivider, settings.noiseDelta, settings.noisePeriod);
     }
 
     unsigned controllerSetting(int spin) {
@@ -142,7 +143,7 @@ private slots:
         step(spin, delta);
 
         QCOMPARE(editText(spin), QString::number(expected));
-        QCOMPARE(deviceSetting(spin), expected);
+        QCOMPARE(modelSetting(spin), expected);
         QCOMPARE(controllerSetting(spin), expected);
         QCOMPARE(fixture.controller->requests(kSettingsFrame).size(), size_t{sent ? 1u : 0u});
         if (sent) {
@@ -164,7 +165,7 @@ private slots:
         edit->clear();
         QTest::keyClicks(edit, "77");
         QTest::keyClick(edit, Qt::Key_Return);
-        QCOMPARE(dialog().device().rpmDivider, uint8_t{7});
+        QCOMPARE(modelSetting(mainId::kRpmDividerSpin), 7u);
         QVERIFY(dialog().isVisible());
 
         step(mainId::kRpmDividerSpin, -1);
@@ -186,7 +187,7 @@ private slots:
         step(mainId::kNoisePeriodSpin, -1);
 
         QCOMPARE(editText(mainId::kNoisePeriodSpin), QStringLiteral("2"));
-        QCOMPARE(dialog().device().noisePeriod, uint16_t{2});
+        QCOMPARE(modelSetting(mainId::kNoisePeriodSpin), 2u);
         QCOMPARE(fixture.simulator->counters().received, heard);
         QVERIFY(fixture.shown().empty());
     }
@@ -203,7 +204,7 @@ private slots:
 
         step(mainId::kRpmDividerSpin, -1);
         QCOMPARE(editText(mainId::kRpmDividerSpin), QStringLiteral("8"));
-        QCOMPARE(dialog().device().rpmDivider, uint8_t{8});
+        QCOMPARE(modelSetting(mainId::kRpmDividerSpin), 7u);
         QVERIFY(fixture.controller->requests(kSettingsFrame).empty());
         QCOMPARE(fixture.controller->state().settings.rpmDivider, uint8_t{7});
         QVERIFY(fixture.shown().empty());
@@ -212,10 +213,10 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(fieldText(dialog(), mainId::kStatus), QStringLiteral("CONNECTED"),
                                   20000);
         QCOMPARE(editText(mainId::kRpmDividerSpin), QStringLiteral("7"));
-        QCOMPARE(dialog().device().rpmDivider, uint8_t{7});
+        QCOMPARE(modelSetting(mainId::kRpmDividerSpin), 7u);
     }
 
-    void refusedWriteKeepsTheNewValueAndSaysSo() {
+    void refusedWriteLeavesWhatTheControllerHoldsAndSaysSo() {
         if (auto error = fixture.startController()) {
             KRV_QTEST_UNAVAILABLE(*error);
         }
@@ -228,8 +229,8 @@ private slots:
 
         step(mainId::kNoiseDeltaSpin, 1);
 
-        QCOMPARE(editText(mainId::kNoiseDeltaSpin), QStringLiteral("19"));
-        QCOMPARE(dialog().device().noiseDelta, uint8_t{19});
+        QCOMPARE(editText(mainId::kNoiseDeltaSpin), QStringLiteral("20"));
+        QCOMPARE(modelSetting(mainId::kNoiseDeltaSpin), 20u);
         QCOMPARE(fixture.controller->state().settings.noiseDelta, uint8_t{20});
         const auto shown = fixture.shown();
         QCOMPARE(shown.size(), size_t{1});
@@ -266,8 +267,8 @@ private slots:
         QVERIFY2(lines.size() > 1 && !lines[1].isEmpty(), qPrintable(qtext(shown[0].text)));
         QCOMPARE(qtext(shown[0].caption), QStringLiteral("Emulator KRV"));
         QCOMPARE(shown[0].style, MB_OK);
-        // The new value stays on screen; the controller never heard of it.
-        QCOMPARE(editText(spin), QString::number(controllerSetting(spin) + 1));
+        // The controller never heard of the new value, so the field does not show it.
+        QCOMPARE(editText(spin), QString::number(controllerSetting(spin)));
     }
 };
 

@@ -123,7 +123,7 @@ private slots:
         QVERIFY(programMemoryHoldsSampleImage(controller));
         QCOMPARE(controller.state().mode, sim::ControllerMode::Application);
         QVERIFY(dialog.device().connected);
-        QVERIFY(dialog.timerActive(IMainWindow::kReadingsTimer));
+        QVERIFY(dialog.timerActive(CKorrinDlg::kReadingsTimer));
         QVERIFY(!waitCursorShown());
 
         QAbstractButton* update = dialog.controls().button(mainId::kFirmwareUpdate);
@@ -157,7 +157,7 @@ private slots:
         QVERIFY(dialog.controls().text(mainId::kStatus) == u"POŁĄCZONY");
         QVERIFY(dialog.device().connected);
         QVERIFY(dialog.device().pollingRunning);
-        QVERIFY(dialog.timerActive(IMainWindow::kReadingsTimer));
+        QVERIFY(dialog.timerActive(CKorrinDlg::kReadingsTimer));
         QTRY_VERIFY_WITH_TIMEOUT(dialog.device().diagData.sampleCount() > 0, 10000);
     }
 

@@ -182,7 +182,25 @@ TEST_F(CliCommands, PortOptionTalksToThatPortOnlyAndRemembersItsNumber) {
         EXPECT_EQ(portsTried(), std::vector<int>{2}) << named;
         EXPECT_EQ(lastPortSetting(), "Last RS nr=2");
     }
+    // The table itself is never rewritten.
     EXPECT_STREQ(std::getenv("KRV_PORTS"), (table_[0] + ":" + table_[1]).c_str());
+}
+
+// A path holding ':' (as every /dev/serial/by-path name does) is one path: the command talks
+// to it and to nothing else, even where the table holds the path before the ':'.
+TEST_F(CliCommands, PortPathWithAColonIsThatPathAlone) {
+    std::array<uint8_t, 240> map{};
+    map.fill(77);
+    controller().setMap(map);
+    SimulatedPort named(9, [](int) {}, table_[0] + ":b");
+    named.handler.controller.setMap(map);
+
+    const CliRun run = cli({"--port", table_[0] + ":b", "clear-map"});
+
+    EXPECT_EQ(run.code, cli::kExitDone) << run.err;
+    EXPECT_EQ(named.handler.controller.state().map, (std::array<uint8_t, 240>{}));
+    EXPECT_EQ(controller().state().map, map);
+    EXPECT_EQ(controller().state().counters.requests, 0U);
 }
 
 // A controller that stops answering in the middle of a command: the command fails after its

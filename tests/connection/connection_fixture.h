@@ -4,7 +4,7 @@
 // the settings file in a temporary XDG_CONFIG_HOME.
 
 #include "connection/lpg_connection.h"
-#include "connection/main_window.h"
+#include "connection/connection_host.h"
 #include "connection/thread_manager.h"
 #include "link/message_recorder.h"
 #include "sim/controller/controller.h"

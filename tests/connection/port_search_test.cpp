@@ -223,15 +223,30 @@ TEST_F(StartMessagesTest, FailedVersionReadIsReportedOnceAndStillConnects) {
     EXPECT_EQ(lastPortSetting(), "Last RS nr=1");
 }
 
-TEST_F(StartMessagesTest, EachFailedDataReadIsReportedAndTheConnectionStands) {
-    addPort().handler.refuse({kReadSettings, kReadMap, kReadMapAxes});
+// A controller whose data could not be read is not connected to: nothing would be known of
+// what it holds. It is not given up for the demo either, but retried as a lost link, and
+// connected to once its data reads.
+TEST_F(StartMessagesTest, FailedDataReadLeavesTheLinkDownAndRetriesIt) {
+    auto& port = addPort();
+    port.handler.refuse({kReadMap}); // the settings read, the map does not
     publishPorts();
 
     device_->connect(window_);
 
-    EXPECT_EQ(messagesWith(texts::kReadSettingsFailed).size(), 3u);
-    EXPECT_EQ(messages_.messages().size(), 3u);
+    EXPECT_EQ(messagesWith(texts::kReadSettingsFailed).size(), 1u);
+    EXPECT_EQ(messages_.messages().size(), 1u);
+    EXPECT_FALSE(device_->connected);
+    EXPECT_TRUE(window_.loads().empty());
+    EXPECT_EQ(window_.demoQuestions(), 0);
+    EXPECT_EQ(window_.timerPeriod(test::CTestWindow::kReconnectTimer),
+              CLPGConnection::kReconnectAfterLoss.count());
+
+    port.handler.refuse({});
+    device_->reconnect();
+
     EXPECT_TRUE(device_->connected);
+    ASSERT_EQ(window_.loads().size(), 1u);
+    EXPECT_EQ(window_.loads()[0].state.cells, port.handler.controller.state().map);
     EXPECT_EQ(lastPortSetting(), "Last RS nr=1");
 }
 
@@ -249,10 +264,12 @@ TEST_F(StartMessagesTest, ControllerDataIsLoadedOnConnect) {
     device_->connect(window_);
 
     EXPECT_EQ(device_->firmwareVersion, 0x0107);
-    EXPECT_EQ(device_->rpmDivider, 4);
-    EXPECT_EQ(device_->noiseDelta, 7);
-    EXPECT_EQ(device_->noisePeriod, 300);
-    EXPECT_DOUBLE_EQ(device_->map[15 * 2 + 3], 1.0);
+    // The host is told what was read, as it was read.
+    const std::vector<ControllerData> loads = window_.loads();
+    ASSERT_EQ(loads.size(), 1u);
+    EXPECT_EQ(loads[0].state.settings(), (DeviceSettings{4, 7, 300}));
+    EXPECT_EQ(loads[0].state.cells, map);
+    EXPECT_EQ(loads[0].firmwareVersion, 0x0107);
     EXPECT_TRUE(messages_.messages().empty());
 }
 
@@ -276,7 +293,7 @@ TEST_F(StartMessagesTest, ReadingsAreEnabledOnlyByTheAgreedWord) {
         device_->startPolling();
         EXPECT_EQ(device_->pollingRunning, c.enabled);
         EXPECT_EQ(threads_.runningCount(), c.enabled ? 1u : 0u);
-        EXPECT_EQ(window_.timerPeriod(IMainWindow::kReadingsTimer), c.enabled ? 100 : 0);
+        EXPECT_EQ(window_.timerPeriod(test::CTestWindow::kReadingsTimer), c.enabled ? 100 : 0);
         device_->stopPolling();
     }
 }

@@ -48,6 +48,25 @@ public:
         return true;
     }
 
+    // Runs the posted tasks as they come until the condition holds (checked between tasks).
+    bool runPostedUntil(const std::function<bool()>& condition,
+                        std::chrono::milliseconds timeout = 20s) {
+        const auto deadline = std::chrono::steady_clock::now() + timeout;
+        while (!condition()) {
+            std::function<void()> task;
+            {
+                std::unique_lock lock(mutex_);
+                if (!changed_.wait_until(lock, deadline, [this] { return !posted_.empty(); })) {
+                    return false;
+                }
+                task = std::move(posted_.front());
+                posted_.pop_front();
+            }
+            task();
+        }
+        return true;
+    }
+
     std::vector<std::u16string> events; // on the test's thread only
 
 private:

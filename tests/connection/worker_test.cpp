@@ -104,7 +104,7 @@ TEST_F(WorkerTest, StoppingWakesAJobWaitingForASilentControllerAndDropsTheRest) 
 
     CConnectionWorker worker(*device_, workerWindow_);
     std::atomic<bool> secondRan{false};
-    worker.run(u"", [](CLPGConnection& device) { return device.readSettings(); }, {});
+    worker.run(u"", [](CLPGConnection& device) { return device.readSettings().has_value(); }, {});
     worker.run(u"", [&](CLPGConnection&) { return secondRan = true; }, {});
     ASSERT_TRUE(port.simulator.waitForReceived(port.simulator.counters().received + 1, 5s));
 
@@ -133,7 +133,7 @@ TEST_F(WorkerTest, SamplesAndJobsTakeTurnsOnTheWorkersThread) {
             [&, n](CLPGConnection& device) {
                 inJob = true;
                 jobThreads[n] = std::this_thread::get_id();
-                const bool read = device.readSettings();
+                const bool read = device.readSettings().has_value();
                 std::this_thread::sleep_for(CDiagInputThread::kPause); // a sample falls due
                 inJob = false;
                 return read;

@@ -4,8 +4,10 @@
 #include "device/demo_readings.h"
 #include "device_on_simulator.h"
 
+#include <algorithm>
 #include <gmock/gmock.h>
 #include <numeric>
+#include <optional>
 
 namespace krv {
 namespace {
@@ -22,24 +24,19 @@ using ApplicationCommands = DeviceOnSimulator;
 
 TEST_F(ApplicationCommands, ReadSettingsSendsItsCodeAndDecodesTheReply) {
     controller.setSettings({7, 9, 0x1234});
-    ASSERT_TRUE(device.readSettings());
-    EXPECT_EQ(device.rpmDivider, 7);
-    EXPECT_EQ(device.noiseDelta, 9);
-    EXPECT_EQ(device.noisePeriod, 0x1234);
+    EXPECT_EQ(device.readSettings(), (DeviceSettings{7, 9, 0x1234}));
     ASSERT_EQ(requestCount(), 1u);
     EXPECT_EQ(controller.requests()[0], (Frame{2, command(0x07)}));
 }
 
 TEST_F(ApplicationCommands, WriteSettingsSendsTheFieldsThenTheMap) {
-    device.rpmDivider = 4;
-    device.noiseDelta = 200;
-    device.noisePeriod = 0xBEEF;
-    device.map[0] = 1.00;
-    ASSERT_TRUE(device.writeSettings());
+    MapCells cells{};
+    cells[0] = units::mapCellWire(1.00);
+    ASSERT_TRUE(device.writeSettings({4, 200, 0xBEEF}, cells));
     const auto requests = controller.requests();
     ASSERT_EQ(requests.size(), 2u);
     EXPECT_EQ(requests[0], (Frame{3, {4, 200, 0xEF, 0xBE}}));
-    EXPECT_EQ(requests[1].type, 9);
+    EXPECT_EQ(requests[1], (Frame{9, {cells.begin(), cells.end()}}));
     EXPECT_EQ(controller.state().settings, (sim::ControllerSettings{4, 200, 0xBEEF}));
     EXPECT_EQ(controller.state().map[0], 50);
 }
@@ -59,28 +56,34 @@ TEST_F(ApplicationCommands, ReadMapReplacesEveryCellInRowMajorOrder) {
     std::array<uint8_t, 240> bytes{};
     std::iota(bytes.begin(), bytes.end(), 0);
     controller.setMap(bytes);
-    ASSERT_TRUE(device.readMap());
-    EXPECT_DOUBLE_EQ(device.map[0], 0.0);
-    EXPECT_DOUBLE_EQ(device.map[50], 1.00);
-    EXPECT_DOUBLE_EQ(device.map[15 * 3 + 2], 0.02 * 47);
-    EXPECT_DOUBLE_EQ(device.map[239], 0.02 * 239);
+    const std::optional<MapCells> cells = device.readMap();
+    ASSERT_TRUE(cells);
+    EXPECT_EQ(*cells, bytes);
+    EXPECT_DOUBLE_EQ(units::mapCellVolts((*cells)[0]), 0.0);
+    EXPECT_DOUBLE_EQ(units::mapCellVolts((*cells)[50]), 1.00);
+    EXPECT_DOUBLE_EQ(units::mapCellVolts((*cells)[15 * 3 + 2]), 0.02 * 47);
+    EXPECT_DOUBLE_EQ(units::mapCellVolts((*cells)[239]), 0.02 * 239);
     EXPECT_EQ(controller.requests()[0], (Frame{2, command(0x0E)}));
 }
 
-// 5.2 V and -1 V are beyond what a map byte carries: they arrive as the nearest limit.
-TEST_F(ApplicationCommands, WriteMapConvertsAndSaturatesCells) {
-    device.map.fill(0.0);
-    device.map[0] = 1.01;
-    device.map[1] = 5.10;
-    device.map[2] = 5.2;
-    device.map[3] = -1.0;
-    device.map[239] = 2.5;
-    ASSERT_TRUE(device.writeMap());
+// Volts typed for the cells reach the controller as their bytes, in row-major order; 5.2 V
+// and -1 V are beyond what a map byte carries: they arrive as the nearest limit.
+TEST_F(ApplicationCommands, WriteMapSendsEveryCellInRowMajorOrder) {
+    std::array<double, 240> volts{};
+    volts[0] = 1.01;
+    volts[1] = 5.10;
+    volts[2] = 5.2;
+    volts[3] = -1.0;
+    volts[239] = 2.5;
+    MapCells cells{};
+    std::transform(volts.begin(), volts.end(), cells.begin(), units::mapCellWire);
+    ASSERT_TRUE(device.writeMap(cells));
     const auto map = controller.state().map;
     EXPECT_THAT(std::vector<uint8_t>(map.begin(), map.begin() + 5),
                 ElementsAre(50, 255, 255, 0, 0));
     EXPECT_EQ(map[239], 125);
-    EXPECT_EQ(controller.requests()[0].payload.size(), 240u);
+    EXPECT_EQ(map, cells);
+    EXPECT_EQ(controller.requests()[0], (Frame{9, {cells.begin(), cells.end()}}));
 }
 
 TEST_F(ApplicationCommands, StoreAndClearAreAcknowledgedCommands) {
@@ -102,25 +105,30 @@ TEST_F(ApplicationCommands, ReadMapAxesKeepsTheSignOfRowWords) {
     std::iota(columns.begin(), columns.end(), 10);
     columns[14] = 255;
     controller.setAxes(rows, columns);
-    ASSERT_TRUE(device.readMapAxes());
-    EXPECT_DOUBLE_EQ(device.rowAxis[0], -3.00);
-    EXPECT_DOUBLE_EQ(device.rowAxis[1], 0.015 * 2);
-    EXPECT_NEAR(device.rowAxis[15], 491.505, 1e-9);
-    EXPECT_DOUBLE_EQ(device.columnAxis[5], 1500);
-    EXPECT_DOUBLE_EQ(device.columnAxis[14], 25500);
+    const std::optional<MapAxes> axes = device.readMapAxes();
+    ASSERT_TRUE(axes);
+    EXPECT_EQ(*axes, (MapAxes{rows, columns}));
+    EXPECT_DOUBLE_EQ(units::rowBreakVolts(axes->rows[0]), -3.00);
+    EXPECT_DOUBLE_EQ(units::rowBreakVolts(axes->rows[1]), 0.015 * 2);
+    EXPECT_NEAR(units::rowBreakVolts(axes->rows[15]), 491.505, 1e-9);
+    EXPECT_DOUBLE_EQ(units::columnBreakRpm(axes->columns[5]), 1500);
+    EXPECT_DOUBLE_EQ(units::columnBreakRpm(axes->columns[14]), 25500);
     EXPECT_EQ(controller.requests()[0], (Frame{2, command(0x11)}));
 }
 
 TEST_F(ApplicationCommands, WriteMapAxesLaysOutWordsThenBytesAndSaturates) {
+    std::array<double, 16> rowVolts{};
     for (int i = 0; i < 16; ++i) {
-        device.rowAxis[i] = 0.96 * (i + 1);
+        rowVolts[i] = 0.96 * (i + 1);
     }
-    device.rowAxis[0] = 3.00;
-    device.rowAxis[1] = -3.00;
-    device.rowAxis[2] = 1000.0; // a typed 1000 V must not wrap to a small word
-    device.columnAxis[0] = 1500;
-    device.columnAxis[1] = 30000;
-    ASSERT_TRUE(device.writeMapAxes());
+    rowVolts[0] = 3.00;
+    rowVolts[1] = -3.00;
+    rowVolts[2] = 1000.0;            // a typed 1000 V must not wrap to a small word
+    MapAxes axes = defaultMapAxes(); // columns from 500 rpm, 300 rpm apart
+    std::transform(rowVolts.begin(), rowVolts.end(), axes.rows.begin(), units::rowBreakWire);
+    axes.columns[0] = units::columnBreakWire(1500);
+    axes.columns[1] = units::columnBreakWire(30000);
+    ASSERT_TRUE(device.writeMapAxes(axes));
     const Frame request = controller.requests()[0];
     ASSERT_EQ(request.type, 11);
     ASSERT_EQ(request.payload.size(), 48u);
@@ -165,27 +173,20 @@ TEST_F(ApplicationCommands, AdjustMapRegionRefusesRegionsOutsideTheMapWithoutSen
     EXPECT_TRUE(device.adjustMapRegion({15, 14, 1, 1, MapRegion::kLower, 1}));
 }
 
-TEST_F(ApplicationCommands, ReadMapAnsweredByStatusFramesFailsAfterTenTriesMapUnchanged) {
-    device.map.fill(1.5);
+TEST_F(ApplicationCommands, ReadMapAnsweredByStatusFramesGivesNoMapAfterTenTries) {
     answerEverythingWith(2, {4, 0, 0, 0, 0, 0});
-    EXPECT_FALSE(device.readMap());
+    EXPECT_EQ(device.readMap(), std::nullopt);
     EXPECT_EQ(requestCount(), 10u);
-    for (double cell : device.map) {
-        ASSERT_EQ(cell, 1.5);
-    }
 }
 
 // A reply of the right type but too short to hold the fields is not decoded.
 TEST_F(ApplicationCommands, ShortRepliesAreNotDecoded) {
     answerEverythingWith(3, {9, 9});
-    EXPECT_FALSE(device.readSettings());
-    EXPECT_EQ(device.rpmDivider, 1);
+    EXPECT_EQ(device.readSettings(), std::nullopt);
     answerEverythingWith(9, std::vector<uint8_t>(239, 50));
-    EXPECT_FALSE(device.readMap());
-    EXPECT_EQ(device.map[0], 0.0);
+    EXPECT_EQ(device.readMap(), std::nullopt);
     answerEverythingWith(11, std::vector<uint8_t>(46, 1));
-    EXPECT_FALSE(device.readMapAxes());
-    EXPECT_DOUBLE_EQ(device.columnAxis[0], 500);
+    EXPECT_EQ(device.readMapAxes(), std::nullopt);
     device.deviceType = 0;
     answerEverythingWith(2, {4, 17});
     EXPECT_EQ(device.requestIdentity().kind, IdentifyAnswer::Kind::NoAnswer);
@@ -194,7 +195,7 @@ TEST_F(ApplicationCommands, ShortRepliesAreNotDecoded) {
 
 TEST_F(ApplicationCommands, WriteCommandsNeedAnAcknowledgement) {
     answerEverythingWith(2, {5, 0, 0, 0, 0, 0});
-    EXPECT_FALSE(device.writeMap());
+    EXPECT_FALSE(device.writeMap(MapCells{}));
     EXPECT_EQ(requestCount(), 10u);
     answerEverythingWith(3, {4, 0, 0, 0});
     EXPECT_FALSE(device.storeMap());
@@ -203,7 +204,7 @@ TEST_F(ApplicationCommands, WriteCommandsNeedAnAcknowledgement) {
 
 TEST_F(ApplicationCommands, WriteSettingsThatFailsWritesNoMap) {
     answerEverythingWith(2, {0, 0, 0, 0, 0, 0});
-    EXPECT_FALSE(device.writeSettings());
+    EXPECT_FALSE(device.writeSettings({4, 200, 0xBEEF}, MapCells{}));
     const auto requests = controller.requests();
     ASSERT_EQ(requests.size(), 10u);
     for (const Frame& request : requests) {
@@ -289,31 +290,33 @@ TEST_F(ApplicationCommands, ShortReadingsReplyZeroesTheRest) {
     }
 }
 
+// The demo's reads give what a controller without a map holds, whatever was written before.
 TEST_F(ApplicationCommands, DemoModeAnswersWithoutAnyExchange) {
     device.demoMode = true;
-    device.map.fill(5.2);
+    MapCells written;
+    written.fill(255);
+    MapAxes axes;
+    axes.rows.fill(-5);
     device.firmwareVersion = 1;
     device.deviceType = 3;
-    EXPECT_TRUE(device.writeSettings());
-    EXPECT_TRUE(device.readSettings());
-    EXPECT_TRUE(device.readMap());
-    EXPECT_TRUE(device.writeMap());
+    EXPECT_TRUE(device.writeSettings({9, 9, 9}, written));
+    EXPECT_EQ(device.readSettings(), DeviceSettings{});
+    EXPECT_EQ(device.readMap(), MapCells{});
+    EXPECT_TRUE(device.writeMap(written));
     EXPECT_TRUE(device.storeMap());
     EXPECT_TRUE(device.clearMapTime());
-    EXPECT_TRUE(device.readMapAxes());
-    EXPECT_TRUE(device.writeMapAxes());
+    EXPECT_TRUE(device.writeMapAxes(axes));
+    EXPECT_EQ(device.readMapAxes(), defaultMapAxes());
     EXPECT_TRUE(device.adjustMapRegion({0, 0, 1, 1, MapRegion::kRaise, 1}));
     EXPECT_TRUE(device.readVersion());
     EXPECT_EQ(device.firmwareVersion, 256);
     EXPECT_EQ(device.deviceType, 17);
-    EXPECT_EQ(device.map[0], 5.2);
     EXPECT_EQ(requestCount(), 0u);
     EXPECT_EQ(simulator.counters().received, 0u);
 }
 
 TEST_F(ApplicationCommands, FirstDemoReadingEmptiesTheStoreLaterOnesDoNot) {
     device.demoMode = true;
-    restartDemoReadings();
     device.diagData.pushSample(CDiag{});
     CDiag record;
     ASSERT_EQ(device.readReadings(record), CLPGDevice::kReadingOk);
@@ -336,21 +339,27 @@ TEST(DeviceDefaults, InitialValues) {
     CLPGDevice device;
     EXPECT_EQ(device.firmwareVersion, 0x0100);
     EXPECT_EQ(device.deviceType, 17);
-    EXPECT_EQ(device.rpmDivider, 1);
-    EXPECT_EQ(device.noiseDelta, 0);
-    EXPECT_EQ(device.noisePeriod, 0);
-    EXPECT_EQ(device.map, (std::array<double, 240>{}));
-    for (int k = 0; k < 16; ++k) {
-        EXPECT_NEAR(device.rowAxis[k], 0.96 * (k + 1), 1e-9) << k;
-    }
-    EXPECT_DOUBLE_EQ(device.rowAxis[15], 15.36);
-    EXPECT_DOUBLE_EQ(device.columnAxis[0], 500);
-    EXPECT_DOUBLE_EQ(device.columnAxis[14], 4700);
     EXPECT_FALSE(device.pollingRunning);
     EXPECT_FALSE(device.demoMode);
     EXPECT_FALSE(device.connected);
     EXPECT_TRUE(device.readingsEnabled);
     EXPECT_EQ(device.diagData.sampleCount(), 0);
+}
+
+// What a controller without a map holds, as the tool shows it before any read.
+TEST(DeviceDefaults, AControllerWithoutAMap) {
+    const DeviceSettings settings;
+    EXPECT_EQ(settings.rpmDivider, 1);
+    EXPECT_EQ(settings.noiseDelta, 0);
+    EXPECT_EQ(settings.noisePeriod, 0);
+    const MapAxes axes = defaultMapAxes();
+    for (int k = 0; k < 16; ++k) {
+        EXPECT_NEAR(units::rowBreakVolts(axes.rows[k]), 0.96 * (k + 1), 1e-9) << k;
+    }
+    EXPECT_DOUBLE_EQ(units::rowBreakVolts(axes.rows[15]), 15.36);
+    for (int j = 0; j < 15; ++j) {
+        EXPECT_DOUBLE_EQ(units::columnBreakRpm(axes.columns[j]), 500 + 300 * j) << j;
+    }
 }
 
 } // namespace

@@ -57,10 +57,10 @@ TEST_F(CorruptedReplies, ApplicationCommandsNeverSucceedWithWrongData) {
         scrambleController();
         auto expected = controller.state();
 
-        if (device.readSettings()) {
-            EXPECT_EQ(
-                (sim::ControllerSettings{device.rpmDivider, device.noiseDelta, device.noisePeriod}),
-                expected.settings);
+        if (const auto settings = device.readSettings()) {
+            EXPECT_EQ((sim::ControllerSettings{settings->rpmDivider, settings->noiseDelta,
+                                               settings->noisePeriod}),
+                      expected.settings);
             count(true);
         } else {
             count(false);
@@ -72,23 +72,15 @@ TEST_F(CorruptedReplies, ApplicationCommandsNeverSucceedWithWrongData) {
         } else {
             count(false);
         }
-        const auto mapBefore = device.map;
-        if (device.readMap()) {
-            for (int i = 0; i < 240; ++i) {
-                ASSERT_EQ(units::mapCellWire(device.map[i]), expected.map[i]) << round;
-            }
+        if (const auto cells = device.readMap()) {
+            ASSERT_EQ(*cells, expected.map) << round;
             count(true);
         } else {
-            EXPECT_EQ(device.map, mapBefore);
             count(false);
         }
-        if (device.readMapAxes()) {
-            for (int i = 0; i < 16; ++i) {
-                ASSERT_EQ(units::rowBreakWire(device.rowAxis[i]), expected.rowAxis[i]) << round;
-            }
-            for (int j = 0; j < 15; ++j) {
-                ASSERT_EQ(units::columnBreakWire(device.columnAxis[j]), expected.columnAxis[j]);
-            }
+        if (const auto axes = device.readMapAxes()) {
+            ASSERT_EQ(axes->rows, expected.rowAxis) << round;
+            ASSERT_EQ(axes->columns, expected.columnAxis) << round;
             count(true);
         } else {
             count(false);
@@ -105,28 +97,30 @@ TEST_F(CorruptedReplies, ApplicationCommandsNeverSucceedWithWrongData) {
         }
 
         // Writes: a success means the controller holds what the device sent.
-        device.rpmDivider = randomByte();
-        device.noiseDelta = randomByte();
-        device.noisePeriod = static_cast<uint16_t>(random());
-        for (double& cell : device.map) {
-            cell = units::mapCellVolts(randomByte());
+        const DeviceSettings settings{randomByte(), randomByte(), static_cast<uint16_t>(random())};
+        MapCells cells;
+        for (uint8_t& cell : cells) {
+            cell = randomByte();
         }
-        if (device.writeSettings()) {
+        if (device.writeSettings(settings, cells)) {
             EXPECT_EQ(controller.state().settings,
-                      (sim::ControllerSettings{device.rpmDivider, device.noiseDelta,
-                                               device.noisePeriod}));
+                      (sim::ControllerSettings{settings.rpmDivider, settings.noiseDelta,
+                                               settings.noisePeriod}));
             count(true);
         } else {
             count(false);
         }
-        for (int i = 0; i < 16; ++i) {
-            device.rowAxis[i] = units::rowBreakVolts(static_cast<int16_t>(random()));
+        MapAxes axes;
+        for (int16_t& row : axes.rows) {
+            row = static_cast<int16_t>(random());
         }
-        if (device.writeMapAxes()) {
+        for (uint8_t& column : axes.columns) {
+            column = randomByte();
+        }
+        if (device.writeMapAxes(axes)) {
             const auto state = controller.state();
-            for (int i = 0; i < 16; ++i) {
-                ASSERT_EQ(state.rowAxis[i], units::rowBreakWire(device.rowAxis[i]));
-            }
+            ASSERT_EQ(state.rowAxis, axes.rows) << round;
+            ASSERT_EQ(state.columnAxis, axes.columns) << round;
             count(true);
         } else {
             count(false);

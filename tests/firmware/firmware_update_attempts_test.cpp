@@ -102,7 +102,7 @@ TEST_F(FirmwareUpdateTest, ProgrammedControllerNotFoundAgainIsReportedAndStillAS
 
     EXPECT_EQ(window_.results, (std::vector<bool>{true}));
     EXPECT_TRUE(holdsSampleImage());
-    EXPECT_EQ(window_.demoQuestions, 1) << "the search ran as at start-up";
+    EXPECT_EQ(window_.demoQuestions(), 1) << "the search ran as at start-up";
     EXPECT_FALSE(device_->connected);
     const auto shown = messages_.messages();
     ASSERT_EQ(shown.size(), 1u);

@@ -121,7 +121,7 @@ TEST_P(ForcedUpdateTest, ControllerInItsBootloaderAtStartIsUpdatedByForce) {
     // The update's result is identify's: connected through the nested search, or the port
     // counts as failed and the no-connection choice is offered.
     EXPECT_EQ(device_->connected, c.programmed);
-    EXPECT_EQ(window_.demoQuestions, c.programmed ? 0 : 1);
+    EXPECT_EQ(window_.demoQuestions(), c.programmed ? 0 : 1);
     EXPECT_FALSE(device_->pollingRunning) << "the forced update leaves polling to the window";
     EXPECT_EQ(window_.waitCursorDepth(), 0);
 }
@@ -204,7 +204,7 @@ TEST_F(FirmwareUpdateTest, RefusalsLeaveTheControllerAndThePollingAlone) {
         EXPECT_EQ(controller_.log(), Ops{}) << "nothing reached the controller";
         EXPECT_TRUE(device_->pollingRunning);
         EXPECT_EQ(threads_.runningCount(), 1u);
-        EXPECT_EQ(window_.timerPeriod(IMainWindow::kReadingsTimer), 100);
+        EXPECT_EQ(window_.timerPeriod(test::CTestWindow::kReadingsTimer), 100);
     }
     EXPECT_TRUE(programMemoryUntouched());
 }

@@ -182,19 +182,19 @@ bool FirmwareUpdateTest::pollingResumed() {
         }
         std::this_thread::sleep_for(5ms);
     }
-    return device_->pollingRunning && window_.timerPeriod(IMainWindow::kReadingsTimer) == 100;
+    return device_->pollingRunning && window_.timerPeriod(test::CTestWindow::kReadingsTimer) == 100;
 }
 
 bool FirmwareUpdateTest::pollingStopped() const {
     return !device_->pollingRunning && threads_.runningCount() == 0 &&
-           window_.timerPeriod(IMainWindow::kReadingsTimer) == 0;
+           window_.timerPeriod(test::CTestWindow::kReadingsTimer) == 0;
 }
 
 bool FirmwareUpdateTest::linkMarkedLost() const {
     return !device_->connected && !device_->pollingRunning && threads_.runningCount() == 0 &&
-           window_.timerPeriod(IMainWindow::kReadingsTimer) == CLPGConnection::kReadingsTimerMs &&
-           window_.timerPeriod(IMainWindow::kReconnectTimer) ==
-               CLPGConnection::kReconnectAfterLossMs;
+           window_.timerPeriod(test::CTestWindow::kReadingsTimer) != 0 &&
+           window_.timerPeriod(test::CTestWindow::kReconnectTimer) ==
+               CLPGConnection::kReconnectAfterLoss.count();
 }
 
 bool FirmwareUpdateTest::holdsSampleImage() const {

@@ -5,7 +5,7 @@
 // temporary XDG_CONFIG_HOME.
 
 #include "connection/lpg_connection.h"
-#include "connection/main_window.h"
+#include "connection/connection_host.h"
 #include "connection/thread_manager.h"
 #include "firmware/update/firmware_update.h"
 #include "link/message_recorder.h"

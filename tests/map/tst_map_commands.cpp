@@ -1,12 +1,14 @@
 // Map commands against the simulated controller on a pseudo-terminal: Ctrl+Up/Down on the
-// selection and the header editor, checked on screen, in the device's model and in the
-// controller's own state.
+// selection and the header editor, checked on screen, in the window's model of the controller
+// and in the controller's own state.
 
+#include "connection/thread_manager.h"
 #include "device/units.h"
 #include "link/message_recorder.h"
 #include "map/map_emu1.h"
 #include "sim/controller/controller.h"
 #include "sim/wire/simulator.h"
+#include "tests/support/in_place_jobs.h"
 #include "tests/support/unavailable.h"
 
 #include <QLineEdit>
@@ -37,7 +39,10 @@ class TestMapCommands : public QObject {
 private:
     std::unique_ptr<sim::CController> controller;
     std::unique_ptr<sim::CSimulator> simulator;
-    std::unique_ptr<CLPGDevice> device;
+    CLPGThreadManager threads;
+    std::unique_ptr<CLPGConnection> device;
+    std::unique_ptr<test::CInPlaceJobs> jobs;
+    std::unique_ptr<CControllerModel> model;
     std::unique_ptr<QWidget> window;
     CMapEmu1* map = nullptr;
     std::unique_ptr<CMessageRecorder> messages;
@@ -67,12 +72,17 @@ private:
         return map->cellAt(column, row).getTxt();
     }
 
-    // Loads the device from the controller as the connection does, then shows it.
+    // Loads the model from the controller as a connection does, then shows it.
     void loadFromController() {
-        QVERIFY(device->readMap());
-        QVERIFY(device->readMapAxes());
-        map->fillFromDevice();
+        const auto state = readControllerState(*device);
+        QVERIFY(state);
+        model->load({kServedDeviceType, 0x0100, *state});
         controller->clearRequests();
+        refreshes = 0;
+    }
+
+    double modelCell(int column, int row) const {
+        return units::mapCellVolts(model->acknowledged().cells[row * 15 + column]);
     }
 
     void setControllerAxisColumns(std::initializer_list<std::pair<int, uint8_t>> columns) {
@@ -100,7 +110,7 @@ private slots:
             KRV_QTEST_UNAVAILABLE(std::string("no pseudo-terminal: ") + error.what());
         }
         qputenv("KRV_PORTS", QByteArray(simulator->slavePath().c_str()));
-        device = std::make_unique<CLPGDevice>();
+        device = std::make_unique<CLPGConnection>(threads);
         try {
             device->port.open(1);
             device->port.setState();
@@ -110,14 +120,15 @@ private slots:
             QFAIL(qPrintable(u(owned->format())));
         }
         device->connected = true;
+        jobs = std::make_unique<test::CInPlaceJobs>(*device);
+        model = std::make_unique<CControllerModel>(*jobs);
         window = std::make_unique<QWidget>();
-        map = new CMapEmu1(*device, window.get());
+        map = new CMapEmu1(*model, window.get());
         map->create(QFont());
         map->resize(731, 376);
-        refreshes = 0;
-        map->setShowDeviceData([this] {
+        model->setChangedListener([this] {
             ++refreshes;
-            map->fillFromDevice();
+            map->fillFromModel();
         });
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
@@ -129,12 +140,16 @@ private slots:
         messages.reset();
         window.reset();
         map = nullptr;
+        model.reset();
+        jobs.reset();
         device.reset();
         simulator.reset();
         controller.reset();
     }
 
-    void ctrlUpOnTheLimitStaysAndStillSendsARaise() {
+    // The screen stops at 5.0 V, the controller's arithmetic at 255 (5.1 V): once the
+    // controller has answered, the cell shows what it holds.
+    void ctrlUpOnTheLimitStillSendsARaise() {
         auto bytes = controller->state().map;
         bytes[3 * 15 + 7] = 250; // 5.0 V
         controller->setMap(bytes);
@@ -142,12 +157,12 @@ private slots:
         QCOMPARE(map->cell(7, 3).getTxt(), QString("5.0"));
         select({{7, 3}});
         QVERIFY(map->handleKey(vk::kUp, true, false));
-        QCOMPARE(map->cell(7, 3).getTxt(), QString("5.0"));
+        QCOMPARE(map->cell(7, 3).getTxt(), QString("5.1"));
         const auto adjustments = controller->requests(10);
         QCOMPARE(adjustments.size(), size_t(1));
         QCOMPARE(regionRecord(adjustments[0]), (std::vector<uint8_t>{3, 7, 1, 1, 2, 5}));
         QCOMPARE(controllerCell(7, 3), uint8_t(255));
-        QCOMPARE(device->map[3 * 15 + 7], 5.1); // the model holds what the controller holds
+        QCOMPARE(modelCell(7, 3), 5.1); // the model holds what the controller holds
         QVERIFY(messages->messages().empty());
     }
 
@@ -171,28 +186,29 @@ private slots:
             for (int r = 0; r < 16; ++r) {
                 const bool inside = c >= 4 && c <= 6 && r >= 2 && r <= 3;
                 QCOMPARE(controllerCell(c, r), uint8_t(inside ? 5 : 0));
-                QCOMPARE(device->map[r * 15 + c], inside ? 0.1 : 0.0);
+                QCOMPARE(modelCell(c, r), inside ? 0.1 : 0.0);
                 QCOMPARE(map->cell(c, r).getTxt(), QString(inside ? "0.1" : "0.0"));
             }
         }
     }
 
-    // The controller learns only the run right of and below the top-left cell; the screen
-    // shows every selected cell changed, and the model follows the controller.
+    // The controller learns only the run right of and below the top-left cell; the model,
+    // and the screen with it, follow the controller.
     void lShapedSelectionSendsOnlyTheTopLeftRun() {
         select({{4, 2}, {5, 2}, {6, 2}, {6, 3}, {6, 4}});
         QVERIFY(map->handleKey(vk::kUp, true, false));
         QCOMPARE(regionRecord(controller->requests(10).at(0)),
                  (std::vector<uint8_t>{2, 4, 1, 3, 2, 5}));
-        for (auto [c, r] : {std::pair{4, 2}, {5, 2}, {6, 2}, {6, 3}, {6, 4}}) {
+        for (auto [c, r] : {std::pair{4, 2}, {5, 2}, {6, 2}}) {
             QCOMPARE(map->cell(c, r).getTxt(), QString("0.1"));
+        }
+        for (auto [c, r] : {std::pair{6, 3}, {6, 4}}) {
+            QCOMPARE(map->cell(c, r).getTxt(), QString("0.0"));
         }
         QCOMPARE(controllerCell(6, 2), uint8_t(5));
         QCOMPARE(controllerCell(6, 3), uint8_t(0));
         QCOMPARE(controllerCell(6, 4), uint8_t(0));
-        for (int i = 0; i < kMapCells; ++i) {
-            QCOMPARE(units::mapCellWire(device->map[i]), controller->state().map[i]);
-        }
+        QCOMPARE(model->acknowledged().cells, controller->state().map);
     }
 
     // Cells between the one-decimal texts keep their 0.02 V steps in the model: a later write
@@ -208,19 +224,20 @@ private slots:
         QVERIFY(map->handleKey(vk::kUp, true, false));
         QVERIFY(map->handleKey(vk::kDown, true, false));
         QVERIFY(map->handleKey(vk::kDown, true, false));
-        QVERIFY(device->writeMap());
+        QVERIFY(device->writeMap(model->acknowledged().cells));
         auto expected = bytes;
         expected[5 * 15 + 2] -= 5;
         expected[5 * 15 + 3] -= 5;
         QCOMPARE(controller->state().map, expected);
     }
 
-    void refusalShowsTheMessageAndKeepsTheModel() {
+    void refusalShowsTheMessageAndWhatTheControllerHolds() {
         refuseEverything();
         select({{1, 1}});
         QVERIFY(map->handleKey(vk::kUp, true, false));
-        QCOMPARE(map->cell(1, 1).getTxt(), QString("0.1"));
-        QCOMPARE(device->map[1 * 15 + 1], 0.0);
+        QCOMPARE(map->cell(1, 1).getTxt(), QString("0.0"));
+        QVERIFY(!map->cell(1, 1).isPending());
+        QCOMPARE(modelCell(1, 1), 0.0);
         const auto shown = messages->messages();
         QCOMPARE(shown.size(), size_t(1));
         QCOMPARE(u(shown[0].text), QString("Nie powiodło się wpisanie ustawień do urządzenia!"));
@@ -239,17 +256,17 @@ private slots:
         QVERIFY(u(shown[0].text).startsWith("CMapEmu1::incrementSelected()\n"));
         QCOMPARE(shown[0].style, 0u);
         QCOMPARE(shown[0].owner, static_cast<MessageOwner>(window.get()));
-        QCOMPARE(map->cell(1, 1).getTxt(), QString("0.1"));
-        QCOMPARE(device->map[1 * 15 + 1], 0.0);
+        QCOMPARE(map->cell(1, 1).getTxt(), QString("0.0"));
+        QCOMPARE(modelCell(1, 1), 0.0);
     }
 
     void withoutConnectionOnlyTheScreenChanges() {
-        device->connected = false;
+        model->linkLost();
         select({{1, 1}});
         QVERIFY(map->handleKey(vk::kUp, true, false));
         QCOMPARE(map->cell(1, 1).getTxt(), QString("0.1"));
         QCOMPARE(controller->requests().size(), size_t(0));
-        QCOMPARE(device->map[1 * 15 + 1], 0.0);
+        QCOMPARE(modelCell(1, 1), 0.0);
     }
 
     // Header edits: the text shown, and the break point the controller holds afterwards
@@ -261,8 +278,9 @@ private slots:
         QTest::addColumn<QString>("shown");
         QTest::addColumn<int>("controllerValue");
         // Controller axes: rows 64 (k + 1) -> 0.96 (k + 1) V; columns 5 + 3j -> 500 + 300 j.
+        // A header shows what the controller holds once it answered: 83 x 0.015 V = 1.245 V.
         QTest::newRow("decimal comma") << -1 << 2 << "1,25"
-                                       << "1.25" << 83;
+                                       << "1.24" << 83;
         QTest::newRow("letters in a row header") << -1 << 2 << "abc"
                                                  << "0.00" << 0;
         QTest::newRow("leading number") << -1 << 2 << "3.5V"
@@ -297,7 +315,8 @@ private slots:
             QCOMPARE(map->rowHeader(row).getTxt(), shown);
         } else {
             QCOMPARE(int(state.columnAxis[column]), controllerValue);
-            QCOMPARE(device->columnAxis[column], shown.toDouble());
+            QCOMPARE(units::columnBreakRpm(model->acknowledged().columns[column]),
+                     shown.toDouble());
         }
         QVERIFY(messages->messages().empty());
     }
@@ -328,7 +347,7 @@ private slots:
         QCOMPARE(edit(column, row, typed), shown);
         QCOMPARE(controller->requests().size(), size_t(0));
         QCOMPARE(refreshes, 0);
-        QCOMPARE(device->map[3 * 15 + 3], 0.0);
+        QCOMPARE(modelCell(3, 3), 0.0);
     }
 
     // A change below a tenth of a volt still reaches the controller: "changed" means the
@@ -338,42 +357,42 @@ private slots:
         QCOMPARE(edit(-1, 4, "4.83"), QString("4.83"));
         QCOMPARE(controller->requests(11).size(), size_t(1));
         QCOMPARE(int(controller->state().rowAxis[4]), 322);
-        QCOMPARE(device->rowAxis[4], 4.83);
+        QCOMPARE(units::rowBreakVolts(model->acknowledged().rows[4]), 4.83);
     }
 
     void rowHeaderBeyondTheWireRangeIsClamped() {
-        QCOMPARE(edit(-1, 15, "1e6"), QString("491.50"));
+        QCOMPARE(edit(-1, 15, "1e6"), QString("491.49")); // 32766 x 0.015 V
         QCOMPARE(int(controller->state().rowAxis[15]), 32766);
     }
 
-    void refusedAxisWriteShowsTheMessageAndRefreshesFromTheModel() {
+    void refusedAxisWriteShowsTheMessageAndWhatTheControllerHolds() {
         refuseEverything();
-        QCOMPARE(edit(4, -1, "1550"), QString("1600"));
+        QCOMPARE(edit(4, -1, "1550"), QString("1700"));
         const auto shown = messages->messages();
         QCOMPARE(shown.size(), size_t(1));
         QCOMPARE(u(shown[0].text), QString("Nie powiodło się wpisanie ustawień do urządzenia!"));
         QCOMPARE(shown[0].style, 0x10u);
         QCOMPARE(shown[0].owner, static_cast<MessageOwner>(map));
         QCOMPARE(refreshes, 1);
-        QCOMPARE(device->columnAxis[4], 1600.0); // kept until the axes are next read
-        QCOMPARE(map->columnHeader(4).getTxt(), QString("1600"));
+        QCOMPARE(units::columnBreakRpm(model->acknowledged().columns[4]), 1700.0);
+        QCOMPARE(map->columnHeader(4).getTxt(), QString("1700"));
         QCOMPARE(int(controller->state().columnAxis[4]), 17);
     }
 
-    void portErrorDuringAnAxisWriteIsReportedWithoutRefresh() {
+    void portErrorDuringAnAxisWriteIsReportedAndTheHeaderShowsTheController() {
         device->port.close();
-        QCOMPARE(edit(-1, 0, "0.5"), QString("0.50"));
+        edit(-1, 0, "0.5");
         const auto shown = messages->messages();
         QCOMPARE(shown.size(), size_t(1));
         QVERIFY(u(shown[0].text).startsWith("CMapEdit::getText()\n"));
         QCOMPARE(shown[0].owner, static_cast<MessageOwner>(window.get()));
-        QCOMPARE(refreshes, 0);
+        QCOMPARE(map->rowHeader(0).getTxt(), QString("0.96"));
     }
 
     void editorOfAMapOutsideAWindowChangesNothing() {
-        CMapEmu1 loose(*device);
+        CMapEmu1 loose(*model);
         loose.create(QFont());
-        loose.fillFromDevice();
+        loose.fillFromModel();
         loose.resize(731, 376);
         loose.show();
         QVERIFY(QTest::qWaitForWindowExposed(&loose));
@@ -387,11 +406,11 @@ private slots:
     }
 
     void withoutConnectionHeaderEditsOnlyShow() {
-        device->connected = false;
+        model->linkLost();
         QCOMPARE(edit(-1, 0, "0.5"), QString("0.50"));
         QCOMPARE(edit(14, -1, "9000"), QString("8000"));
         QCOMPARE(controller->requests().size(), size_t(0));
-        QCOMPARE(device->rowAxis[0], 0.96);
+        QCOMPARE(units::rowBreakVolts(model->acknowledged().rows[0]), 0.96);
         QCOMPARE(refreshes, 0);
     }
 };

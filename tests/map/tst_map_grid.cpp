@@ -4,6 +4,8 @@
 #include "map/leading_number.h"
 #include "map/map_emu1.h"
 #include "map/map_key_filter.h"
+#include "connection/thread_manager.h"
+#include "tests/support/in_place_jobs.h"
 
 #include <QDialog>
 #include <QLineEdit>
@@ -51,19 +53,27 @@ class TestMapGrid : public QObject {
     Q_OBJECT
 
 private:
-    std::unique_ptr<CLPGDevice> device;
+    // No controller: the model is never loaded, so nothing is ever sent.
+    CLPGThreadManager threads;
+    std::unique_ptr<CLPGConnection> device;
+    std::unique_ptr<test::CInPlaceJobs> jobs;
+    std::unique_ptr<CControllerModel> model;
     std::unique_ptr<CMapEmu1> map;
 
 private slots:
     void init() {
-        device = std::make_unique<CLPGDevice>();
-        map = std::make_unique<CMapEmu1>(*device);
+        device = std::make_unique<CLPGConnection>(threads);
+        jobs = std::make_unique<test::CInPlaceJobs>(*device);
+        model = std::make_unique<CControllerModel>(*jobs);
+        map = std::make_unique<CMapEmu1>(*model);
         map->create(QFont());
-        map->fillFromDevice();
+        map->fillFromModel();
         map->resize(731, 376);
     }
     void cleanup() {
         map.reset();
+        model.reset();
+        jobs.reset();
         device.reset();
     }
 
@@ -79,12 +89,15 @@ private slots:
         QCOMPARE(map->darkenStep(), 5.0);
     }
 
-    void fillFromDeviceShowsMapAndAxes() {
-        device->map[3 * 15 + 2] = 1.26;
-        device->map[15 * 15 + 14] = 5.0;
-        device->columnAxis[14] = 8000;
-        device->rowAxis[15] = 15.355;
-        map->fillFromDevice();
+    void fillFromModelShowsMapAndAxes() {
+        MapSnapshot state;
+        state.cells[3 * 15 + 2] = 63;   // 1.26 V
+        state.cells[15 * 15 + 14] = 250; // 5.0 V
+        state.columns[14] = 80;          // 8000 rpm
+        state.rows[15] = 1024;           // 15.36 V
+        model->load({kServedDeviceType, 0x0100, state});
+        model->linkLost(); // shown, and nothing is sent
+        map->fillFromModel();
         QCOMPARE(map->cell(2, 3).getTxt(), QString("1.3"));
         QCOMPARE(map->cell(14, 15).getTxt(), QString("5.0"));
         QCOMPARE(map->cell(14, 15).getBkColor(), QColor(255, 230, 230));
@@ -206,7 +219,7 @@ private slots:
         QCOMPARE(map->cell(4, 2).getCurrentCellColor(), QColor(120, 0, 0));
         QCOMPARE(map->currentColumn(), 4);
         QCOMPARE(map->currentRow(), 2);
-        QCOMPARE(CMapArray::savedColour(), QColor(255, 230, 230));
+        QCOMPARE(map->savedColour(), QColor(255, 230, 230));
     }
 
     // Each refresh spent in a cell darkens it one step: blue first, then green.
@@ -373,7 +386,7 @@ private slots:
         QVERIFY(map->handleKey(vk::kDown, true, false));
         QCOMPARE(map->cell(2, 2).getTxt(), QString("0.9"));
         QCOMPARE(map->cell(4, 2).getTxt(), QString("0.0"));
-        QCOMPARE(device->map[2 * 15 + 2], 0.0); // never written without a connection
+        QCOMPARE(model->acknowledged().cells[2 * 15 + 2], 0); // never written without a connection
     }
 
     void escapeIsConsumedAndCancelsAnEdit() {
@@ -395,9 +408,9 @@ private slots:
         auto* layout = new QVBoxLayout(&dialog);
         auto* edit = new QLineEdit(&dialog);
         layout->addWidget(edit);
-        auto* grid = new CMapEmu1(*device, &dialog);
+        auto* grid = new CMapEmu1(*model, &dialog);
         grid->create(QFont());
-        grid->fillFromDevice();
+        grid->fillFromModel();
         layout->addWidget(grid);
         CMapKeyFilter filter(*grid, dialog);
         qApp->installEventFilter(&filter);

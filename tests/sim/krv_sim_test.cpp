@@ -2,6 +2,7 @@
 // its state file telling what the tool did to the controller.
 
 #include "device/lpg_device.h"
+#include "device/units.h"
 #include "platform/text.h"
 #include "sim/controller/sample_map.h"
 
@@ -11,6 +12,7 @@
 #include <fstream>
 #include <gmock/gmock.h>
 #include <memory>
+#include <optional>
 #include <spawn.h>
 #include <sstream>
 #include <sys/wait.h>
@@ -86,9 +88,9 @@ TEST_F(KrvSim, AnswersTheApplicationCommandsAndRecordsTheirEffect) {
     EXPECT_FALSE(device.readingsEnabled); // word 84 is not 0x0055
     ASSERT_TRUE(device.readVersion());
     EXPECT_EQ(device.firmwareVersion, 300);
-    device.rpmDivider = 3;
-    device.map.fill(1.0);
-    ASSERT_TRUE(device.writeSettings());
+    MapCells cells;
+    cells.fill(units::mapCellWire(1.0));
+    ASSERT_TRUE(device.writeSettings({3, 0, 0}, cells));
     ASSERT_TRUE(device.storeMap());
     CDiag record;
     ASSERT_EQ(device.readReadings(record), CLPGDevice::kReadingOk);
@@ -125,12 +127,16 @@ TEST_F(KrvSim, SampleMapOptionStartsWithACalibratedMapOnGas) {
     EXPECT_THAT(state(), HasSubstr(mapJson));
 
     ASSERT_EQ(device.requestIdentity().kind, IdentifyAnswer::Kind::Application);
-    ASSERT_TRUE(device.readMap());
-    ASSERT_TRUE(device.readMapAxes());
-    EXPECT_DOUBLE_EQ(device.rowAxis[15], 12.0);
-    EXPECT_DOUBLE_EQ(device.columnAxis[0], 500.0);
-    EXPECT_GT(device.map[0], 0.5);
-    EXPECT_GT(device.map[239], device.map[0] + 3);
+    const std::optional<MapCells> cells = device.readMap();
+    const std::optional<MapAxes> axes = device.readMapAxes();
+    ASSERT_TRUE(cells && axes);
+    EXPECT_EQ(*cells, sample.map);
+    EXPECT_EQ(axes->rows, sample.rowAxis);
+    EXPECT_EQ(axes->columns, sample.columnAxis);
+    EXPECT_DOUBLE_EQ(units::rowBreakVolts(axes->rows[15]), 12.0);
+    EXPECT_DOUBLE_EQ(units::columnBreakRpm(axes->columns[0]), 500.0);
+    EXPECT_GT(units::mapCellVolts((*cells)[0]), 0.5);
+    EXPECT_GT(units::mapCellVolts((*cells)[239]), units::mapCellVolts((*cells)[0]) + 3);
     CDiag record;
     ASSERT_EQ(device.readReadings(record), CLPGDevice::kReadingOk);
     EXPECT_TRUE(isWorking(record));

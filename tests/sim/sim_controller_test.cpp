@@ -57,6 +57,42 @@ TEST(SimController, EachModeRefusesTheOthersCommands) {
     EXPECT_EQ(bootloader.state().map[0], 0);
 }
 
+TEST(SimController, RefusingWritesLeavesEverythingAsItWasAndStillAnswersReads) {
+    CController controller;
+    controller.setSettings({3, 4, 500});
+    std::array<uint8_t, 240> map{};
+    map[17] = 60;
+    controller.setMap(map);
+    auto knobs = controller.knobs();
+    knobs.refuseWrites = true;
+    controller.setKnobs(knobs);
+    const ControllerState before = controller.state();
+    const Frame writes[] = {
+        {protocol::kSettingsFrame, {9, 9, 9, 9}},
+        {protocol::kMapFrame, std::vector<uint8_t>(240, 7)},
+        {protocol::kAxesFrame, std::vector<uint8_t>(48, 1)},
+        {protocol::kAdjustRegionFrame, {0, 0, 2, 2, 2, 5}},
+        {protocol::kCommandFrame, command(protocol::kStoreMap)},
+        {protocol::kCommandFrame, command(protocol::kClearMapTime)},
+    };
+    for (const Frame& write : writes) {
+        EXPECT_EQ(statusOf(controller.handle(write)), protocol::kStatusRefused) << int{write.type};
+    }
+    const ControllerState after = controller.state();
+    EXPECT_EQ(after.settings, before.settings);
+    EXPECT_EQ(after.map, before.map);
+    EXPECT_EQ(after.rowAxis, before.rowAxis);
+    EXPECT_EQ(after.columnAxis, before.columnAxis);
+    EXPECT_EQ(after.counters.mapStores, before.counters.mapStores);
+    const auto settings =
+        controller.handle({protocol::kCommandFrame, command(protocol::kReadSettings)});
+    ASSERT_TRUE(settings.has_value());
+    EXPECT_EQ(settings->payload, (std::vector<uint8_t>{3, 4, 0xF4, 0x01}));
+    const auto read = controller.handle({protocol::kCommandFrame, command(protocol::kReadMap)});
+    ASSERT_TRUE(read.has_value());
+    EXPECT_EQ(read->payload.at(17), 60);
+}
+
 TEST(SimController, RegionAdjustmentSaturatesAndRefusesBadRegions) {
     CController controller;
     std::array<uint8_t, 240> map{};

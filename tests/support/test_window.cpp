@@ -8,17 +8,36 @@ bool CTestWindow::chooseDemoMode() {
     return demoAnswer_;
 }
 
-void CTestWindow::startTimer(int id, int milliseconds) {
+void CTestWindow::setTimer(int id, int milliseconds) {
     {
         std::lock_guard lock(mutex_);
-        timers_[id] = milliseconds;
+        if (milliseconds == 0) {
+            timers_.erase(id);
+        } else {
+            timers_[id] = milliseconds;
+        }
     }
     changed_.notify_all();
 }
 
-void CTestWindow::stopTimer(int id) {
-    std::lock_guard lock(mutex_);
-    timers_.erase(id);
+void CTestWindow::dataLoaded(const ControllerData& data) {
+    {
+        std::lock_guard lock(mutex_);
+        loads_.push_back(data);
+    }
+    setTimer(kReconnectTimer, 0); // the link is up: no reconnect is due
+}
+
+void CTestWindow::readingsStarted() {
+    setTimer(kReadingsTimer, 100);
+}
+
+void CTestWindow::readingsStopped() {
+    setTimer(kReadingsTimer, 0);
+}
+
+void CTestWindow::linkLost(std::chrono::milliseconds reconnectAfter) {
+    setTimer(kReconnectTimer, static_cast<int>(reconnectAfter.count()));
 }
 
 bool CTestWindow::updateFirmware(bool forced) {
@@ -36,7 +55,7 @@ void CTestWindow::setStatusText(const std::u16string& text) {
     statusTexts_.push_back(text);
 }
 
-void CTestWindow::onReconnected() {
+void CTestWindow::reconnected() {
     std::lock_guard lock(mutex_);
     ++reconnected_;
 }
@@ -59,6 +78,11 @@ std::vector<std::u16string> CTestWindow::statusTexts() const {
 int CTestWindow::reconnectedCount() const {
     std::lock_guard lock(mutex_);
     return reconnected_;
+}
+
+std::vector<ControllerData> CTestWindow::loads() const {
+    std::lock_guard lock(mutex_);
+    return loads_;
 }
 
 int CTestWindow::timerPeriod(int id) const {

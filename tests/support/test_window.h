@@ -1,8 +1,9 @@
 #pragma once
-// The connection's window for tests: answers as scripted and records what the connection
-// asked of it.
+// The connection's host for tests: answers as scripted and records what the connection asked
+// of it and told it. Its events show as the two timers a window runs: the readings refresh
+// while readings flow, and the reconnect a lost link asks for.
 
-#include "connection/main_window.h"
+#include "connection/connection_host.h"
 
 #include <chrono>
 #include <condition_variable>
@@ -16,15 +17,20 @@ namespace krv::test {
 
 using namespace std::chrono_literals;
 
-// Timer calls arrive from the polling thread as well as from the test's own thread.
-class CTestWindow : public IMainWindow {
+// Events arrive from the polling thread as well as from the test's own thread.
+class CTestWindow : public IConnectionHost {
 public:
+    static constexpr int kReadingsTimer = 2000;
+    static constexpr int kReconnectTimer = 2001;
+
     bool chooseDemoMode() override;
-    void startTimer(int id, int milliseconds) override;
-    void stopTimer(int id) override;
     bool updateFirmware(bool forced) override;
     void setStatusText(const std::u16string& text) override;
-    void onReconnected() override;
+    void dataLoaded(const ControllerData& data) override;
+    void readingsStarted() override;
+    void readingsStopped() override;
+    void linkLost(std::chrono::milliseconds reconnectAfter) override;
+    void reconnected() override;
 
     void answerDemo(bool demo) { demoAnswer_ = demo; }
     // Runs in place of the firmware update; the default fails it.
@@ -34,12 +40,16 @@ public:
     std::vector<bool> firmwareUpdates() const;
     std::vector<std::u16string> statusTexts() const;
     int reconnectedCount() const;
+    // What each connection read, oldest first.
+    std::vector<ControllerData> loads() const;
     // Period of a running timer, 0 when it is not running.
     int timerPeriod(int id) const;
     // Waits until the timer runs with this period.
     bool waitForTimer(int id, int milliseconds, std::chrono::milliseconds timeout = 20s);
 
 private:
+    void setTimer(int id, int milliseconds); // 0 stops it
+
     mutable std::mutex mutex_;
     std::condition_variable changed_;
     bool demoAnswer_ = false;
@@ -48,6 +58,7 @@ private:
     std::vector<bool> firmwareUpdates_;
     std::vector<std::u16string> statusTexts_;
     int reconnected_ = 0;
+    std::vector<ControllerData> loads_;
     std::map<int, int> timers_;
 };
 

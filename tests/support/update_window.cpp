@@ -4,21 +4,6 @@
 
 namespace krv::test {
 
-bool CUpdateWindow::chooseDemoMode() {
-    ++demoQuestions;
-    return false;
-}
-
-void CUpdateWindow::startTimer(int id, int milliseconds) {
-    std::lock_guard lock(timersMutex_);
-    timers_[id] = milliseconds;
-}
-
-void CUpdateWindow::stopTimer(int id) {
-    std::lock_guard lock(timersMutex_);
-    timers_.erase(id);
-}
-
 bool CUpdateWindow::updateFirmware(bool forced) {
     updates.push_back(forced);
     const bool result =
@@ -49,12 +34,6 @@ void CUpdateWindow::beginWaitCursor() {
 
 void CUpdateWindow::endWaitCursor() {
     --cursorDepth_;
-}
-
-int CUpdateWindow::timerPeriod(int id) const {
-    std::lock_guard lock(timersMutex_);
-    const auto timer = timers_.find(id);
-    return timer == timers_.end() ? 0 : timer->second;
 }
 
 } // namespace krv::test

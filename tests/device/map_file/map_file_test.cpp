@@ -106,8 +106,8 @@ TEST(MapFile, WritesTheGridAsTheWindowShowsIt) {
     EXPECT_NE(text.find("\n3.840,"), std::string::npos) << text;
 }
 
-TEST(MapFile, SnapshotOfTheDeviceIsExactBothWays) {
-    CLPGDevice device;
+// The parts the controller's commands carry come out of a snapshot and go back in exactly.
+TEST(MapFile, SnapshotPartsAreExactBothWays) {
     MapSnapshot snapshot = sampleSnapshot();
     for (size_t i = 0; i < kMapCells; ++i) {
         snapshot.cells[i] = static_cast<uint8_t>(255 - i);
@@ -115,10 +115,24 @@ TEST(MapFile, SnapshotOfTheDeviceIsExactBothWays) {
     snapshot.rows[3] = -32768;
     snapshot.rows[4] = 32767;
     snapshot.columns[14] = 255;
-    applySnapshot(snapshot, device);
-    EXPECT_DOUBLE_EQ(device.map[0], 5.10);
-    EXPECT_DOUBLE_EQ(device.columnAxis[14], 25500);
-    EXPECT_EQ(snapshotOf(device), snapshot);
+    const MapAxes axes = snapshot.axes();
+    const DeviceSettings settings = snapshot.settings();
+    EXPECT_EQ(axes.rows, snapshot.rows);
+    EXPECT_EQ(axes.columns, snapshot.columns);
+    EXPECT_EQ(settings, (DeviceSettings{4, 9, 50000}));
+    MapSnapshot rebuilt;
+    rebuilt.cells = snapshot.cells;
+    rebuilt.setAxes(axes);
+    rebuilt.setSettings(settings);
+    EXPECT_EQ(rebuilt, snapshot);
+}
+
+// Before anything is read the tool shows what a controller without a map holds.
+TEST(MapFile, AnEmptySnapshotIsAControllerWithoutAMap) {
+    const MapSnapshot empty;
+    EXPECT_EQ(empty.cells, MapCells{});
+    EXPECT_EQ(empty.axes(), defaultMapAxes());
+    EXPECT_EQ(empty.settings(), DeviceSettings{});
 }
 
 TEST(MapFile, DifferingPartsNameOnlyWhatChanged) {

@@ -65,7 +65,10 @@ TEST_F(SnapshotWrites, OnlyTheDifferingPartsAreWritten) {
     start.rows[0] = -5;
     start.columns[3] = 40;
     start.noisePeriod = 700;
-    ASSERT_TRUE(writeSnapshotParts(device, start, {true, true, true}));
+    const SnapshotWrite first =
+        writeSnapshotParts(device, controllerSnapshot(), start, {true, true, true});
+    ASSERT_TRUE(first.complete);
+    EXPECT_EQ(first.holds, start);
     ASSERT_EQ(controllerSnapshot(), start);
 
     MapSnapshot cellsOnly = start;
@@ -79,25 +82,36 @@ TEST_F(SnapshotWrites, OnlyTheDifferingPartsAreWritten) {
         size_t axisFrames, settingsFrames, mapFrames;
     } cases[] = {{cellsOnly, 0, 0, 1}, {axesOnly, 1, 0, 0}, {settingsOnly, 0, 1, 1}};
     for (const auto& c : cases) {
-        ASSERT_TRUE(writeSnapshotParts(device, start, {true, true, true}));
+        ASSERT_TRUE(writeSnapshotParts(device, start, start, {true, true, true}).complete);
         controller.clearRequests();
-        const SnapshotParts parts = differingParts(snapshotOf(device), c.target);
-        EXPECT_TRUE(writeSnapshotParts(device, c.target, parts));
+        const SnapshotParts parts = differingParts(start, c.target);
+        const SnapshotWrite write = writeSnapshotParts(device, start, c.target, parts);
+        EXPECT_TRUE(write.complete);
+        EXPECT_EQ(write.holds, c.target);
         EXPECT_EQ(controller.requests(protocol::kAxesFrame).size(), c.axisFrames);
         EXPECT_EQ(controller.requests(protocol::kSettingsFrame).size(), c.settingsFrames);
         // The controller takes the map after every settings write too.
         EXPECT_EQ(controller.requests(protocol::kMapFrame).size(), c.mapFrames);
         EXPECT_EQ(controllerSnapshot(), c.target);
-        EXPECT_TRUE(controllerHolds(device, c.target));
+        EXPECT_EQ(readControllerState(device), c.target);
     }
 }
 
+// A refused write leaves what the controller held before, and says so.
 TEST_F(SnapshotWrites, ARefusedWriteIsReportedAndTheReadBackTellsTheDifference) {
-    MapSnapshot target;
+    const MapSnapshot before = controllerSnapshot();
+    MapSnapshot target = before;
     target.cells[0] = 50;
     answerEverythingWith(protocol::kStatusFrame, {0, 0, 0, 0, 0, 0});
-    EXPECT_FALSE(writeSnapshotParts(device, target, {true, false, false}));
-    EXPECT_FALSE(controllerHolds(device, target));
+    const SnapshotWrite write = writeSnapshotParts(device, before, target, {true, false, false});
+    EXPECT_FALSE(write.complete);
+    EXPECT_EQ(write.holds, before);
+    EXPECT_EQ(readControllerState(device), std::nullopt);
+
+    auto knobs = controller.knobs();
+    knobs.forcedReply.reset();
+    controller.setKnobs(knobs);
+    EXPECT_EQ(readControllerState(device), before);
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 // the worker writes it to the controller.
 
 #include "app/korrin_dlg.h"
+#include "device/editable_limits.h"
 #include "lang/program_texts.h"
 #include "platform/text.h"
 
@@ -11,8 +12,7 @@
 namespace krv {
 
 struct CKorrinDlg::SettingRow {
-    long lowest;
-    long highest;
+    limits::SettingRange range;
     std::u16string_view operation; // names the spin in error reports
 };
 
@@ -20,7 +20,7 @@ template <class Field>
 void CKorrinDlg::stepSetting(Field& field, int step, const SettingRow& row, QLineEdit* edit) {
     // A step that would leave the range is dropped whole, never cut at the limit.
     const long next = static_cast<long>(field) - step;
-    if (next < row.lowest || next > row.highest) {
+    if (!row.range.holds(next)) {
         return;
     }
     const MapSnapshot before = snapshotOf(device_);
@@ -34,17 +34,19 @@ void CKorrinDlg::stepSetting(Field& field, int step, const SettingRow& row, QLin
 }
 
 void CKorrinDlg::OnDeltaposSpinRpmDiv(int step) {
-    static constexpr SettingRow kRow{1, 200, u"CSettingsDlg::OnDeltaposSpinRpmDiv()"};
+    static constexpr SettingRow kRow{limits::kRpmDivider, u"CSettingsDlg::OnDeltaposSpinRpmDiv()"};
     stepSetting(device_.rpmDivider, step, kRow, rpmDividerEdit_);
 }
 
 void CKorrinDlg::OnDeltaposSpinNoiseDelta(int step) {
-    static constexpr SettingRow kRow{0, 255, u"CSettingsDlg::OnDeltaposSpinNoiseDelta()"};
+    static constexpr SettingRow kRow{limits::kNoiseDelta,
+                                     u"CSettingsDlg::OnDeltaposSpinNoiseDelta()"};
     stepSetting(device_.noiseDelta, step, kRow, noiseDeltaEdit_);
 }
 
 void CKorrinDlg::OnDeltaposSpinNoisePeriod(int step) {
-    static constexpr SettingRow kRow{0, 50000, u"CSettingsDlg::OnDeltaposSpinNoisePeriod()"};
+    static constexpr SettingRow kRow{limits::kNoisePeriod,
+                                     u"CSettingsDlg::OnDeltaposSpinNoisePeriod()"};
     stepSetting(device_.noisePeriod, step, kRow, noisePeriodEdit_);
 }
 

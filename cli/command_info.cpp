@@ -4,6 +4,7 @@
 #include "cli/cli_text.h"
 #include "cli/commands.h"
 #include "cli/session.h"
+#include "device/editable_limits.h"
 #include "lang/program_texts.h"
 
 #include <algorithm>
@@ -13,15 +14,14 @@ namespace krv::cli {
 
 namespace {
 
-// The ranges of the window's settings spins.
+// The settings under their command-line names, in the ranges the window's spins keep.
 struct SettingRange {
     std::string_view name;
-    long low;
-    long high;
+    limits::SettingRange range;
 };
-constexpr SettingRange kRpmDivider{"rpm-divider", 1, 200};
-constexpr SettingRange kNoiseDelta{"noise-delta", 0, 255};
-constexpr SettingRange kNoisePeriod{"noise-period", 0, 50000};
+constexpr SettingRange kRpmDivider{"rpm-divider", limits::kRpmDivider};
+constexpr SettingRange kNoiseDelta{"noise-delta", limits::kNoiseDelta};
+constexpr SettingRange kNoisePeriod{"noise-period", limits::kNoisePeriod};
 constexpr SettingRange kSettings[] = {kRpmDivider, kNoiseDelta, kNoisePeriod};
 
 struct SettingValue {
@@ -42,9 +42,9 @@ std::optional<SettingValue> parseSetting(CliIo& io, const std::string& operand) 
         usageError(io, say(texts::kCliBadValue, {operand}));
         return std::nullopt;
     }
-    if (value < setting->low || value > setting->high) {
+    if (!setting->range.holds(value)) {
         const std::string range =
-            std::to_string(setting->low) + ".." + std::to_string(setting->high);
+            std::to_string(setting->range.lowest) + ".." + std::to_string(setting->range.highest);
         usageError(io, say(texts::kCliOutOfRange, {operand, range}));
         return std::nullopt;
     }

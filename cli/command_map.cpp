@@ -120,6 +120,16 @@ int runWriteMap(const CliOptions& options, CliIo& io) {
         if (!session.readControllerData()) {
             return kExitFailed;
         }
+        const IdentityDifference identity =
+            identityDifference(file.content->info, mapFileInfoOf(device));
+        // Said even when forced, so that a log of the run shows what was written where.
+        if (identity.any()) {
+            io.err << oneLine(identity.message) << std::endl;
+            if (!options.force) {
+                io.err << say(texts::kCliForceToWrite) << std::endl;
+                return kExitUsage;
+            }
+        }
         if (options.dryRun) {
             printChanges(io.out, snapshotOf(device), target);
             return kExitDone;

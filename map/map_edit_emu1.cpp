@@ -1,5 +1,6 @@
 #include "map/map_edit_emu1.h"
 
+#include "device/editable_limits.h"
 #include "lang/program_texts.h"
 #include "lang/translate.h"
 #include "link/message.h"
@@ -16,11 +17,6 @@ namespace krv {
 namespace {
 
 constexpr std::u16string_view kOperation = u"CMapEdit::getText()";
-constexpr double kMinRpm = 500.0;
-constexpr double kMaxRpm = 8000.0;
-constexpr double kRpmStep = 100.0;
-// The largest break point the controller's signed 16-bit row word can carry (0.015 V units).
-constexpr double kMaxRowVolts = 491.5;
 
 QString formatted(const char* format, double value) {
     return QString::fromStdU16String(formatText(format, value));
@@ -56,7 +52,7 @@ QString CMapEditEmu1::getText() {
 }
 
 QString CMapEditEmu1::rowHeaderText(CMapEmu1& grid, int row, double volts) {
-    volts = std::clamp(volts, -kMaxRowVolts, kMaxRowVolts);
+    volts = std::clamp(volts, limits::kLowestRowVolts, limits::kHighestRowVolts);
     const QString text = formatted("%.2f", volts);
     CLPGDevice& device = grid.device();
     // Changed means the header would show another value: the model never differs from
@@ -73,15 +69,15 @@ QString CMapEditEmu1::columnHeaderText(CMapEmu1& grid, int column, double rpm) {
     CLPGDevice& device = grid.device();
     auto& axis = device.columnAxis;
     const int last = static_cast<int>(axis.size()) - 1;
-    rpm = std::clamp(rpm, kMinRpm, kMaxRpm);
+    rpm = std::clamp(rpm, limits::kLowestColumnRpm, limits::kHighestColumnRpm);
     // Keep the axis increasing.
     if (column < last && rpm >= axis.at(column + 1)) {
-        rpm = axis.at(column + 1) - kRpmStep;
+        rpm = axis.at(column + 1) - limits::kColumnRpmStep;
     }
     if (column > 0 && rpm <= axis.at(column - 1)) {
-        rpm = axis.at(column - 1) + kRpmStep;
+        rpm = axis.at(column - 1) + limits::kColumnRpmStep;
     }
-    rpm = std::round(rpm / kRpmStep) * kRpmStep;
+    rpm = std::round(rpm / limits::kColumnRpmStep) * limits::kColumnRpmStep;
     const QString text = formatted("%.0f", rpm);
     if (device.connected && axis.at(column) != rpm) {
         const MapSnapshot before = snapshotOf(device);

@@ -1,5 +1,6 @@
 #include "device/map_file/map_file.h"
 
+#include "device/editable_limits.h"
 #include "device/units.h"
 #include "lang/program_texts.h"
 #include "lang/translate.h"
@@ -10,6 +11,7 @@
 #include <charconv>
 #include <cstdio>
 #include <fcntl.h>
+#include <limits>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -183,6 +185,12 @@ public:
     MapFileRead run() {
         std::vector<std::string_view> lines = splitLines();
         size_t index = 0;
+        // A copy or a download cut short can end inside a value ("0.78" as "0.7"), which would
+        // read as a valid map; a whole file ends with a line break.
+        if (!text_.empty() && !text_.ends_with('\n')) {
+            fail(static_cast<int>(lines.size()), texts::kMapFileCutOff);
+            return error_->result();
+        }
         if (!readKeys(lines, index) || !readGrid(lines, index)) {
             return error_->result();
         }
@@ -231,6 +239,20 @@ private:
         return value.has_value();
     }
 
+    // A value the wire carries, and within the range the window's spins keep.
+    template <typename T>
+    bool setSetting(T& target, std::string_view text, const limits::SettingRange& range, int line) {
+        if (!setWhole(target, text, 0, std::numeric_limits<T>::max(), line)) {
+            return false;
+        }
+        if (!range.holds(target)) {
+            return fail(line, texts::kMapFileSettingRefused,
+                        std::string(text) + "; " + std::to_string(range.lowest) + ".." +
+                            std::to_string(range.highest));
+        }
+        return true;
+    }
+
     bool setKey(size_t key, const std::string& value, int line) {
         MapSnapshot& snapshot = content_.snapshot;
         MapFileInfo& info = content_.info;
@@ -242,11 +264,11 @@ private:
         case 2:
             return setWhole(info.firmwareVersion, value, 0, 65535, line);
         case 3:
-            return setWhole(snapshot.rpmDivider, value, 0, 255, line);
+            return setSetting(snapshot.rpmDivider, value, limits::kRpmDivider, line);
         case 4:
-            return setWhole(snapshot.noiseDelta, value, 0, 255, line);
+            return setSetting(snapshot.noiseDelta, value, limits::kNoiseDelta, line);
         case 5:
-            return setWhole(snapshot.noisePeriod, value, 0, 65535, line);
+            return setSetting(snapshot.noisePeriod, value, limits::kNoisePeriod, line);
         default:
             info.saved = value;
             return true;
@@ -319,7 +341,11 @@ private:
             if (!rpm) {
                 return false;
             }
-            content_.snapshot.columns[c] = units::columnBreakWire(*rpm);
+            auto& columns = content_.snapshot.columns;
+            columns[c] = units::columnBreakWire(*rpm);
+            if (c > 0 && !limits::columnBreakFollows(columns[c - 1], columns[c])) {
+                return fail(line, texts::kMapFileColumnsNotIncreasing, fields[c + 1]);
+            }
         }
         return true;
     }
@@ -331,6 +357,9 @@ private:
             return false;
         }
         content_.snapshot.rows[row] = units::rowBreakWire(*breakVolts);
+        if (!limits::rowBreakAllowed(content_.snapshot.rows[row])) {
+            return fail(line, texts::kMapFileNegativeRow, fields[0]);
+        }
         for (size_t c = 0; c < kMapColumns; ++c) {
             const auto volts = parseInRange(fields[c + 1], false, units::mapCellVolts(0),
                                             units::mapCellVolts(255), line, error_);
@@ -419,6 +448,20 @@ MapFileRead readMapFile(const std::string& path) {
     }
     ::close(fd);
     return read;
+}
+
+IdentityDifference identityDifference(const MapFileInfo& file, const MapFileInfo& controller) {
+    IdentityDifference difference;
+    difference.deviceType = file.deviceType != controller.deviceType;
+    difference.firmwareVersion = file.firmwareVersion != controller.firmwareVersion;
+    if (difference.any()) {
+        const auto number = [](unsigned value) { return toU16(std::to_string(value)); };
+        difference.message =
+            fillIn(translate(texts::kMapFileOtherController),
+                   {number(file.deviceType), number(file.firmwareVersion),
+                    number(controller.deviceType), number(controller.firmwareVersion)});
+    }
+    return difference;
 }
 
 MapFileInfo mapFileInfoOf(const CLPGDevice& device) {

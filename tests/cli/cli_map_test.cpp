@@ -18,22 +18,27 @@ constexpr uint8_t kSettingsFrame = 3;
 constexpr uint8_t kMapFrame = 9;
 constexpr uint8_t kAxesFrame = 11;
 
-// Every wire value of each kind somewhere, negatives and the ends of the ranges included.
+// Values of each kind across what the window may set, its ends included (seed 0 to 14).
 MapSnapshot varied(int seed) {
     MapSnapshot snapshot;
     for (size_t i = 0; i < snapshot.cells.size(); ++i) {
         snapshot.cells[i] = static_cast<uint8_t>(i * 37 + seed);
     }
     for (size_t i = 0; i < snapshot.rows.size(); ++i) {
-        snapshot.rows[i] = static_cast<int16_t>(-32768 + static_cast<int>(i) * 4369 + seed);
+        snapshot.rows[i] = static_cast<int16_t>(static_cast<int>(i) * 2183 + seed);
     }
     for (size_t i = 0; i < snapshot.columns.size(); ++i) {
-        snapshot.columns[i] = static_cast<uint8_t>(i * 18 + seed);
+        snapshot.columns[i] = static_cast<uint8_t>(i * 17 + seed);
     }
-    snapshot.rpmDivider = static_cast<uint8_t>(1 + seed);
+    snapshot.rpmDivider = static_cast<uint8_t>(200 - seed);
     snapshot.noiseDelta = static_cast<uint8_t>(255 - seed);
     snapshot.noisePeriod = static_cast<uint16_t>(50000 - seed);
     return snapshot;
+}
+
+// The simulated controller's type and version: a file of its own kind.
+MapFileInfo simulatorsFile() {
+    return {kServedDeviceType, sim::ControllerKnobs().version, "then"};
 }
 
 class CliMap : public CliTest {
@@ -94,8 +99,8 @@ TEST_F(CliMap, ReadMapToStandardOutputIsTheMapFile) {
 
 TEST_F(CliMap, WriteMapLeavesExactlyTheFilesValuesAndBacksUpWhatWasThere) {
     const MapSnapshot before = held();
-    const MapSnapshot other = varied(200);
-    const std::string path = file("other.csv", formatMapFile(other, {}));
+    const MapSnapshot other = varied(14);
+    const std::string path = file("other.csv", formatMapFile(other, simulatorsFile()));
     const CliRun run = cli({"write-map", path});
     EXPECT_EQ(run.code, cli::kExitDone) << run.err;
     EXPECT_EQ(held(), other);
@@ -115,7 +120,7 @@ TEST_F(CliMap, DryRunPrintsTheChangesAndSendsNoWrite) {
     target.cells[16 * 15 - 1] = 0;
     target.columns[14] = static_cast<uint8_t>(target.columns[14] + 2);
     target.noiseDelta = 7;
-    const std::string path = file("target.csv", formatMapFile(target, {}));
+    const std::string path = file("target.csv", formatMapFile(target, simulatorsFile()));
     const MapSnapshot before = held();
     char expected[256];
     std::snprintf(expected, sizeof expected,
@@ -139,7 +144,7 @@ struct BadFileCase {
 };
 
 TEST_F(CliMap, MalformedFilesAreRefusedNamingTheLineAndNothingIsSent) {
-    const std::string good = formatMapFile(varied(9), {});
+    const std::string good = formatMapFile(varied(9), simulatorsFile());
     std::string commaDecimal = good;
     commaDecimal.replace(commaDecimal.rfind(','), 1, ";");
     std::string notNumber = good;
@@ -150,6 +155,12 @@ TEST_F(CliMap, MalformedFilesAreRefusedNamingTheLineAndNothingIsSent) {
         {"a row short", good.substr(0, good.rfind('\n', good.size() - 2) + 1), "Plik mapy"},
         {"a value that is not a number", notNumber, "wartość nie jest liczbą"},
         {"a column missing", commaDecimal, "Plik mapy, wiersz 25"},
+        {"a file cut inside its last value", good.substr(0, good.size() - 2),
+         "Plik mapy, wiersz 25: plik jest urwany"},
+        {"an rpm divider the window refuses",
+         good.substr(0, good.find("rpm divider,")) + "rpm divider,0" +
+             good.substr(good.find('\n', good.find("rpm divider,"))),
+         "Plik mapy, wiersz 4: ustawienie poza zakresem"},
     };
     for (const BadFileCase& bad : cases) {
         const CliRun run = cli({"write-map", file("bad.csv", bad.text)});
@@ -159,6 +170,41 @@ TEST_F(CliMap, MalformedFilesAreRefusedNamingTheLineAndNothingIsSent) {
     const CliRun missing = cli({"write-map", directory_ + "/none.csv"});
     EXPECT_EQ(missing.code, cli::kExitFailed);
     EXPECT_EQ(controller().requests().size(), 0U) << "not even the controller was looked for";
+}
+
+// A map made for another controller or firmware can mean other units in every cell: it is
+// written only when the user says so, and the run says what was written where either way.
+TEST_F(CliMap, AFileOfAnotherControllerOrFirmwareNeedsForce) {
+    const MapSnapshot before = held();
+    const MapSnapshot other = varied(14);
+    const MapFileInfo own = simulatorsFile();
+    const std::string expected = "Plik zapisano ze sterownika typu 18 z firmware w wersji " +
+                                 std::to_string(own.firmwareVersion) +
+                                 ", a podłączony jest sterownik typu " +
+                                 std::to_string(own.deviceType) + " z firmware w wersji " +
+                                 std::to_string(own.firmwareVersion) + ".";
+    const MapFileInfo otherVersion{own.deviceType, uint16_t(own.firmwareVersion + 1), "then"};
+    const std::string foreign =
+        file("foreign.csv", formatMapFile(other, {18, own.firmwareVersion, "then"}));
+    const std::string older = file("older.csv", formatMapFile(other, otherVersion));
+    for (const std::string& path : {foreign, older}) {
+        for (const bool dryRun : {false, true}) {
+            const CliRun run = cli(dryRun ? std::vector<std::string>{"write-map", "--dry-run", path}
+                                          : std::vector<std::string>{"write-map", path});
+            EXPECT_EQ(run.code, cli::kExitUsage) << path << " dry run " << dryRun;
+            EXPECT_NE(run.err.find("--force"), std::string::npos) << run.err;
+        }
+    }
+    EXPECT_NE(cli({"write-map", foreign}).err.find(expected), std::string::npos);
+    EXPECT_EQ(held(), before);
+    EXPECT_EQ(writes(), 0U);
+    EXPECT_TRUE(backups().empty());
+
+    const CliRun forced = cli({"write-map", "--force", foreign});
+    EXPECT_EQ(forced.code, cli::kExitDone) << forced.err;
+    EXPECT_NE(forced.err.find(expected), std::string::npos) << forced.err;
+    EXPECT_EQ(held(), other);
+    EXPECT_EQ(backups().size(), 1U);
 }
 
 TEST_F(CliMap, ClearMapBacksUpTheMapFirst) {
@@ -180,7 +226,7 @@ TEST_F(CliMap, ABackupThatCannotBeWrittenStopsTheCommand) {
     std::filesystem::create_directories(directory_ + "/data/Morvelcast");
     std::ofstream(backupsFolder()) << "in the way";
     const MapSnapshot before = held();
-    const std::string other = file("other.csv", formatMapFile(varied(100), {}));
+    const std::string other = file("other.csv", formatMapFile(varied(10), simulatorsFile()));
     for (const std::vector<std::string>& args :
          std::vector<std::vector<std::string>>{{"clear-map"}, {"write-map", other}}) {
         const CliRun run = cli(args);

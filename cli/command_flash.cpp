@@ -4,6 +4,7 @@
 #include "cli/cli_text.h"
 #include "cli/commands.h"
 #include "cli/session.h"
+#include "cli/whole_write.h"
 #include "firmware/update/firmware_update.h"
 #include "lang/program_texts.h"
 #include "platform/text.h"
@@ -23,17 +24,27 @@ int runFlash(const CliOptions& options, CliIo& io) {
     Session session(options, io);
     session.messages().answerYes(options.yes);
     session.window().setFirmwareFile(toU16(std::filesystem::absolute(file).string()));
+    // Held from the search on: a controller found in its bootloader is programmed by the search.
+    WholeWrite whole(io);
     const bool found = session.connect();
     CLPGConnection& device = session.device();
+    const auto holdsFirmware = [&] {
+        return say(texts::kCliHoldsFirmware, {std::to_string(device.firmwareVersion)});
+    };
     if (const auto forced = session.window().forcedUpdateResult()) {
-        return *forced && device.connected ? kExitDone : kExitFailed;
+        return whole.finish(*forced && device.connected ? kExitDone : kExitFailed, holdsFirmware());
     }
     if (!found) {
         return kExitFailed;
     }
+    if (const auto stopped = whole.stopBeforeWriting()) {
+        return *stopped;
+    }
     return session.guarded(firmware_update::kButtonOperation, [&] {
         // A programmed controller that is not found again has been reported as a failure.
-        return session.window().updateFirmware(false) && device.connected ? kExitDone : kExitFailed;
+        const int code =
+            session.window().updateFirmware(false) && device.connected ? kExitDone : kExitFailed;
+        return whole.finish(code, holdsFirmware());
     });
 }
 

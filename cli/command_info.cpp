@@ -4,6 +4,7 @@
 #include "cli/cli_text.h"
 #include "cli/commands.h"
 #include "cli/session.h"
+#include "cli/whole_write.h"
 #include "device/editable_limits.h"
 #include "lang/program_texts.h"
 
@@ -51,6 +52,13 @@ std::optional<SettingValue> parseSetting(CliIo& io, const std::string& operand) 
     return SettingValue{&*setting, value};
 }
 
+// "rpm-divider=N", "noise-delta=N" and "noise-period=N", as the controller holds them.
+std::string settingsText(const CLPGConnection& device, char separator) {
+    return std::string(kRpmDivider.name) + '=' + std::to_string(device.rpmDivider) + separator +
+           std::string(kNoiseDelta.name) + '=' + std::to_string(device.noiseDelta) + separator +
+           std::string(kNoisePeriod.name) + '=' + std::to_string(device.noisePeriod);
+}
+
 } // namespace
 
 int runInfo(const CliOptions& options, CliIo& io) {
@@ -62,9 +70,7 @@ int runInfo(const CliOptions& options, CliIo& io) {
     io.out << "device-type=" << int{device.deviceType} << '\n'
            << "firmware-version=" << device.firmwareVersion << '\n'
            << "readings-enabled=" << (device.readingsEnabled ? 1 : 0) << '\n'
-           << kRpmDivider.name << '=' << int{device.rpmDivider} << '\n'
-           << kNoiseDelta.name << '=' << int{device.noiseDelta} << '\n'
-           << kNoisePeriod.name << '=' << device.noisePeriod << std::endl;
+           << settingsText(device, '\n') << std::endl;
     return kExitDone;
 }
 
@@ -85,8 +91,12 @@ int runSet(const CliOptions& options, CliIo& io) {
     return session.guarded(u"krv-cli set", [&] {
         // The settings go as one record and the map follows them: a setting left out, and
         // the map, go back as the controller holds them.
+        WholeWrite whole(io);
         if (!session.readControllerData()) {
             return kExitFailed;
+        }
+        if (const auto stopped = whole.stopBeforeWriting()) {
+            return *stopped;
         }
         for (const SettingValue& value : values) {
             if (value.setting == &kSettings[0]) {
@@ -98,9 +108,9 @@ int runSet(const CliOptions& options, CliIo& io) {
             }
         }
         if (!device.writeSettings()) {
-            return session.fail(say(texts::kWriteSettingsFailed));
+            return whole.finish(session.fail(say(texts::kWriteSettingsFailed)), {});
         }
-        return kExitDone;
+        return whole.finish(kExitDone, say(texts::kCliHoldsSettings, {settingsText(device, ' ')}));
     });
 }
 

@@ -4,6 +4,7 @@
 #include "cli/cli_text.h"
 #include "cli/commands.h"
 #include "cli/session.h"
+#include "cli/whole_write.h"
 #include "device/map_file/map_backups.h"
 #include "device/map_file/map_file.h"
 #include "device/units.h"
@@ -11,7 +12,9 @@
 #include "platform/atomic_file.h"
 #include "platform/text.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 namespace krv::cli {
 
@@ -93,11 +96,15 @@ int runReadMap(const CliOptions& options, CliIo& io) {
         const std::string text =
             formatMapFile(snapshotOf(session.device()), mapFileInfoOf(session.device()));
         if (path == "-") {
+            // A full disk or a closed output shows only here: the file must not look written.
+            errno = 0;
             io.out << text << std::flush;
-            return kExitDone;
+            return io.out ? kExitDone
+                          : session.fail(say(texts::kCliCannotWriteOutput,
+                                             {std::strerror(errno != 0 ? errno : EIO)}));
         }
         if (!replaceFileAtomically(path, text)) {
-            return session.fail(say(texts::kCannotWriteFile, {path}));
+            return session.fail(say(texts::kCannotWriteFile, {path}) + ": " + std::strerror(errno));
         }
         return kExitDone;
     });
@@ -117,8 +124,12 @@ int runWriteMap(const CliOptions& options, CliIo& io) {
     }
     CLPGConnection& device = session.device();
     return session.guarded(u"krv-cli write-map", [&] {
+        WholeWrite whole(io);
         if (!session.readControllerData()) {
             return kExitFailed;
+        }
+        if (const auto stopped = whole.stopBeforeWriting()) {
+            return *stopped;
         }
         const IdentityDifference identity =
             identityDifference(file.content->info, mapFileInfoOf(device));
@@ -137,13 +148,13 @@ int runWriteMap(const CliOptions& options, CliIo& io) {
         if (!backedUp(session, "write-map")) {
             return kExitFailed;
         }
+        int code = kExitDone;
         if (!writeSnapshotParts(device, target, {true, true, true})) {
-            return session.fail(say(texts::kWriteMapFailed));
+            code = session.fail(say(texts::kWriteMapFailed));
+        } else if (!controllerHolds(device, target)) {
+            code = session.fail(say(texts::kMapLoadMismatch));
         }
-        if (!controllerHolds(device, target)) {
-            return session.fail(say(texts::kMapLoadMismatch));
-        }
-        return kExitDone;
+        return whole.finish(code, say(texts::kCliHoldsFile, {options.operands.front()}));
     });
 }
 
@@ -154,14 +165,23 @@ int runClearMap(const CliOptions& options, CliIo& io) {
     }
     CLPGConnection& device = session.device();
     return session.guarded(u"krv-cli clear-map", [&] {
-        if (!session.readControllerData() || !backedUp(session, "clear")) {
+        WholeWrite whole(io);
+        if (!session.readControllerData()) {
             return kExitFailed;
         }
-        if (!device.clearMapTime() || !device.storeMap()) {
-            return session.fail(say(texts::kWriteMapFailed));
+        if (const auto stopped = whole.stopBeforeWriting()) {
+            return *stopped;
         }
-        device.map.fill(0.0);
-        return kExitDone;
+        if (!backedUp(session, "clear")) {
+            return kExitFailed;
+        }
+        int code = kExitDone;
+        if (!device.clearMapTime() || !device.storeMap()) {
+            code = session.fail(say(texts::kWriteMapFailed));
+        } else {
+            device.map.fill(0.0);
+        }
+        return whole.finish(code, say(texts::kCliHoldsClearedMap));
     });
 }
 

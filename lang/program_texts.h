@@ -209,6 +209,18 @@ inline constexpr std::u16string_view kCliOutOfRange = u"Wartość %s poza zakres
 inline constexpr std::u16string_view kCliNoControllerOnPort = u"Brak sterownika na porcie %s";
 inline constexpr std::u16string_view kCliForceToWrite =
     u"Mapa nie została wpisana; aby ją wpisać mimo to, dodaj opcję --force.";
+inline constexpr std::u16string_view kCliStoppedNothingWritten =
+    u"Przerwano; do sterownika nic nie wpisano.";
+inline constexpr std::u16string_view kCliStoppedAfterWrite =
+    u"Przerwano dopiero po dokończeniu zapisu, by sterownik nie został z połową zmian.";
+inline constexpr std::u16string_view kCliHoldsFile =
+    u"Sterownik ma teraz mapę, osie i ustawienia z pliku %s.";
+inline constexpr std::u16string_view kCliHoldsClearedMap = u"Sterownik ma teraz skasowaną mapę.";
+inline constexpr std::u16string_view kCliHoldsSettings = u"Sterownik ma teraz ustawienia: %s.";
+inline constexpr std::u16string_view kCliHoldsFirmware =
+    u"Sterownik ma teraz firmware w wersji %s.";
+inline constexpr std::u16string_view kCliCannotWriteOutput =
+    u"Nie można pisać na standardowe wyjście: %s";
 inline constexpr std::u16string_view kCannotReadFile = u"Nie można odczytać pliku %s";
 inline constexpr std::u16string_view kCannotWriteFile = u"Nie można zapisać pliku %s";
 inline constexpr std::u16string_view kCliNoReadings = u"Sterownik nie udostępnia odczytów";
@@ -382,6 +394,13 @@ inline constexpr std::array kProgramTexts{
     kCliOutOfRange,
     kCliNoControllerOnPort,
     kCliForceToWrite,
+    kCliStoppedNothingWritten,
+    kCliStoppedAfterWrite,
+    kCliHoldsFile,
+    kCliHoldsClearedMap,
+    kCliHoldsSettings,
+    kCliHoldsFirmware,
+    kCliCannotWriteOutput,
     kCannotReadFile,
     kCannotWriteFile,
     kCliNoReadings,

@@ -52,6 +52,24 @@ TEST_F(CliFlash, RecoversAControllerStartedInItsBootloader) {
     EXPECT_NE(run.err.find(toUtf8(texts::kNeedsReprogramming)), std::string::npos);
 }
 
+// A firmware half programmed leaves the controller in its bootloader: Ctrl+C in the middle of
+// the rows is held until the controller runs the new firmware, then the command stops.
+TEST_F(CliFlash, AStopDuringProgrammingIsHeldUntilTheUpdateIsWhole) {
+    signalAt(
+        SIGINT, [](const sim::Frame& request) { return request.type == protocol::kWriteRowFrame; },
+        100);
+    const CliRun run = cli({"flash", sampleFile()});
+    EXPECT_EQ(run.code, cli::kExitStoppedBase + SIGINT) << run.err;
+    EXPECT_TRUE(programMemoryHoldsSampleImage(controller()));
+    EXPECT_EQ(controller().state().mode, sim::ControllerMode::Application);
+    EXPECT_NE(run.err.find(toUtf8(texts::kCliStoppedAfterWrite)), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("Sterownik ma teraz firmware w wersji " +
+                           std::to_string(controller().knobs().version) + "."),
+              std::string::npos)
+        << run.err;
+    EXPECT_EQ(unheldSignals(), 0);
+}
+
 struct WrongFileCase {
     const char* what;
     std::function<void(sim::AfmContents&)> spoil;

@@ -4,12 +4,14 @@
 
 #include "device/map_file/map_file.h"
 #include "device/protocol_codes.h"
+#include "lang/program_texts.h"
 #include "platform/text.h"
 #include "tests/cli/cli_fixture.h"
 #include "tests/support/map_keeping.h"
 
 #include <filesystem>
 #include <fstream>
+#include <sys/stat.h>
 
 namespace krv::test {
 namespace {
@@ -95,6 +97,28 @@ TEST_F(CliMap, ReadMapToStandardOutputIsTheMapFile) {
     const MapFileRead read = parseMapFile(run.out);
     ASSERT_TRUE(read.ok()) << toUtf8(read.error);
     EXPECT_EQ(read.content->snapshot, held());
+}
+
+// A name that stands for a link is written through it; one that stands for a device or a FIFO
+// is refused, and stays what it was rather than becoming a regular file.
+TEST_F(CliMap, ReadMapWritesThroughALinkAndNeverReplacesAFifo) {
+    namespace fs = std::filesystem;
+    fs::create_directory(directory_ + "/maps");
+    const std::string target = file("maps/car.csv", "old");
+    fs::create_symlink("maps/car.csv", directory_ + "/link.csv");
+    const CliRun linked = cli({"read-map", directory_ + "/link.csv"});
+    EXPECT_EQ(linked.code, cli::kExitDone) << linked.err;
+    EXPECT_TRUE(fs::is_symlink(directory_ + "/link.csv"));
+    const MapFileRead read = readMapFile(target);
+    ASSERT_TRUE(read.ok()) << toUtf8(read.error);
+    EXPECT_EQ(read.content->snapshot, held());
+
+    const std::string fifo = directory_ + "/fifo.csv";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const CliRun refused = cli({"read-map", fifo});
+    EXPECT_EQ(refused.code, cli::kExitFailed);
+    EXPECT_EQ(refused.err.find("Nie można zapisać pliku " + fifo + ": "), 0U) << refused.err;
+    EXPECT_EQ(fs::symlink_status(fifo).type(), fs::file_type::fifo);
 }
 
 TEST_F(CliMap, WriteMapLeavesExactlyTheFilesValuesAndBacksUpWhatWasThere) {
@@ -218,6 +242,87 @@ TEST_F(CliMap, ClearMapBacksUpTheMapFirst) {
     const MapFileRead backup = readMapFile(saved[0].string());
     ASSERT_TRUE(backup.ok());
     EXPECT_EQ(backup.content->snapshot, before);
+}
+
+struct StopStep {
+    const char* what;
+    int signal;
+    std::function<bool(const sim::Frame&)> at;
+    int occurrence;
+    bool written; // false: the stop came before the first write
+};
+
+// Ctrl+C or SIGTERM at any step of write-map leaves the controller with the old state or the
+// file's whole, never new axes with the old map; the command says which and stops.
+TEST_F(CliMap, AStopAtAnyStepOfWriteMapLeavesTheControllerWhole) {
+    const auto frame = [](uint8_t type) {
+        return [type](const sim::Frame& request) { return request.type == type; };
+    };
+    const auto operation = [](uint8_t code) {
+        return [code](const sim::Frame& request) { return isOperation(request, code); };
+    };
+    const StopStep steps[] = {
+        // The first reads are the search's, the second the command's own.
+        {"while the controller is read", SIGINT, operation(protocol::kReadMapAxes), 2, false},
+        {"at the axes", SIGINT, frame(kAxesFrame), 1, true},
+        {"at the settings", SIGTERM, frame(kSettingsFrame), 1, true},
+        {"at the map", SIGINT, frame(kMapFrame), 1, true},
+        {"at the store", SIGINT, operation(protocol::kStoreMap), 1, true},
+        {"while the write is checked", SIGINT, operation(protocol::kReadSettings), 3, true},
+    };
+    const MapSnapshot before = varied(3);
+    const MapSnapshot target = varied(14);
+    const std::string path = file("other.csv", formatMapFile(target, simulatorsFile()));
+    for (const StopStep& step : steps) {
+        put(before);
+        controller().clearRequests();
+        const uint64_t stores = controller().state().counters.mapStores;
+        signalAt(step.signal, step.at, step.occurrence);
+        const CliRun run = cli({"write-map", path});
+        EXPECT_EQ(run.code, cli::kExitStoppedBase + step.signal) << step.what << ": " << run.err;
+        if (step.written) {
+            EXPECT_EQ(held(), target) << step.what;
+            EXPECT_EQ(controller().state().counters.mapStores, stores + 1) << step.what;
+            EXPECT_NE(run.err.find(toUtf8(texts::kCliStoppedAfterWrite)), std::string::npos)
+                << step.what << ": " << run.err;
+            EXPECT_NE(run.err.find("Sterownik ma teraz mapę, osie i ustawienia z pliku " + path),
+                      std::string::npos)
+                << step.what << ": " << run.err;
+        } else {
+            EXPECT_EQ(held(), before) << step.what;
+            EXPECT_EQ(writes(), 0U) << step.what;
+            EXPECT_EQ(run.err, toUtf8(texts::kCliStoppedNothingWritten) + "\n") << step.what;
+        }
+    }
+    EXPECT_EQ(unheldSignals(), 0);
+}
+
+TEST_F(CliMap, ClearMapAndSetFinishTheirWriteBeforeAStop) {
+    const struct {
+        std::vector<std::string> args;
+        std::function<bool(const sim::Frame&)> at;
+        std::function<void(const MapSnapshot&)> expectHeld;
+        std::string holds;
+    } cases[] = {
+        {{"clear-map"},
+         [](const sim::Frame& request) { return isOperation(request, protocol::kClearMapTime); },
+         [](const MapSnapshot& held) { EXPECT_EQ(held.cells, (std::array<uint8_t, 240>{})); },
+         "Sterownik ma teraz skasowaną mapę."},
+        {{"set", "noise-delta=7"},
+         [](const sim::Frame& request) { return request.type == kSettingsFrame; },
+         [](const MapSnapshot& held) { EXPECT_EQ(held.noiseDelta, 7); },
+         "Sterownik ma teraz ustawienia: rpm-divider=197 noise-delta=7 noise-period=49997."},
+    };
+    for (const auto& c : cases) {
+        put(varied(3));
+        signalAt(SIGINT, c.at);
+        const CliRun run = cli(c.args);
+        EXPECT_EQ(run.code, cli::kExitStoppedBase + SIGINT) << c.args[0] << ": " << run.err;
+        c.expectHeld(held());
+        EXPECT_NE(run.err.find(c.holds), std::string::npos) << run.err;
+    }
+    EXPECT_EQ(controller().state().counters.mapStores, 1U);
+    EXPECT_EQ(unheldSignals(), 0);
 }
 
 // Nothing is overwritten without a backup: a file standing where the backups folder belongs

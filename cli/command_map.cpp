@@ -20,16 +20,6 @@ namespace krv::cli {
 
 namespace {
 
-// A backup of what the controller holds now; false (the line on err) stops the operation.
-bool backedUp(Session& session, std::string_view operation) {
-    const MapBackupWrite backup =
-        writeMapBackup(operation, snapshotOf(session.device()), mapFileInfoOf(session.device()));
-    if (!backup.ok) {
-        session.fail(oneLine(backup.error));
-    }
-    return backup.ok;
-}
-
 std::string volts(double value, const char* format) {
     char text[32];
     std::snprintf(text, sizeof text, format, value);
@@ -81,6 +71,16 @@ bool Session::readControllerData() {
     }
     fail(say(texts::kReadSettingsFailed));
     return false;
+}
+
+std::optional<std::string> Session::backUp(std::string_view operation) {
+    const MapBackupWrite backup =
+        writeMapBackup(operation, snapshotOf(device_), mapFileInfoOf(device_));
+    if (!backup.ok) {
+        fail(oneLine(backup.error));
+        return std::nullopt;
+    }
+    return backup.path;
 }
 
 int runReadMap(const CliOptions& options, CliIo& io) {
@@ -145,7 +145,7 @@ int runWriteMap(const CliOptions& options, CliIo& io) {
             printChanges(io.out, snapshotOf(device), target);
             return kExitDone;
         }
-        if (!backedUp(session, "write-map")) {
+        if (!session.backUp("write-map")) {
             return kExitFailed;
         }
         int code = kExitDone;
@@ -172,7 +172,7 @@ int runClearMap(const CliOptions& options, CliIo& io) {
         if (const auto stopped = whole.stopBeforeWriting()) {
             return *stopped;
         }
-        if (!backedUp(session, "clear")) {
+        if (!session.backUp("clear")) {
             return kExitFailed;
         }
         int code = kExitDone;

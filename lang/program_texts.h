@@ -219,6 +219,9 @@ inline constexpr std::u16string_view kCliHoldsClearedMap = u"Sterownik ma teraz 
 inline constexpr std::u16string_view kCliHoldsSettings = u"Sterownik ma teraz ustawienia: %s.";
 inline constexpr std::u16string_view kCliHoldsFirmware =
     u"Sterownik ma teraz firmware w wersji %s.";
+inline constexpr std::u16string_view kCliMapChangedByUpdate =
+    u"Po aktualizacji sterownik ma inną mapę, osie lub ustawienia niż kopia zapasowa sprzed niej "
+    u"(%s). Aby wpisać kopię z powrotem:";
 inline constexpr std::u16string_view kCliCannotWriteOutput =
     u"Nie można pisać na standardowe wyjście: %s";
 inline constexpr std::u16string_view kCannotReadFile = u"Nie można odczytać pliku %s";
@@ -400,6 +403,7 @@ inline constexpr std::array kProgramTexts{
     kCliHoldsClearedMap,
     kCliHoldsSettings,
     kCliHoldsFirmware,
+    kCliMapChangedByUpdate,
     kCliCannotWriteOutput,
     kCannotReadFile,
     kCannotWriteFile,

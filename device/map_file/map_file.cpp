@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <charconv>
 #include <cstdio>
+#include <cstring>
 #include <fcntl.h>
 #include <limits>
 #include <sys/stat.h>
@@ -376,9 +377,14 @@ private:
     std::optional<MapFileError> error_;
 };
 
-MapFileRead fileFault(std::u16string_view text) {
+// A fault of the file as a whole, under the path (and the system's reason, when there is one)
+// so that the message says which file of several a user picked.
+MapFileRead fileFault(std::u16string_view text, const std::string& path, int error = 0) {
     MapFileRead read;
-    read.error = translate(text);
+    read.error = translate(text) + u"\n" + toU16(path);
+    if (error != 0) {
+        read.error += u": " + toU16(std::strerror(error));
+    }
     return read;
 }
 
@@ -417,16 +423,16 @@ MapFileRead readMapFile(const std::string& path) {
     // O_NONBLOCK: a FIFO in the file's place must not hang the open.
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0) {
-        return fileFault(texts::kMapFileCannotOpen);
+        return fileFault(texts::kMapFileCannotOpen, path, errno);
     }
     struct stat info {};
     MapFileRead read;
     if (fstat(fd, &info) != 0) {
-        read = fileFault(texts::kMapFileCannotOpen);
+        read = fileFault(texts::kMapFileCannotOpen, path, errno);
     } else if (!S_ISREG(info.st_mode)) {
-        read = fileFault(texts::kMapFileNotRegular);
+        read = fileFault(texts::kMapFileNotRegular, path);
     } else if (static_cast<uint64_t>(info.st_size) > kMapFileMaxBytes) {
-        read = fileFault(texts::kMapFileTooLarge);
+        read = fileFault(texts::kMapFileTooLarge, path);
     } else {
         // One byte over the limit is read too, so a file that grew after fstat is still refused.
         std::string text(kMapFileMaxBytes + 1, '\0');
@@ -438,9 +444,9 @@ MapFileRead readMapFile(const std::string& path) {
             length += n > 0 ? static_cast<size_t>(n) : 0;
         }
         if (n < 0) {
-            read = fileFault(texts::kMapFileCannotOpen);
+            read = fileFault(texts::kMapFileCannotOpen, path, errno);
         } else if (length > kMapFileMaxBytes) {
-            read = fileFault(texts::kMapFileTooLarge);
+            read = fileFault(texts::kMapFileTooLarge, path);
         } else {
             text.resize(length);
             read = parseMapFile(text);

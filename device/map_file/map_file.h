@@ -27,7 +27,8 @@ struct MapFileContent {
 };
 
 // What reading a map file gave: the content, or a translated message naming the line and the
-// fault (line 0 for a fault of the file as a whole).
+// fault (line 0 for a fault of the file as a whole, which names the path and the system's
+// reason on a line of its own).
 struct MapFileRead {
     std::optional<MapFileContent> content;
     std::u16string error;

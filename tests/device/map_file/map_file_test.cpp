@@ -301,14 +301,16 @@ TEST(MapFile, ReadsOnlyRegularFilesUpToOneMegabyte) {
     const struct {
         std::string path;
         std::u16string_view error;
-    } refused[] = {{path("big.csv"), texts::kMapFileTooLarge},
-                   {path("fifo"), texts::kMapFileNotRegular},
-                   {folder.path().string(), texts::kMapFileNotRegular},
-                   {path("missing.csv"), texts::kMapFileCannotOpen}};
+        std::string reason; // after the path
+    } refused[] = {{path("big.csv"), texts::kMapFileTooLarge, ""},
+                   {path("fifo"), texts::kMapFileNotRegular, ""},
+                   {folder.path().string(), texts::kMapFileNotRegular, ""},
+                   {path("missing.csv"), texts::kMapFileCannotOpen, ": No such file or directory"}};
     for (const auto& r : refused) {
         const MapFileRead read = readMapFile(r.path);
         EXPECT_FALSE(read.ok()) << r.path;
-        EXPECT_EQ(read.error, translate(r.error)) << r.path;
+        // Which file of several, and why: the path and the system's reason under the fault.
+        EXPECT_EQ(read.error, translate(r.error) + u"\n" + toU16(r.path + r.reason)) << r.path;
         EXPECT_EQ(read.errorLine, 0);
     }
 }

@@ -93,6 +93,8 @@ inline constexpr std::u16string_view kPortHeldBy = u"%s: zajęty przez inny prog
 inline constexpr std::u16string_view kPortHeld = u"%s: zajęty przez inny program";
 inline constexpr std::u16string_view kPortOpenFailed = u"%s: nie można otworzyć (błąd systemu %s)";
 inline constexpr std::u16string_view kPortNoAnswer = u"%s: sterownik nie odpowiada";
+inline constexpr std::u16string_view kPortNotTried =
+    u"%s: nie sprawdzony (wyszukiwanie obejmuje tylko pierwsze 256 portów)";
 inline constexpr std::u16string_view kPortForeignController =
     u"%s: odpowiada sterownik innego typu";
 inline constexpr std::u16string_view kPortBootloader = u"%s: sterownik czeka w programie ładującym";
@@ -320,6 +322,7 @@ inline constexpr std::array kProgramTexts{
     kPortHeld,
     kPortOpenFailed,
     kPortNoAnswer,
+    kPortNotTried,
     kPortForeignController,
     kPortBootloader,
     kPortFailed,

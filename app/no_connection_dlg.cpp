@@ -6,8 +6,13 @@
 #include "link/message.h"
 
 #include <QAbstractButton>
+#include <QGuiApplication>
 #include <QLabel>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QStringList>
+#include <algorithm>
 
 namespace krv {
 
@@ -15,6 +20,16 @@ namespace {
 
 // As far from the edges as the template's own controls.
 constexpr int kPortLinesMarginDlu = 7;
+// Of the screen's height, what the dialog may take: the rest is the title bar's and the
+// desktop's.
+constexpr int kScreenSharePercent = 85;
+// However small the screen, a few port lines show.
+constexpr int kLeastVisibleLines = 4;
+
+int availableScreenHeight(const QWidget* parent) {
+    const QScreen* screen = parent != nullptr ? parent->screen() : QGuiApplication::primaryScreen();
+    return screen != nullptr ? screen->availableGeometry().height() : 0;
+}
 
 QDialog* withFont(QDialog* dialog, int pointSize) {
     dialog->setFont(dialogFont(pointSize));
@@ -29,24 +44,45 @@ CNoConnectionDlg::CNoConnectionDlg(QWidget* parent, const std::vector<std::u16st
       messageText_(qobject_cast<QLabel*>(controls_.control(noConnectionId::kMessage))) {
     QSize size = controls_.clientSize();
     if (!portLines.empty()) {
-        QStringList lines;
-        for (const std::u16string& line : portLines) {
-            lines << QString::fromStdU16String(line);
-        }
-        portLines_ = new QLabel(lines.join(u'\n'), this);
-        portLines_->setWordWrap(true);
-        // The cure (a command to type) is there to be copied.
-        portLines_->setTextInteractionFlags(Qt::TextSelectableByMouse);
-        const int margin = controls_.units().toPixelsX(kPortLinesMarginDlu);
-        const int width = size.width() - 2 * margin;
-        const int height = portLines_->heightForWidth(width);
-        portLines_->setGeometry(margin, size.height(), width, height);
-        size.rheight() += height + controls_.units().toPixelsY(kPortLinesMarginDlu);
+        addPortLines(portLines, size);
     }
     setFixedSize(size);
     QObject::connect(demoButton(), &QAbstractButton::clicked, this, &QDialog::accept);
     QObject::connect(withoutConnectionButton(), &QAbstractButton::clicked, this, &QDialog::reject);
     OnInitDialog();
+}
+
+void CNoConnectionDlg::addPortLines(const std::vector<std::u16string>& lines, QSize& size) {
+    QStringList text;
+    for (const std::u16string& line : lines) {
+        text << QString::fromStdU16String(line);
+    }
+    portLines_ = new QLabel(text.join(u'\n'));
+    portLines_->setWordWrap(true);
+    portLines_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    // The cure (a command to type) is there to be copied.
+    portLines_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    portList_ = new QScrollArea(this);
+    portList_->setFrameShape(QFrame::NoFrame);
+    portList_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    portList_->setWidgetResizable(true);
+    portList_->setWidget(portLines_);
+
+    const int margin = controls_.units().toPixelsX(kPortLinesMarginDlu);
+    const int bottom = controls_.units().toPixelsY(kPortLinesMarginDlu);
+    const int width = size.width() - 2 * margin;
+    const int whole = portLines_->heightForWidth(width);
+    const int room =
+        availableScreenHeight(parentWidget()) * kScreenSharePercent / 100 - size.height() - bottom;
+    const int least = kLeastVisibleLines * portLines_->fontMetrics().lineSpacing();
+    int height = whole;
+    if (whole > room) {
+        // Scrolled, the lines wrap beside the scroll bar.
+        const int beside = width - portList_->verticalScrollBar()->sizeHint().width();
+        height = std::min(portLines_->heightForWidth(beside), std::max(room, least));
+    }
+    portList_->setGeometry(margin, size.height(), width, height);
+    size.rheight() += height + bottom;
 }
 
 void CNoConnectionDlg::OnInitDialog() {

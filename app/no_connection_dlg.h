@@ -1,6 +1,7 @@
 #pragma once
 // Asked when no port led to a controller: run in demo mode or without a connection. Under the
-// buttons, one line a port says why it gave no controller.
+// buttons, one line a port says why it gave no controller; a list too long for the screen
+// scrolls, so that the message and the buttons always stay in view.
 
 #include "app/dialog_controls.h"
 
@@ -9,6 +10,7 @@
 #include <vector>
 
 class QLabel;
+class QScrollArea;
 
 namespace krv {
 
@@ -30,13 +32,17 @@ public:
     QLabel* messageText() const { return messageText_; }
     // nullptr when there are no port lines.
     QLabel* portLines() const { return portLines_; }
+    // The scrolled box that holds them; nullptr when there are none.
+    QScrollArea* portList() const { return portList_; }
 
 private:
     void OnInitDialog();
+    void addPortLines(const std::vector<std::u16string>& lines, QSize& size);
 
     CDialogControls controls_;
     QLabel* messageText_;
     QLabel* portLines_ = nullptr;
+    QScrollArea* portList_ = nullptr;
 };
 
 } // namespace krv

@@ -4,13 +4,13 @@
 // controller the field alone changes (text typed into the edits is never read).
 
 #include "app/korrin_dlg.h"
+#include "device/editable_limits.h"
 #include "lang/program_texts.h"
 
 namespace krv {
 
 struct CKorrinDlg::SettingRow {
-    long lowest;
-    long highest;
+    limits::SettingRange range;
     std::u16string_view operation; // names the spin in error reports
 };
 
@@ -19,7 +19,7 @@ void CKorrinDlg::stepSetting(Field DeviceSettings::*field, int step, const Setti
     // A step that would leave the range is dropped whole, never cut at the limit.
     const auto stepped = [field, step, row](DeviceSettings settings) {
         const long next = static_cast<long>(settings.*field) - step;
-        if (next < row.lowest || next > row.highest) {
+        if (!row.range.holds(next)) {
             return std::optional<DeviceSettings>();
         }
         settings.*field = static_cast<Field>(next);
@@ -51,17 +51,19 @@ void CKorrinDlg::stepSetting(Field DeviceSettings::*field, int step, const Setti
 }
 
 void CKorrinDlg::OnDeltaposSpinRpmDiv(int step) {
-    static constexpr SettingRow kRow{1, 200, u"CSettingsDlg::OnDeltaposSpinRpmDiv()"};
+    static constexpr SettingRow kRow{limits::kRpmDivider, u"CSettingsDlg::OnDeltaposSpinRpmDiv()"};
     stepSetting(&DeviceSettings::rpmDivider, step, kRow);
 }
 
 void CKorrinDlg::OnDeltaposSpinNoiseDelta(int step) {
-    static constexpr SettingRow kRow{0, 255, u"CSettingsDlg::OnDeltaposSpinNoiseDelta()"};
+    static constexpr SettingRow kRow{limits::kNoiseDelta,
+                                     u"CSettingsDlg::OnDeltaposSpinNoiseDelta()"};
     stepSetting(&DeviceSettings::noiseDelta, step, kRow);
 }
 
 void CKorrinDlg::OnDeltaposSpinNoisePeriod(int step) {
-    static constexpr SettingRow kRow{0, 50000, u"CSettingsDlg::OnDeltaposSpinNoisePeriod()"};
+    static constexpr SettingRow kRow{limits::kNoisePeriod,
+                                     u"CSettingsDlg::OnDeltaposSpinNoisePeriod()"};
     stepSetting(&DeviceSettings::noisePeriod, step, kRow);
 }
 

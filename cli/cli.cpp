@@ -28,7 +28,7 @@ const OptionHelp kGlobalOptions[] = {
 const OptionHelp kCommandOptions[] = {
     {"--probe", texts::kCliHelpProbe},    {"--dry-run", texts::kCliHelpDryRun},
     {"--yes", texts::kCliHelpYes},        {"--seconds N", texts::kCliHelpSeconds},
-    {"--csv FILE|-", texts::kCliHelpCsv},
+    {"--csv FILE|-", texts::kCliHelpCsv}, {"--force", texts::kCliHelpForce},
 };
 
 constexpr std::string_view kGlobalNames[] = {"--port", "--demo", "--quiet", "--help", "--version"};
@@ -121,9 +121,9 @@ std::span<const Command> commands() {
          runSet},
         {"read-map", "read-map FILE|-", texts::kCliHelpReadMap, {}, 1, 1, runReadMap},
         {"write-map",
-         "write-map FILE [--dry-run]",
+         "write-map FILE [--dry-run] [--force]",
          texts::kCliHelpWriteMap,
-         {"--dry-run"},
+         {"--dry-run", "--force"},
          1,
          1,
          runWriteMap},

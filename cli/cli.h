@@ -11,6 +11,8 @@ namespace krv::cli {
 inline constexpr int kExitDone = 0;
 inline constexpr int kExitFailed = 1; // the operation failed; one line on err says why
 inline constexpr int kExitUsage = 2;
+// Plus the signal (130 for Ctrl+C): the command stopped on it after finishing a write whole.
+inline constexpr int kExitStoppedBase = 128;
 
 struct CliIo {
     std::ostream& out;

@@ -4,6 +4,8 @@
 #include "cli/cli_text.h"
 #include "cli/commands.h"
 #include "cli/session.h"
+#include "cli/whole_write.h"
+#include "device/editable_limits.h"
 #include "lang/program_texts.h"
 
 #include <algorithm>
@@ -13,15 +15,14 @@ namespace krv::cli {
 
 namespace {
 
-// The ranges of the window's settings spins.
+// The settings under their command-line names, in the ranges the window's spins keep.
 struct SettingRange {
     std::string_view name;
-    long low;
-    long high;
+    limits::SettingRange range;
 };
-constexpr SettingRange kRpmDivider{"rpm-divider", 1, 200};
-constexpr SettingRange kNoiseDelta{"noise-delta", 0, 255};
-constexpr SettingRange kNoisePeriod{"noise-period", 0, 50000};
+constexpr SettingRange kRpmDivider{"rpm-divider", limits::kRpmDivider};
+constexpr SettingRange kNoiseDelta{"noise-delta", limits::kNoiseDelta};
+constexpr SettingRange kNoisePeriod{"noise-period", limits::kNoisePeriod};
 constexpr SettingRange kSettings[] = {kRpmDivider, kNoiseDelta, kNoisePeriod};
 
 struct SettingValue {
@@ -42,13 +43,20 @@ std::optional<SettingValue> parseSetting(CliIo& io, const std::string& operand) 
         usageError(io, say(texts::kCliBadValue, {operand}));
         return std::nullopt;
     }
-    if (value < setting->low || value > setting->high) {
+    if (!setting->range.holds(value)) {
         const std::string range =
-            std::to_string(setting->low) + ".." + std::to_string(setting->high);
+            std::to_string(setting->range.lowest) + ".." + std::to_string(setting->range.highest);
         usageError(io, say(texts::kCliOutOfRange, {operand, range}));
         return std::nullopt;
     }
     return SettingValue{&*setting, value};
+}
+
+// "rpm-divider=N", "noise-delta=N" and "noise-period=N", as the controller holds them.
+std::string settingsText(const DeviceSettings& settings, char separator) {
+    return std::string(kRpmDivider.name) + '=' + std::to_string(settings.rpmDivider) + separator +
+           std::string(kNoiseDelta.name) + '=' + std::to_string(settings.noiseDelta) + separator +
+           std::string(kNoisePeriod.name) + '=' + std::to_string(settings.noisePeriod);
 }
 
 } // namespace
@@ -64,9 +72,7 @@ int runInfo(const CliOptions& options, CliIo& io) {
     io.out << "device-type=" << int{device.deviceType} << '\n'
            << "firmware-version=" << device.firmwareVersion << '\n'
            << "readings-enabled=" << (device.readingsEnabled ? 1 : 0) << '\n'
-           << kRpmDivider.name << '=' << int{settings.rpmDivider} << '\n'
-           << kNoiseDelta.name << '=' << int{settings.noiseDelta} << '\n'
-           << kNoisePeriod.name << '=' << settings.noisePeriod << std::endl;
+           << settingsText(settings, '\n') << std::endl;
     return kExitDone;
 }
 
@@ -87,9 +93,13 @@ int runSet(const CliOptions& options, CliIo& io) {
     return session.guarded(u"krv-cli set", [&] {
         // The settings go as one record and the map follows them: a setting left out, and
         // the map, go back as the controller holds them.
+        WholeWrite whole(io);
         const std::optional<MapSnapshot> held = session.readControllerState();
         if (!held) {
             return kExitFailed;
+        }
+        if (const auto stopped = whole.stopBeforeWriting()) {
+            return *stopped;
         }
         DeviceSettings settings = held->settings();
         for (const SettingValue& value : values) {
@@ -102,9 +112,10 @@ int runSet(const CliOptions& options, CliIo& io) {
             }
         }
         if (!device.writeSettings(settings, held->cells)) {
-            return session.fail(say(texts::kWriteSettingsFailed));
+            return whole.finish(session.fail(say(texts::kWriteSettingsFailed)), {});
         }
-        return kExitDone;
+        return whole.finish(kExitDone,
+                            say(texts::kCliHoldsSettings, {settingsText(settings, ' ')}));
     });
 }
 

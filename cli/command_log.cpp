@@ -11,8 +11,11 @@
 
 #include <charconv>
 #include <chrono>
+#include <fcntl.h>
 #include <fstream>
+#include <sys/stat.h>
 #include <thread>
+#include <unistd.h>
 
 namespace krv::cli {
 
@@ -70,6 +73,42 @@ private:
     bool lost_ = false;
 };
 
+// The log's file: refused at once when it cannot be written, but neither emptied nor left
+// behind until a controller answers with readings.
+class CsvFile {
+public:
+    explicit CsvFile(std::string path) : path_(std::move(path)) {}
+    ~CsvFile() {
+        if (created_ && !stream_.is_open()) {
+            ::unlink(path_.c_str());
+        }
+    }
+    CsvFile(const CsvFile&) = delete;
+    CsvFile& operator=(const CsvFile&) = delete;
+
+    bool writable() {
+        struct stat info {};
+        if (::stat(path_.c_str(), &info) == 0) {
+            return !S_ISDIR(info.st_mode) && ::access(path_.c_str(), W_OK) == 0;
+        }
+        const int fd = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+        created_ = fd >= 0;
+        if (created_) {
+            ::close(fd);
+        }
+        return created_;
+    }
+    std::ofstream& open() {
+        stream_.open(path_, std::ios::out | std::ios::trunc);
+        return stream_;
+    }
+
+private:
+    std::string path_;
+    bool created_ = false;
+    std::ofstream stream_;
+};
+
 std::optional<double> parseSeconds(const std::string& text) {
     double seconds = 0;
     const char* last = text.data() + text.size();
@@ -91,15 +130,11 @@ int runLog(const CliOptions& options, CliIo& io) {
         length = std::chrono::duration<double>(*seconds);
     }
     const std::string path = options.csv.value_or("-");
-    std::ofstream file;
-    if (path != "-") {
-        file.open(path, std::ios::out | std::ios::trunc);
-        if (!file) {
-            io.err << say(texts::kCannotWriteFile, {path}) << std::endl;
-            return kExitFailed;
-        }
+    CsvFile file(path);
+    if (path != "-" && !file.writable()) {
+        io.err << say(texts::kCannotWriteFile, {path}) << std::endl;
+        return kExitFailed;
     }
-    std::ostream& csv = path == "-" ? io.out : file;
     const StopOnSignals stops;
     Session session(options, io);
     if (!session.connect()) {
@@ -107,6 +142,10 @@ int runLog(const CliOptions& options, CliIo& io) {
     }
     if (!session.device().readingsEnabled) {
         return session.fail(say(texts::kCliNoReadings));
+    }
+    std::ostream& csv = path == "-" ? io.out : file.open();
+    if (!csv) {
+        return session.fail(say(texts::kCannotWriteFile, {path}));
     }
     ReadingsLog(session.device(), session.window(), csv, io.err, options.quiet).run(length);
     if (!csv) {

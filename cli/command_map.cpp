@@ -4,6 +4,7 @@
 #include "cli/cli_text.h"
 #include "cli/commands.h"
 #include "cli/session.h"
+#include "cli/whole_write.h"
 #include "device/map_file/map_backups.h"
 #include "device/map_file/map_file.h"
 #include "device/units.h"
@@ -11,21 +12,13 @@
 #include "platform/atomic_file.h"
 #include "platform/text.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 namespace krv::cli {
 
 namespace {
-
-// A backup of what the controller holds now; false (the line on err) stops the operation.
-bool backedUp(Session& session, std::string_view operation, const MapSnapshot& held) {
-    const MapBackupWrite backup =
-        writeMapBackup(operation, held, mapFileInfoOf(session.device()));
-    if (!backup.ok) {
-        session.fail(oneLine(backup.error));
-    }
-    return backup.ok;
-}
 
 std::string volts(double value, const char* format) {
     char text[32];
@@ -80,6 +73,15 @@ std::optional<MapSnapshot> Session::readControllerState() {
     return held;
 }
 
+std::optional<std::string> Session::backUp(std::string_view operation, const MapSnapshot& held) {
+    const MapBackupWrite backup = writeMapBackup(operation, held, mapFileInfoOf(device_));
+    if (!backup.ok) {
+        fail(oneLine(backup.error));
+        return std::nullopt;
+    }
+    return backup.path;
+}
+
 int runReadMap(const CliOptions& options, CliIo& io) {
     const std::string& path = options.operands.front();
     Session session(options, io);
@@ -93,11 +95,15 @@ int runReadMap(const CliOptions& options, CliIo& io) {
         }
         const std::string text = formatMapFile(*held, mapFileInfoOf(session.device()));
         if (path == "-") {
+            // A full disk or a closed output shows only here: the file must not look written.
+            errno = 0;
             io.out << text << std::flush;
-            return kExitDone;
+            return io.out ? kExitDone
+                          : session.fail(say(texts::kCliCannotWriteOutput,
+                                             {std::strerror(errno != 0 ? errno : EIO)}));
         }
         if (!replaceFileAtomically(path, text)) {
-            return session.fail(say(texts::kCannotWriteFile, {path}));
+            return session.fail(say(texts::kCannotWriteFile, {path}) + ": " + std::strerror(errno));
         }
         return kExitDone;
     });
@@ -117,24 +123,38 @@ int runWriteMap(const CliOptions& options, CliIo& io) {
     }
     CLPGConnection& device = session.device();
     return session.guarded(u"krv-cli write-map", [&] {
+        WholeWrite whole(io);
         const std::optional<MapSnapshot> held = session.readControllerState();
         if (!held) {
             return kExitFailed;
+        }
+        if (const auto stopped = whole.stopBeforeWriting()) {
+            return *stopped;
+        }
+        const IdentityDifference identity =
+            identityDifference(file.content->info, mapFileInfoOf(device));
+        // Said even when forced, so that a log of the run shows what was written where.
+        if (identity.any()) {
+            io.err << oneLine(identity.message) << std::endl;
+            if (!options.force) {
+                io.err << say(texts::kCliForceToWrite) << std::endl;
+                return kExitUsage;
+            }
         }
         if (options.dryRun) {
             printChanges(io.out, *held, target);
             return kExitDone;
         }
-        if (!backedUp(session, "write-map", *held)) {
+        if (!session.backUp("write-map", *held)) {
             return kExitFailed;
         }
+        int code = kExitDone;
         if (!writeSnapshotParts(device, *held, target, {true, true, true}).complete) {
-            return session.fail(say(texts::kWriteMapFailed));
+            code = session.fail(say(texts::kWriteMapFailed));
+        } else if (krv::readControllerState(device) != target) {
+            code = session.fail(say(texts::kMapLoadMismatch));
         }
-        if (krv::readControllerState(device) != target) {
-            return session.fail(say(texts::kMapLoadMismatch));
-        }
-        return kExitDone;
+        return whole.finish(code, say(texts::kCliHoldsFile, {options.operands.front()}));
     });
 }
 
@@ -145,14 +165,22 @@ int runClearMap(const CliOptions& options, CliIo& io) {
     }
     CLPGConnection& device = session.device();
     return session.guarded(u"krv-cli clear-map", [&] {
+        WholeWrite whole(io);
         const std::optional<MapSnapshot> held = session.readControllerState();
-        if (!held || !backedUp(session, "clear", *held)) {
+        if (!held) {
             return kExitFailed;
         }
-        if (!device.clearMapTime() || !device.storeMap()) {
-            return session.fail(say(texts::kWriteMapFailed));
+        if (const auto stopped = whole.stopBeforeWriting()) {
+            return *stopped;
         }
-        return kExitDone;
+        if (!session.backUp("clear", *held)) {
+            return kExitFailed;
+        }
+        int code = kExitDone;
+        if (!device.clearMapTime() || !device.storeMap()) {
+            code = session.fail(say(texts::kWriteMapFailed));
+        }
+        return whole.finish(code, say(texts::kCliHoldsClearedMap));
     });
 }
 

@@ -17,6 +17,7 @@ const std::map<std::string, Flag, std::less<>> kFlags = {
     {"--help", &CliOptions::help},       {"-h", &CliOptions::help},
     {"--version", &CliOptions::version}, {"--probe", &CliOptions::probe},
     {"--dry-run", &CliOptions::dryRun},  {"--yes", &CliOptions::yes},
+    {"--force", &CliOptions::force},
 };
 
 const std::map<std::string, Value, std::less<>> kValues = {

@@ -19,6 +19,7 @@ struct CliOptions {
     bool probe = false;
     bool dryRun = false;
     bool yes = false;
+    bool force = false;
     std::optional<std::string> seconds;
     std::optional<std::string> csv;
 };

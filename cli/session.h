@@ -30,6 +30,9 @@ public:
     // Reads settings, map and axes from the controller again; nothing (the line on err) when
     // any read fails.
     std::optional<MapSnapshot> readControllerState();
+    // A backup of what the controller holds (as just read): the file's path, or nothing after
+    // the line on err (the operation must then not go on).
+    std::optional<std::string> backUp(std::string_view operation, const MapSnapshot& held);
     // Writes the line on err and gives the failure exit code.
     int fail(const std::string& line);
     // Runs a command's talk with the controller; a failing port (an error object) is reported

@@ -1,24 +1,19 @@
 #include "cli/stop_request.h"
 
-#include <csignal>
-
 namespace krv::cli {
 
 namespace {
 
 std::atomic<bool> requested{false};
-static_assert(std::atomic<bool>::is_always_lock_free, "set from a signal handler");
+std::atomic<int> requestedBy{0};
+static_assert(std::atomic<bool>::is_always_lock_free && std::atomic<int>::is_always_lock_free,
+              "set from a signal handler");
 
-extern "C" void raiseStopRequest(int) {
+constexpr int kStopSignals[] = {SIGINT, SIGTERM};
+
+extern "C" void raiseStopRequest(int signal) {
+    requestedBy = signal;
     requested = true;
-}
-
-void handleStops(void (*handler)(int)) {
-    struct sigaction action {};
-    action.sa_handler = handler;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
 }
 
 } // namespace
@@ -27,13 +22,30 @@ std::atomic<bool>& stopRequest() {
     return requested;
 }
 
+int stopSignal() {
+    return requested ? requestedBy.load() : 0;
+}
+
 StopOnSignals::StopOnSignals() {
     requested = false;
-    handleStops(raiseStopRequest);
+    requestedBy = 0;
+    struct sigaction action {};
+    action.sa_handler = raiseStopRequest;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (size_t i = 0; i < std::size(kStopSignals); ++i) {
+        sigaction(kStopSignals[i], nullptr, &previous_[i]);
+        // A signal the program was started to ignore (a background job) stays ignored.
+        if (previous_[i].sa_handler != SIG_IGN) {
+            sigaction(kStopSignals[i], &action, nullptr);
+        }
+    }
 }
 
 StopOnSignals::~StopOnSignals() {
-    handleStops(SIG_DFL);
+    for (size_t i = 0; i < std::size(kStopSignals); ++i) {
+        sigaction(kStopSignals[i], &previous_[i], nullptr);
+    }
 }
 
 } // namespace krv::cli

@@ -1,12 +1,16 @@
 #pragma once
-// Ctrl+C and SIGTERM for commands that end cleanly on them (log): while a StopOnSignals lives
-// they only raise the stop request; otherwise they end the program as usual.
+// Ctrl+C and SIGTERM for commands that end cleanly on them: while a StopOnSignals lives they
+// only raise the stop request (log ends its loop; a write to the controller is finished whole
+// first); before and after, they act as they did before it (as a rule, end the program).
 
 #include <atomic>
+#include <csignal>
 
 namespace krv::cli {
 
 std::atomic<bool>& stopRequest();
+// The signal that raised the request (SIGINT or SIGTERM); 0 when it was raised otherwise.
+int stopSignal();
 
 class StopOnSignals {
 public:
@@ -14,6 +18,9 @@ public:
     ~StopOnSignals();
     StopOnSignals(const StopOnSignals&) = delete;
     StopOnSignals& operator=(const StopOnSignals&) = delete;
+
+private:
+    struct sigaction previous_[2] = {};
 };
 
 } // namespace krv::cli

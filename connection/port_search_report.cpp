@@ -102,7 +102,15 @@ void CPortSearchReport::note(int portNumber, PortAttempt::Outcome outcome) {
 }
 
 std::vector<std::u16string> CPortSearchReport::lines() const {
-    if (attempts_.empty()) {
+    // Left out silently, a port past the limit would seem to have been tried.
+    std::vector<std::u16string> notTried;
+    const std::vector<std::string> table = serialPortTable();
+    for (size_t i = kSearchedPorts; i < table.size(); ++i) {
+        if (!table[i].empty()) {
+            notTried.push_back(fillIn(translate(texts::kPortNotTried), {toU16(table[i])}));
+        }
+    }
+    if (attempts_.empty() && notTried.empty()) {
         return {translate(texts::kNoSerialPorts)};
     }
     // In the table's order, as the user lists the ports, not in the order they were tried.
@@ -116,6 +124,7 @@ std::vector<std::u16string> CPortSearchReport::lines() const {
     for (const PortAttempt* attempt : ordered) {
         lines.push_back(portAttemptLine(*attempt));
     }
+    lines.insert(lines.end(), notTried.begin(), notTried.end());
     return lines;
 }
 

@@ -10,6 +10,9 @@
 
 namespace krv {
 
+// The search looks at the first this many entries of the port table (COM1 to COM256).
+inline constexpr int kSearchedPorts = 256;
+
 struct PortAttempt {
     enum class Outcome {
         Unusable,          // could not be opened; `diagnosis` says why
@@ -39,7 +42,8 @@ public:
     // What the controller on port n answered; a port not tried in this search is left alone.
     void note(int portNumber, PortAttempt::Outcome outcome);
 
-    // One translated line a port; a search that had no port at all says how to name one.
+    // One translated line a port, the table's entries past kSearchedPorts listed as not tried;
+    // a search that had no port at all says how to name one.
     std::vector<std::u16string> lines() const;
     // What each port of the search gave, in the order they were tried.
     const std::vector<PortAttempt>& attempts() const { return attempts_; }

@@ -93,6 +93,8 @@ inline constexpr std::u16string_view kPortHeldBy = u"%s: zajęty przez inny prog
 inline constexpr std::u16string_view kPortHeld = u"%s: zajęty przez inny program";
 inline constexpr std::u16string_view kPortOpenFailed = u"%s: nie można otworzyć (błąd systemu %s)";
 inline constexpr std::u16string_view kPortNoAnswer = u"%s: sterownik nie odpowiada";
+inline constexpr std::u16string_view kPortNotTried =
+    u"%s: nie sprawdzony (wyszukiwanie obejmuje tylko pierwsze 256 portów)";
 inline constexpr std::u16string_view kPortForeignController =
     u"%s: odpowiada sterownik innego typu";
 inline constexpr std::u16string_view kPortBootloader = u"%s: sterownik czeka w programie ładującym";
@@ -138,6 +140,16 @@ inline constexpr std::u16string_view kMapFileCommaDecimal =
 inline constexpr std::u16string_view kMapFileOutOfRange = u"wartość poza zakresem sterownika";
 inline constexpr std::u16string_view kMapFileBadCorner =
     u"siatka mapy powinna zaczynać się od \"V\\RPM\"";
+inline constexpr std::u16string_view kMapFileCutOff =
+    u"plik jest urwany: ostatni wiersz nie kończy się znakiem końca wiersza";
+inline constexpr std::u16string_view kMapFileSettingRefused =
+    u"ustawienie poza zakresem, który przyjmuje program";
+inline constexpr std::u16string_view kMapFileColumnsNotIncreasing =
+    u"obroty kolumn muszą rosnąć od lewej do prawej";
+inline constexpr std::u16string_view kMapFileNegativeRow = u"napięcie wiersza nie może być ujemne";
+inline constexpr std::u16string_view kMapFileOtherController =
+    u"Plik zapisano ze sterownika typu %s z firmware w wersji %s, a podłączony jest sterownik "
+    u"typu %s z firmware w wersji %s.";
 inline constexpr std::u16string_view kBackupFailed =
     u"Nie udało się zapisać kopii zapasowej mapy, więc operacja nie została wykonana.";
 inline constexpr std::u16string_view kSaveMapToFile = u"Zapisz mapę do pliku...";
@@ -202,12 +214,31 @@ inline constexpr std::u16string_view kCliHelpYes = u"zgoda na zaprogramowanie st
 inline constexpr std::u16string_view kCliHelpSeconds = u"czas zapisu w sekundach";
 inline constexpr std::u16string_view kCliHelpCsv =
     u"plik CSV (- to standardowe wyjście, domyślnie)";
+inline constexpr std::u16string_view kCliHelpForce =
+    u"wpisuje także plik z innego typu sterownika lub innej wersji firmware";
 inline constexpr std::u16string_view kCliUnknownCommand = u"Nieznane polecenie: %s";
 inline constexpr std::u16string_view kCliMissingCommand = u"Brak polecenia";
 inline constexpr std::u16string_view kCliBadArguments = u"Niewłaściwe argumenty polecenia %s";
 inline constexpr std::u16string_view kCliBadValue = u"Niewłaściwa wartość: %s";
 inline constexpr std::u16string_view kCliOutOfRange = u"Wartość %s poza zakresem %s";
 inline constexpr std::u16string_view kCliNoControllerOnPort = u"Brak sterownika na porcie %s";
+inline constexpr std::u16string_view kCliForceToWrite =
+    u"Mapa nie została wpisana; aby ją wpisać mimo to, dodaj opcję --force.";
+inline constexpr std::u16string_view kCliStoppedNothingWritten =
+    u"Przerwano; do sterownika nic nie wpisano.";
+inline constexpr std::u16string_view kCliStoppedAfterWrite =
+    u"Przerwano dopiero po dokończeniu zapisu, by sterownik nie został z połową zmian.";
+inline constexpr std::u16string_view kCliHoldsFile =
+    u"Sterownik ma teraz mapę, osie i ustawienia z pliku %s.";
+inline constexpr std::u16string_view kCliHoldsClearedMap = u"Sterownik ma teraz skasowaną mapę.";
+inline constexpr std::u16string_view kCliHoldsSettings = u"Sterownik ma teraz ustawienia: %s.";
+inline constexpr std::u16string_view kCliHoldsFirmware =
+    u"Sterownik ma teraz firmware w wersji %s.";
+inline constexpr std::u16string_view kCliMapChangedByUpdate =
+    u"Po aktualizacji sterownik ma inną mapę, osie lub ustawienia niż kopia zapasowa sprzed niej "
+    u"(%s). Aby wpisać kopię z powrotem:";
+inline constexpr std::u16string_view kCliCannotWriteOutput =
+    u"Nie można pisać na standardowe wyjście: %s";
 inline constexpr std::u16string_view kCannotReadFile = u"Nie można odczytać pliku %s";
 inline constexpr std::u16string_view kCannotWriteFile = u"Nie można zapisać pliku %s";
 inline constexpr std::u16string_view kCliNoReadings = u"Sterownik nie udostępnia odczytów";
@@ -304,6 +335,7 @@ inline constexpr std::array kProgramTexts{
     kPortHeld,
     kPortOpenFailed,
     kPortNoAnswer,
+    kPortNotTried,
     kPortForeignController,
     kPortBootloader,
     kPortFailed,
@@ -332,6 +364,11 @@ inline constexpr std::array kProgramTexts{
     kMapFileCommaDecimal,
     kMapFileOutOfRange,
     kMapFileBadCorner,
+    kMapFileCutOff,
+    kMapFileSettingRefused,
+    kMapFileColumnsNotIncreasing,
+    kMapFileNegativeRow,
+    kMapFileOtherController,
     kBackupFailed,
     kSaveMapToFile,
     kLoadMapFromFile,
@@ -372,12 +409,22 @@ inline constexpr std::array kProgramTexts{
     kCliHelpYes,
     kCliHelpSeconds,
     kCliHelpCsv,
+    kCliHelpForce,
     kCliUnknownCommand,
     kCliMissingCommand,
     kCliBadArguments,
     kCliBadValue,
     kCliOutOfRange,
     kCliNoControllerOnPort,
+    kCliForceToWrite,
+    kCliStoppedNothingWritten,
+    kCliStoppedAfterWrite,
+    kCliHoldsFile,
+    kCliHoldsClearedMap,
+    kCliHoldsSettings,
+    kCliHoldsFirmware,
+    kCliMapChangedByUpdate,
+    kCliCannotWriteOutput,
     kCannotReadFile,
     kCannotWriteFile,
     kCliNoReadings,

@@ -1,14 +1,14 @@
 #include "map/map_edit_emu1.h"
 
 #include "connection/lpg_connection.h"
-
+#include "device/editable_limits.h"
+#include "device/units.h"
 #include "lang/program_texts.h"
 #include "lang/translate.h"
 #include "link/message.h"
 #include "map/leading_number.h"
 #include "map/map_emu1.h"
 #include "platform/text.h"
-#include "device/units.h"
 
 #include <QPointer>
 #include <algorithm>
@@ -19,11 +19,6 @@ namespace krv {
 namespace {
 
 constexpr std::u16string_view kOperation = u"CMapEdit::getText()";
-constexpr double kMinRpm = 500.0;
-constexpr double kMaxRpm = 8000.0;
-constexpr double kRpmStep = 100.0;
-// The largest break point the controller's signed 16-bit row word can carry (0.015 V units).
-constexpr double kMaxRowVolts = 491.5;
 
 QString formatted(const char* format, double value) {
     return QString::fromStdU16String(formatText(format, value));
@@ -59,7 +54,7 @@ QString CMapEditEmu1::getText() {
 }
 
 QString CMapEditEmu1::rowHeaderText(CMapEmu1& grid, int row, double volts) {
-    volts = std::clamp(volts, -kMaxRowVolts, kMaxRowVolts);
+    volts = std::clamp(volts, limits::kLowestRowVolts, limits::kHighestRowVolts);
     const QString text = formatted("%.2f", volts);
     // Changed means the header would show another value: the model never differs from
     // what the grid shows after an edit.
@@ -77,15 +72,15 @@ QString CMapEditEmu1::columnHeaderText(CMapEmu1& grid, int column, double rpm) {
     const auto& axis = grid.shownState().columns;
     const auto at = [&axis](int i) { return units::columnBreakRpm(axis.at(i)); };
     const int last = static_cast<int>(axis.size()) - 1;
-    rpm = std::clamp(rpm, kMinRpm, kMaxRpm);
+    rpm = std::clamp(rpm, limits::kLowestColumnRpm, limits::kHighestColumnRpm);
     // Keep the axis increasing.
     if (column < last && rpm >= at(column + 1)) {
-        rpm = at(column + 1) - kRpmStep;
+        rpm = at(column + 1) - limits::kColumnRpmStep;
     }
     if (column > 0 && rpm <= at(column - 1)) {
-        rpm = at(column - 1) + kRpmStep;
+        rpm = at(column - 1) + limits::kColumnRpmStep;
     }
-    rpm = std::round(rpm / kRpmStep) * kRpmStep;
+    rpm = std::round(rpm / limits::kColumnRpmStep) * limits::kColumnRpmStep;
     const QString text = formatted("%.0f", rpm);
     if (grid.model().loaded() && at(column) != rpm) {
         const uint8_t wire = units::columnBreakWire(rpm);

@@ -1,7 +1,9 @@
 #include "platform/atomic_file.h"
 
 #include <cerrno>
+#include <climits>
 #include <fcntl.h>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -21,6 +23,26 @@ bool writeAll(int fd, const std::string& text) {
         written += static_cast<size_t>(n);
     }
     return true;
+}
+
+// The file a path stands for: symbolic links followed to the end (a link whose target is
+// missing gives the missing target), relative targets taken from the link's own folder.
+std::optional<std::string> finalTarget(std::string path) {
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat info {};
+        if (lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) {
+            return path;
+        }
+        std::string target(PATH_MAX, '\0');
+        const ssize_t length = readlink(path.c_str(), target.data(), target.size());
+        if (length < 0) {
+            return std::nullopt;
+        }
+        target.resize(static_cast<size_t>(length));
+        path = target.starts_with('/') ? target : directoryOf(path) + "/" + target;
+    }
+    errno = ELOOP;
+    return std::nullopt;
 }
 
 } // namespace
@@ -55,7 +77,19 @@ bool makeDirectories(const std::string& directory) {
     return true;
 }
 
-bool replaceFileAtomically(const std::string& path, const std::string& content) {
+bool replaceFileAtomically(const std::string& named, const std::string& content) {
+    // Renaming onto the name itself would put a regular file in place of a link, a device
+    // node or a FIFO: a link is written through, anything else but a regular file refused.
+    const std::optional<std::string> target = finalTarget(named);
+    if (!target) {
+        return false;
+    }
+    const std::string& path = *target;
+    struct stat existing {};
+    if (stat(path.c_str(), &existing) == 0 && !S_ISREG(existing.st_mode)) {
+        errno = S_ISDIR(existing.st_mode) ? EISDIR : ENOTSUP;
+        return false;
+    }
     const std::string directory = directoryOf(path);
     if (!makeDirectories(directory)) {
         return false;

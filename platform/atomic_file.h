@@ -10,7 +10,9 @@ namespace krv {
 bool makeDirectories(const std::string& directory);
 
 // Writes content to a temporary file beside path (mode 0600), fsyncs it, renames it onto path
-// and fsyncs the folder. On failure nothing is left behind and errno tells why.
+// and fsyncs the folder. On failure nothing is left behind and errno tells why. A symbolic
+// link is followed and its target replaced; a path that is (or links to) a device node, a
+// FIFO or a socket is refused with ENOTSUP, a folder with EISDIR: never replaced by a file.
 bool replaceFileAtomically(const std::string& path, const std::string& content);
 
 // The folder part of a path ("." when it has none).

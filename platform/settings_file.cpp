@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <climits>
+#include <cstdint>
 #include <fcntl.h>
 #include <sstream>
 #include <sys/stat.h>
@@ -18,6 +19,7 @@ namespace {
 constexpr const char* kFolder = "/Morvelcast";
 constexpr const char* kFileName = "/settings.ini";
 
+// False past kMaxFileBytes too: a file that grew after fstat is refused as well.
 bool readAll(int fd, std::string& text) {
     char buffer[4096];
     for (;;) {
@@ -29,11 +31,15 @@ bool readAll(int fd, std::string& text) {
             return n == 0;
         }
         text.append(buffer, static_cast<size_t>(n));
+        if (text.size() > CSettingsFile::kMaxFileBytes) {
+            return false;
+        }
     }
 }
 
 // The file's lines: none when there is no file, nothing at all when there is one that cannot
-// be read (which must then not be replaced by a file of the one line being written).
+// be read or is larger than any settings file the tool writes (which must then not be
+// replaced by a file of the one line being written).
 std::optional<std::vector<std::string>> readLines(const std::string& path) {
     // Non-blocking, so a FIFO in its place cannot hang the tool; it is refused below.
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
@@ -42,7 +48,9 @@ std::optional<std::vector<std::string>> readLines(const std::string& path) {
     }
     struct stat info {};
     std::string text;
-    const bool read = fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && readAll(fd, text);
+    const bool read = fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
+                      static_cast<uint64_t>(info.st_size) <= CSettingsFile::kMaxFileBytes &&
+                      readAll(fd, text);
     ::close(fd);
     if (!read) {
         return std::nullopt;

@@ -11,6 +11,10 @@ namespace krv {
 
 class CSettingsFile {
 public:
+    // The tool writes a few short lines; a larger file is not read at all (as if it could not
+    // be), so that a runaway file costs no time or memory at each connect.
+    static constexpr size_t kMaxFileBytes = 1024 * 1024;
+
     // The settings file of the current user, or "" when neither XDG_CONFIG_HOME nor HOME
     // tells where it lives.
     static std::string defaultPath();

@@ -38,22 +38,37 @@ bool isBackupName(const std::string& name) {
            name.ends_with(".csv") && std::isdigit(static_cast<unsigned char>(name[0]));
 }
 
-// Timestamps lead the names, so name order is age order.
-void removeOldBackups(const std::string& folder) {
+// Age goes by the modification time, not the name: with the clock set back, new backups get
+// names older than the rest, and pruning by name would delete each one as soon as written.
+// The backup just written is never a candidate, whatever its time says.
+void removeOldBackups(const std::string& folder, const std::string& justWritten) {
+    struct Backup {
+        std::filesystem::file_time_type modified;
+        std::string name;
+        auto operator<=>(const Backup&) const = default;
+    };
+    const std::string kept = std::filesystem::path(justWritten).filename().string();
     std::error_code error;
-    std::vector<std::string> names;
+    std::vector<Backup> others;
+    size_t count = 0;
     for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
         std::string name = entry.path().filename().string();
-        if (isBackupName(name) && entry.is_regular_file(error)) {
-            names.push_back(std::move(name));
+        if (!isBackupName(name) || !entry.is_regular_file(error)) {
+            continue;
+        }
+        ++count;
+        const auto modified = entry.last_write_time(error);
+        if (name != kept && !error) {
+            others.push_back({modified, std::move(name)});
         }
     }
-    if (names.size() <= kBackupsKept) {
+    if (count <= kBackupsKept) {
         return;
     }
-    std::sort(names.begin(), names.end());
-    for (size_t i = 0; i + kBackupsKept < names.size(); ++i) {
-        std::filesystem::remove(folder + "/" + names[i], error);
+    std::sort(others.begin(), others.end());
+    const size_t surplus = std::min(count - kBackupsKept, others.size());
+    for (size_t i = 0; i < surplus; ++i) {
+        std::filesystem::remove(folder + "/" + others[i].name, error);
     }
 }
 
@@ -98,7 +113,7 @@ MapBackupWrite writeMapBackup(const std::string& folder, std::string_view operat
         }
     }
     ::unlink(temporary.c_str());
-    removeOldBackups(folder);
+    removeOldBackups(folder, write.path);
     return write;
 }
 

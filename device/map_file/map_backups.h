@@ -23,7 +23,8 @@ struct MapBackupWrite {
 };
 
 // Writes YYYY-MM-DD_HH-MM-SS.mmm_<operation>.csv atomically into folder (made when missing),
-// never over an existing backup, then removes all but the newest kBackupsKept backups.
+// never over an existing backup, then removes all but the newest kBackupsKept backups (by their
+// modification time; the one just written is always kept).
 // operation: a short ASCII tag such as "clear" or "calibration".
 MapBackupWrite writeMapBackup(const std::string& folder, std::string_view operation,
                               const MapSnapshot& snapshot, const MapFileInfo& info);

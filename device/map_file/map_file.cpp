@@ -1,5 +1,6 @@
 #include "device/map_file/map_file.h"
 
+#include "device/editable_limits.h"
 #include "device/units.h"
 #include "lang/program_texts.h"
 #include "lang/translate.h"
@@ -9,7 +10,9 @@
 #include <cerrno>
 #include <charconv>
 #include <cstdio>
+#include <cstring>
 #include <fcntl.h>
+#include <limits>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -183,6 +186,12 @@ public:
     MapFileRead run() {
         std::vector<std::string_view> lines = splitLines();
         size_t index = 0;
+        // A copy or a download cut short can end inside a value ("0.78" as "0.7"), which would
+        // read as a valid map; a whole file ends with a line break.
+        if (!text_.empty() && !text_.ends_with('\n')) {
+            fail(static_cast<int>(lines.size()), texts::kMapFileCutOff);
+            return error_->result();
+        }
         if (!readKeys(lines, index) || !readGrid(lines, index)) {
             return error_->result();
         }
@@ -231,6 +240,20 @@ private:
         return value.has_value();
     }
 
+    // A value the wire carries, and within the range the window's spins keep.
+    template <typename T>
+    bool setSetting(T& target, std::string_view text, const limits::SettingRange& range, int line) {
+        if (!setWhole(target, text, 0, std::numeric_limits<T>::max(), line)) {
+            return false;
+        }
+        if (!range.holds(target)) {
+            return fail(line, texts::kMapFileSettingRefused,
+                        std::string(text) + "; " + std::to_string(range.lowest) + ".." +
+                            std::to_string(range.highest));
+        }
+        return true;
+    }
+
     bool setKey(size_t key, const std::string& value, int line) {
         MapSnapshot& snapshot = content_.snapshot;
         MapFileInfo& info = content_.info;
@@ -242,11 +265,11 @@ private:
         case 2:
             return setWhole(info.firmwareVersion, value, 0, 65535, line);
         case 3:
-            return setWhole(snapshot.rpmDivider, value, 0, 255, line);
+            return setSetting(snapshot.rpmDivider, value, limits::kRpmDivider, line);
         case 4:
-            return setWhole(snapshot.noiseDelta, value, 0, 255, line);
+            return setSetting(snapshot.noiseDelta, value, limits::kNoiseDelta, line);
         case 5:
-            return setWhole(snapshot.noisePeriod, value, 0, 65535, line);
+            return setSetting(snapshot.noisePeriod, value, limits::kNoisePeriod, line);
         default:
             info.saved = value;
             return true;
@@ -319,7 +342,11 @@ private:
             if (!rpm) {
                 return false;
             }
-            content_.snapshot.columns[c] = units::columnBreakWire(*rpm);
+            auto& columns = content_.snapshot.columns;
+            columns[c] = units::columnBreakWire(*rpm);
+            if (c > 0 && !limits::columnBreakFollows(columns[c - 1], columns[c])) {
+                return fail(line, texts::kMapFileColumnsNotIncreasing, fields[c + 1]);
+            }
         }
         return true;
     }
@@ -331,6 +358,9 @@ private:
             return false;
         }
         content_.snapshot.rows[row] = units::rowBreakWire(*breakVolts);
+        if (!limits::rowBreakAllowed(content_.snapshot.rows[row])) {
+            return fail(line, texts::kMapFileNegativeRow, fields[0]);
+        }
         for (size_t c = 0; c < kMapColumns; ++c) {
             const auto volts = parseInRange(fields[c + 1], false, units::mapCellVolts(0),
                                             units::mapCellVolts(255), line, error_);
@@ -347,9 +377,14 @@ private:
     std::optional<MapFileError> error_;
 };
 
-MapFileRead fileFault(std::u16string_view text) {
+// A fault of the file as a whole, under the path (and the system's reason, when there is one)
+// so that the message says which file of several a user picked.
+MapFileRead fileFault(std::u16string_view text, const std::string& path, int error = 0) {
     MapFileRead read;
-    read.error = translate(text);
+    read.error = translate(text) + u"\n" + toU16(path);
+    if (error != 0) {
+        read.error += u": " + toU16(std::strerror(error));
+    }
     return read;
 }
 
@@ -388,16 +423,16 @@ MapFileRead readMapFile(const std::string& path) {
     // O_NONBLOCK: a FIFO in the file's place must not hang the open.
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0) {
-        return fileFault(texts::kMapFileCannotOpen);
+        return fileFault(texts::kMapFileCannotOpen, path, errno);
     }
     struct stat info {};
     MapFileRead read;
     if (fstat(fd, &info) != 0) {
-        read = fileFault(texts::kMapFileCannotOpen);
+        read = fileFault(texts::kMapFileCannotOpen, path, errno);
     } else if (!S_ISREG(info.st_mode)) {
-        read = fileFault(texts::kMapFileNotRegular);
+        read = fileFault(texts::kMapFileNotRegular, path);
     } else if (static_cast<uint64_t>(info.st_size) > kMapFileMaxBytes) {
-        read = fileFault(texts::kMapFileTooLarge);
+        read = fileFault(texts::kMapFileTooLarge, path);
     } else {
         // One byte over the limit is read too, so a file that grew after fstat is still refused.
         std::string text(kMapFileMaxBytes + 1, '\0');
@@ -409,9 +444,9 @@ MapFileRead readMapFile(const std::string& path) {
             length += n > 0 ? static_cast<size_t>(n) : 0;
         }
         if (n < 0) {
-            read = fileFault(texts::kMapFileCannotOpen);
+            read = fileFault(texts::kMapFileCannotOpen, path, errno);
         } else if (length > kMapFileMaxBytes) {
-            read = fileFault(texts::kMapFileTooLarge);
+            read = fileFault(texts::kMapFileTooLarge, path);
         } else {
             text.resize(length);
             read = parseMapFile(text);
@@ -423,6 +458,20 @@ MapFileRead readMapFile(const std::string& path) {
 
 MapFileInfo mapFileInfoOf(uint8_t deviceType, uint16_t firmwareVersion) {
     return {deviceType, firmwareVersion, localTimeIso8601(std::time(nullptr))};
+}
+
+IdentityDifference identityDifference(const MapFileInfo& file, const MapFileInfo& controller) {
+    IdentityDifference difference;
+    difference.deviceType = file.deviceType != controller.deviceType;
+    difference.firmwareVersion = file.firmwareVersion != controller.firmwareVersion;
+    if (difference.any()) {
+        const auto number = [](unsigned value) { return toU16(std::to_string(value)); };
+        difference.message =
+            fillIn(translate(texts::kMapFileOtherController),
+                   {number(file.deviceType), number(file.firmwareVersion),
+                    number(controller.deviceType), number(controller.firmwareVersion)});
+    }
+    return difference;
 }
 
 MapFileInfo mapFileInfoOf(const CLPGDevice& device) {

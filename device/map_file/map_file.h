@@ -27,7 +27,8 @@ struct MapFileContent {
 };
 
 // What reading a map file gave: the content, or a translated message naming the line and the
-// fault (line 0 for a fault of the file as a whole).
+// fault (line 0 for a fault of the file as a whole, which names the path and the system's
+// reason on a line of its own).
 struct MapFileRead {
     std::optional<MapFileContent> content;
     std::u16string error;
@@ -39,9 +40,23 @@ struct MapFileRead {
 inline constexpr size_t kMapFileMaxBytes = 1024 * 1024;
 
 std::string formatMapFile(const MapSnapshot& snapshot, const MapFileInfo& info);
+// Refuses, besides malformed text, a file cut off (no line break after its last line) and
+// settings or axes the window would not take (device/editable_limits.h).
 MapFileRead parseMapFile(std::string_view text);
 // Refuses, before reading a byte, anything but a regular file of at most kMapFileMaxBytes.
 MapFileRead readMapFile(const std::string& path);
+
+// Whether a file was saved from a controller of another type or firmware version than the
+// one connected, and the translated message that says how (empty when neither differs).
+struct IdentityDifference {
+    bool deviceType = false;
+    bool firmwareVersion = false;
+    std::u16string message;
+
+    bool any() const { return deviceType || firmwareVersion; }
+};
+
+IdentityDifference identityDifference(const MapFileInfo& file, const MapFileInfo& controller);
 
 // The controller's type and version with the current local time as the saving time.
 MapFileInfo mapFileInfoOf(uint8_t deviceType, uint16_t firmwareVersion);

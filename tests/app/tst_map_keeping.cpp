@@ -52,7 +52,7 @@ MapSnapshot fileSnapshot() {
         snapshot.cells[i] = static_cast<uint8_t>(200 - i % 50);
     }
     for (size_t r = 0; r < kMapRows; ++r) {
-        snapshot.rows[r] = static_cast<int16_t>(-30 + 40 * static_cast<int>(r));
+        snapshot.rows[r] = static_cast<int16_t>(5 + 5 * static_cast<int>(r));
     }
     for (size_t c = 0; c < kMapColumns; ++c) {
         snapshot.columns[c] = static_cast<uint8_t>(8 + 4 * c);

@@ -21,10 +21,14 @@
 #include <QAbstractButton>
 #include <QDir>
 #include <QFile>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QProgressBar>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 #include <QToolButton>
@@ -330,8 +334,8 @@ private slots:
             const int buttonsBottom =
                 std::max(shown.demoButton()->geometry().bottom(),
                          shown.withoutConnectionButton()->geometry().bottom());
-            linesBelowButtons = shown.portLines()->geometry().top() > buttonsBottom &&
-                                shown.portLines()->geometry().bottom() < shown.height();
+            linesBelowButtons = shown.portList()->geometry().top() > buttonsBottom &&
+                                shown.portList()->geometry().bottom() < shown.height();
             shown.withoutConnectionButton()->click();
         });
         window.OnInitDialog();
@@ -343,6 +347,42 @@ private slots:
                  QStringLiteral("Ports tried:\n/nonexistent/ttyUSB7: no such device\n") + file +
                      QStringLiteral(": not a serial port"));
         QVERIFY(linesBelowButtons);
+    }
+
+    // 300 port lines made the dialog 4,286 px tall, its message and buttons off a 1,024 px
+    // screen: the list scrolls instead, and the dialog fits the screen it opens on.
+    void noConnectionDialogFitsTheScreenWithManyPorts() {
+        std::vector<std::u16string> lines{u"Sprawdzone porty:"};
+        for (int i = 1; i <= 300; ++i) {
+            lines.push_back(u"/dev/ttyUSB" + QString::number(i).toStdU16String() +
+                            u": sterownik nie odpowiada");
+        }
+        CNoConnectionDlg dialog(nullptr, lines);
+        const int screenHeight = QGuiApplication::primaryScreen()->availableGeometry().height();
+        QVERIFY2(dialog.height() <= screenHeight,
+                 qPrintable(QString("%1 of %2 px").arg(dialog.height()).arg(screenHeight)));
+        const QRect inside(QPoint(0, 0), dialog.size());
+        QVERIFY(inside.contains(dialog.messageText()->geometry()));
+        QVERIFY(inside.contains(dialog.demoButton()->geometry()));
+        QVERIFY(inside.contains(dialog.withoutConnectionButton()->geometry()));
+        QVERIFY(inside.contains(dialog.portList()->geometry()));
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        // Every line is there to scroll to, the last one included.
+        QVERIFY(dialog.portList()->verticalScrollBar()->maximum() > 0);
+        QVERIFY(dialog.portLines()->text().endsWith(u"/dev/ttyUSB300: sterownik nie odpowiada"));
+        dialog.portList()->verticalScrollBar()->setValue(
+            dialog.portList()->verticalScrollBar()->maximum());
+        const QRect shown =
+            dialog.portList()->viewport()->rect().translated(dialog.portLines()->pos() * -1);
+        QVERIFY(shown.bottom() >= dialog.portLines()->height() - 1);
+
+        // A short list does not scroll and takes only its own height.
+        CNoConnectionDlg few(nullptr, {lines[0], lines[1]});
+        few.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&few));
+        QCOMPARE(few.portList()->verticalScrollBar()->maximum(), 0);
+        QVERIFY(few.height() < dialog.height());
     }
 
     void noConnectionDialogAnswers_data() {

@@ -7,6 +7,8 @@
 #include "cli/cli.h"
 #include "tests/connection/connection_fixture.h"
 
+#include <csignal>
+#include <functional>
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
@@ -31,6 +33,19 @@ protected:
     std::string backupsFolder() const { return directory_ + "/data/Morvelcast/backups"; }
     // Requests of one frame type the controller of port 1 received.
     size_t requestsOfType(uint8_t type) const;
+
+    // Raises signal in this process, as Ctrl+C or a kill would, when the controller of port 1
+    // receives the occurrence-th request that matches, before it answers. Until the test ends
+    // a signal that no command holds is counted (unheldSignals) instead of ending the test.
+    void signalAt(int signal, std::function<bool(const sim::Frame&)> matches, int occurrence = 1);
+    static int unheldSignals();
+
+private:
+    bool signalsCaught_ = false;
+    struct sigaction previous_[2] = {};
 };
+
+// A request that is the command operation given (frame type 2, payload byte 0).
+bool isOperation(const sim::Frame& request, uint8_t operation);
 
 } // namespace krv::test

@@ -6,6 +6,7 @@
 #include "tests/cli/cli_fixture.h"
 #include "tests/support/file_contents.h"
 
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <thread>
@@ -135,6 +136,20 @@ TEST_F(CliLog, AFileThatCannotBeWrittenFailsBeforeConnecting) {
     EXPECT_EQ(run.code, cli::kExitFailed);
     EXPECT_EQ(run.err, "Nie można zapisać pliku " + path + "\n");
     EXPECT_EQ(controller().requests().size(), 0U);
+}
+
+// The file is the user's until a controller is logging into it: a search that finds none
+// neither empties an existing file nor leaves a new empty one behind.
+TEST_F(CliLog, NoControllerLeavesTheFileAsItWas) {
+    const std::string kept = directory_ + "/kept.csv";
+    std::ofstream(kept) << "yesterday's drive\n";
+    const std::string fresh = directory_ + "/fresh.csv";
+    for (const std::string& path : {kept, fresh}) {
+        const CliRun run = cli({"log", "--seconds", "1", "--port", "9", "--csv", path});
+        EXPECT_EQ(run.code, cli::kExitFailed) << path;
+    }
+    EXPECT_EQ(fileContents(kept), "yesterday's drive\n");
+    EXPECT_FALSE(std::filesystem::exists(fresh));
 }
 
 } // namespace

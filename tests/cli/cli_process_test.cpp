@@ -1,9 +1,13 @@
 // The krv-cli program itself: the language the window would choose, its exit codes, and a
 // log ended by SIGTERM with its file complete.
 
+#include "device/map_file/map_file.h"
+#include "device/protocol_codes.h"
 #include "tests/cli/cli_fixture.h"
 #include "tests/support/file_contents.h"
+#include "tests/support/map_keeping.h"
 
+#include <atomic>
 #include <csignal>
 #include <fcntl.h>
 #include <fstream>
@@ -20,15 +24,24 @@ namespace {
 
 class CliProgram : public CliTest {
 protected:
+    // Where the program's standard output goes.
+    enum class Output { File, Full, Closed };
+
     // Starts krv-cli with LANG set, stderr into a file; returns its process id.
-    pid_t start(const std::string& language, const std::vector<std::string>& args) {
+    pid_t start(const std::string& language, const std::vector<std::string>& args,
+                Output output = Output::File) {
         ::setenv("LANG", language.c_str(), 1);
         ::unsetenv("LC_ALL");
         ::unsetenv("LC_MESSAGES");
         posix_spawn_file_actions_t files;
         posix_spawn_file_actions_init(&files);
-        posix_spawn_file_actions_addopen(&files, STDOUT_FILENO, outPath().c_str(),
-                                         O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        if (output == Output::Closed) {
+            posix_spawn_file_actions_addclose(&files, STDOUT_FILENO);
+        } else {
+            posix_spawn_file_actions_addopen(
+                &files, STDOUT_FILENO, output == Output::Full ? "/dev/full" : outPath().c_str(),
+                O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        }
         posix_spawn_file_actions_addopen(&files, STDERR_FILENO, errPath().c_str(),
                                          O_WRONLY | O_CREAT | O_TRUNC, 0600);
         std::vector<std::string> all{KRV_CLI_PATH};
@@ -48,9 +61,10 @@ protected:
         ::waitpid(pid, &status, 0);
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
-    CliRun run(const std::string& language, const std::vector<std::string>& args) {
+    CliRun run(const std::string& language, const std::vector<std::string>& args,
+               Output output = Output::File) {
         CliRun result;
-        result.code = exitCode(start(language, args));
+        result.code = exitCode(start(language, args, output));
         result.out = fileContents(outPath());
         result.err = fileContents(errPath());
         return result;
@@ -105,6 +119,54 @@ TEST_F(CliProgram, SigtermEndsALogWithTheFileComplete) {
     ASSERT_FALSE(log.empty());
     EXPECT_EQ(log.back(), '\n');
     EXPECT_GE(std::count(log.begin(), log.end(), '\n'), 10);
+    ::unsetenv("LANG");
+}
+
+// A map that did not reach its output is a failure, never an exit code 0 with an empty file.
+TEST_F(CliProgram, ReadMapToAnOutputThatTakesNothingFails) {
+    const struct {
+        Output output;
+        std::string said;
+    } cases[] = {{Output::Full, "Cannot write to the standard output: No space left on device\n"},
+                 {Output::Closed, "Cannot write to the standard output: Bad file descriptor\n"}};
+    for (const auto& c : cases) {
+        const CliRun result = run("C", {"read-map", "-"}, c.output);
+        EXPECT_EQ(result.code, cli::kExitFailed) << c.said;
+        EXPECT_EQ(result.err, c.said);
+    }
+    ::unsetenv("LANG");
+}
+
+// A real signal, at the moment the controller has the new axes and not yet the new map: the
+// program finishes the write, then stops with the signal's code and says what it wrote.
+TEST_F(CliProgram, ASignalBetweenAxesAndMapIsServedOnceTheWriteIsWhole) {
+    MapSnapshot target;
+    for (size_t c = 0; c < kMapColumns; ++c) {
+        target.columns[c] = static_cast<uint8_t>(6 + 4 * c);
+    }
+    target.cells.fill(77);
+    target.rpmDivider = 9;
+    const std::string path = directory_ + "/target.csv";
+    std::ofstream(path) << formatMapFile(
+        target, {kServedDeviceType, sim::ControllerKnobs().version, "then"});
+    for (const int signal : {SIGINT, SIGTERM}) {
+        controller().setMap({});
+        std::atomic<pid_t> child{0};
+        port().handler.onRequest([&child, signal](const sim::Frame& request) {
+            if (request.type == protocol::kAxesFrame) {
+                ::kill(child.load(), signal);
+            }
+        });
+        child = start("C", {"write-map", path});
+        const int code = exitCode(child);
+        port().handler.onRequest({});
+        EXPECT_EQ(code, cli::kExitStoppedBase + signal) << fileContents(errPath());
+        EXPECT_EQ(snapshotOfController(controller()), target);
+        EXPECT_NE(
+            fileContents(errPath()).find("now holds the map, axes and settings from the file"),
+            std::string::npos)
+            << fileContents(errPath());
+    }
     ::unsetenv("LANG");
 }
 

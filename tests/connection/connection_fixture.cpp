@@ -29,6 +29,14 @@ std::optional<sim::Frame> CTestController::handle(const sim::Frame& request) {
         identified_(portNumber_);
     }
     Reading reading = Reading::Ok;
+    std::function<void(const sim::Frame&)> hook;
+    {
+        std::lock_guard lock(mutex_);
+        hook = hook_;
+    }
+    if (hook) {
+        hook(request);
+    }
     {
         std::lock_guard lock(mutex_);
         if (request.type == kCommandFrame && !request.payload.empty() &&
@@ -55,6 +63,11 @@ std::optional<sim::Frame> CTestController::handle(const sim::Frame& request) {
 void CTestController::refuse(std::set<uint8_t> operations) {
     std::lock_guard lock(mutex_);
     refused_ = std::move(operations);
+}
+
+void CTestController::onRequest(std::function<void(const sim::Frame&)> hook) {
+    std::lock_guard lock(mutex_);
+    hook_ = std::move(hook);
 }
 
 void CTestController::scriptReadings(std::vector<Reading> answers) {

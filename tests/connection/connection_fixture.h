@@ -43,6 +43,9 @@ public:
     std::optional<sim::Frame> handle(const sim::Frame& request) override;
 
     void refuse(std::set<uint8_t> operations);
+    // Runs on the simulator's thread with each request before it is answered, so a test can
+    // act at an exact step of an exchange (send a signal, change the controller's state).
+    void onRequest(std::function<void(const sim::Frame&)> hook);
     void scriptReadings(std::vector<Reading> answers);
     bool scriptDone() const;
 
@@ -54,6 +57,7 @@ private:
     mutable std::mutex mutex_;
     std::set<uint8_t> refused_;
     std::deque<Reading> readings_;
+    std::function<void(const sim::Frame&)> hook_;
 };
 
 struct SimulatedPort {

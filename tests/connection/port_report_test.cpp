@@ -68,6 +68,24 @@ TEST_F(PortReportTest, AnEmptyPortTableSaysHowToNameAPort) {
               std::vector<std::u16string>{std::u16string(texts::kNoSerialPorts)});
 }
 
+static_assert(kSearchedPorts == CLPGConnection::kLastPort, "the report names the search's limit");
+
+// A table longer than the search's reach: every entry past the limit is listed as not tried,
+// rather than left out as if it had been.
+TEST_F(PortReportTest, EntriesPastTheSearchsLimitAreListedAsNotTried) {
+    for (int i = 0; i < 300; ++i) {
+        table_.push_back(directory_ + "/ttyNone" + std::to_string(i));
+    }
+    table_[280].clear(); // an empty entry names nothing
+    publishPorts();
+    device_->connect(window_);
+    const std::vector<std::u16string> lines = device_->searchReport.lines();
+    ASSERT_EQ(lines.size(), 1U + kSearchedPorts + 43U);
+    EXPECT_EQ(lines[kSearchedPorts], line(texts::kPortMissing, table_[kSearchedPorts - 1]));
+    EXPECT_EQ(lines[kSearchedPorts + 1], line(texts::kPortNotTried, table_[kSearchedPorts]));
+    EXPECT_EQ(lines.back(), line(texts::kPortNotTried, table_[299]));
+}
+
 TEST_F(PortReportTest, ARefusedOpenGivesTheGroupAndTheCure) {
     PseudoTerminal terminal;
     ASSERT_FALSE(terminal.path().empty());

@@ -363,6 +363,9 @@ private slots:
     void rowHeaderBeyondTheWireRangeIsClamped() {
         QCOMPARE(edit(-1, 15, "1e6"), QString("491.49")); // 32766 x 0.015 V
         QCOMPARE(int(controller->state().rowAxis[15]), 32766);
+        // An input voltage is never negative, and a map file refuses one.
+        QCOMPARE(edit(-1, 14, "-3"), QString("0.00"));
+        QCOMPARE(int(controller->state().rowAxis[14]), 0);
     }
 
     void refusedAxisWriteShowsTheMessageAndWhatTheControllerHolds() {

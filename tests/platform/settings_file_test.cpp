@@ -73,6 +73,32 @@ TEST_F(SettingsFileTest, RewriteKeepsOtherLinesAndLeavesNoTemporaryFile) {
     EXPECT_EQ(files, 1u);
 }
 
+// A runaway file (100 MB) is neither read nor rewritten: the value is missing, and every
+// line of the file stays as it was. One of exactly the limit still reads.
+TEST_F(SettingsFileTest, AFileOverTheLimitIsNeitherReadNorRewritten) {
+    std::filesystem::create_directories(directory_ + "/config/Morvelcast");
+    const std::string head = "Last RS nr=3\nOther=x\n";
+    const struct {
+        std::uintmax_t size;
+        bool read;
+    } cases[] = {{CSettingsFile::kMaxFileBytes, true},
+                 {CSettingsFile::kMaxFileBytes + 1, false},
+                 {100 * 1024 * 1024, false}};
+    for (const auto& c : cases) {
+        std::ofstream(path_, std::ios::trunc) << head;
+        std::filesystem::resize_file(path_, c.size); // the rest reads as NUL bytes
+        const CSettingsFile settings(path_);
+        EXPECT_EQ(settings.read("Last RS nr").has_value(), c.read) << c.size;
+        EXPECT_EQ(settings.write("Last RS nr", "7"), c.read) << c.size;
+        if (!c.read) {
+            EXPECT_EQ(std::filesystem::file_size(path_), c.size);
+            std::string start(head.size(), '\0');
+            std::ifstream(path_).read(start.data(), static_cast<std::streamsize>(start.size()));
+            EXPECT_EQ(start, head);
+        }
+    }
+}
+
 TEST_F(SettingsFileTest, RefusesWhatWouldBreakTheLineFormat) {
     const CSettingsFile settings(path_);
     EXPECT_FALSE(settings.write("Last RS nr", "1\nInjected=2"));

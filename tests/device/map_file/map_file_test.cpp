@@ -48,8 +48,8 @@ void expectRoundTrip(const MapSnapshot& snapshot) {
 }
 
 TEST(MapFile, EveryWireValueRoundTripsExactly) {
-    // Cell bytes 0..255 over two snapshots; row words across the whole signed range; column
-    // bytes 0..255 over 18 snapshots; the settings at their extremes.
+    // Cell bytes 0..255 over two snapshots; row words across the whole non-negative range;
+    // increasing column bytes covering 0..255; the settings at the ends of their ranges.
     for (int start = 0; start < 256; start += 240) {
         MapSnapshot snapshot = sampleSnapshot();
         for (size_t i = 0; i < kMapCells; ++i) {
@@ -57,7 +57,7 @@ TEST(MapFile, EveryWireValueRoundTripsExactly) {
         }
         expectRoundTrip(snapshot);
     }
-    for (int first = -32768; first <= 32767; first += 16 * 13) {
+    for (int first = 0; first <= 32767; first += 16 * 13) {
         MapSnapshot snapshot = sampleSnapshot();
         for (size_t r = 0; r < kMapRows; ++r) {
             snapshot.rows[r] = static_cast<int16_t>(std::min(first + int(r) * 13, 32767));
@@ -65,15 +65,19 @@ TEST(MapFile, EveryWireValueRoundTripsExactly) {
         expectRoundTrip(snapshot);
     }
     MapSnapshot extremes = sampleSnapshot();
-    extremes.rows = {-32768, -32767, -1, 0, 1, 32767, -200, 200, -3, 3, -7, 7, -666, 666, 1, 2};
-    extremes.rpmDivider = 255;
+    extremes.rows = {0, 32767, 1, 32766, 200, 3, 7, 666, 1, 2, 0, 13, 14, 15, 16, 17};
+    extremes.rpmDivider = 200;
     extremes.noiseDelta = 0;
-    extremes.noisePeriod = 65535;
+    extremes.noisePeriod = 0;
+    expectRoundTrip(extremes);
+    extremes.rpmDivider = 1;
+    extremes.noiseDelta = 255;
+    extremes.noisePeriod = 50000;
     expectRoundTrip(extremes);
     for (int start = 0; start < 256; start += 15) {
         MapSnapshot snapshot = sampleSnapshot();
         for (size_t c = 0; c < kMapColumns; ++c) {
-            snapshot.columns[c] = static_cast<uint8_t>(std::min(start + int(c), 255));
+            snapshot.columns[c] = static_cast<uint8_t>(std::min(start, 255 - 14) + int(c));
         }
         expectRoundTrip(snapshot);
     }
@@ -241,6 +245,22 @@ TEST(MapFile, MalformedFilesAreRefusedWithTheirLine) {
         {"missing cell in the last row", valid.substr(0, valid.rfind(',')) + "\n", 25,
          texts::kMapFileMissingColumn},
         {"grid without the empty line", withoutLine(8), 8, texts::kMapFileUnknownKey},
+        {"cut inside the last value", valid.substr(0, valid.size() - 2), 25, texts::kMapFileCutOff},
+        {"last line without its line break", valid.substr(0, valid.size() - 1), 25,
+         texts::kMapFileCutOff},
+        {"cut inside the keys", valid.substr(0, valid.find("noise period") + 8), 6,
+         texts::kMapFileCutOff},
+        {"rpm divider 0", mutated("rpm divider,4", "rpm divider,0"), 4,
+         texts::kMapFileSettingRefused},
+        {"rpm divider over 200", mutated("rpm divider,4", "rpm divider,201"), 4,
+         texts::kMapFileSettingRefused},
+        {"noise period over 50000", mutated("noise period,50000", "noise period,50001"), 6,
+         texts::kMapFileSettingRefused},
+        {"a column equal to the one before", mutated(",800,", ",500,"), 9,
+         texts::kMapFileColumnsNotIncreasing},
+        {"a column below the one before", mutated(",1100,", ",700,"), 9,
+         texts::kMapFileColumnsNotIncreasing},
+        {"a negative row", mutated("\n0.300,", "\n-0.300,"), 11, texts::kMapFileNegativeRow},
     };
     for (const auto& c : cases) {
         const MapFileRead read = parseMapFile(c.text);
@@ -250,6 +270,31 @@ TEST(MapFile, MalformedFilesAreRefusedWithTheirLine) {
                                   std::u16string(c.fault)),
                   std::u16string::npos)
             << c.what << ": " << toUtf8(read.error);
+    }
+}
+
+TEST(MapFile, IdentityDifferenceSaysWhatDiffersFromTheController) {
+    const MapFileInfo controller{17, 256, "now"};
+    const struct {
+        MapFileInfo file;
+        bool type, version;
+    } cases[] = {{{17, 256, "then"}, false, false},
+                 {{18, 256, "then"}, true, false},
+                 {{17, 274, "then"}, false, true},
+                 {{9, 1, "then"}, true, true}};
+    for (const auto& c : cases) {
+        const IdentityDifference difference = identityDifference(c.file, controller);
+        EXPECT_EQ(difference.deviceType, c.type);
+        EXPECT_EQ(difference.firmwareVersion, c.version);
+        EXPECT_EQ(difference.any(), c.type || c.version);
+        // The file's identity first, then the controller's, each with its version.
+        const std::u16string expected =
+            difference.any()
+                ? fillIn(translate(texts::kMapFileOtherController),
+                         {toU16(std::to_string(c.file.deviceType)),
+                          toU16(std::to_string(c.file.firmwareVersion)), u"17", u"256"})
+                : u"";
+        EXPECT_EQ(difference.message, expected);
     }
 }
 
@@ -270,14 +315,16 @@ TEST(MapFile, ReadsOnlyRegularFilesUpToOneMegabyte) {
     const struct {
         std::string path;
         std::u16string_view error;
-    } refused[] = {{path("big.csv"), texts::kMapFileTooLarge},
-                   {path("fifo"), texts::kMapFileNotRegular},
-                   {folder.path().string(), texts::kMapFileNotRegular},
-                   {path("missing.csv"), texts::kMapFileCannotOpen}};
+        std::string reason; // after the path
+    } refused[] = {{path("big.csv"), texts::kMapFileTooLarge, ""},
+                   {path("fifo"), texts::kMapFileNotRegular, ""},
+                   {folder.path().string(), texts::kMapFileNotRegular, ""},
+                   {path("missing.csv"), texts::kMapFileCannotOpen, ": No such file or directory"}};
     for (const auto& r : refused) {
         const MapFileRead read = readMapFile(r.path);
         EXPECT_FALSE(read.ok()) << r.path;
-        EXPECT_EQ(read.error, translate(r.error)) << r.path;
+        // Which file of several, and why: the path and the system's reason under the fault.
+        EXPECT_EQ(read.error, translate(r.error) + u"\n" + toU16(r.path + r.reason)) << r.path;
         EXPECT_EQ(read.errorLine, 0);
     }
 }

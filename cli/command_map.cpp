@@ -3,72 +3,14 @@
 
 #include "cli/cli_text.h"
 #include "cli/commands.h"
+#include "cli/map_writes.h"
 #include "cli/session.h"
-#include "device/map_file/map_backups.h"
 #include "device/map_file/map_file.h"
-#include "device/units.h"
 #include "lang/program_texts.h"
 #include "platform/atomic_file.h"
 #include "platform/text.h"
 
-#include <cstdio>
-
 namespace krv::cli {
-
-namespace {
-
-// A backup of what the controller holds now; false (the line on err) stops the operation.
-bool backedUp(Session& session, std::string_view operation) {
-    const MapBackupWrite backup =
-        writeMapBackup(operation, snapshotOf(session.device()), mapFileInfoOf(session.device()));
-    if (!backup.ok) {
-        session.fail(oneLine(backup.error));
-    }
-    return backup.ok;
-}
-
-std::string volts(double value, const char* format) {
-    char text[32];
-    std::snprintf(text, sizeof text, format, value);
-    return text;
-}
-
-// What a write would change, one line a value: cells, then axes, then settings.
-void printChanges(std::ostream& out, const MapSnapshot& from, const MapSnapshot& to) {
-    for (int row = 0; row < kMapRows; ++row) {
-        for (int column = 0; column < kMapColumns; ++column) {
-            const size_t i = static_cast<size_t>(row * kMapColumns + column);
-            if (from.cells[i] != to.cells[i]) {
-                out << "cell " << row + 1 << ',' << column + 1 << ": "
-                    << volts(units::mapCellVolts(from.cells[i]), "%.2f") << " -> "
-                    << volts(units::mapCellVolts(to.cells[i]), "%.2f") << " V\n";
-            }
-        }
-    }
-    for (size_t i = 0; i < from.rows.size(); ++i) {
-        if (from.rows[i] != to.rows[i]) {
-            out << "row " << i + 1 << ": " << volts(units::rowBreakVolts(from.rows[i]), "%.3f")
-                << " -> " << volts(units::rowBreakVolts(to.rows[i]), "%.3f") << " V\n";
-        }
-    }
-    for (size_t i = 0; i < from.columns.size(); ++i) {
-        if (from.columns[i] != to.columns[i]) {
-            out << "column " << i + 1 << ": " << units::columnBreakRpm(from.columns[i]) << " -> "
-                << units::columnBreakRpm(to.columns[i]) << " rpm\n";
-        }
-    }
-    const auto setting = [&](const char* name, unsigned was, unsigned becomes) {
-        if (was != becomes) {
-            out << name << ": " << was << " -> " << becomes << '\n';
-        }
-    };
-    setting("rpm-divider", from.rpmDivider, to.rpmDivider);
-    setting("noise-delta", from.noiseDelta, to.noiseDelta);
-    setting("noise-period", from.noisePeriod, to.noisePeriod);
-    out << std::flush;
-}
-
-} // namespace
 
 bool Session::readControllerData() {
     // Fresh from the controller, whatever the connection managed to read: a map file or a
@@ -124,16 +66,7 @@ int runWriteMap(const CliOptions& options, CliIo& io) {
             printChanges(io.out, snapshotOf(device), target);
             return kExitDone;
         }
-        if (!backedUp(session, "write-map")) {
-            return kExitFailed;
-        }
-        if (!writeSnapshotParts(device, target, {true, true, true})) {
-            return session.fail(say(texts::kWriteMapFailed));
-        }
-        if (!controllerHolds(device, target)) {
-            return session.fail(say(texts::kMapLoadMismatch));
-        }
-        return kExitDone;
+        return writeBackedUp(session, "write-map", target, {true, true, true});
     });
 }
 

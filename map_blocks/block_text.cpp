@@ -162,8 +162,11 @@ std::optional<double> parseDecimal(std::string_view text) {
     }
     double value = 0;
     // from_chars takes no '+'; the digits are checked, so it reads the rest whole.
-    std::from_chars(plain.data() + (plain.starts_with('+') ? 1 : 0), plain.data() + plain.size(),
-                    value);
+    const auto [end, fault] = std::from_chars(plain.data() + (plain.starts_with('+') ? 1 : 0),
+                                              plain.data() + plain.size(), value);
+    if (fault != std::errc()) {
+        return std::nullopt; // beyond what a double holds
+    }
     return value;
 }
 

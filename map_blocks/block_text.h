@@ -14,7 +14,8 @@ namespace krv {
 std::string copyText(const MapCells& cells, const Block& block, char decimalPoint = '.');
 
 // A plain decimal as a person or a spreadsheet writes it: an optional sign, digits, a dot or a
-// comma and digits; blanks around it. Nothing for anything else ("1e3", "nan", "", "1.2.3").
+// comma and digits; blanks around it. Nothing for anything else ("1e3", "nan", "", "1.2.3")
+// and for a number beyond what a double holds.
 std::optional<double> parseDecimal(std::string_view text);
 
 struct PasteResult {

@@ -58,6 +58,8 @@ TEST(BlockText, DecimalsAsPeopleAndSpreadsheetsWriteThem) {
         ASSERT_TRUE(parseDecimal(c.text).has_value()) << c.text;
         EXPECT_DOUBLE_EQ(*parseDecimal(c.text), c.value) << c.text;
     }
+    const std::string tooLarge = "1" + std::string(400, '0');
+    EXPECT_EQ(parseDecimal(tooLarge), std::nullopt);
     for (const char* text : {"", " ", "-", "+", "1.", ".5", "1e3", "nan", "inf", "1.2.3", "1,2,3",
                              "0x10", "1 2", "--1", "+-1", "2.5V", "1,", "١"}) {
         EXPECT_EQ(parseDecimal(text), std::nullopt) << '"' << text << '"';

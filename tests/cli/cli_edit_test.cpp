@@ -1,10 +1,9 @@
 // krv-cli edit against the simulated controller: the controller ends up holding exactly the
 // block operation's result and nothing else changes, behind a backup; cells cut to the
-// controller's range are named; a dry run writes nothing; a request that is not one block and
-// one operation never reaches the controller.
+// controller's range are named; a dry run writes nothing. A request that is not one block and
+// one operation is among the usage faults of cli_commands_test.
 
 #include "device/map_file/map_file.h"
-#include "lang/program_texts.h"
 #include "map_blocks/block_operations.h"
 #include "platform/text.h"
 #include "tests/cli/cli_map_fixture.h"
@@ -109,40 +108,6 @@ TEST_F(CliEdit, AnEditThatChangesNothingWritesNothing) {
     EXPECT_EQ(writes(), 0U);
     EXPECT_TRUE(backups().empty());
     EXPECT_EQ(held(), before);
-}
-
-// A script that typed a block or an operation wrong must not half-run.
-TEST_F(CliEdit, ARequestThatIsNotOneBlockAndOneOperationIsAUsageFault) {
-    const struct {
-        std::vector<std::string> args;
-        std::string said;
-    } cases[] = {
-        {{"edit", "--set", "1"}, "Brak opcji --block"},
-        {{"edit", "--block"}, "Opcja --block wymaga wartości."},
-        {{"edit", "--block", "0:1-2:2", "--set", "1"}, "Niewłaściwy blok „0:1-2:2”"},
-        {{"edit", "--block", "1:1-2:16", "--smooth"}, "Niewłaściwy blok „1:1-2:16”"},
-        {{"edit", "--block", "rows 1 to 3", "--smooth"}, "Niewłaściwy blok „rows 1 to 3”"},
-        {{"edit", "--block", "1:1-2:2"}, toUtf8(texts::kCliOneOperation)},
-        {{"edit", "--block", "1:1-2:2", "--set", "1", "--smooth"}, toUtf8(texts::kCliOneOperation)},
-        {{"edit", "--block", "1:1-2:2", "--add", "1", "--scale", "90"},
-         toUtf8(texts::kCliOneOperation)},
-        {{"edit", "--block", "1:1-2:2", "--set", "x"}, "Niewłaściwa wartość: x"},
-        {{"edit", "--block", "1:1-2:2", "--scale", "1e3"}, "Niewłaściwa wartość: 1e3"},
-        {{"edit", "--block", "1:1-2:2", "--add", "nan"}, "Niewłaściwa wartość: nan"},
-        {{"edit", "--block", "1:1-2:2", "--interpolate=diagonal"}, "Niewłaściwa wartość: diagonal"},
-        {{"edit", "--block", "1:1-2:2", "--smooth=yes"}, "Nieznana opcja „--smooth=yes”."},
-        {{"edit", "--block", "1:1-2:2", "--smooth", "extra"},
-         "Niewłaściwe argumenty polecenia edit"},
-        {{"info", "--smooth"}, "Nieznana opcja „--smooth”."},
-        {{"clear-map", "--block", "1:1"}, "Nieznana opcja „--block”."},
-    };
-    for (const auto& c : cases) {
-        const CliRun run = cli(c.args);
-        EXPECT_EQ(run.code, cli::kExitUsage) << c.said;
-        EXPECT_NE(run.err.find(c.said), std::string::npos) << run.err;
-        EXPECT_NE(run.err.find("krv-cli [OPCJE] POLECENIE"), std::string::npos) << c.said;
-    }
-    EXPECT_EQ(controller().requests().size(), 0U);
 }
 
 TEST_F(CliEdit, HelpListsTheBlockAndEveryOperation) {

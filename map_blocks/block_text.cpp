@@ -32,6 +32,20 @@ std::string_view withoutBlanks(std::string_view text) {
     return text.substr(first, text.find_last_not_of(" \t") - first + 1);
 }
 
+// A faulty value as the message shows it: a whole clipboard pasted by mistake must not become
+// a message of a megabyte. Cut between UTF-8 characters, never inside one.
+std::u16string shown(std::string_view field) {
+    constexpr size_t kMostShown = 24;
+    if (field.size() <= kMostShown) {
+        return toU16(field);
+    }
+    size_t cut = kMostShown;
+    while (cut > 0 && (static_cast<unsigned char>(field[cut]) & 0xC0) == 0x80) {
+        --cut;
+    }
+    return toU16(field.substr(0, cut)) + u"…";
+}
+
 std::vector<std::string_view> split(std::string_view text, char separator) {
     std::vector<std::string_view> parts;
     for (size_t start = 0;;) {
@@ -85,7 +99,7 @@ ParsedText parseValues(std::string_view text, const Block& block) {
             const std::optional<double> value = parseDecimal(fields[c]);
             if (!value) {
                 parsed.error = fillIn(translate(texts::kPasteNotNumber),
-                                      {number(r + 1), number(c + 1), toU16(fields[c])});
+                                      {number(r + 1), number(c + 1), shown(fields[c])});
                 return parsed;
             }
             row.push_back(*value);

@@ -26,9 +26,18 @@ const OptionHelp kGlobalOptions[] = {
 };
 
 const OptionHelp kCommandOptions[] = {
-    {"--probe", texts::kCliHelpProbe},    {"--dry-run", texts::kCliHelpDryRun},
-    {"--yes", texts::kCliHelpYes},        {"--seconds N", texts::kCliHelpSeconds},
-    {"--csv FILE|-", texts::kCliHelpCsv}, {"--force", texts::kCliHelpForce},
+    {"--probe", texts::kCliHelpProbe},
+    {"--dry-run", texts::kCliHelpDryRun},
+    {"--yes", texts::kCliHelpYes},
+    {"--seconds N", texts::kCliHelpSeconds},
+    {"--csv FILE|-", texts::kCliHelpCsv},
+    {"--block R1:C1-R2:C2", texts::kCliHelpBlock},
+    {"--set V", texts::kCliHelpSetValue},
+    {"--add V", texts::kCliHelpAdd},
+    {"--scale PCT", texts::kCliHelpScale},
+    {"--interpolate[=bilinear|rows|columns]", texts::kCliHelpInterpolate},
+    {"--smooth", texts::kCliHelpSmooth},
+    {"--force", texts::kCliHelpForce},
 };
 
 constexpr std::string_view kGlobalNames[] = {"--port", "--demo", "--quiet", "--help", "--version"};
@@ -55,7 +64,8 @@ void printHelp(CliIo& io, const Command* only) {
         printOption(io, option);
     }
     for (const OptionHelp& option : kCommandOptions) {
-        const std::string_view name = option.synopsis.substr(0, option.synopsis.find(' '));
+        const std::string_view name =
+            option.synopsis.substr(0, option.synopsis.find_first_of(" ["));
         if (only == nullptr ||
             std::ranges::find(only->ownOptions, name) != only->ownOptions.end()) {
             printOption(io, option);
@@ -128,6 +138,13 @@ std::span<const Command> commands() {
          1,
          runWriteMap},
         {"clear-map", "clear-map", texts::kCliHelpClearMap, {}, 0, 0, runClearMap},
+        {"edit",
+         "edit --block R1:C1-R2:C2 OPERATION [--dry-run]",
+         texts::kCliHelpEdit,
+         {"--block", "--set", "--add", "--scale", "--interpolate", "--smooth", "--dry-run"},
+         0,
+         0,
+         runEdit},
         {"flash", "flash FILE.afm [--yes]", texts::kCliHelpFlash, {"--yes"}, 1, 1, runFlash},
         {"log",
          "log [--seconds N] [--csv FILE|-]",

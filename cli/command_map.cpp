@@ -3,65 +3,19 @@
 
 #include "cli/cli_text.h"
 #include "cli/commands.h"
+#include "cli/map_writes.h"
 #include "cli/session.h"
 #include "cli/whole_write.h"
 #include "device/map_file/map_backups.h"
 #include "device/map_file/map_file.h"
-#include "device/units.h"
 #include "lang/program_texts.h"
 #include "platform/atomic_file.h"
 #include "platform/text.h"
 
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 
 namespace krv::cli {
-
-namespace {
-
-std::string volts(double value, const char* format) {
-    char text[32];
-    std::snprintf(text, sizeof text, format, value);
-    return text;
-}
-
-// What a write would change, one line a value: cells, then axes, then settings.
-void printChanges(std::ostream& out, const MapSnapshot& from, const MapSnapshot& to) {
-    for (int row = 0; row < kMapRows; ++row) {
-        for (int column = 0; column < kMapColumns; ++column) {
-            const size_t i = static_cast<size_t>(row * kMapColumns + column);
-            if (from.cells[i] != to.cells[i]) {
-                out << "cell " << row + 1 << ',' << column + 1 << ": "
-                    << volts(units::mapCellVolts(from.cells[i]), "%.2f") << " -> "
-                    << volts(units::mapCellVolts(to.cells[i]), "%.2f") << " V\n";
-            }
-        }
-    }
-    for (size_t i = 0; i < from.rows.size(); ++i) {
-        if (from.rows[i] != to.rows[i]) {
-            out << "row " << i + 1 << ": " << volts(units::rowBreakVolts(from.rows[i]), "%.3f")
-                << " -> " << volts(units::rowBreakVolts(to.rows[i]), "%.3f") << " V\n";
-        }
-    }
-    for (size_t i = 0; i < from.columns.size(); ++i) {
-        if (from.columns[i] != to.columns[i]) {
-            out << "column " << i + 1 << ": " << units::columnBreakRpm(from.columns[i]) << " -> "
-                << units::columnBreakRpm(to.columns[i]) << " rpm\n";
-        }
-    }
-    const auto setting = [&](const char* name, unsigned was, unsigned becomes) {
-        if (was != becomes) {
-            out << name << ": " << was << " -> " << becomes << '\n';
-        }
-    };
-    setting("rpm-divider", from.rpmDivider, to.rpmDivider);
-    setting("noise-delta", from.noiseDelta, to.noiseDelta);
-    setting("noise-period", from.noisePeriod, to.noisePeriod);
-    out << std::flush;
-}
-
-} // namespace
 
 std::optional<MapSnapshot> Session::readControllerState() {
     // Fresh from the controller: a map file or a write must never be made from data that
@@ -145,15 +99,7 @@ int runWriteMap(const CliOptions& options, CliIo& io) {
             printChanges(io.out, *held, target);
             return kExitDone;
         }
-        if (!session.backUp("write-map", *held)) {
-            return kExitFailed;
-        }
-        int code = kExitDone;
-        if (!writeSnapshotParts(device, *held, target, {true, true, true}).complete) {
-            code = session.fail(say(texts::kWriteMapFailed));
-        } else if (krv::readControllerState(device) != target) {
-            code = session.fail(say(texts::kMapLoadMismatch));
-        }
+        const int code = writeBackedUp(session, "write-map", *held, target, {true, true, true});
         return whole.finish(code, say(texts::kCliHoldsFile, {options.operands.front()}));
     });
 }

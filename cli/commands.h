@@ -29,6 +29,7 @@ int runSet(const CliOptions& options, CliIo& io);
 int runReadMap(const CliOptions& options, CliIo& io);
 int runWriteMap(const CliOptions& options, CliIo& io);
 int runClearMap(const CliOptions& options, CliIo& io);
+int runEdit(const CliOptions& options, CliIo& io);
 int runFlash(const CliOptions& options, CliIo& io);
 int runLog(const CliOptions& options, CliIo& io);
 

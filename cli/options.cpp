@@ -17,13 +17,26 @@ const std::map<std::string, Flag, std::less<>> kFlags = {
     {"--help", &CliOptions::help},       {"-h", &CliOptions::help},
     {"--version", &CliOptions::version}, {"--probe", &CliOptions::probe},
     {"--dry-run", &CliOptions::dryRun},  {"--yes", &CliOptions::yes},
-    {"--force", &CliOptions::force},
+    {"--force", &CliOptions::force},     {"--smooth", &CliOptions::smooth},
 };
 
 const std::map<std::string, Value, std::less<>> kValues = {
     {"--port", &CliOptions::port},
     {"--seconds", &CliOptions::seconds},
     {"--csv", &CliOptions::csv},
+    {"--block", &CliOptions::block},
+    {"--set", &CliOptions::setVolts},
+    {"--add", &CliOptions::addVolts},
+    {"--scale", &CliOptions::scalePercent},
+};
+
+struct OptionalValue {
+    Value member;
+    std::string_view bare; // the value when none is written
+};
+
+const std::map<std::string, OptionalValue, std::less<>> kOptionalValues = {
+    {"--interpolate", {&CliOptions::interpolate, "bilinear"}},
 };
 
 } // namespace
@@ -47,6 +60,11 @@ std::optional<CliOptions> parseOptions(const std::vector<std::string>& args, std
         if (const auto flag = kFlags.find(name);
             flag != kFlags.end() && equals == std::string::npos) {
             options.*(flag->second) = true;
+        } else if (const auto optional = kOptionalValues.find(name);
+                   optional != kOptionalValues.end()) {
+            options.*(optional->second.member) = equals == std::string::npos
+                                                     ? std::string(optional->second.bare)
+                                                     : arg.substr(equals + 1);
         } else if (const auto value = kValues.find(name); value != kValues.end()) {
             if (equals != std::string::npos) {
                 options.*(value->second) = arg.substr(equals + 1);

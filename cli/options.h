@@ -22,10 +22,18 @@ struct CliOptions {
     bool force = false;
     std::optional<std::string> seconds;
     std::optional<std::string> csv;
+    // edit: the block and its one operation.
+    std::optional<std::string> block;
+    std::optional<std::string> setVolts;
+    std::optional<std::string> addVolts;
+    std::optional<std::string> scalePercent;
+    std::optional<std::string> interpolate; // "bilinear" when given without a value
+    bool smooth = false;
 };
 
-// Options may stand anywhere; "--name=value" and "--name value" both work, and "--" ends
-// them. A fault gives nothing and the usage message (already translated) in error.
+// Options may stand anywhere; "--name=value" and "--name value" both work (an option whose
+// value may be left out takes it only as "--name=value"), and "--" ends them. A fault gives nothing
+// and the usage message (already translated) in error.
 std::optional<CliOptions> parseOptions(const std::vector<std::string>& args, std::string& error);
 
 } // namespace krv::cli

@@ -278,6 +278,52 @@ inline constexpr std::u16string_view kCompareAxesDiffer =
 inline constexpr std::u16string_view kCompareSettingsDiffer =
     u"Ustawienia w pliku różnią się od ustawień w sterowniku.";
 
+// Block editing of the map: the grid's menu and dialogs, the status line, the paste's faults
+// and krv-cli edit; each %s is a value filled in after translation.
+inline constexpr std::u16string_view kMapSetValue = u"Ustaw wartość...";
+inline constexpr std::u16string_view kMapSetAverage = u"Ustaw średnią";
+inline constexpr std::u16string_view kMapAdd = u"Dodaj...";
+inline constexpr std::u16string_view kMapStepUp = u"Podnieś o krok";
+inline constexpr std::u16string_view kMapStepDown = u"Obniż o krok";
+inline constexpr std::u16string_view kMapScale = u"Skaluj...";
+inline constexpr std::u16string_view kMapInterpolate = u"Interpoluj z narożników";
+inline constexpr std::u16string_view kMapInterpolateRows = u"Interpoluj w wierszach";
+inline constexpr std::u16string_view kMapInterpolateColumns = u"Interpoluj w kolumnach";
+inline constexpr std::u16string_view kMapSmooth = u"Wygładź";
+inline constexpr std::u16string_view kMapCopy = u"Kopiuj";
+inline constexpr std::u16string_view kMapPaste = u"Wklej";
+inline constexpr std::u16string_view kMapPasteAdd = u"Wklej i dodaj";
+inline constexpr std::u16string_view kMap3dView = u"Widok 3D";
+inline constexpr std::u16string_view kMapDifferences = u"Różnice względem kopii zapasowej";
+inline constexpr std::u16string_view kMapSetValuePrompt = u"Nowa wartość zaznaczonych komórek (V):";
+inline constexpr std::u16string_view kMapAddPrompt =
+    u"Ile dodać do zaznaczonych komórek (V, wartość ujemna odejmuje):";
+inline constexpr std::u16string_view kMapScalePrompt = u"Skala zaznaczonych komórek (%):";
+inline constexpr std::u16string_view kSaturatedCells = u"Komórki obcięte do zakresu sterownika: %s";
+inline constexpr std::u16string_view kPasteNothing = u"Brak wartości do wklejenia.";
+inline constexpr std::u16string_view kPasteNotNumber =
+    u"Wklejany tekst, wiersz %s, kolumna %s: „%s” nie jest liczbą.";
+inline constexpr std::u16string_view kPasteRowLength =
+    u"Wklejany tekst, wiersz %s: liczba wartości %s, a w pierwszym wierszu %s.";
+inline constexpr std::u16string_view kPasteDoesNotFit =
+    u"Wklejany blok %s × %s nie mieści się w mapie od komórki %s.";
+inline constexpr std::u16string_view kCliHelpEdit =
+    u"zmienia blok komórek mapy sterownika (najpierw kopia zapasowa)";
+inline constexpr std::u16string_view kCliHelpBlock =
+    u"blok komórek: wiersz:kolumna-wiersz:kolumna, licząc od 1";
+inline constexpr std::u16string_view kCliHelpSetValue = u"ustawia komórki bloku na wartość (V)";
+inline constexpr std::u16string_view kCliHelpAdd =
+    u"dodaje wartość (V) do komórek bloku; ujemna odejmuje";
+inline constexpr std::u16string_view kCliHelpScale = u"mnoży komórki bloku przez procent";
+inline constexpr std::u16string_view kCliHelpInterpolate =
+    u"interpoluje blok z narożników (bilinear), w wierszach (rows) lub w kolumnach (columns)";
+inline constexpr std::u16string_view kCliHelpSmooth = u"wygładza blok filtrem 3×3";
+inline constexpr std::u16string_view kCliMissingOption = u"Brak opcji %s";
+inline constexpr std::u16string_view kCliOneOperation =
+    u"Podaj dokładnie jedną operację: --set, --add, --scale, --interpolate lub --smooth";
+inline constexpr std::u16string_view kCliBadBlock =
+    u"Niewłaściwy blok „%s”: podaj wiersz:kolumna-wiersz:kolumna (wiersze 1–16, kolumny 1–15)";
+
 inline constexpr std::array kProgramTexts{
     kCannotOpenPort,
     kPortOperationFailed,
@@ -458,6 +504,40 @@ inline constexpr std::array kProgramTexts{
     kCloseWhileProgramming,
     kCompareAxesDiffer,
     kCompareSettingsDiffer,
+    // Block editing of the map.
+    kMapSetValue,
+    kMapSetAverage,
+    kMapAdd,
+    kMapStepUp,
+    kMapStepDown,
+    kMapScale,
+    kMapInterpolate,
+    kMapInterpolateRows,
+    kMapInterpolateColumns,
+    kMapSmooth,
+    kMapCopy,
+    kMapPaste,
+    kMapPasteAdd,
+    kMap3dView,
+    kMapDifferences,
+    kMapSetValuePrompt,
+    kMapAddPrompt,
+    kMapScalePrompt,
+    kSaturatedCells,
+    kPasteNothing,
+    kPasteNotNumber,
+    kPasteRowLength,
+    kPasteDoesNotFit,
+    kCliHelpEdit,
+    kCliHelpBlock,
+    kCliHelpSetValue,
+    kCliHelpAdd,
+    kCliHelpScale,
+    kCliHelpInterpolate,
+    kCliHelpSmooth,
+    kCliMissingOption,
+    kCliOneOperation,
+    kCliBadBlock,
 };
 
 } // namespace krv::texts

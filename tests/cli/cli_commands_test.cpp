@@ -27,8 +27,8 @@ struct UsageCase {
     std::string said; // part of the line on stderr
 };
 
-// A usage fault must never reach the controller: a script that typed a setting wrong must
-// not half-run.
+// A usage fault must never reach the controller: a script that typed a setting, a block or an
+// operation wrong must not half-run.
 TEST_F(CliCommands, UsageFaultsExitTwoAndSendNothing) {
     const UsageCase cases[] = {
         {{}, "Brak polecenia"},
@@ -50,6 +50,25 @@ TEST_F(CliCommands, UsageFaultsExitTwoAndSendNothing) {
         {{"log", "--seconds", "soon"}, "Niewłaściwa wartość: soon"},
         {{"log", "--seconds=0"}, "Niewłaściwa wartość: 0"},
         {{"log", "--seconds=-3"}, "Niewłaściwa wartość: -3"},
+        {{"edit", "--set", "1"}, "Brak opcji --block"},
+        {{"edit", "--block"}, "Opcja --block wymaga wartości."},
+        {{"edit", "--block", "0:1-2:2", "--set", "1"}, "Niewłaściwy blok „0:1-2:2”"},
+        {{"edit", "--block", "1:1-2:16", "--smooth"}, "Niewłaściwy blok „1:1-2:16”"},
+        {{"edit", "--block", "rows 1 to 3", "--smooth"}, "Niewłaściwy blok „rows 1 to 3”"},
+        {{"edit", "--block", "1:1-2:2"}, "Podaj dokładnie jedną operację"},
+        {{"edit", "--block", "1:1-2:2", "--set", "1", "--smooth"},
+         "Podaj dokładnie jedną operację"},
+        {{"edit", "--block", "1:1-2:2", "--add", "1", "--scale", "90"},
+         "Podaj dokładnie jedną operację"},
+        {{"edit", "--block", "1:1-2:2", "--set", "x"}, "Niewłaściwa wartość: x"},
+        {{"edit", "--block", "1:1-2:2", "--scale", "1e3"}, "Niewłaściwa wartość: 1e3"},
+        {{"edit", "--block", "1:1-2:2", "--add", "nan"}, "Niewłaściwa wartość: nan"},
+        {{"edit", "--block", "1:1-2:2", "--interpolate=diagonal"}, "Niewłaściwa wartość: diagonal"},
+        {{"edit", "--block", "1:1-2:2", "--smooth=yes"}, "Nieznana opcja „--smooth=yes”."},
+        {{"edit", "--block", "1:1-2:2", "--smooth", "extra"},
+         "Niewłaściwe argumenty polecenia edit"},
+        {{"info", "--smooth"}, "Nieznana opcja „--smooth”."},
+        {{"clear-map", "--block", "1:1"}, "Nieznana opcja „--block”."},
     };
     for (const UsageCase& usage : cases) {
         const CliRun run = cli(usage.args);

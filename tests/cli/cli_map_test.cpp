@@ -3,11 +3,9 @@
 // write, and nothing is overwritten without a backup of what was there.
 
 #include "device/map_file/map_file.h"
-#include "device/protocol_codes.h"
 #include "lang/program_texts.h"
 #include "platform/text.h"
-#include "tests/cli/cli_fixture.h"
-#include "tests/support/map_keeping.h"
+#include "tests/cli/cli_map_fixture.h"
 
 #include <filesystem>
 #include <fstream>
@@ -16,66 +14,9 @@
 namespace krv::test {
 namespace {
 
-constexpr uint8_t kSettingsFrame = 3;
-constexpr uint8_t kMapFrame = 9;
-constexpr uint8_t kAxesFrame = 11;
-
-// Values of each kind across what the window may set, its ends included (seed 0 to 14).
-MapSnapshot varied(int seed) {
-    MapSnapshot snapshot;
-    for (size_t i = 0; i < snapshot.cells.size(); ++i) {
-        snapshot.cells[i] = static_cast<uint8_t>(i * 37 + seed);
-    }
-    for (size_t i = 0; i < snapshot.rows.size(); ++i) {
-        snapshot.rows[i] = static_cast<int16_t>(static_cast<int>(i) * 2183 + seed);
-    }
-    for (size_t i = 0; i < snapshot.columns.size(); ++i) {
-        snapshot.columns[i] = static_cast<uint8_t>(i * 17 + seed);
-    }
-    snapshot.rpmDivider = static_cast<uint8_t>(200 - seed);
-    snapshot.noiseDelta = static_cast<uint8_t>(255 - seed);
-    snapshot.noisePeriod = static_cast<uint16_t>(50000 - seed);
-    return snapshot;
-}
-
-// The simulated controller's type and version: a file of its own kind.
-MapFileInfo simulatorsFile() {
-    return {kServedDeviceType, sim::ControllerKnobs().version, "then"};
-}
-
-class CliMap : public CliTest {
-protected:
-    void SetUp() override {
-        CliTest::SetUp();
-        if (!IsSkipped()) {
-            put(varied(3));
-        }
-    }
-    void put(const MapSnapshot& snapshot) {
-        controller().setMap(snapshot.cells);
-        controller().setAxes(snapshot.rows, snapshot.columns);
-        controller().setSettings({snapshot.rpmDivider, snapshot.noiseDelta, snapshot.noisePeriod});
-    }
-    MapSnapshot held() { return test::snapshotOfController(controller()); }
-    size_t writes() const {
-        return requestsOfType(kSettingsFrame) + requestsOfType(kMapFrame) +
-               requestsOfType(kAxesFrame) + controllerRef().state().counters.mapStores;
-    }
-    const sim::CController& controllerRef() const { return ports_.front()->handler.controller; }
-    std::string file(const std::string& name, const std::string& text) {
-        const std::string path = directory_ + "/" + name;
-        std::ofstream(path, std::ios::binary) << text;
-        return path;
-    }
-    std::vector<std::filesystem::path> backups() const {
-        std::vector<std::filesystem::path> found;
-        std::error_code ignored;
-        for (const auto& entry : std::filesystem::directory_iterator(backupsFolder(), ignored)) {
-            found.push_back(entry.path());
-        }
-        return found;
-    }
-};
+using protocol::kAxesFrame;
+using protocol::kMapFrame;
+using protocol::kSettingsFrame;
 
 TEST_F(CliMap, ReadThenWriteOfTheSameFileChangesNothing) {
     const MapSnapshot before = held();
@@ -332,8 +273,8 @@ TEST_F(CliMap, ABackupThatCannotBeWrittenStopsTheCommand) {
     std::ofstream(backupsFolder()) << "in the way";
     const MapSnapshot before = held();
     const std::string other = file("other.csv", formatMapFile(varied(10), simulatorsFile()));
-    for (const std::vector<std::string>& args :
-         std::vector<std::vector<std::string>>{{"clear-map"}, {"write-map", other}}) {
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+             {"clear-map"}, {"write-map", other}, {"edit", "--block", "1:1", "--set", "0.5"}}) {
         const CliRun run = cli(args);
         EXPECT_EQ(run.code, cli::kExitFailed) << args[0];
         EXPECT_NE(run.err.find("kopii zapasowej"), std::string::npos) << run.err;

@@ -1,0 +1,70 @@
+#include "cli/map_writes.h"
+
+#include "cli/cli_text.h"
+#include "device/units.h"
+#include "lang/program_texts.h"
+
+#include <cstdio>
+
+namespace krv::cli {
+
+namespace {
+
+std::string volts(double value, const char* format) {
+    char text[32];
+    std::snprintf(text, sizeof text, format, value);
+    return text;
+}
+
+} // namespace
+
+void printChanges(std::ostream& out, const MapSnapshot& from, const MapSnapshot& to) {
+    for (int row = 0; row < kMapRows; ++row) {
+        for (int column = 0; column < kMapColumns; ++column) {
+            const size_t i = static_cast<size_t>(row * kMapColumns + column);
+            if (from.cells[i] != to.cells[i]) {
+                out << "cell " << row + 1 << ',' << column + 1 << ": "
+                    << volts(units::mapCellVolts(from.cells[i]), "%.2f") << " -> "
+                    << volts(units::mapCellVolts(to.cells[i]), "%.2f") << " V\n";
+            }
+        }
+    }
+    for (size_t i = 0; i < from.rows.size(); ++i) {
+        if (from.rows[i] != to.rows[i]) {
+            out << "row " << i + 1 << ": " << volts(units::rowBreakVolts(from.rows[i]), "%.3f")
+                << " -> " << volts(units::rowBreakVolts(to.rows[i]), "%.3f") << " V\n";
+        }
+    }
+    for (size_t i = 0; i < from.columns.size(); ++i) {
+        if (from.columns[i] != to.columns[i]) {
+            out << "column " << i + 1 << ": " << units::columnBreakRpm(from.columns[i]) << " -> "
+                << units::columnBreakRpm(to.columns[i]) << " rpm\n";
+        }
+    }
+    const auto setting = [&](const char* name, unsigned was, unsigned becomes) {
+        if (was != becomes) {
+            out << name << ": " << was << " -> " << becomes << '\n';
+        }
+    };
+    setting("rpm-divider", from.rpmDivider, to.rpmDivider);
+    setting("noise-delta", from.noiseDelta, to.noiseDelta);
+    setting("noise-period", from.noisePeriod, to.noisePeriod);
+    out << std::flush;
+}
+
+int writeBackedUp(Session& session, std::string_view operation, const MapSnapshot& held,
+                  const MapSnapshot& target, SnapshotParts parts) {
+    if (!session.backUp(operation, held)) {
+        return kExitFailed;
+    }
+    CLPGConnection& device = session.device();
+    if (!writeSnapshotParts(device, held, target, parts).complete) {
+        return session.fail(say(texts::kWriteMapFailed));
+    }
+    if (readControllerState(device) != target) {
+        return session.fail(say(texts::kMapLoadMismatch));
+    }
+    return kExitDone;
+}
+
+} // namespace krv::cli

@@ -32,9 +32,17 @@ bool parseRate(const char* text, FaultRate& rate) {
     return true;
 }
 
+bool parseFraction(const char* text, double highest, double& value) {
+    char* end = nullptr;
+    errno = 0;
+    value = std::strtod(text, &end);
+    return errno == 0 && end != text && *end == '\0' && value >= 0 && value <= highest;
+}
+
 } // namespace
 
 bool parseSimOptions(int argc, char** argv, SimOptions& options, std::string& error) {
+    bool driveTuned = false;
     for (int i = 1; i < argc; ++i) {
         const std::string_view name = argv[i];
         if (name == "--help") {
@@ -44,6 +52,7 @@ bool parseSimOptions(int argc, char** argv, SimOptions& options, std::string& er
         bool* const flag = name == "--bootloader"   ? &options.bootloader
                            : name == "--gas"        ? &options.knobs.onGas
                            : name == "--sample-map" ? &options.sampleMap
+                           : name == "--drive"      ? &options.petrolDrive
                                                     : nullptr;
         if (flag != nullptr) {
             *flag = true;
@@ -101,6 +110,24 @@ bool parseSimOptions(int argc, char** argv, SimOptions& options, std::string& er
         } else if (name == "--boot-state") {
             ok = parseUnsigned(value, 0xFF, number);
             options.knobs.bootloaderState = static_cast<uint8_t>(number);
+        } else if (name == "--lag") {
+            ok = parseFraction(value, 10, options.drive.lagSeconds);
+            driveTuned = true;
+        } else if (name == "--overshoot") {
+            ok = parseFraction(value, 2, options.drive.overshoot);
+            driveTuned = true;
+        } else if (name == "--noise") {
+            ok = parseFraction(value, 1, options.drive.noiseVolts);
+            driveTuned = true;
+        } else if (name == "--dropouts") {
+            ok = parseFraction(value, 1, options.drive.dropoutRate);
+            driveTuned = true;
+        } else if (name == "--spikes") {
+            ok = parseFraction(value, 1, options.drive.spikeRate);
+            driveTuned = true;
+        } else if (name == "--ideal-map") {
+            options.idealMap = value;
+            driveTuned = true;
         } else {
             error = "unknown option " + std::string(name);
             return false;
@@ -109,6 +136,17 @@ bool parseSimOptions(int argc, char** argv, SimOptions& options, std::string& er
             error = "bad value for " + std::string(name) + ": " + value;
             return false;
         }
+    }
+    if (driveTuned && !options.petrolDrive) {
+        error = "the petrol drive's options need --drive";
+        return false;
+    }
+    if (options.drive.dropoutRate + options.drive.spikeRate > 1) {
+        error = "--dropouts and --spikes together exceed every reading";
+        return false;
+    }
+    if (options.seeded) {
+        options.drive.seed = options.seed;
     }
     return true;
 }

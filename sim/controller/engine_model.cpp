@@ -1,5 +1,7 @@
 #include "sim/controller/engine_model.h"
 
+#include "sim/controller/petrol_drive.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -74,17 +76,29 @@ int cellIndex(int rpm, int16_t pumpWire, const std::array<int16_t, 16>& rowAxis,
     return firstAbove(rowAxis, pumpWire, 1) * 15 + firstAbove(columnAxis, rpm, 100);
 }
 
+uint16_t rpmPeriod(double rpm) {
+    return static_cast<uint16_t>(std::lround(7500000.0 / rpm));
+}
+
+int16_t pumpWire(double pumpVolts) {
+    return static_cast<int16_t>(std::lround(pumpVolts / 0.015));
+}
+
+int decodedRpm(uint16_t period) {
+    return static_cast<int>(std::lround(7500000 / period / 10.0)) * 10;
+}
+
 std::array<uint8_t, 18> readingsPayload(const EngineInputs& inputs) {
-    const EnginePoint point = enginePoint(inputs.seconds);
-    const auto period = static_cast<uint16_t>(std::lround(7500000.0 / point.rpm));
-    const auto pumpRaw = static_cast<int16_t>(std::lround(point.pumpVolts / 0.015));
+    const EnginePoint point =
+        inputs.drive != nullptr ? inputs.drive->at(inputs.seconds) : enginePoint(inputs.seconds);
+    const uint16_t period = rpmPeriod(point.rpm);
+    const int16_t pumpRaw = pumpWire(point.pumpVolts);
     const auto inputRaw = static_cast<uint16_t>(std::lround(point.inputVolts * 200));
     uint16_t outputRaw = inputRaw;
     if (inputs.onGas) {
         // Looked up as the tool decodes the readings, so the output is the cell it highlights.
-        const int rpm = static_cast<int>(std::lround(7500000 / period / 10.0)) * 10;
-        const uint8_t cell =
-            (*inputs.map)[cellIndex(rpm, pumpRaw, *inputs.rowAxis, *inputs.columnAxis)];
+        const uint8_t cell = (*inputs.map)[cellIndex(decodedRpm(period), pumpRaw, *inputs.rowAxis,
+                                                     *inputs.columnAxis)];
         // A learnt cell (volts = 0.02 x byte) replaces the input; an empty one passes it on.
         if (cell != 0) {
             outputRaw = static_cast<uint16_t>(cell * 4);

@@ -32,6 +32,10 @@ TEST(Layering, RulesForEachPairOfFolders) {
         {"device/map_file/map_file.cpp", "connection/lpg_device.h", false},
         {"device/map_file/map_file.cpp", "device/units.h", true},
         {"chart/scroll_chart.cpp", "map/map_array.h", true},
+        {"readings_log/readings_log.cpp", "device/readings_csv.h", true},
+        {"readings_log/readings_log.cpp", "firmware/firmware_file.h", false},
+        {"readings_log/readings_log.cpp", "platform/qt/open_file.h", false},
+        {"cli/command_convert.cpp", "readings_log/readings_log.h", true},
         {"map/map_array.cpp", "app/korrin_dlg.h", false},
         {"app/korrin_dlg.cpp", "chart/scroll_chart.h", true},
         // The Qt half of the platform: for the window's folders, not for the core.

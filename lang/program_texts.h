@@ -233,6 +233,46 @@ inline constexpr std::u16string_view kCompareAxesDiffer =
     u"Osie mapy w pliku różnią się od osi w sterowniku.";
 inline constexpr std::u16string_view kCompareSettingsDiffer =
     u"Ustawienia w pliku różnią się od ustawień w sterowniku.";
+// Readings logs: reading them back, markers, replay and the MSL text for other viewers.
+inline constexpr std::u16string_view kReadingsLogAtLine = u"Zapis odczytów, wiersz %s: %s";
+inline constexpr std::u16string_view kReadingsLogCannotOpen =
+    u"Nie można otworzyć zapisu odczytów.";
+inline constexpr std::u16string_view kReadingsLogNotRegular =
+    u"Zapis odczytów nie jest zwykłym plikiem.";
+inline constexpr std::u16string_view kReadingsLogTooLarge =
+    u"Zapis odczytów jest większy niż 64 MB.";
+inline constexpr std::u16string_view kReadingsLogNotALog =
+    u"to nie jest zapis odczytów tego programu";
+inline constexpr std::u16string_view kReadingsLogUnknownHeaderLine = u"nieznany wiersz nagłówka";
+inline constexpr std::u16string_view kReadingsLogRepeatedHeaderLine = u"wiersz nagłówka powtórzony";
+inline constexpr std::u16string_view kReadingsLogMissingHeaderLine = u"w nagłówku brak wiersza %s";
+inline constexpr std::u16string_view kReadingsLogBadColumns = u"niewłaściwy wiersz nazw kolumn";
+inline constexpr std::u16string_view kReadingsLogNoColumns =
+    u"plik kończy się przed wierszem nazw kolumn";
+inline constexpr std::u16string_view kReadingsLogFieldCount = u"wiersz ma %s pól zamiast %s";
+inline constexpr std::u16string_view kReadingsLogNotNumber =
+    u"wartość w kolumnie %s nie jest liczbą: %s";
+inline constexpr std::u16string_view kReadingsLogOutOfRange =
+    u"wartość w kolumnie %s poza zakresem: %s";
+inline constexpr std::u16string_view kReadingsLogTimeBackwards = u"czas cofa się: %s s po %s s";
+inline constexpr std::u16string_view kReadingsLogSampleNotRising =
+    u"numer próbki nie rośnie: %s po %s";
+inline constexpr std::u16string_view kReadingsLogMarkerNotRising =
+    u"numer znacznika nie rośnie: %s po %s";
+inline constexpr std::u16string_view kReadingsLogUnknownComment = u"nieznany komentarz";
+inline constexpr std::u16string_view kReadingsLogLostTwice =
+    u"utrata połączenia, które już było utracone";
+inline constexpr std::u16string_view kReadingsLogBackUnlost =
+    u"powrót połączenia, które nie było utracone";
+inline constexpr std::u16string_view kReadingsLogEmptyLine = u"pusty wiersz";
+inline constexpr std::u16string_view kCliHelpConvert =
+    u"zamienia zapis odczytów CSV na plik MSL dla innych przeglądarek";
+inline constexpr std::u16string_view kCliMarkerWritten = u"Znacznik %s w %s s";
+inline constexpr std::u16string_view kCliMarkerHint = u"Enter zapisuje znacznik";
+inline constexpr std::u16string_view kStatusReplay = u"ODTWARZANIE: %s";
+inline constexpr std::u16string_view kOpenReplay = u"Otwórz zapis...";
+inline constexpr std::u16string_view kSaveAsMsl = u"Zapisz jako MSL...";
+inline constexpr std::u16string_view kMslFileFilter = u"Pliki MSL (*.msl)|*.msl|";
 
 inline constexpr std::array kProgramTexts{
     kCannotOpenPort,
@@ -394,6 +434,34 @@ inline constexpr std::array kProgramTexts{
     kCloseWhileProgramming,
     kCompareAxesDiffer,
     kCompareSettingsDiffer,
+    // Readings logs.
+    kReadingsLogAtLine,
+    kReadingsLogCannotOpen,
+    kReadingsLogNotRegular,
+    kReadingsLogTooLarge,
+    kReadingsLogNotALog,
+    kReadingsLogUnknownHeaderLine,
+    kReadingsLogRepeatedHeaderLine,
+    kReadingsLogMissingHeaderLine,
+    kReadingsLogBadColumns,
+    kReadingsLogNoColumns,
+    kReadingsLogFieldCount,
+    kReadingsLogNotNumber,
+    kReadingsLogOutOfRange,
+    kReadingsLogTimeBackwards,
+    kReadingsLogSampleNotRising,
+    kReadingsLogMarkerNotRising,
+    kReadingsLogUnknownComment,
+    kReadingsLogLostTwice,
+    kReadingsLogBackUnlost,
+    kReadingsLogEmptyLine,
+    kCliHelpConvert,
+    kCliMarkerWritten,
+    kCliMarkerHint,
+    kStatusReplay,
+    kOpenReplay,
+    kSaveAsMsl,
+    kMslFileFilter,
 };
 
 } // namespace krv::texts

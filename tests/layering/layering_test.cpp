@@ -35,6 +35,10 @@ TEST(Layering, RulesForEachPairOfFolders) {
         {"calibration/calibration.cpp", "map/map_emu1.h", false},
         {"calibration/calibration.cpp", "platform/qt/message_box.h", false},
         {"chart/scroll_chart.cpp", "map/map_array.h", true},
+        {"readings_log/readings_log.cpp", "device/readings_csv.h", true},
+        {"readings_log/readings_log.cpp", "firmware/firmware_file.h", false},
+        {"readings_log/readings_log.cpp", "platform/qt/open_file.h", false},
+        {"cli/command_convert.cpp", "readings_log/readings_log.h", true},
         {"map/map_array.cpp", "app/korrin_dlg.h", false},
         {"app/korrin_dlg.cpp", "chart/scroll_chart.h", true},
         // The Qt half of the platform: for the window's folders, not for the core.

@@ -3,8 +3,10 @@
 // and voltages are kept to the log's thousandths, so a drive and its log give the same samples.
 
 #include "device/diag.h"
+#include "readings_log/readings_log.h"
 
 #include <cstdint>
+#include <vector>
 
 namespace krv {
 
@@ -18,6 +20,8 @@ struct CalibrationSample {
 };
 
 CalibrationSample calibrationSampleOf(const CDiag& reading, double seconds);
+CalibrationSample calibrationSampleOf(const LogReading& reading);
+std::vector<CalibrationSample> calibrationSamplesOf(const ReadingsLog& log);
 
 // Rounded to thousandths, as the readings log writes times and voltages.
 double toThousandths(double value);

@@ -63,6 +63,16 @@ MapSnapshot CalibrationProposal::appliedTo(MapSnapshot map) const {
     return map;
 }
 
+RejectionCounts CalibrationProposal::rejectedByReason() const {
+    RejectionCounts counts{};
+    for (const CellProposal& cell : cells) {
+        for (size_t i = 0; i < kRejectionCount; ++i) {
+            counts[i] += cell.rejected[i];
+        }
+    }
+    return counts;
+}
+
 uint8_t nearestCellWire(double volts) {
     const double steps = std::round(volts / units::mapCellVolts(1));
     return static_cast<uint8_t>(std::clamp(steps, 0.0, 255.0));

@@ -54,6 +54,8 @@ struct CalibrationProposal {
 
     // The map with the learned and predicted cells; axes and settings as given.
     MapSnapshot appliedTo(MapSnapshot map) const;
+    // The rejected readings of all cells, by reason.
+    RejectionCounts rejectedByReason() const;
     bool operator==(const CalibrationProposal&) const = default;
 };
 

@@ -28,7 +28,8 @@ const OptionHelp kGlobalOptions[] = {
 const OptionHelp kCommandOptions[] = {
     {"--probe", texts::kCliHelpProbe},    {"--dry-run", texts::kCliHelpDryRun},
     {"--yes", texts::kCliHelpYes},        {"--seconds N", texts::kCliHelpSeconds},
-    {"--csv FILE|-", texts::kCliHelpCsv},
+    {"--csv FILE|-", texts::kCliHelpCsv}, {"--map FILE", texts::kCliHelpMapFile},
+    {"--out FILE", texts::kCliHelpOut},   {"--min-hits N", texts::kCliHelpMinHits},
 };
 
 constexpr std::string_view kGlobalNames[] = {"--port", "--demo", "--quiet", "--help", "--version"};
@@ -136,6 +137,13 @@ std::span<const Command> commands() {
          0,
          0,
          runLog},
+        {"calibrate",
+         "calibrate LOG.csv [--map FILE] [--out FILE] [--min-hits N]",
+         texts::kCliHelpCalibrate,
+         {"--map", "--out", "--min-hits"},
+         1,
+         1,
+         runCalibrate},
     };
     return table;
 }

@@ -20,9 +20,9 @@ const std::map<std::string, Flag, std::less<>> kFlags = {
 };
 
 const std::map<std::string, Value, std::less<>> kValues = {
-    {"--port", &CliOptions::port},
-    {"--seconds", &CliOptions::seconds},
-    {"--csv", &CliOptions::csv},
+    {"--port", &CliOptions::port}, {"--seconds", &CliOptions::seconds},
+    {"--csv", &CliOptions::csv},   {"--map", &CliOptions::map},
+    {"--out", &CliOptions::out},   {"--min-hits", &CliOptions::minHits},
 };
 
 } // namespace

@@ -21,6 +21,9 @@ struct CliOptions {
     bool yes = false;
     std::optional<std::string> seconds;
     std::optional<std::string> csv;
+    std::optional<std::string> map;
+    std::optional<std::string> out;
+    std::optional<std::string> minHits;
 };
 
 // Options may stand anywhere; "--name=value" and "--name value" both work, and "--" ends

@@ -157,6 +157,26 @@ inline constexpr std::u16string_view kCalibrationKept =
     u"w kopii zapasowej) i zostanie wpisana po przywróceniu połączenia.";
 inline constexpr std::u16string_view kCalibrationWrittenLater =
     u"Mapa z jazdy kalibracyjnej została wpisana do sterownika po przywróceniu połączenia.";
+// The calibration proposal: its summary, why readings were rejected, krv-cli calibrate.
+inline constexpr std::u16string_view kCalibrationSummary =
+    u"Komórki nauczone: %s, za mało odczytów: %s, odczyty odrzucone: %s %";
+inline constexpr std::u16string_view kCalibrationRejectedHeading = u"Odrzucone odczyty:";
+inline constexpr std::u16string_view kRejectedOnGas = u"na gazie %s";
+inline constexpr std::u16string_view kRejectedDropout = u"zanik sygnału %s";
+inline constexpr std::u16string_view kRejectedEngineStopped = u"silnik stoi %s";
+inline constexpr std::u16string_view kRejectedShortHistory =
+    u"za krótko po starcie lub przerwie %s";
+inline constexpr std::u16string_view kRejectedSpeedChanging = u"zmiana obrotów %s";
+inline constexpr std::u16string_view kRejectedLoadChanging = u"zmiana obciążenia %s";
+inline constexpr std::u16string_view kRejectedInputSettling = u"sygnał się nie ustalił %s";
+inline constexpr std::u16string_view kRejectedOutlier = u"zakłócenie %s";
+inline constexpr std::u16string_view kCliHelpCalibrate =
+    u"uczy mapę z zapisu odczytów jazdy na benzynie i zapisuje plik mapy";
+inline constexpr std::u16string_view kCliHelpMapFile =
+    u"mapa i osie z pliku mapy zamiast ze sterownika";
+inline constexpr std::u16string_view kCliHelpOut = u"plik mapy z nauczonymi komórkami";
+inline constexpr std::u16string_view kCliHelpMinHits =
+    u"najmniej stabilnych odczytów, by nauczyć komórkę";
 // Command line (krv-cli) and the chart's files: help, errors, the port table, the update's
 // progress, the chart's context menu; each %s is a value filled in after translation.
 inline constexpr std::u16string_view kCliUsage = u"Użycie: krv-cli [OPCJE] POLECENIE [ARGUMENTY]";
@@ -373,6 +393,20 @@ inline constexpr std::array kProgramTexts{
     kInFile,
     kCalibrationKept,
     kCalibrationWrittenLater,
+    kCalibrationSummary,
+    kCalibrationRejectedHeading,
+    kRejectedOnGas,
+    kRejectedDropout,
+    kRejectedEngineStopped,
+    kRejectedShortHistory,
+    kRejectedSpeedChanging,
+    kRejectedLoadChanging,
+    kRejectedInputSettling,
+    kRejectedOutlier,
+    kCliHelpCalibrate,
+    kCliHelpMapFile,
+    kCliHelpOut,
+    kCliHelpMinHits,
     // Command line (krv-cli).
     kCliUsage,
     kCliCommandsHeading,

@@ -2,6 +2,7 @@
 // rejected and why, how much evidence a cell needs, and that the live and the batch paths agree.
 
 #include "calibration/calibration.h"
+#include "calibration/calibration_texts.h"
 #include "calibration/map_cells.h"
 #include "device/units.h"
 #include "tests/calibration/synthetic_drive.h"
@@ -294,6 +295,24 @@ TEST(CalibrationProposalMap, NearestWireValue) {
     EXPECT_EQ(nearestCellWire(2.311), 116);
     EXPECT_EQ(nearestCellWire(-1), 0);
     EXPECT_EQ(nearestCellWire(7), 255);
+}
+
+TEST(CalibrationTexts, SummaryAndReasonsInWords) {
+    CalibrationSummary summary;
+    summary.learned = 17;
+    summary.tooFew = 6;
+    summary.readings = 1000;
+    summary.rejected = 405;
+    EXPECT_EQ(summaryLine(summary),
+              u"Komórki nauczone: 17, za mało odczytów: 6, odczyty odrzucone: 41 %");
+
+    const CalibrationProposal proposal = proposeCalibration(holdWithFaults().samples(), carMap());
+    const RejectionCounts counts = proposal.rejectedByReason();
+    EXPECT_EQ(std::accumulate(counts.begin(), counts.end(), 0), proposal.summary.rejected);
+    EXPECT_EQ(rejectionsLine(counts),
+              u"Odrzucone odczyty: zanik sygnału 12, za krótko po starcie lub przerwie 18, "
+              u"zakłócenie 8");
+    EXPECT_EQ(rejectionsLine({}), u"");
 }
 
 } // namespace

@@ -3,45 +3,17 @@
 // recorder wrote of them.
 
 #include "calibration/calibration.h"
-#include "device/readings_csv.h"
 #include "readings_log/readings_log.h"
-#include "sim/controller/petrol_drive.h"
-#include "sim/controller/sample_map.h"
+#include "tests/support/polled_drive.h"
 
-#include <chrono>
 #include <gtest/gtest.h>
-#include <string>
 
 namespace krv {
 namespace {
 
-struct Stamped {
-    double seconds;
-    CDiag reading;
-};
-
-// The simulator's petrol drive (lag, overshoot, noise, dropouts, spikes) as polled every 50 ms.
-std::vector<Stamped> polledDrive(const sim::MapAndAxes& axes) {
-    const sim::PetrolDrive drive;
-    std::vector<Stamped> polled;
-    uint32_t number = 0;
-    for (double t = 0; t < drive.seconds(); t += sim::kPollingSeconds) {
-        CDiag reading;
-        reading.raw =
-            sim::readingsPayload({t, &axes.map, &axes.rowAxis, &axes.columnAxis, false, &drive});
-        reading.sampleNumber = ++number;
-        polled.push_back({t, reading});
-    }
-    return polled;
-}
-
 TEST(CalibrationGolden, LiveDriveAndItsLogGiveTheSameProposal) {
-    const sim::MapAndAxes axes = sim::sampleMap();
-    MapSnapshot map;
-    map.cells = axes.map;
-    map.rows = axes.rowAxis;
-    map.columns = axes.columnAxis;
-    const std::vector<Stamped> polled = polledDrive(axes);
+    const MapSnapshot map = test::sampleMapSnapshot();
+    const std::vector<test::PolledReading> polled = test::polledPetrolDrive(sim::PetrolDrive());
 
     // Live: a refresh every 30 ms files the newest reading, often the one it filed before.
     CalibrationAccumulator live;
@@ -50,16 +22,11 @@ TEST(CalibrationGolden, LiveDriveAndItsLogGiveTheSameProposal) {
         while (arrived < polled.size() && polled[arrived].seconds <= refresh) {
             ++arrived;
         }
-        const Stamped& newest = polled[arrived - 1];
+        const test::PolledReading& newest = polled[arrived - 1];
         live.add(calibrationSampleOf(newest.reading, newest.seconds));
     }
 
-    // The log of the same readings, read back.
-    std::string text = readings_csv::header(std::chrono::system_clock::now(), 256);
-    for (const Stamped& s : polled) {
-        text += readings_csv::row(s.seconds, s.reading.sampleNumber, s.reading);
-    }
-    const ReadingsLogRead read = parseReadingsLog(text);
+    const ReadingsLogRead read = parseReadingsLog(test::readingsLogOf(polled));
     ASSERT_TRUE(read.ok()) << read.error;
     const CalibrationProposal fromLog = proposeCalibration(calibrationSamplesOf(*read.log), map);
 

@@ -11,10 +11,9 @@
 
 #include "calibration/calibration.h"
 #include "calibration/map_cells.h"
-#include "device/diag.h"
 #include "device/units.h"
 #include "sim/controller/petrol_drive.h"
-#include "sim/controller/sample_map.h"
+#include "tests/support/polled_drive.h"
 
 #include <cmath>
 #include <cstdio>
@@ -43,23 +42,16 @@ Drive driveOf(uint32_t seed) {
     sim::DriveOptions options;
     options.seed = seed;
     const sim::PetrolDrive petrol(options);
-    const sim::MapAndAxes axes = sim::sampleMap();
     Drive drive;
-    drive.map.rows = axes.rowAxis;
-    drive.map.columns = axes.columnAxis;
-    const std::array<uint8_t, 240> empty{};
+    drive.map = test::sampleMapSnapshot();
+    drive.map.cells.fill(0);
     const MapCells cells(drive.map);
     std::array<int, kMapCells> visits{};
-    uint32_t number = 0;
-    for (double t = 0; t < petrol.seconds(); t += sim::kPollingSeconds) {
-        CDiag reading;
-        reading.raw =
-            sim::readingsPayload({t, &empty, &axes.rowAxis, &axes.columnAxis, false, &petrol});
-        reading.sampleNumber = ++number;
-        const CalibrationSample sample = calibrationSampleOf(reading, t);
+    for (const test::PolledReading& polled : test::polledPetrolDrive(petrol)) {
+        const CalibrationSample sample = calibrationSampleOf(polled.reading, polled.seconds);
         drive.samples.push_back(sample);
         const size_t cell = cells.cellOf(sample.rpm, sample.pump);
-        drive.visitedTruth[cell] += petrol.trueInputAt(t);
+        drive.visitedTruth[cell] += petrol.trueInputAt(polled.seconds);
         ++visits[cell];
     }
     for (size_t i = 0; i < kMapCells; ++i) {
@@ -67,7 +59,7 @@ Drive driveOf(uint32_t seed) {
             drive.visitedTruth[i] /= visits[i];
         }
     }
-    drive.ideal = petrol.idealMap(axes.rowAxis, axes.columnAxis);
+    drive.ideal = petrol.idealMap(drive.map.rows, drive.map.columns);
     return drive;
 }
 

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
+#include <map>
 #include <string_view>
 
 namespace krv::sim {
@@ -38,6 +39,17 @@ bool parseFraction(const char* text, double highest, double& value) {
     value = std::strtod(text, &end);
     return errno == 0 && end != text && *end == '\0' && value >= 0 && value <= highest;
 }
+
+// The petrol drive's sensor: each option with the largest value it takes.
+struct SensorOption {
+    double DriveOptions::*field;
+    double highest;
+};
+const std::map<std::string_view, SensorOption> kSensorOptions{
+    {"--lag", {&DriveOptions::lagSeconds, 10}},  {"--overshoot", {&DriveOptions::overshoot, 2}},
+    {"--noise", {&DriveOptions::noiseVolts, 1}}, {"--dropouts", {&DriveOptions::dropoutRate, 1}},
+    {"--spikes", {&DriveOptions::spikeRate, 1}},
+};
 
 } // namespace
 
@@ -110,20 +122,8 @@ bool parseSimOptions(int argc, char** argv, SimOptions& options, std::string& er
         } else if (name == "--boot-state") {
             ok = parseUnsigned(value, 0xFF, number);
             options.knobs.bootloaderState = static_cast<uint8_t>(number);
-        } else if (name == "--lag") {
-            ok = parseFraction(value, 10, options.drive.lagSeconds);
-            driveTuned = true;
-        } else if (name == "--overshoot") {
-            ok = parseFraction(value, 2, options.drive.overshoot);
-            driveTuned = true;
-        } else if (name == "--noise") {
-            ok = parseFraction(value, 1, options.drive.noiseVolts);
-            driveTuned = true;
-        } else if (name == "--dropouts") {
-            ok = parseFraction(value, 1, options.drive.dropoutRate);
-            driveTuned = true;
-        } else if (name == "--spikes") {
-            ok = parseFraction(value, 1, options.drive.spikeRate);
+        } else if (const auto sensor = kSensorOptions.find(name); sensor != kSensorOptions.end()) {
+            ok = parseFraction(value, sensor->second.highest, options.drive.*sensor->second.field);
             driveTuned = true;
         } else if (name == "--ideal-map") {
             options.idealMap = value;

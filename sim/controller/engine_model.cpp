@@ -8,7 +8,6 @@
 namespace krv::sim {
 namespace {
 
-constexpr double kIdleRpm = 750;
 constexpr double kTopRpm = 4900;
 constexpr double kCruiseRpm = 2600;
 constexpr double kIdlePumpVolts = 0.5;
@@ -60,14 +59,21 @@ void putWord(std::array<uint8_t, 18>& payload, int offset, uint16_t value) {
 
 } // namespace
 
+double pumpVoltsAtLoad(double load) {
+    return blend(kIdlePumpVolts, kFullPumpVolts, load);
+}
+
+double loadAtPumpVolts(double pumpVolts) {
+    return (pumpVolts - kIdlePumpVolts) / (kFullPumpVolts - kIdlePumpVolts);
+}
+
 double inputVoltsAtPump(double pumpVolts) {
-    const double load = (pumpVolts - kIdlePumpVolts) / (kFullPumpVolts - kIdlePumpVolts);
-    return blend(kIdleInputVolts, kFullInputVolts, load);
+    return blend(kIdleInputVolts, kFullInputVolts, loadAtPumpVolts(pumpVolts));
 }
 
 EnginePoint enginePoint(double seconds) {
     const Phase phase = phaseAt(seconds);
-    const double pumpVolts = blend(kIdlePumpVolts, kFullPumpVolts, phase.load);
+    const double pumpVolts = pumpVoltsAtLoad(phase.load);
     return {phase.rpm, pumpVolts, inputVoltsAtPump(pumpVolts)};
 }
 

@@ -28,6 +28,10 @@ struct EnginePoint {
 inline constexpr double kCycleSeconds = 16.0;
 
 EnginePoint enginePoint(double seconds);
+// Engine speed at idle; pump PWM for a load of 0 (idle) to 1 (full), and back.
+inline constexpr double kIdleRpm = 750;
+double pumpVoltsAtLoad(double load);
+double loadAtPumpVolts(double pumpVolts);
 // The input voltage the engine gives at a pump PWM value (both follow the load).
 double inputVoltsAtPump(double pumpVolts);
 // The wire's engine speed (period) and pump PWM of an operating point, and the engine speed

@@ -10,7 +10,6 @@ namespace krv::sim {
 namespace {
 
 constexpr double kTickSeconds = 0.01;
-constexpr double kIdleRpm = 750;
 constexpr double kIdleLoad = 0.02;
 constexpr double kIdleSeconds = 5;
 // Holds on a jittered grid of engine speed and load bands, visited in a shuffled order.
@@ -34,10 +33,6 @@ constexpr double kWanderSeconds = 0.7;
 constexpr double kSmallestSpike = 0.2;
 constexpr double kLargestSpike = 1.0;
 constexpr double kHighestInput = 5.0;
-
-double pumpVoltsOf(double load) {
-    return 0.5 + 11.5 * load;
-}
 
 // Uniform in [0, 1) from the generator's bits, the same on every standard library.
 double uniform(std::mt19937& random) {
@@ -135,7 +130,7 @@ double wander(double value, double sigma, std::mt19937& random) {
 } // namespace
 
 double petrolInputVolts(double rpm, double pumpVolts) {
-    const double load = std::clamp((pumpVolts - 0.5) / 11.5, 0.0, 1.0);
+    const double load = std::clamp(loadAtPumpVolts(pumpVolts), 0.0, 1.0);
     const double speed = std::clamp((rpm - kIdleRpm) / (5000 - kIdleRpm), 0.0, 1.0);
     return 0.8 + 2.9 * load + 0.25 * load * load + 0.35 * speed - 0.25 * speed * load;
 }
@@ -147,11 +142,11 @@ PetrolDrive::PetrolDrive(const DriveOptions& options) {
     for (const Segment& segment : segments) {
         if (segment.kind == Segment::Kind::Hold) {
             holds_.push_back({segment.start, segment.start + segment.seconds, segment.from.rpm,
-                              pumpVoltsOf(segment.from.load)});
+                              pumpVoltsAtLoad(segment.from.load)});
         } else if (segment.kind == Segment::Kind::LoadStep) {
             const double before =
-                petrolInputVolts(segment.from.rpm, pumpVoltsOf(segment.from.load));
-            const double after = petrolInputVolts(segment.to.rpm, pumpVoltsOf(segment.to.load));
+                petrolInputVolts(segment.from.rpm, pumpVoltsAtLoad(segment.from.load));
+            const double after = petrolInputVolts(segment.to.rpm, pumpVoltsAtLoad(segment.to.load));
             steps.push_back({segment.start, after - before});
         }
     }
@@ -161,7 +156,7 @@ PetrolDrive::PetrolDrive(const DriveOptions& options) {
         options.lagSeconds > 0 ? 1 - std::exp(-kTickSeconds / options.lagSeconds) : 1.0;
     double rpmWander = 0;
     double loadWander = 0;
-    double sensed = petrolInputVolts(kIdleRpm, pumpVoltsOf(kIdleLoad));
+    double sensed = petrolInputVolts(kIdleRpm, pumpVoltsAtLoad(kIdleLoad));
     size_t segment = 0;
     const auto count = static_cast<size_t>(std::ceil(seconds_ / kTickSeconds));
     for (size_t i = 0; i < count; ++i) {
@@ -173,7 +168,7 @@ PetrolDrive::PetrolDrive(const DriveOptions& options) {
         rpmWander = wander(rpmWander, kWanderRpm, random);
         loadWander = wander(loadWander, kWanderLoad, random);
         const double rpm = base.rpm + rpmWander;
-        const double pump = pumpVoltsOf(std::clamp(base.load + loadWander, 0.0, 1.0));
+        const double pump = pumpVoltsAtLoad(std::clamp(base.load + loadWander, 0.0, 1.0));
         const double truth = petrolInputVolts(rpm, pump);
         sensed += (truth - sensed) * follow;
         double input = sensed + options.noiseVolts * normal(random);

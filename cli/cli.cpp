@@ -38,6 +38,9 @@ const OptionHelp kCommandOptions[] = {
     {"--interpolate[=bilinear|rows|columns]", texts::kCliHelpInterpolate},
     {"--smooth", texts::kCliHelpSmooth},
     {"--force", texts::kCliHelpForce},
+    {"--map FILE", texts::kCliHelpMapFile},
+    {"--out FILE", texts::kCliHelpOut},
+    {"--min-hits N", texts::kCliHelpMinHits},
 };
 
 constexpr std::string_view kGlobalNames[] = {"--port", "--demo", "--quiet", "--help", "--version"};
@@ -153,6 +156,13 @@ std::span<const Command> commands() {
          0,
          0,
          runLog},
+        {"calibrate",
+         "calibrate LOG.csv [--map FILE] [--out FILE] [--min-hits N]",
+         texts::kCliHelpCalibrate,
+         {"--map", "--out", "--min-hits"},
+         1,
+         1,
+         runCalibrate},
     };
     return table;
 }

@@ -32,6 +32,7 @@ int runClearMap(const CliOptions& options, CliIo& io);
 int runEdit(const CliOptions& options, CliIo& io);
 int runFlash(const CliOptions& options, CliIo& io);
 int runLog(const CliOptions& options, CliIo& io);
+int runCalibrate(const CliOptions& options, CliIo& io);
 
 // A usage fault: the line on err, then the exit code for it.
 int usageError(CliIo& io, const std::string& line);

@@ -28,6 +28,9 @@ const std::map<std::string, Value, std::less<>> kValues = {
     {"--set", &CliOptions::setVolts},
     {"--add", &CliOptions::addVolts},
     {"--scale", &CliOptions::scalePercent},
+    {"--map", &CliOptions::map},
+    {"--out", &CliOptions::out},
+    {"--min-hits", &CliOptions::minHits},
 };
 
 struct OptionalValue {

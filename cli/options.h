@@ -29,6 +29,9 @@ struct CliOptions {
     std::optional<std::string> scalePercent;
     std::optional<std::string> interpolate; // "bilinear" when given without a value
     bool smooth = false;
+    std::optional<std::string> map;
+    std::optional<std::string> out;
+    std::optional<std::string> minHits;
 };
 
 // Options may stand anywhere; "--name=value" and "--name value" both work (an option whose

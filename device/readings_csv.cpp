@@ -8,18 +8,19 @@ namespace krv::readings_csv {
 
 namespace {
 
-std::string commentAt(const char* what, double seconds) {
-    char line[64];
-    std::snprintf(line, sizeof line, "# %s at %.3f s\n", what, seconds);
-    return line;
+std::string commentAt(std::string_view what, double seconds) {
+    char at[48];
+    std::snprintf(at, sizeof at, " at %.3f s\n", seconds);
+    return "# " + std::string(what) + at;
 }
 
 } // namespace
 
 std::string header(std::chrono::system_clock::time_point started, uint16_t firmwareVersion) {
-    return "# krv readings\n# started," + localTimeIso8601(std::chrono::system_clock::to_time_t(started)) + "\n# firmware version," +
-           std::to_string(firmwareVersion) +
-           "\nseconds,sample,rpm,input V,output V,pump PWM V,work state\n";
+    return std::string(kTitleLine) + "\n" + std::string(kStartedPrefix) +
+           localTimeIso8601(std::chrono::system_clock::to_time_t(started)) + "\n" +
+           std::string(kFirmwarePrefix) + std::to_string(firmwareVersion) + "\n" +
+           std::string(kColumnRow) + "\n";
 }
 
 std::string row(double seconds, uint64_t sampleNumber, const CDiag& sample) {
@@ -32,11 +33,15 @@ std::string row(double seconds, uint64_t sampleNumber, const CDiag& sample) {
 }
 
 std::string linkLostComment(double seconds) {
-    return commentAt("link lost", seconds);
+    return commentAt(kLinkLost, seconds);
 }
 
 std::string linkBackComment(double seconds) {
-    return commentAt("link back", seconds);
+    return commentAt(kLinkBack, seconds);
+}
+
+std::string markerComment(int number, double seconds) {
+    return commentAt(std::string(kMarker) + " " + std::to_string(number), seconds);
 }
 
 } // namespace krv::readings_csv

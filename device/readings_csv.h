@@ -8,14 +8,26 @@
 //   seconds,sample,rpm,input V,output V,pump PWM V,work state
 //   0.052,1,2210,2.000,2.035,3.165,0
 //   # link lost at 3.120 s
+//   # marker 1 at 4.250 s
 
 #include "device/diag.h"
 
 #include <chrono>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace krv::readings_csv {
+
+// The fixed pieces, shared with the log's reader.
+inline constexpr std::string_view kTitleLine = "# krv readings";
+inline constexpr std::string_view kStartedPrefix = "# started,";
+inline constexpr std::string_view kFirmwarePrefix = "# firmware version,";
+inline constexpr std::string_view kColumnRow =
+    "seconds,sample,rpm,input V,output V,pump PWM V,work state";
+inline constexpr std::string_view kLinkLost = "link lost";
+inline constexpr std::string_view kLinkBack = "link back";
+inline constexpr std::string_view kMarker = "marker";
 
 // The comment lines and the header line, each ended by '\n'. The start time is written as
 // local time with its offset from UTC.
@@ -28,5 +40,7 @@ std::string row(double seconds, uint64_t sampleNumber, const CDiag& sample);
 // A comment line that marks where the link to the controller went down or came back.
 std::string linkLostComment(double seconds);
 std::string linkBackComment(double seconds);
+// A comment line that marks a moment the user pointed out while recording; numbered from 1.
+std::string markerComment(int number, double seconds);
 
 } // namespace krv::readings_csv

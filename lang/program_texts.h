@@ -182,6 +182,26 @@ inline constexpr std::u16string_view kCloseWithLearnedWaiting =
     u"program?";
 inline constexpr std::u16string_view kCalibrationWrittenLater =
     u"Mapa z jazdy kalibracyjnej została wpisana do sterownika po przywróceniu połączenia.";
+// The calibration proposal: its summary, why readings were rejected, krv-cli calibrate.
+inline constexpr std::u16string_view kCalibrationSummary =
+    u"Komórki nauczone: %s, za mało odczytów: %s, odczyty odrzucone: %s %";
+inline constexpr std::u16string_view kCalibrationRejectedHeading = u"Odrzucone odczyty:";
+inline constexpr std::u16string_view kRejectedOnGas = u"na gazie %s";
+inline constexpr std::u16string_view kRejectedDropout = u"zanik sygnału %s";
+inline constexpr std::u16string_view kRejectedEngineStopped = u"silnik stoi %s";
+inline constexpr std::u16string_view kRejectedShortHistory =
+    u"za krótko po starcie lub przerwie %s";
+inline constexpr std::u16string_view kRejectedSpeedChanging = u"zmiana obrotów %s";
+inline constexpr std::u16string_view kRejectedLoadChanging = u"zmiana obciążenia %s";
+inline constexpr std::u16string_view kRejectedInputSettling = u"sygnał się nie ustalił %s";
+inline constexpr std::u16string_view kRejectedOutlier = u"zakłócenie %s";
+inline constexpr std::u16string_view kCliHelpCalibrate =
+    u"uczy mapę z zapisu odczytów jazdy na benzynie i zapisuje plik mapy";
+inline constexpr std::u16string_view kCliHelpMapFile =
+    u"mapa i osie z pliku mapy zamiast ze sterownika";
+inline constexpr std::u16string_view kCliHelpOut = u"plik mapy z nauczonymi komórkami";
+inline constexpr std::u16string_view kCliHelpMinHits =
+    u"najmniej stabilnych odczytów, by nauczyć komórkę";
 // Command line (krv-cli) and the chart's files: help, errors, the port table, the update's
 // progress, the chart's context menu; each %s is a value filled in after translation.
 inline constexpr std::u16string_view kCliUsage = u"Użycie: krv-cli [OPCJE] POLECENIE [ARGUMENTY]";
@@ -277,6 +297,46 @@ inline constexpr std::u16string_view kCompareAxesDiffer =
     u"Osie mapy w pliku różnią się od osi w sterowniku.";
 inline constexpr std::u16string_view kCompareSettingsDiffer =
     u"Ustawienia w pliku różnią się od ustawień w sterowniku.";
+// Readings logs: reading them back, markers, replay and the MSL text for other viewers.
+inline constexpr std::u16string_view kReadingsLogAtLine = u"Zapis odczytów, wiersz %s: %s";
+inline constexpr std::u16string_view kReadingsLogCannotOpen =
+    u"Nie można otworzyć zapisu odczytów.";
+inline constexpr std::u16string_view kReadingsLogNotRegular =
+    u"Zapis odczytów nie jest zwykłym plikiem.";
+inline constexpr std::u16string_view kReadingsLogTooLarge =
+    u"Zapis odczytów jest większy niż 64 MB.";
+inline constexpr std::u16string_view kReadingsLogNotALog =
+    u"to nie jest zapis odczytów tego programu";
+inline constexpr std::u16string_view kReadingsLogUnknownHeaderLine = u"nieznany wiersz nagłówka";
+inline constexpr std::u16string_view kReadingsLogRepeatedHeaderLine = u"wiersz nagłówka powtórzony";
+inline constexpr std::u16string_view kReadingsLogMissingHeaderLine = u"w nagłówku brak wiersza %s";
+inline constexpr std::u16string_view kReadingsLogBadColumns = u"niewłaściwy wiersz nazw kolumn";
+inline constexpr std::u16string_view kReadingsLogNoColumns =
+    u"plik kończy się przed wierszem nazw kolumn";
+inline constexpr std::u16string_view kReadingsLogFieldCount = u"wiersz ma %s pól zamiast %s";
+inline constexpr std::u16string_view kReadingsLogNotNumber =
+    u"wartość w kolumnie %s nie jest liczbą: %s";
+inline constexpr std::u16string_view kReadingsLogOutOfRange =
+    u"wartość w kolumnie %s poza zakresem: %s";
+inline constexpr std::u16string_view kReadingsLogTimeBackwards = u"czas cofa się: %s s po %s s";
+inline constexpr std::u16string_view kReadingsLogSampleNotRising =
+    u"numer próbki nie rośnie: %s po %s";
+inline constexpr std::u16string_view kReadingsLogMarkerNotRising =
+    u"numer znacznika nie rośnie: %s po %s";
+inline constexpr std::u16string_view kReadingsLogUnknownComment = u"nieznany komentarz";
+inline constexpr std::u16string_view kReadingsLogLostTwice =
+    u"utrata połączenia, które już było utracone";
+inline constexpr std::u16string_view kReadingsLogBackUnlost =
+    u"powrót połączenia, które nie było utracone";
+inline constexpr std::u16string_view kReadingsLogEmptyLine = u"pusty wiersz";
+inline constexpr std::u16string_view kCliHelpConvert =
+    u"zamienia zapis odczytów CSV na plik MSL dla innych przeglądarek";
+inline constexpr std::u16string_view kCliMarkerWritten = u"Znacznik %s w %s s";
+inline constexpr std::u16string_view kCliMarkerHint = u"Enter zapisuje znacznik";
+inline constexpr std::u16string_view kStatusReplay = u"ODTWARZANIE: %s";
+inline constexpr std::u16string_view kOpenReplay = u"Otwórz zapis...";
+inline constexpr std::u16string_view kSaveAsMsl = u"Zapisz jako MSL...";
+inline constexpr std::u16string_view kMslFileFilter = u"Pliki MSL (*.msl)|*.msl|";
 
 // Block editing of the map: the grid's menu and dialogs, the status line, the paste's faults
 // and krv-cli edit; each %s is a value filled in after translation.
@@ -433,6 +493,20 @@ inline constexpr std::array kProgramTexts{
     kWriteLearnedToOther,
     kLearnedBackupFailed,
     kCloseWithLearnedWaiting,
+    kCalibrationSummary,
+    kCalibrationRejectedHeading,
+    kRejectedOnGas,
+    kRejectedDropout,
+    kRejectedEngineStopped,
+    kRejectedShortHistory,
+    kRejectedSpeedChanging,
+    kRejectedLoadChanging,
+    kRejectedInputSettling,
+    kRejectedOutlier,
+    kCliHelpCalibrate,
+    kCliHelpMapFile,
+    kCliHelpOut,
+    kCliHelpMinHits,
     // Command line (krv-cli).
     kCliUsage,
     kCliCommandsHeading,
@@ -538,6 +612,34 @@ inline constexpr std::array kProgramTexts{
     kCliMissingOption,
     kCliOneOperation,
     kCliBadBlock,
+    // Readings logs.
+    kReadingsLogAtLine,
+    kReadingsLogCannotOpen,
+    kReadingsLogNotRegular,
+    kReadingsLogTooLarge,
+    kReadingsLogNotALog,
+    kReadingsLogUnknownHeaderLine,
+    kReadingsLogRepeatedHeaderLine,
+    kReadingsLogMissingHeaderLine,
+    kReadingsLogBadColumns,
+    kReadingsLogNoColumns,
+    kReadingsLogFieldCount,
+    kReadingsLogNotNumber,
+    kReadingsLogOutOfRange,
+    kReadingsLogTimeBackwards,
+    kReadingsLogSampleNotRising,
+    kReadingsLogMarkerNotRising,
+    kReadingsLogUnknownComment,
+    kReadingsLogLostTwice,
+    kReadingsLogBackUnlost,
+    kReadingsLogEmptyLine,
+    kCliHelpConvert,
+    kCliMarkerWritten,
+    kCliMarkerHint,
+    kStatusReplay,
+    kOpenReplay,
+    kSaveAsMsl,
+    kMslFileFilter,
 };
 
 } // namespace krv::texts

@@ -4,17 +4,14 @@
 #include "device/units.h"
 #include "lang/program_texts.h"
 #include "lang/translate.h"
+#include "platform/regular_file.h"
 #include "platform/text.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <charconv>
 #include <cstdio>
 #include <cstring>
-#include <fcntl.h>
 #include <limits>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <vector>
 
 namespace krv {
@@ -420,40 +417,18 @@ MapFileRead parseMapFile(std::string_view text) {
 }
 
 MapFileRead readMapFile(const std::string& path) {
-    // O_NONBLOCK: a FIFO in the file's place must not hang the open.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-    if (fd < 0) {
-        return fileFault(texts::kMapFileCannotOpen, path, errno);
+    const RegularFileRead file = readRegularFile(path, kMapFileMaxBytes);
+    switch (file.fault) {
+    case FileReadFault::none:
+        return parseMapFile(file.bytes);
+    case FileReadFault::cannotOpen:
+        return fileFault(texts::kMapFileCannotOpen, path, file.error);
+    case FileReadFault::notRegular:
+        return fileFault(texts::kMapFileNotRegular, path);
+    case FileReadFault::tooLarge:
+        return fileFault(texts::kMapFileTooLarge, path);
     }
-    struct stat info {};
-    MapFileRead read;
-    if (fstat(fd, &info) != 0) {
-        read = fileFault(texts::kMapFileCannotOpen, path, errno);
-    } else if (!S_ISREG(info.st_mode)) {
-        read = fileFault(texts::kMapFileNotRegular, path);
-    } else if (static_cast<uint64_t>(info.st_size) > kMapFileMaxBytes) {
-        read = fileFault(texts::kMapFileTooLarge, path);
-    } else {
-        // One byte over the limit is read too, so a file that grew after fstat is still refused.
-        std::string text(kMapFileMaxBytes + 1, '\0');
-        size_t length = 0;
-        ssize_t n = 0;
-        while (length < text.size() &&
-               ((n = ::read(fd, text.data() + length, text.size() - length)) > 0 ||
-                (n < 0 && errno == EINTR))) {
-            length += n > 0 ? static_cast<size_t>(n) : 0;
-        }
-        if (n < 0) {
-            read = fileFault(texts::kMapFileCannotOpen, path, errno);
-        } else if (length > kMapFileMaxBytes) {
-            read = fileFault(texts::kMapFileTooLarge, path);
-        } else {
-            text.resize(length);
-            read = parseMapFile(text);
-        }
-    }
-    ::close(fd);
-    return read;
+    return fileFault(texts::kMapFileCannotOpen, path);
 }
 
 MapFileInfo mapFileInfoOf(uint8_t deviceType, uint16_t firmwareVersion) {

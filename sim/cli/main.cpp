@@ -1,6 +1,9 @@
 // krv-sim: the controller on a pseudo-terminal, until SIGINT or SIGTERM.
 
+#include "platform/atomic_file.h"
+#include "sim/cli/ideal_map_file.h"
 #include "sim/cli/options.h"
+#include "sim/controller/petrol_drive.h"
 #include "sim/controller/sample_map.h"
 #include "sim/wire/simulator.h"
 
@@ -11,15 +14,29 @@
 
 namespace {
 
+// Null, with the reason on stderr, when the controller cannot be set up as asked.
 std::unique_ptr<krv::sim::ICommandHandler> makeHandler(const krv::sim::SimOptions& options) {
     using krv::sim::ControllerMode;
     auto controller = std::make_unique<krv::sim::CController>(
         options.bootloader ? ControllerMode::Bootloader : ControllerMode::Application);
     controller->setKnobs(options.knobs);
-    if (options.sampleMap) {
-        const krv::sim::MapAndAxes sample = krv::sim::sampleMap();
+    const krv::sim::MapAndAxes sample = krv::sim::sampleMap();
+    if (options.sampleMap || options.petrolDrive) {
+        // A car on its first calibration drive has its axes set up and an empty map.
         controller->setAxes(sample.rowAxis, sample.columnAxis);
+    }
+    if (options.sampleMap) {
         controller->setMap(sample.map);
+    }
+    if (options.petrolDrive) {
+        auto drive = std::make_shared<const krv::sim::PetrolDrive>(options.drive);
+        if (options.idealMap &&
+            !krv::replaceFileAtomically(*options.idealMap,
+                                        krv::sim::idealMapFile(*drive, controller->state()))) {
+            std::fprintf(stderr, "krv-sim: cannot write %s\n", options.idealMap->c_str());
+            return nullptr;
+        }
+        controller->setDrive(std::move(drive));
     }
     if (options.stateFile) {
         controller->setStateFile(*options.stateFile);
@@ -75,5 +92,8 @@ int main(int argc, char** argv) {
         return 2;
     }
     const std::unique_ptr<krv::sim::ICommandHandler> handler = makeHandler(options);
+    if (!handler) {
+        return 1;
+    }
     return serve(options, *handler);
 }

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
+#include <map>
 #include <string_view>
 
 namespace krv::sim {
@@ -32,9 +33,28 @@ bool parseRate(const char* text, FaultRate& rate) {
     return true;
 }
 
+bool parseFraction(const char* text, double highest, double& value) {
+    char* end = nullptr;
+    errno = 0;
+    value = std::strtod(text, &end);
+    return errno == 0 && end != text && *end == '\0' && value >= 0 && value <= highest;
+}
+
+// The petrol drive's sensor: each option with the largest value it takes.
+struct SensorOption {
+    double DriveOptions::*field;
+    double highest;
+};
+const std::map<std::string_view, SensorOption> kSensorOptions{
+    {"--lag", {&DriveOptions::lagSeconds, 10}},  {"--overshoot", {&DriveOptions::overshoot, 2}},
+    {"--noise", {&DriveOptions::noiseVolts, 1}}, {"--dropouts", {&DriveOptions::dropoutRate, 1}},
+    {"--spikes", {&DriveOptions::spikeRate, 1}},
+};
+
 } // namespace
 
 bool parseSimOptions(int argc, char** argv, SimOptions& options, std::string& error) {
+    bool driveTuned = false;
     for (int i = 1; i < argc; ++i) {
         const std::string_view name = argv[i];
         if (name == "--help") {
@@ -45,6 +65,7 @@ bool parseSimOptions(int argc, char** argv, SimOptions& options, std::string& er
                            : name == "--gas"           ? &options.knobs.onGas
                            : name == "--refuse-writes" ? &options.knobs.refuseWrites
                            : name == "--sample-map"    ? &options.sampleMap
+                           : name == "--drive"         ? &options.petrolDrive
                                                        : nullptr;
         if (flag != nullptr) {
             *flag = true;
@@ -102,6 +123,12 @@ bool parseSimOptions(int argc, char** argv, SimOptions& options, std::string& er
         } else if (name == "--boot-state") {
             ok = parseUnsigned(value, 0xFF, number);
             options.knobs.bootloaderState = static_cast<uint8_t>(number);
+        } else if (const auto sensor = kSensorOptions.find(name); sensor != kSensorOptions.end()) {
+            ok = parseFraction(value, sensor->second.highest, options.drive.*sensor->second.field);
+            driveTuned = true;
+        } else if (name == "--ideal-map") {
+            options.idealMap = value;
+            driveTuned = true;
         } else {
             error = "unknown option " + std::string(name);
             return false;
@@ -110,6 +137,17 @@ bool parseSimOptions(int argc, char** argv, SimOptions& options, std::string& er
             error = "bad value for " + std::string(name) + ": " + value;
             return false;
         }
+    }
+    if (driveTuned && !options.petrolDrive) {
+        error = "the petrol drive's options need --drive";
+        return false;
+    }
+    if (options.drive.dropoutRate + options.drive.spikeRate > 1) {
+        error = "--dropouts and --spikes together exceed every reading";
+        return false;
+    }
+    if (options.seeded) {
+        options.drive.seed = options.seed;
     }
     return true;
 }

@@ -2,6 +2,7 @@
 // The command line of krv-sim.
 
 #include "sim/controller/controller.h"
+#include "sim/controller/petrol_drive.h"
 #include "sim/wire/simulator.h"
 
 #include <optional>
@@ -20,6 +21,10 @@ struct SimOptions {
     std::optional<std::string> stateFile;
     bool sampleMap = false;
     ControllerKnobs knobs;
+    // The engine follows a calibration drive on petrol instead of the 16-second cycle.
+    bool petrolDrive = false;
+    DriveOptions drive;                  // its seed is --seed when given
+    std::optional<std::string> idealMap; // the drive's ideal map, written as a map file
 };
 
 inline constexpr const char* kUsage =
@@ -45,7 +50,18 @@ inline constexpr const char* kUsage =
     "  --version N        firmware version (256)\n"
     "  --boot-state N     state the bootloader reports (247 = 0xF7: ready)\n"
     "  --gas              the emulation works on gas (workState 3) instead of petrol (2)\n"
-    "  --refuse-writes    answer reads, refuse every write of settings, axes or map\n";
+    "  --refuse-writes    answer reads, refuse every write of settings, axes or map\n"
+    "the petrol drive (a calibration drive: 24 holds over the map joined by ramps and load\n"
+    "steps, about 4 minutes, repeated; starts with the sample map's axes and an empty map\n"
+    "unless --sample-map):\n"
+    "  --drive            drive it; the options below need it\n"
+    "  --lag S            the input sensor's lag, time constant in seconds (0.3)\n"
+    "  --overshoot F      the input swings past a load step by F of the step (0.2)\n"
+    "  --noise V          the input's noise, standard deviation in volts (0.015)\n"
+    "  --dropouts RATE    share of readings whose input drops to 0 V (0.005)\n"
+    "  --spikes RATE      share of readings whose input is 0.2 to 1 V off (0.005)\n"
+    "  --ideal-map FILE   write the drive's ideal map as a map file: per cell held a second\n"
+    "                     or more, the true input averaged over the holds' steady parts\n";
 
 // Fills options from argv; on a bad argument writes why to error and returns false. --help
 // returns false with an empty error.

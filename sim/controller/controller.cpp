@@ -204,9 +204,14 @@ Frame CController::readings() {
     ++state_.counters.readings;
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - started_).count();
-    state_.lastReadings = readingsPayload(
-        {seconds, &state_.map, &state_.rowAxis, &state_.columnAxis, state_.knobs.onGas});
+    state_.lastReadings = readingsPayload({seconds, &state_.map, &state_.rowAxis,
+                                           &state_.columnAxis, state_.knobs.onGas, drive_.get()});
     return Frame{kReadingsFrame, {state_.lastReadings.begin(), state_.lastReadings.end()}};
+}
+
+void CController::setDrive(std::shared_ptr<const PetrolDrive> drive) {
+    std::lock_guard lock(mutex_);
+    drive_ = std::move(drive);
 }
 
 void CController::setStateFile(std::string path) {

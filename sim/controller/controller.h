@@ -13,12 +13,15 @@
 #include <chrono>
 #include <cstdint>
 #include <deque>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace krv::sim {
+
+class PetrolDrive;
 
 enum class ControllerMode { Application, Bootloader };
 
@@ -81,6 +84,8 @@ public:
     void setSettings(const ControllerSettings& settings);
     void setMap(const std::array<uint8_t, 240>& map);
     void setAxes(const std::array<int16_t, 16>& rows, const std::array<uint8_t, 15>& columns);
+    // The engine follows this drive from the controller's start instead of its repeating cycle.
+    void setDrive(std::shared_ptr<const PetrolDrive> drive);
 
     ControllerState state() const;
     // The requests received, oldest first (at most kRequestLogSize).
@@ -102,6 +107,7 @@ private:
     ControllerState state_;
     std::deque<Frame> requests_;
     std::string stateFile_;
+    std::shared_ptr<const PetrolDrive> drive_;
     std::chrono::steady_clock::time_point started_ = std::chrono::steady_clock::now();
 };
 

@@ -1,12 +1,13 @@
 #include "sim/controller/engine_model.h"
 
+#include "sim/controller/petrol_drive.h"
+
 #include <algorithm>
 #include <cmath>
 
 namespace krv::sim {
 namespace {
 
-constexpr double kIdleRpm = 750;
 constexpr double kTopRpm = 4900;
 constexpr double kCruiseRpm = 2600;
 constexpr double kIdlePumpVolts = 0.5;
@@ -58,14 +59,21 @@ void putWord(std::array<uint8_t, 18>& payload, int offset, uint16_t value) {
 
 } // namespace
 
+double pumpVoltsAtLoad(double load) {
+    return blend(kIdlePumpVolts, kFullPumpVolts, load);
+}
+
+double loadAtPumpVolts(double pumpVolts) {
+    return (pumpVolts - kIdlePumpVolts) / (kFullPumpVolts - kIdlePumpVolts);
+}
+
 double inputVoltsAtPump(double pumpVolts) {
-    const double load = (pumpVolts - kIdlePumpVolts) / (kFullPumpVolts - kIdlePumpVolts);
-    return blend(kIdleInputVolts, kFullInputVolts, load);
+    return blend(kIdleInputVolts, kFullInputVolts, loadAtPumpVolts(pumpVolts));
 }
 
 EnginePoint enginePoint(double seconds) {
     const Phase phase = phaseAt(seconds);
-    const double pumpVolts = blend(kIdlePumpVolts, kFullPumpVolts, phase.load);
+    const double pumpVolts = pumpVoltsAtLoad(phase.load);
     return {phase.rpm, pumpVolts, inputVoltsAtPump(pumpVolts)};
 }
 
@@ -74,17 +82,29 @@ int cellIndex(int rpm, int16_t pumpWire, const std::array<int16_t, 16>& rowAxis,
     return firstAbove(rowAxis, pumpWire, 1) * 15 + firstAbove(columnAxis, rpm, 100);
 }
 
+uint16_t rpmPeriod(double rpm) {
+    return static_cast<uint16_t>(std::lround(7500000.0 / rpm));
+}
+
+int16_t pumpWire(double pumpVolts) {
+    return static_cast<int16_t>(std::lround(pumpVolts / 0.015));
+}
+
+int decodedRpm(uint16_t period) {
+    return static_cast<int>(std::lround(7500000 / period / 10.0)) * 10;
+}
+
 std::array<uint8_t, 18> readingsPayload(const EngineInputs& inputs) {
-    const EnginePoint point = enginePoint(inputs.seconds);
-    const auto period = static_cast<uint16_t>(std::lround(7500000.0 / point.rpm));
-    const auto pumpRaw = static_cast<int16_t>(std::lround(point.pumpVolts / 0.015));
+    const EnginePoint point =
+        inputs.drive != nullptr ? inputs.drive->at(inputs.seconds) : enginePoint(inputs.seconds);
+    const uint16_t period = rpmPeriod(point.rpm);
+    const int16_t pumpRaw = pumpWire(point.pumpVolts);
     const auto inputRaw = static_cast<uint16_t>(std::lround(point.inputVolts * 200));
     uint16_t outputRaw = inputRaw;
     if (inputs.onGas) {
         // Looked up as the tool decodes the readings, so the output is the cell it highlights.
-        const int rpm = static_cast<int>(std::lround(7500000 / period / 10.0)) * 10;
-        const uint8_t cell =
-            (*inputs.map)[cellIndex(rpm, pumpRaw, *inputs.rowAxis, *inputs.columnAxis)];
+        const uint8_t cell = (*inputs.map)[cellIndex(decodedRpm(period), pumpRaw, *inputs.rowAxis,
+                                                     *inputs.columnAxis)];
         // A learnt cell (volts = 0.02 x byte) replaces the input; an empty one passes it on.
         if (cell != 0) {
             outputRaw = static_cast<uint16_t>(cell * 4);

@@ -7,12 +7,15 @@
 
 namespace krv::sim {
 
+class PetrolDrive;
+
 struct EngineInputs {
     double seconds = 0;                  // time since the controller started
     const std::array<uint8_t, 240>* map; // correction map, bytes
     const std::array<int16_t, 16>* rowAxis;
     const std::array<uint8_t, 15>* columnAxis;
     bool onGas = false;
+    const PetrolDrive* drive = nullptr; // drives the engine instead of the repeating cycle
 };
 
 struct EnginePoint {
@@ -25,8 +28,17 @@ struct EnginePoint {
 inline constexpr double kCycleSeconds = 16.0;
 
 EnginePoint enginePoint(double seconds);
+// Engine speed at idle; pump PWM for a load of 0 (idle) to 1 (full), and back.
+inline constexpr double kIdleRpm = 750;
+double pumpVoltsAtLoad(double load);
+double loadAtPumpVolts(double pumpVolts);
 // The input voltage the engine gives at a pump PWM value (both follow the load).
 double inputVoltsAtPump(double pumpVolts);
+// The wire's engine speed (period) and pump PWM of an operating point, and the engine speed
+// the tool decodes from the period (to the nearest 10 rpm).
+uint16_t rpmPeriod(double rpm);
+int16_t pumpWire(double pumpVolts);
+int decodedRpm(uint16_t period);
 // The map cell of an operating point as the tool finds it from the readings (engine speed to
 // the nearest 10 rpm, pump PWM in wire units): the first break point above the value, else the
 // last, for the column and for the row.

@@ -2,6 +2,7 @@
 // its state file telling what the tool did to the controller.
 
 #include "device/lpg_device.h"
+#include "device/map_file/map_file.h"
 #include "device/units.h"
 #include "platform/text.h"
 #include "sim/controller/sample_map.h"
@@ -143,6 +144,59 @@ TEST_F(KrvSim, SampleMapOptionStartsWithACalibratedMapOnGas) {
     EXPECT_GT(engineSpeedRpm(record), 0);
     EXPECT_GT(inputVolts(record), 0.0);
     EXPECT_GT(outputVolts(record), inputVolts(record));
+}
+
+// A car on its first calibration drive: axes set up, the map empty, the engine on petrol; the
+// drive's ideal map lands in a map file for measuring what a calibration learns.
+TEST_F(KrvSim, PetrolDriveWritesItsIdealMap) {
+    const fs::path ideal = folder_ / "ideal.csv";
+    ASSERT_TRUE(start({"--drive", "--ideal-map", ideal.string()}));
+    const MapFileRead file = readMapFile(ideal.string());
+    ASSERT_TRUE(file.ok());
+    const sim::MapAndAxes sample = sim::sampleMap();
+    EXPECT_EQ(file.content->snapshot.rows, sample.rowAxis);
+    EXPECT_EQ(file.content->snapshot.columns, sample.columnAxis);
+    int held = 0;
+    for (uint8_t cell : file.content->snapshot.cells) {
+        held += cell != 0;
+        EXPECT_TRUE(cell == 0 || (cell * 0.02 > 0.7 && cell * 0.02 < 4.3)) << int(cell);
+    }
+    EXPECT_GE(held, 20);
+
+    ASSERT_EQ(device.requestIdentity().kind, IdentifyAnswer::Kind::Application);
+    ASSERT_TRUE(device.readMap());
+    ASSERT_TRUE(device.readMapAxes());
+    EXPECT_EQ(device.map, decltype(device.map){});
+    EXPECT_DOUBLE_EQ(device.rowAxis[15], 12.0);
+    CDiag record;
+    ASSERT_EQ(device.readReadings(record), CLPGDevice::kReadingOk);
+    EXPECT_FALSE(isWorking(record));
+    EXPECT_GE(engineSpeedRpm(record), 650); // idling at the start
+}
+
+TEST_F(KrvSim, IdealMapThatCannotBeWrittenStopsTheStart) {
+    std::ofstream(folder_ / "a-file") << "stands where the folder would be\n";
+    const std::string unwritable = (folder_ / "a-file" / "ideal.csv").string();
+    std::vector<std::string> arguments{KRV_SIM_PATH, "--drive", "--ideal-map", unwritable};
+    std::vector<char*> argv;
+    for (std::string& argument : arguments) {
+        argv.push_back(argument.data());
+    }
+    argv.push_back(nullptr);
+    pid_t pid = -1;
+    ASSERT_EQ(::posix_spawn(&pid, KRV_SIM_PATH, nullptr, nullptr, argv.data(), environ), 0);
+    int status = 0;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (::waitpid(pid, &status, WNOHANG) == 0) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            ::kill(pid, SIGKILL);
+            ::waitpid(pid, &status, 0);
+            FAIL() << "krv-sim served on with its ideal map unwritten";
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    EXPECT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 1);
 }
 
 } // namespace

@@ -49,10 +49,44 @@ TEST(SimOptions, ControllerFlagsTakeNoValue) {
     EXPECT_FALSE(plain.sampleMap || plain.knobs.onGas || plain.bootloader);
 }
 
+TEST(SimOptions, PetrolDriveTakesItsSensorAndTheSeed) {
+    SimOptions options;
+    std::string error;
+    ASSERT_TRUE(
+        parse({"--drive", "--lag", "0.5", "--overshoot", "0.1", "--noise", "0.02", "--dropouts",
+               "0.01", "--spikes", "0", "--ideal-map", "/tmp/ideal.csv", "--seed", "5"},
+              options, error))
+        << error;
+    EXPECT_TRUE(options.petrolDrive);
+    EXPECT_DOUBLE_EQ(options.drive.lagSeconds, 0.5);
+    EXPECT_DOUBLE_EQ(options.drive.overshoot, 0.1);
+    EXPECT_DOUBLE_EQ(options.drive.noiseVolts, 0.02);
+    EXPECT_DOUBLE_EQ(options.drive.dropoutRate, 0.01);
+    EXPECT_DOUBLE_EQ(options.drive.spikeRate, 0.0);
+    EXPECT_EQ(options.idealMap, "/tmp/ideal.csv");
+    EXPECT_EQ(options.drive.seed, 5u);
+    SimOptions plain;
+    ASSERT_TRUE(parse({"--drive"}, plain, error)) << error;
+    EXPECT_EQ(plain.drive.lagSeconds, DriveOptions{}.lagSeconds);
+}
+
 TEST(SimOptions, RefusesBadArgumentsWithAReason) {
     const std::vector<std::vector<std::string>> cases = {
-        {"--baud", "-1"}, {"--baud", "fast"}, {"--drop", "2.5"}, {"--stray", "-0.1"},
-        {"--corrupt"},    {"--colour", "1"},  {"--seed", "1e3"}, {"--silent-for", ""},
+        {"--baud", "-1"},
+        {"--baud", "fast"},
+        {"--drop", "2.5"},
+        {"--stray", "-0.1"},
+        {"--corrupt"},
+        {"--colour", "1"},
+        {"--seed", "1e3"},
+        {"--silent-for", ""},
+        // The petrol drive's options mean nothing without it, and take sane values only.
+        {"--lag", "0.5"},
+        {"--ideal-map", "/tmp/ideal.csv"},
+        {"--drive", "--noise", "-0.1"},
+        {"--drive", "--lag", "slow"},
+        {"--drive", "--overshoot", "nan"},
+        {"--drive", "--dropouts", "0.7", "--spikes", "0.6"},
     };
     for (const auto& arguments : cases) {
         SimOptions options;

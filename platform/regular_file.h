@@ -1,0 +1,21 @@
+#pragma once
+// Reading a whole file that the user named: only a regular file, and only up to a size the
+// caller can hold, decided before a byte is read (a FIFO or a device would block or never end,
+// a sparse file could claim gigabytes it never stored).
+
+#include <cstddef>
+#include <string>
+
+namespace krv {
+
+enum class FileReadFault { none, cannotOpen, notRegular, tooLarge };
+
+struct RegularFileRead {
+    std::string bytes;
+    FileReadFault fault = FileReadFault::none;
+    int error = 0; // errno of a file that could not be opened or read
+};
+
+RegularFileRead readRegularFile(const std::string& path, std::size_t maxBytes);
+
+} // namespace krv

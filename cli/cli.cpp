@@ -136,6 +136,7 @@ std::span<const Command> commands() {
          0,
          0,
          runLog},
+        {"convert", "convert LOG.csv OUT.msl|-", texts::kCliHelpConvert, {}, 2, 2, runConvert},
     };
     return table;
 }

@@ -31,6 +31,7 @@ int runWriteMap(const CliOptions& options, CliIo& io);
 int runClearMap(const CliOptions& options, CliIo& io);
 int runFlash(const CliOptions& options, CliIo& io);
 int runLog(const CliOptions& options, CliIo& io);
+int runConvert(const CliOptions& options, CliIo& io);
 
 // A usage fault: the line on err, then the exit code for it.
 int usageError(CliIo& io, const std::string& line);

@@ -19,10 +19,6 @@ int edgeMargin(int penWidth) {
 }
 constexpr int kMaxPenWidth = 16;
 
-bool insideRows(const QImage& image, int y) {
-    return y >= 0 && y < image.height();
-}
-
 // Wider pens are stamped only at even widths: the edges of such a line between whole pixels
 // never pass through a pixel's centre, so rounding, which depends on where the line lies,
 // cannot tip a pixel. Odd widths put edges on centres (x + 1.5 for width 3).
@@ -65,7 +61,16 @@ void LineStamps::drawPath(QPainter& painter, const std::vector<PixelPoint>& path
         return;
     }
     const QPen pen = painter.pen();
+    const Canvas canvas{image->bits(),
+                        image->bytesPerLine(),
+                        image->height(),
+                        image->width() - 1 - edgeMargin(pen.width()),
+                        image->height() - 1 - edgeMargin(pen.width()),
+                        edgeMargin(pen.width()),
+                        pen.color().rgba(),
+                        pen};
     Table& shapes = table(pen.width());
+    const auto insideRows = [&canvas](int y) { return y >= 0 && y < canvas.height; };
     for (std::size_t i = 1; i < path.size(); ++i) {
         PixelPoint from = path[i - 1];
         PixelPoint to = path[i];
@@ -73,11 +78,10 @@ void LineStamps::drawPath(QPainter& painter, const std::vector<PixelPoint>& path
         // gives by the hundred, are the same pixels as one stroke over all of them, and that
         // as its pieces end to end: each is stamped.
         std::size_t upright = i;
-        while (upright < path.size() && path[upright].x == from.x &&
-               insideRows(*image, path[upright].y)) {
+        while (upright < path.size() && path[upright].x == from.x && insideRows(path[upright].y)) {
             ++upright;
         }
-        if (upright > i && insideRows(*image, from.y)) {
+        if (upright > i + 1 && insideRows(from.y)) {
             const auto [top, bottom] =
                 std::minmax_element(path.begin() + static_cast<std::ptrdiff_t>(i - 1),
                                     path.begin() + static_cast<std::ptrdiff_t>(upright),
@@ -86,14 +90,14 @@ void LineStamps::drawPath(QPainter& painter, const std::vector<PixelPoint>& path
             to = *bottom;
             i = upright - 1;
         }
-        if (from.x == to.x && std::abs(to.y - from.y) > kMaxExtent && insideRows(*image, from.y) &&
-            insideRows(*image, to.y)) {
+        if (from.x == to.x && std::abs(to.y - from.y) > kMaxExtent && insideRows(from.y) &&
+            insideRows(to.y)) {
             const int step = to.y > from.y ? kMaxExtent : -kMaxExtent;
             for (; std::abs(to.y - from.y) > kMaxExtent; from.y += step) {
-                stampSegment(painter, *image, shapes, from, {from.x, from.y + step});
+                stampSegment(canvas, shapes, from, {from.x, from.y + step});
             }
         }
-        stampSegment(painter, *image, shapes, from, to);
+        stampSegment(canvas, shapes, from, to);
     }
     // One colour throughout: the order in which the segments land does not matter.
     if (!unstamped_.isEmpty()) {
@@ -101,32 +105,27 @@ void LineStamps::drawPath(QPainter& painter, const std::vector<PixelPoint>& path
     }
 }
 
-void LineStamps::stampSegment(QPainter& painter, QImage& image, Table& shapes, PixelPoint from,
-                              PixelPoint to) {
+void LineStamps::stampSegment(const Canvas& canvas, Table& shapes, PixelPoint from, PixelPoint to) {
     const int dx = to.x - from.x;
     const int dy = to.y - from.y;
     if (std::abs(dx) > kMaxExtent || std::abs(dy) > kMaxExtent) {
         unstamped_.append(QLine(from.x, from.y, to.x, to.y));
         return;
     }
-    const QPen& pen = painter.pen();
-    const Stamp& shape = stamp(shapes, pen, dx, dy);
+    const Stamp& shape = stamp(shapes, canvas.pen, dx, dy);
     if (shape.count == 0) {
         return; // Qt draws nothing for it either
     }
-    const int margin = edgeMargin(pen.width());
-    if (from.x + shape.left < margin || from.x + shape.right > image.width() - 1 - margin ||
-        from.y + shape.top < margin || from.y + shape.bottom > image.height() - 1 - margin) {
+    if (from.x + shape.left < canvas.margin || from.x + shape.right > canvas.lastColumn ||
+        from.y + shape.top < canvas.margin || from.y + shape.bottom > canvas.lastRow) {
         unstamped_.append(QLine(from.x, from.y, to.x, to.y));
         return;
     }
-    const QRgb colour = pen.color().rgba();
-    uchar* const bits = image.bits();
-    const qsizetype stride = image.bytesPerLine();
     const Run* const runs = shapes.runs.data() + shape.first;
     for (std::uint32_t r = 0; r < shape.count; ++r) {
-        auto* const line = reinterpret_cast<QRgb*>(bits + (from.y + runs[r].row) * stride);
-        std::fill_n(line + from.x + runs[r].left, runs[r].length, colour);
+        auto* const line =
+            reinterpret_cast<QRgb*>(canvas.bits + (from.y + runs[r].row) * canvas.stride);
+        std::fill_n(line + from.x + runs[r].left, runs[r].length, canvas.colour);
     }
 }
 

@@ -335,17 +335,12 @@ ReadingsLogRead parseReadingsLog(std::string_view text) {
 
 ReadingsLogRead readReadingsLog(const std::string& path) {
     const RegularFileRead file = readRegularFile(path, kReadingsLogMaxBytes);
-    switch (file.fault) {
-    case FileReadFault::none:
-        return parseReadingsLog(file.bytes);
-    case FileReadFault::cannotOpen:
-        return fileFault(texts::kReadingsLogCannotOpen);
-    case FileReadFault::notRegular:
-        return fileFault(texts::kReadingsLogNotRegular);
-    case FileReadFault::tooLarge:
-        return fileFault(texts::kReadingsLogTooLarge);
+    if (file.fault != FileReadFault::none) {
+        return fileFault(
+            faultText(file.fault, {texts::kReadingsLogCannotOpen, texts::kReadingsLogNotRegular,
+                                   texts::kReadingsLogTooLarge}));
     }
-    return fileFault(texts::kReadingsLogCannotOpen);
+    return parseReadingsLog(file.bytes);
 }
 
 } // namespace krv

@@ -383,17 +383,12 @@ MapFileRead parseMapFile(std::string_view text) {
 
 MapFileRead readMapFile(const std::string& path) {
     const RegularFileRead file = readRegularFile(path, kMapFileMaxBytes);
-    switch (file.fault) {
-    case FileReadFault::none:
-        return parseMapFile(file.bytes);
-    case FileReadFault::cannotOpen:
-        return fileFault(texts::kMapFileCannotOpen);
-    case FileReadFault::notRegular:
-        return fileFault(texts::kMapFileNotRegular);
-    case FileReadFault::tooLarge:
-        return fileFault(texts::kMapFileTooLarge);
+    if (file.fault != FileReadFault::none) {
+        return fileFault(
+            faultText(file.fault, {texts::kMapFileCannotOpen, texts::kMapFileNotRegular,
+                                   texts::kMapFileTooLarge}));
     }
-    return fileFault(texts::kMapFileCannotOpen);
+    return parseMapFile(file.bytes);
 }
 
 MapFileInfo mapFileInfoOf(const CLPGDevice& device) {

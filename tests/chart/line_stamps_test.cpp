@@ -60,6 +60,16 @@ QString firstDifference(const QImage& actual, const QImage& expected) {
     return {};
 }
 
+// Where the stamps' picture of a path over `under` differs from Qt's; empty where it does not.
+QString stampedAgainstQt(LineStamps& stamps, const QImage& under, const QPen& pen,
+                         const std::vector<PixelPoint>& path) {
+    QImage expected = under;
+    drawWithQt(expected, pen, path);
+    QImage actual = under;
+    drawWithStamps(stamps, actual, pen, path);
+    return actual == expected ? QString() : firstDifference(actual, expected);
+}
+
 } // namespace
 
 class LineStampsTest : public QObject {
@@ -88,17 +98,14 @@ private slots:
                     const PixelPoint from =
                         i == 0 ? PixelPoint{55, 55} : PixelPoint{place(random), place(random)};
                     const std::vector<PixelPoint> path{from, {from.x + dx, from.y + dy}};
-                    QImage expected = blank;
-                    drawWithQt(expected, pen, path);
-                    QImage actual = blank;
-                    drawWithStamps(stamps, actual, pen, path);
-                    if (actual != expected) {
+                    const QString difference = stampedAgainstQt(stamps, blank, pen, path);
+                    if (!difference.isEmpty()) {
                         QFAIL(qPrintable(QStringLiteral("(%1, %2) to (%3, %4): %5")
                                              .arg(from.x)
                                              .arg(from.y)
                                              .arg(path[1].x)
                                              .arg(path[1].y)
-                                             .arg(firstDifference(actual, expected))));
+                                             .arg(difference)));
                     }
                 }
             }
@@ -120,16 +127,13 @@ private slots:
                     const PixelPoint upper{20, top};
                     const PixelPoint lower{20, top + length};
                     const std::vector<PixelPoint> path{down ? upper : lower, down ? lower : upper};
-                    QImage expected = blank;
-                    drawWithQt(expected, pen, path);
-                    QImage actual = blank;
-                    drawWithStamps(stamps, actual, pen, path);
-                    if (actual != expected) {
+                    const QString difference = stampedAgainstQt(stamps, blank, pen, path);
+                    if (!difference.isEmpty()) {
                         QFAIL(qPrintable(QStringLiteral("%1 px from row %2 %3: %4")
                                              .arg(length)
                                              .arg(top)
                                              .arg(down ? "down" : "up")
-                                             .arg(firstDifference(actual, expected))));
+                                             .arg(difference)));
                     }
                 }
             }

@@ -55,11 +55,22 @@ void CChartFiles::add(const CDiag& sample) {
 void CChartFiles::record(bool connected) {
     if (recorder_) {
         recorder_->update(connected);
-        if (!recordingFile_) {
-            const std::u16string path = recordingPath_;
-            stopRecording();
-            cannotWrite(path);
-        }
+        stopIfUnwritable();
+    }
+}
+
+void CChartFiles::addMarker() {
+    if (recorder_) {
+        recorder_->addMarker();
+        stopIfUnwritable();
+    }
+}
+
+void CChartFiles::stopIfUnwritable() {
+    if (!recordingFile_) {
+        const std::u16string path = recordingPath_;
+        stopRecording();
+        cannotWrite(path);
     }
 }
 

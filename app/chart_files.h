@@ -45,6 +45,8 @@ public:
     void saveImage();
     void startRecording();
     void stopRecording();
+    // A moment the user points out while recording (the M key); nothing when not recording.
+    void addMarker();
     bool recording() const { return recorder_ != nullptr; }
 
 private:
@@ -55,6 +57,8 @@ private:
 
     std::u16string askSavePath(std::u16string_view filter, std::u16string_view extension);
     void cannotWrite(const std::u16string& path);
+    // A recording whose file failed ends, and says so.
+    void stopIfUnwritable();
 
     QWidget& chart_;
     const CLPGDevice& device_;

@@ -61,40 +61,71 @@ void LineStamps::drawPath(QPainter& painter, const std::vector<PixelPoint>& path
         return;
     }
     const QPen pen = painter.pen();
+    const Canvas canvas{image->bits(),
+                        image->bytesPerLine(),
+                        image->height(),
+                        image->width() - 1 - edgeMargin(pen.width()),
+                        image->height() - 1 - edgeMargin(pen.width()),
+                        edgeMargin(pen.width()),
+                        pen.color().rgba(),
+                        pen};
     Table& shapes = table(pen.width());
-    const QRgb colour = pen.color().rgba();
-    uchar* const bits = image->bits();
-    const qsizetype stride = image->bytesPerLine();
-    const int margin = edgeMargin(pen.width());
-    const int lastColumn = image->width() - 1 - margin;
-    const int lastRow = image->height() - 1 - margin;
+    const auto insideRows = [&canvas](int y) { return y >= 0 && y < canvas.height; };
     for (std::size_t i = 1; i < path.size(); ++i) {
-        const PixelPoint from = path[i - 1];
-        const PixelPoint to = path[i];
-        const int dx = to.x - from.x;
-        const int dy = to.y - from.y;
-        if (std::abs(dx) > kMaxExtent || std::abs(dy) > kMaxExtent) {
-            unstamped_.append(QLine(from.x, from.y, to.x, to.y));
-            continue;
+        PixelPoint from = path[i - 1];
+        PixelPoint to = path[i];
+        // Upright strokes in a row within the picture, as a long log folded onto pixel columns
+        // gives by the hundred, are the same pixels as one stroke over all of them, and that
+        // as its pieces end to end: each is stamped.
+        std::size_t upright = i;
+        while (upright < path.size() && path[upright].x == from.x && insideRows(path[upright].y)) {
+            ++upright;
         }
-        const Stamp& shape = stamp(shapes, pen, dx, dy);
-        if (shape.count == 0) {
-            continue; // Qt draws nothing for it either
+        if (upright > i + 1 && insideRows(from.y)) {
+            const auto [top, bottom] =
+                std::minmax_element(path.begin() + static_cast<std::ptrdiff_t>(i - 1),
+                                    path.begin() + static_cast<std::ptrdiff_t>(upright),
+                                    [](PixelPoint a, PixelPoint b) { return a.y < b.y; });
+            from = *top;
+            to = *bottom;
+            i = upright - 1;
         }
-        if (from.x + shape.left < margin || from.x + shape.right > lastColumn ||
-            from.y + shape.top < margin || from.y + shape.bottom > lastRow) {
-            unstamped_.append(QLine(from.x, from.y, to.x, to.y));
-            continue;
+        if (from.x == to.x && std::abs(to.y - from.y) > kMaxExtent && insideRows(from.y) &&
+            insideRows(to.y)) {
+            const int step = to.y > from.y ? kMaxExtent : -kMaxExtent;
+            for (; std::abs(to.y - from.y) > kMaxExtent; from.y += step) {
+                stampSegment(canvas, shapes, from, {from.x, from.y + step});
+            }
         }
-        const Run* const runs = shapes.runs.data() + shape.first;
-        for (std::uint32_t r = 0; r < shape.count; ++r) {
-            auto* const line = reinterpret_cast<QRgb*>(bits + (from.y + runs[r].row) * stride);
-            std::fill_n(line + from.x + runs[r].left, runs[r].length, colour);
-        }
+        stampSegment(canvas, shapes, from, to);
     }
     // One colour throughout: the order in which the segments land does not matter.
     if (!unstamped_.isEmpty()) {
         painter.drawLines(unstamped_);
+    }
+}
+
+void LineStamps::stampSegment(const Canvas& canvas, Table& shapes, PixelPoint from, PixelPoint to) {
+    const int dx = to.x - from.x;
+    const int dy = to.y - from.y;
+    if (std::abs(dx) > kMaxExtent || std::abs(dy) > kMaxExtent) {
+        unstamped_.append(QLine(from.x, from.y, to.x, to.y));
+        return;
+    }
+    const Stamp& shape = stamp(shapes, canvas.pen, dx, dy);
+    if (shape.count == 0) {
+        return; // Qt draws nothing for it either
+    }
+    if (from.x + shape.left < canvas.margin || from.x + shape.right > canvas.lastColumn ||
+        from.y + shape.top < canvas.margin || from.y + shape.bottom > canvas.lastRow) {
+        unstamped_.append(QLine(from.x, from.y, to.x, to.y));
+        return;
+    }
+    const Run* const runs = shapes.runs.data() + shape.first;
+    for (std::uint32_t r = 0; r < shape.count; ++r) {
+        auto* const line =
+            reinterpret_cast<QRgb*>(canvas.bits + (from.y + runs[r].row) * canvas.stride);
+        std::fill_n(line + from.x + runs[r].left, runs[r].length, canvas.colour);
     }
 }
 

@@ -22,7 +22,8 @@ class LineStamps {
 public:
     // Draws the segments joining consecutive points of path with the painter's pen, as
     // QPainter::drawLines would. Segments the stamps cannot reproduce exactly (near the edges
-    // of the image, long ones, other pens, other devices) go to the painter.
+    // of the image, long ones that are not upright, other pens, other devices) go to the
+    // painter.
     void drawPath(QPainter& painter, const std::vector<PixelPoint>& path);
 
 private:
@@ -51,6 +52,21 @@ private:
     // The image the painter paints on, when its lines can be stamped there.
     static QImage* stampableImage(QPainter& painter);
     Table& table(int width);
+    // The image's pixels and what a path's segments share.
+    struct Canvas {
+        uchar* bits;
+        qsizetype stride;
+        int height;
+        // Stamps go only where Qt would not clip: pen-wide margins to spare.
+        int lastColumn;
+        int lastRow;
+        int margin;
+        QRgb colour;
+        const QPen& pen;
+    };
+
+    // One segment from its stamp, or into unstamped_ for the painter.
+    void stampSegment(const Canvas& canvas, Table& shapes, PixelPoint from, PixelPoint to);
     const Stamp& stamp(Table& table, const QPen& pen, int dx, int dy);
 
     std::unordered_map<int, Table> tables_;

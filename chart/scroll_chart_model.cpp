@@ -1,5 +1,7 @@
 #include "chart/scroll_chart_model.h"
 
+#include "chart/column_path.h"
+
 #include <algorithm>
 #include <cmath>
 #include <iterator>
@@ -64,7 +66,7 @@ template <class T> bool CScrollChartModel<T>::addSample(std::uint32_t id, T x, T
             y = valueMin_;
         }
     }
-    series.samples[x] = y;
+    series.samples.set(x, y);
     if (trimSamples()) {
         changed = true;
     }
@@ -112,8 +114,8 @@ template <class T> bool CScrollChartModel<T>::trimSamples() {
     bool removed = false;
     for (auto& entry : series_) {
         auto& samples = entry.second.samples;
-        while (samples.size() > maxSamples_) {
-            samples.erase(samples.begin());
+        if (samples.size() > maxSamples_) {
+            samples.dropOldest(samples.size() - maxSamples_);
             removed = true;
         }
     }
@@ -202,9 +204,12 @@ template <class T> ScrollBarState CScrollChartModel<T>::scrollBar() const {
 }
 
 template <class T> PixelPoint CScrollChartModel<T>::toPixel(T x, T y, ClientSize client) const {
-    const T px = (x - viewStart_) * static_cast<T>(client.width) / viewSpan_;
     const double py = static_cast<T>(client.height) * y * 0.999 / valueMax_;
-    return {truncToInt(px), client.height - truncToInt(py)};
+    return {pixelColumn(x, client), client.height - truncToInt(py)};
+}
+
+template <class T> int CScrollChartModel<T>::pixelColumn(T x, ClientSize client) const {
+    return truncToInt((x - viewStart_) * static_cast<T>(client.width) / viewSpan_);
 }
 
 template <class T>
@@ -237,10 +242,9 @@ std::vector<int> CScrollChartModel<T>::verticalGridLines(ClientSize client) cons
 template <class T>
 std::vector<PixelPoint> CScrollChartModel<T>::seriesPath(const Series& series,
                                                          ClientSize client) const {
-    std::vector<PixelPoint> path;
     const auto& samples = series.samples;
     if (samples.empty()) {
-        return path;
+        return {};
     }
     auto sample = samples.lower_bound(viewStart_);
     if (sample != samples.begin()) {
@@ -250,18 +254,23 @@ std::vector<PixelPoint> CScrollChartModel<T>::seriesPath(const Series& series,
     // when even the first drawn sample lies right of the window, it is the whole path.
     const auto beyond = samples.upper_bound(static_cast<T>(viewStart_ + viewSpan_));
     const auto end = beyond == samples.end() ? beyond : std::next(beyond);
+    const auto place = [this, client](const std::pair<T, T>& at) {
+        return toPixel(at.first, at.second, client);
+    };
+    if (!series.markers) {
+        return columnPath(
+            samples, sample, end, [this, client](T x) { return pixelColumn(x, client); }, place);
+    }
+    // A marker stands at every point, so only neighbours on the same pixel are merged.
+    std::vector<PixelPoint> path;
     for (; sample != end; ++sample) {
-        // Neighbours on the same pixel add nothing to the picture but drawing time.
-        const PixelPoint point = toPixel(sample->first, sample->second, client);
-        if (path.empty() || !(path.back() == point)) {
-            path.push_back(point);
-        }
+        appendPoint(path, place(*sample));
     }
     return path;
 }
 
 template <class T>
-typename std::map<T, T>::const_iterator
+typename ChartSamples<T>::const_iterator
 CScrollChartModel<T>::lastInView(const Series& series) const {
     const auto& samples = series.samples;
     auto sample = samples.upper_bound(static_cast<T>(viewStart_ + viewSpan_));

@@ -4,6 +4,7 @@
 // so every rule can be checked without a window.
 
 #include "chart/chart_geometry.h"
+#include "chart/chart_samples.h"
 
 #include <cstdint>
 #include <functional>
@@ -36,7 +37,7 @@ using LabelTextWidth = std::function<int(std::u16string_view text)>;
 constexpr std::uint32_t kChartMarkers = 1u << 17;
 
 template <class T> struct ChartSeries {
-    std::map<T, T> samples; // x -> y, one y per x
+    ChartSamples<T> samples;
     Rgb colour;
     int penStyle = 0; // Windows pen-style numbers: 0 solid, 1 dash, 2 dot, ...
     int penWidth = 1;
@@ -89,12 +90,15 @@ public:
 
     ScrollBarState scrollBar() const;
     PixelPoint toPixel(T x, T y, ClientSize client) const;
+    // The x of toPixel alone.
+    int pixelColumn(T x, ClientSize client) const;
     std::vector<int> horizontalGridLines(ClientSize client) const;
     // Pixel columns of the dotted vertical grid lines; some may lie left of the window.
     std::vector<int> verticalGridLines(ClientSize client) const;
     // The points the series' line joins: the samples in view, plus the nearest sample on each
     // side of the window so that the segments leaving it are drawn. Consecutive samples on
-    // the same pixel give one point.
+    // the same pixel give one point, and the samples of one pixel column at most four (see
+    // chart/column_path.h) unless the series has markers.
     std::vector<PixelPoint> seriesPath(const Series& series, ClientSize client) const;
     // One label per visible series with a sample in view, as wide as its text and at least
     // kLabelWidth, moved left past every earlier label it would overlap.
@@ -120,7 +124,7 @@ private:
     bool trimSamples();
     void fitView();
     // The newest sample in view, or end() when there is none.
-    typename std::map<T, T>::const_iterator lastInView(const Series& series) const;
+    typename ChartSamples<T>::const_iterator lastInView(const Series& series) const;
 
     T valueMax_ = 0;
     T valueMin_ = 0;

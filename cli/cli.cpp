@@ -163,6 +163,7 @@ std::span<const Command> commands() {
          1,
          1,
          runCalibrate},
+        {"convert", "convert LOG.csv OUT.msl|-", texts::kCliHelpConvert, {}, 2, 2, runConvert},
     };
     return table;
 }

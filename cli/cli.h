@@ -18,6 +18,7 @@ struct CliIo {
     std::ostream& out;
     std::ostream& err;
     bool errIsTerminal = false; // progress is redrawn on one line only on a terminal
+    int keys = -1;              // stdin: Enter on a terminal marks a log
 };
 
 // args without the program name.

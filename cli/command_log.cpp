@@ -1,9 +1,11 @@
 // log: every readings sample the polling thread gathers, as CSV rows, until the time is up or
 // Ctrl+C / SIGTERM. A lost link is a comment and a line on stderr, never invented rows; the
-// reconnect timer the polling thread arms is served here, as the window's timer would.
+// reconnect timer the polling thread arms is served here, as the window's timer would. Enter on
+// the terminal writes a numbered marker.
 
 #include "cli/cli_text.h"
 #include "cli/commands.h"
+#include "cli/enter_keys.h"
 #include "cli/session.h"
 #include "cli/stop_request.h"
 #include "device/readings_recorder.h"
@@ -11,6 +13,7 @@
 
 #include <charconv>
 #include <chrono>
+#include <cstdio>
 #include <fcntl.h>
 #include <fstream>
 #include <sys/stat.h>
@@ -31,16 +34,22 @@ constexpr auto kLookEvery = 5ms;
 class ReadingsLog {
 public:
     ReadingsLog(CLPGConnection& device, ConsoleWindow& window, std::ostream& csv, std::ostream& err,
-                bool quiet)
-        : device_(device), window_(window), csv_(csv), err_(err), quiet_(quiet) {}
+                bool quiet, int keys)
+        : device_(device), window_(window), csv_(csv), err_(err), quiet_(quiet), keys_(keys) {}
 
     void run(std::optional<std::chrono::duration<double>> length) {
         CReadingsRecorder recorder(csv_, device_.diagData, device_.firmwareVersion);
         const Clock::time_point started = Clock::now();
+        if (keys_.watching() && !quiet_) {
+            err_ << say(texts::kCliMarkerHint) << std::endl;
+        }
         device_.startPolling();
         while (!stopRequest() && (!length || Clock::now() - started < *length)) {
             std::this_thread::sleep_for(kLookEvery);
             recorder.update(device_.connected);
+            for (int marks = keys_.pressed(); marks > 0; --marks) {
+                addMarker(recorder);
+            }
             followLink();
         }
         device_.stopPolling();
@@ -48,6 +57,16 @@ public:
     }
 
 private:
+    void addMarker(CReadingsRecorder& recorder) {
+        const Clock::time_point now = Clock::now();
+        const int number = recorder.addMarker(now);
+        if (!quiet_) {
+            char seconds[32];
+            std::snprintf(seconds, sizeof seconds, "%.3f", recorder.secondsAt(now));
+            err_ << say(texts::kCliMarkerWritten, {std::to_string(number), seconds}) << std::endl;
+        }
+    }
+
     // Serves the reconnect the polling thread asks for, and says on err what happened.
     void followLink() {
         if (!device_.connected && !lost_) {
@@ -70,6 +89,7 @@ private:
     std::ostream& csv_;
     std::ostream& err_;
     const bool quiet_;
+    EnterKeys keys_;
     bool lost_ = false;
 };
 
@@ -147,7 +167,8 @@ int runLog(const CliOptions& options, CliIo& io) {
     if (!csv) {
         return session.fail(say(texts::kCannotWriteFile, {path}));
     }
-    ReadingsLog(session.device(), session.window(), csv, io.err, options.quiet).run(length);
+    ReadingsLog(session.device(), session.window(), csv, io.err, options.quiet, io.keys)
+        .run(length);
     if (!csv) {
         return session.fail(say(texts::kCannotWriteFile, {path}));
     }

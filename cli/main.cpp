@@ -26,7 +26,7 @@ void holdClosedStandardStreams() {
 int main(int argc, char** argv) {
     holdClosedStandardStreams();
     krv::initLanguage();
-    krv::cli::CliIo io{std::cout, std::cerr, ::isatty(STDERR_FILENO) == 1};
+    krv::cli::CliIo io{std::cout, std::cerr, ::isatty(STDERR_FILENO) == 1, STDIN_FILENO};
     const int code = krv::cli::runCli(std::vector<std::string>(argv + 1, argv + argc), io);
     krv::closeLanguageFiles();
     return code;

@@ -21,10 +21,11 @@ function(krv_add_test)
         ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
 endfunction()
 
-# krv_add_fuzzer(NAME name SOURCES ... [LIBS ...] [SECONDS n])
-# A libFuzzer target, built only in the clang fuzz build; ctest runs it for SECONDS.
+# krv_add_fuzzer(NAME name SOURCES ... [LIBS ...] [SECONDS n] [DICT file])
+# A libFuzzer target, built only in the clang fuzz build; ctest runs it for SECONDS. DICT: words
+# of the input's grammar, for inputs the fuzzer would take long to stumble on.
 function(krv_add_fuzzer)
-    cmake_parse_arguments(F "" "NAME;SECONDS" "SOURCES;LIBS" ${ARGN})
+    cmake_parse_arguments(F "" "NAME;SECONDS;DICT" "SOURCES;LIBS" ${ARGN})
     if(NOT KRV_FUZZ)
         return()
     endif()
@@ -38,8 +39,12 @@ function(krv_add_fuzzer)
     target_link_options(${F_NAME} PRIVATE -fsanitize=fuzzer)
     set(corpus ${CMAKE_BINARY_DIR}/corpus/${F_NAME})
     file(MAKE_DIRECTORY ${corpus})
+    set(dictionary)
+    if(F_DICT)
+        set(dictionary -dict=${CMAKE_CURRENT_SOURCE_DIR}/${F_DICT})
+    endif()
     add_test(NAME ${F_NAME} COMMAND ${F_NAME} -max_total_time=${F_SECONDS} -timeout=5
-        -rss_limit_mb=2048 -print_final_stats=1 ${corpus})
+        -rss_limit_mb=2048 -print_final_stats=1 ${dictionary} ${corpus})
     set_tests_properties(${F_NAME} PROPERTIES LABELS "fuzz" TIMEOUT 300)
 endfunction()
 

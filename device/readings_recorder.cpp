@@ -16,25 +16,8 @@ CReadingsRecorder::CReadingsRecorder(std::ostream& out, CDiagData& store, uint16
 }
 
 void CReadingsRecorder::update(bool connected, Clock::time_point now) {
-    const double seconds = std::chrono::duration<double>(now - started_).count();
-    CDiag newest;
-    store_.lastSample(newest);
-    // A new polling thread (after a reconnect or an update) numbers its samples from 1 again.
-    if (newest.sampleNumber < lastSeen_) {
-        lastSeen_ = 0;
-    }
-    bool wrote = false;
-    if (newest.sampleNumber > lastSeen_) {
-        std::vector<CDiag> samples;
-        store_.copySamples(samples, 0, store_.sampleCount());
-        for (const CDiag& sample : samples) {
-            if (sample.sampleNumber > lastSeen_) {
-                out_ << readings_csv::row(seconds, ++written_, sample);
-                lastSeen_ = sample.sampleNumber;
-                wrote = true;
-            }
-        }
-    }
+    const double seconds = secondsAt(now);
+    bool wrote = writeNewSamples(seconds);
     if (connected != linkUp_) {
         linkUp_ = connected;
         if (!connected) {
@@ -48,6 +31,40 @@ void CReadingsRecorder::update(bool connected, Clock::time_point now) {
     if (wrote) {
         out_.flush();
     }
+}
+
+int CReadingsRecorder::addMarker(Clock::time_point now) {
+    const double seconds = secondsAt(now);
+    writeNewSamples(seconds);
+    out_ << readings_csv::markerComment(++markers_, seconds) << std::flush;
+    return markers_;
+}
+
+double CReadingsRecorder::secondsAt(Clock::time_point now) const {
+    return std::chrono::duration<double>(now - started_).count();
+}
+
+bool CReadingsRecorder::writeNewSamples(double seconds) {
+    CDiag newest;
+    store_.lastSample(newest);
+    // A new polling thread (after a reconnect or an update) numbers its samples from 1 again.
+    if (newest.sampleNumber < lastSeen_) {
+        lastSeen_ = 0;
+    }
+    if (newest.sampleNumber <= lastSeen_) {
+        return false;
+    }
+    std::vector<CDiag> samples;
+    store_.copySamples(samples, 0, store_.sampleCount());
+    bool wrote = false;
+    for (const CDiag& sample : samples) {
+        if (sample.sampleNumber > lastSeen_) {
+            out_ << readings_csv::row(seconds, ++written_, sample);
+            lastSeen_ = sample.sampleNumber;
+            wrote = true;
+        }
+    }
+    return wrote;
 }
 
 } // namespace krv

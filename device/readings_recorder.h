@@ -25,15 +25,25 @@ public:
     // down or came back, and flushes what it wrote.
     void update(bool connected, Clock::time_point now = Clock::now());
 
+    // A moment the user pointed out: the samples that arrived before it, then a numbered marker
+    // line (from 1), flushed. Returns the marker's number.
+    int addMarker(Clock::time_point now = Clock::now());
+
     uint64_t rowsWritten() const { return written_; }
+    // The log's time of a moment: seconds since the recording started.
+    double secondsAt(Clock::time_point now) const;
 
 private:
+    // Writes the samples that arrived since the last call, at these seconds; true when any.
+    bool writeNewSamples(double seconds);
+
     std::ostream& out_;
     CDiagData& store_;
     const Clock::time_point started_;
     uint32_t lastSeen_ = 0; // number of the polling thread's last sample written
     uint64_t written_ = 0;  // the log's own numbering runs on across gaps
     bool linkUp_ = true;
+    int markers_ = 0;
 };
 
 } // namespace krv

@@ -331,6 +331,8 @@ inline constexpr std::u16string_view kReadingsLogBackUnlost =
 inline constexpr std::u16string_view kReadingsLogEmptyLine = u"pusty wiersz";
 inline constexpr std::u16string_view kCliHelpConvert =
     u"zamienia zapis odczytów CSV na plik MSL dla innych przeglądarek";
+inline constexpr std::u16string_view kCliConvertOntoLog =
+    u"Plik %s to zapis, który ma zostać zamieniony";
 inline constexpr std::u16string_view kCliMarkerWritten = u"Znacznik %s w %s s";
 inline constexpr std::u16string_view kCliMarkerHint = u"Enter zapisuje znacznik";
 inline constexpr std::u16string_view kStatusReplay = u"ODTWARZANIE: %s";
@@ -634,6 +636,7 @@ inline constexpr std::array kProgramTexts{
     kReadingsLogBackUnlost,
     kReadingsLogEmptyLine,
     kCliHelpConvert,
+    kCliConvertOntoLog,
     kCliMarkerWritten,
     kCliMarkerHint,
     kStatusReplay,

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 namespace krv {
 
@@ -17,5 +18,13 @@ struct RegularFileRead {
 };
 
 RegularFileRead readRegularFile(const std::string& path, std::size_t maxBytes);
+
+// What each fault is called by a reader of one kind of file.
+struct FileFaultTexts {
+    std::u16string_view cannotOpen;
+    std::u16string_view notRegular;
+    std::u16string_view tooLarge;
+};
+std::u16string_view faultText(FileReadFault fault, const FileFaultTexts& texts);
 
 } // namespace krv

@@ -10,6 +10,7 @@
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <type_traits>
 
 namespace krv {
@@ -22,6 +23,8 @@ constexpr std::array<std::string_view, kFieldCount> kFieldNames{
 constexpr std::string_view kStartedName = "started";
 constexpr std::string_view kFirmwareName = "firmware version";
 constexpr std::string_view kMarkerName = "marker";
+// "0.000,1,0,0.000,0.000,0.000,0\n": the shortest row the tool writes.
+constexpr std::size_t kShortestRowBytes = 30;
 // A value quoted in a message is cut to this, so a line of garbage cannot flood it.
 constexpr std::size_t kShownBytes = 32;
 
@@ -46,12 +49,16 @@ std::string secondsText(double seconds) {
     return text;
 }
 
+Outcome outOfRange(std::string_view name, std::string_view field) {
+    return Fault{texts::kReadingsLogOutOfRange, std::string(name), shown(field)};
+}
+
 // The whole field as a number of T: nothing before or after it, and no infinity or NaN.
 template <typename T> Outcome readNumber(std::string_view field, std::string_view name, T& value) {
     const char* last = field.data() + field.size();
     const auto [end, error] = std::from_chars(field.data(), last, value);
     if (error == std::errc::result_out_of_range && end == last) {
-        return Fault{texts::kReadingsLogOutOfRange, std::string(name), shown(field)};
+        return outOfRange(name, field);
     }
     bool number = error == std::errc() && end == last;
     if constexpr (std::is_floating_point_v<T>) {
@@ -63,10 +70,6 @@ template <typename T> Outcome readNumber(std::string_view field, std::string_vie
     return std::nullopt;
 }
 
-Outcome outOfRange(std::string_view name, std::string_view field) {
-    return Fault{texts::kReadingsLogOutOfRange, std::string(name), shown(field)};
-}
-
 class LogParser {
 public:
     explicit LogParser(std::string_view text) : text_(text) {}
@@ -76,8 +79,10 @@ public:
         while (!text_.empty() && text_.back() == '\0') {
             text_.remove_suffix(1);
         }
-        log_.readings.reserve(
-            static_cast<std::size_t>(std::count(text_.begin(), text_.end(), '\n')) + 1);
+        // Room for a reading a line, but no more than rows of the tool's could fill: a file of
+        // line ends alone must not claim gigabytes.
+        const auto lines = static_cast<std::size_t>(std::count(text_.begin(), text_.end(), '\n'));
+        log_.readings.reserve(std::min(lines + 1, text_.size() / kShortestRowBytes));
         std::size_t at = 0;
         while (at < text_.size()) {
             ++lineNumber_;
@@ -335,17 +340,12 @@ ReadingsLogRead parseReadingsLog(std::string_view text) {
 
 ReadingsLogRead readReadingsLog(const std::string& path) {
     const RegularFileRead file = readRegularFile(path, kReadingsLogMaxBytes);
-    switch (file.fault) {
-    case FileReadFault::none:
-        return parseReadingsLog(file.bytes);
-    case FileReadFault::cannotOpen:
-        return fileFault(texts::kReadingsLogCannotOpen);
-    case FileReadFault::notRegular:
-        return fileFault(texts::kReadingsLogNotRegular);
-    case FileReadFault::tooLarge:
-        return fileFault(texts::kReadingsLogTooLarge);
+    if (file.fault != FileReadFault::none) {
+        return fileFault(
+            faultText(file.fault, {texts::kReadingsLogCannotOpen, texts::kReadingsLogNotRegular,
+                                   texts::kReadingsLogTooLarge}));
     }
-    return fileFault(texts::kReadingsLogCannotOpen);
+    return parseReadingsLog(file.bytes);
 }
 
 } // namespace krv

@@ -418,17 +418,13 @@ MapFileRead parseMapFile(std::string_view text) {
 
 MapFileRead readMapFile(const std::string& path) {
     const RegularFileRead file = readRegularFile(path, kMapFileMaxBytes);
-    switch (file.fault) {
-    case FileReadFault::none:
-        return parseMapFile(file.bytes);
-    case FileReadFault::cannotOpen:
-        return fileFault(texts::kMapFileCannotOpen, path, file.error);
-    case FileReadFault::notRegular:
-        return fileFault(texts::kMapFileNotRegular, path);
-    case FileReadFault::tooLarge:
-        return fileFault(texts::kMapFileTooLarge, path);
+    if (file.fault != FileReadFault::none) {
+        return fileFault(
+            faultText(file.fault, {texts::kMapFileCannotOpen, texts::kMapFileNotRegular,
+                                   texts::kMapFileTooLarge}),
+            path, file.error);
     }
-    return fileFault(texts::kMapFileCannotOpen, path);
+    return parseMapFile(file.bytes);
 }
 
 MapFileInfo mapFileInfoOf(uint8_t deviceType, uint16_t firmwareVersion) {

@@ -1,11 +1,12 @@
 // The chart's context menu on a real window: its samples as a readings CSV with the values the
 // fields showed, its picture as a PNG, and a recording that is flushed as it goes, marks a lost
-// link and ends complete.
+// link and the user's markers, and ends complete.
 
 #include "app/chart_files.h"
 #include "lang/program_texts.h"
 #include "main_window_fixture.h"
 #include "platform/qt/open_file.h"
+#include "readings_log/readings_log.h"
 #include "tests/support/file_contents.h"
 #include "tests/support/unavailable.h"
 
@@ -197,6 +198,11 @@ private slots:
 
         // Rows reach the file while the recording runs: a crash keeps what was recorded.
         QTRY_VERIFY_WITH_TIMEOUT(csvRows(file).size() >= 20, 10000);
+        // A marker is in the file at once, after the rows that came before it.
+        dialog().chartFiles().addMarker();
+        const std::string marked = fileContents(file);
+        const size_t lastLine = marked.rfind('\n', marked.size() - 2) + 1;
+        QCOMPARE(marked.substr(lastLine, 14), std::string("# marker 1 at "));
         fixture.simulator->setSilent(true);
         QTRY_VERIFY_WITH_TIMEOUT(fileContents(file).find("# link lost at ") != std::string::npos,
                                  15000);
@@ -212,6 +218,10 @@ private slots:
         }
         const std::string text = fileContents(file);
         QCOMPARE(text.back(), '\n');
+        const ReadingsLogRead read = readReadingsLog(file);
+        QVERIFY2(read.ok(), read.error.c_str());
+        QCOMPARE(read.log->markers.size(), size_t{1});
+        QCOMPARE(read.log->gaps.size(), size_t{1});
         // Polling: one sample every 50 ms plus the exchange, each timer tick takes all new ones
         // (at most 100 ms late), and nothing from before the start.
         const double lastSeconds = rows.back()[0].toDouble();

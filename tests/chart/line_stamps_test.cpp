@@ -1,11 +1,14 @@
 // Lines drawn from stored stamps must come out pixel for pixel as Qt draws them itself: for
-// every short extent, at any place (near the edges too), for the pens the chart uses, and for
-// whole random series over a picture that already holds something.
+// every short extent, at any place (near the edges too), for the pens the chart uses, for
+// whole random series over a picture that already holds something, and for a long series
+// folded onto pixel columns against every segment of it.
 
 #include "chart/line_stamps.h"
+#include "chart/scroll_chart_model.h"
 
 #include <QPainter>
 #include <QtTest>
+#include <algorithm>
 #include <random>
 
 namespace krv {
@@ -57,6 +60,16 @@ QString firstDifference(const QImage& actual, const QImage& expected) {
     return {};
 }
 
+// Where the stamps' picture of a path over `under` differs from Qt's; empty where it does not.
+QString stampedAgainstQt(LineStamps& stamps, const QImage& under, const QPen& pen,
+                         const std::vector<PixelPoint>& path) {
+    QImage expected = under;
+    drawWithQt(expected, pen, path);
+    QImage actual = under;
+    drawWithStamps(stamps, actual, pen, path);
+    return actual == expected ? QString() : firstDifference(actual, expected);
+}
+
 } // namespace
 
 class LineStampsTest : public QObject {
@@ -85,20 +98,104 @@ private slots:
                     const PixelPoint from =
                         i == 0 ? PixelPoint{55, 55} : PixelPoint{place(random), place(random)};
                     const std::vector<PixelPoint> path{from, {from.x + dx, from.y + dy}};
-                    QImage expected = blank;
-                    drawWithQt(expected, pen, path);
-                    QImage actual = blank;
-                    drawWithStamps(stamps, actual, pen, path);
-                    if (actual != expected) {
+                    const QString difference = stampedAgainstQt(stamps, blank, pen, path);
+                    if (!difference.isEmpty()) {
                         QFAIL(qPrintable(QStringLiteral("(%1, %2) to (%3, %4): %5")
                                              .arg(from.x)
                                              .arg(from.y)
                                              .arg(path[1].x)
                                              .arg(path[1].y)
-                                             .arg(firstDifference(actual, expected))));
+                                             .arg(difference)));
                     }
                 }
             }
+        }
+    }
+
+    void longUprightSegmentsMatchQt_data() { everyShortSegmentMatchesQtAnywhere_data(); }
+
+    // A long log folded onto pixel columns is mostly upright segments of any length; they are
+    // stamped piece by piece, which must give Qt's own pixels, across the edges too.
+    void longUprightSegmentsMatchQt() {
+        QFETCH(int, width);
+        const QPen pen = chartPen(width, QColor(0, 0, 200));
+        LineStamps stamps;
+        const QImage blank = backdrop(40, 300);
+        for (int length = 33; length <= 310; ++length) {
+            for (const int top : {-5, 0, 1, 3, 7, 150 - length / 2, 296 - length, 299 - length}) {
+                for (const bool down : {true, false}) {
+                    const PixelPoint upper{20, top};
+                    const PixelPoint lower{20, top + length};
+                    const std::vector<PixelPoint> path{down ? upper : lower, down ? lower : upper};
+                    const QString difference = stampedAgainstQt(stamps, blank, pen, path);
+                    if (!difference.isEmpty()) {
+                        QFAIL(qPrintable(QStringLiteral("%1 px from row %2 %3: %4")
+                                             .arg(length)
+                                             .arg(top)
+                                             .arg(down ? "down" : "up")
+                                             .arg(difference)));
+                    }
+                }
+            }
+        }
+    }
+
+    void foldedColumnsMatchQt_data() { everyShortSegmentMatchesQtAnywhere_data(); }
+
+    // A long log whole: every pixel column a run of upright strokes up and down (some leaving
+    // the picture), joined to the next column, as chart/column_path.h folds them.
+    void foldedColumnsMatchQt() {
+        QFETCH(int, width);
+        const QPen pen = chartPen(width, QColor(0, 200, 0));
+        std::mt19937 random(width + 100);
+        std::uniform_int_distribution<int> row(-20, 300);
+        std::uniform_int_distribution<int> strokes(1, 4);
+        std::vector<PixelPoint> path;
+        for (int x = -3; x < 484; x += 1 + (x % 7 == 0 ? 1 : 0)) {
+            for (int stroke = strokes(random); stroke >= 0; --stroke) {
+                path.push_back({x, row(random)});
+            }
+        }
+        QImage expected = backdrop(480, 280);
+        QImage actual = expected;
+        LineStamps stamps;
+        drawWithQt(expected, pen, path);
+        drawWithStamps(stamps, actual, pen, path);
+        QVERIFY2(actual == expected, qPrintable(firstDifference(actual, expected)));
+    }
+
+    // The whole claim of folding a long series onto pixel columns: its path, stamped, paints
+    // the pixels Qt paints for every segment between consecutive samples.
+    void aFoldedLongSeriesPaintsAsEverySegment() {
+        CScrollChartModel<float> model;
+        model.create();
+        std::mt19937 random(11);
+        std::normal_distribution<float> step(0, 3);
+        const ClientSize client{480, 280};
+        for (const int width : {1, 2}) {
+            model.clear();
+            model.addSeries(static_cast<std::uint32_t>(width), {}, {}, 0, width, 1);
+            float y = 50;
+            for (int i = 0; i < 40000; ++i) {
+                y = std::clamp(y + step(random), 0.0f, 100.0f);
+                QVERIFY(model.addSample(static_cast<std::uint32_t>(width),
+                                        static_cast<float>(i) / 45, y));
+            }
+            QCOMPARE(model.viewStart(), 0.0f); // every sample in view
+            const auto& series = model.series().at(static_cast<std::uint32_t>(width));
+            std::vector<PixelPoint> everySample;
+            for (const auto& [x, value] : series.samples) {
+                everySample.push_back(model.toPixel(x, value, client));
+            }
+            const std::vector<PixelPoint> folded = model.seriesPath(series, client);
+            QVERIFY(folded.size() < everySample.size() / 10);
+            const QPen pen = chartPen(width, QColor(0, 0, 200));
+            QImage expected = backdrop(client.width, client.height);
+            QImage actual = expected;
+            drawWithQt(expected, pen, everySample);
+            LineStamps stamps;
+            drawWithStamps(stamps, actual, pen, folded);
+            QVERIFY2(actual == expected, qPrintable(firstDifference(actual, expected)));
         }
     }
 

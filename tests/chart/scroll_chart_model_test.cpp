@@ -1,9 +1,13 @@
 #include "chart/scroll_chart_model.h"
 #include "platform/text.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <initializer_list>
+#include <iterator>
 #include <limits>
+#include <map>
+#include <random>
 
 namespace krv {
 namespace {
@@ -444,6 +448,52 @@ TEST(ScrollChartModel, SamplesOnTheSamePixelGiveOnePathPoint) {
     // 100 pixels for 1000 x units: ten samples per pixel column.
     const std::vector<PixelPoint> expected{{0, 51}, {1, 51}, {2, 51}, {2, 21}};
     EXPECT_EQ(model.seriesPath(model.series().at(0), {100, 100}), expected);
+}
+
+// A long log in view: ten thousand samples on 84 pixel columns. Each column's path
+// points reach exactly its highest and lowest sample, start at its first and end at its last.
+TEST(ScrollChartModel, ADenseSeriesPathHoldsEachColumnsEndsAndExtremes) {
+    Model model = threeSeriesChart();
+    model.setMaxSamples(0);
+    std::mt19937 random(3);
+    std::uniform_real_distribution<float> y(0, 100);
+    for (int i = 0; i < 10000; ++i) {
+        ASSERT_TRUE(model.addSample(0, static_cast<float>(i) / 12, y(random)));
+    }
+    ASSERT_EQ(model.viewStart(), 0.0f); // all in view
+    const ClientSize client{100, 300};
+    const auto& samples = model.series().at(0).samples;
+    std::map<int, std::vector<PixelPoint>> columns; // every sample's pixel, by column
+    for (const auto& [x, value] : samples) {
+        const PixelPoint point = model.toPixel(x, value, client);
+        columns[point.x].push_back(point);
+    }
+    const std::vector<PixelPoint> path = model.seriesPath(model.series().at(0), client);
+    ASSERT_LE(path.size(), 4 * columns.size());
+    for (const auto& [column, points] : columns) {
+        std::vector<PixelPoint> drawn;
+        std::copy_if(path.begin(), path.end(), std::back_inserter(drawn),
+                     [column](PixelPoint point) { return point.x == column; });
+        ASSERT_FALSE(drawn.empty()) << "column " << column;
+        EXPECT_EQ(drawn.front(), points.front()) << "column " << column;
+        EXPECT_EQ(drawn.back(), points.back()) << "column " << column;
+        const auto byRow = [](PixelPoint a, PixelPoint b) { return a.y < b.y; };
+        EXPECT_EQ(std::min_element(drawn.begin(), drawn.end(), byRow)->y,
+                  std::min_element(points.begin(), points.end(), byRow)->y);
+        EXPECT_EQ(std::max_element(drawn.begin(), drawn.end(), byRow)->y,
+                  std::max_element(points.begin(), points.end(), byRow)->y);
+    }
+}
+
+// With markers each sample's point is drawn, so nothing is folded away.
+TEST(ScrollChartModel, ASeriesWithMarkersKeepsEveryPoint) {
+    Model model;
+    model.create();
+    model.addSeries(0, volts, kRed, kChartMarkers, 2, 1);
+    for (int i = 0; i < 100; ++i) {
+        ASSERT_TRUE(model.addSample(0, static_cast<float>(i) / 20, static_cast<float>(i % 7) * 10));
+    }
+    EXPECT_EQ(model.seriesPath(model.series().at(0), {1000, 100}).size(), 100u);
 }
 
 // Text widths as a font would give them: `perLetter` pixels a character.

@@ -69,10 +69,10 @@ void CliTest::TearDown() {
     }
 }
 
-CliRun CliTest::cli(const std::vector<std::string>& args) {
+CliRun CliTest::cli(const std::vector<std::string>& args, int keys) {
     std::ostringstream out;
     std::ostringstream err;
-    cli::CliIo io{out, err, false};
+    cli::CliIo io{out, err, false, keys};
     CliRun run;
     run.code = cli::runCli(args, io);
     run.out = out.str();

@@ -27,7 +27,8 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
-    CliRun cli(const std::vector<std::string>& args);
+    // keys: the command's stdin (none by default).
+    CliRun cli(const std::vector<std::string>& args, int keys = -1);
     SimulatedPort& port() { return *ports_.front(); }
     sim::CController& controller() { return port().handler.controller; }
     std::string backupsFolder() const { return directory_ + "/data/Morvelcast/backups"; }

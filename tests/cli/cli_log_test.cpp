@@ -3,13 +3,16 @@
 // stop request with the file complete.
 
 #include "cli/stop_request.h"
+#include "readings_log/readings_log.h"
 #include "tests/cli/cli_fixture.h"
 #include "tests/support/file_contents.h"
 
 #include <filesystem>
 #include <fstream>
+#include <pty.h>
 #include <sstream>
 #include <thread>
+#include <unistd.h>
 
 namespace krv::test {
 namespace {
@@ -128,6 +131,57 @@ TEST_F(CliLog, AStopRequestEndsTheLogWithTheFileComplete) {
     ASSERT_FALSE(log.text.empty());
     EXPECT_EQ(log.text.back(), '\n');
     expectRowsInOrder(log);
+}
+
+// Enter on the terminal marks the log while it records, and the log still reads back.
+TEST_F(CliLog, EnterOnTheTerminalWritesNumberedMarkers) {
+    int keyboard = -1;
+    int terminal = -1;
+    ASSERT_EQ(::openpty(&keyboard, &terminal, nullptr, nullptr, nullptr), 0);
+    const std::string path = directory_ + "/marked.csv";
+    std::thread typist([keyboard] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(700));
+        EXPECT_EQ(::write(keyboard, "\n", 1), 1);
+        std::this_thread::sleep_for(std::chrono::milliseconds(600));
+        EXPECT_EQ(::write(keyboard, "a note\n\n", 9), 9); // anything typed before Enter
+    });
+    const CliRun run = cli({"log", "--seconds", "2.5", "--csv", path}, terminal);
+    typist.join();
+    ::close(keyboard);
+    ::close(terminal);
+    ASSERT_EQ(run.code, cli::kExitDone) << run.err;
+    EXPECT_NE(run.err.find("Enter zapisuje znacznik"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("Znacznik 3 w "), std::string::npos) << run.err;
+
+    const ReadingsLogRead read = readReadingsLog(path);
+    ASSERT_TRUE(read.ok()) << read.error;
+    const std::vector<LogMarker>& markers = read.log->markers;
+    ASSERT_EQ(markers.size(), 3U) << fileContents(path);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(markers[i].number, i + 1);
+    }
+    EXPECT_GT(markers[0].seconds, 0.3);
+    EXPECT_GT(markers[1].seconds, markers[0].seconds + 0.3);
+    EXPECT_DOUBLE_EQ(markers[2].seconds, markers[1].seconds);
+    // The samples seen before the key are in the log before its marker.
+    EXPECT_GE(read.log->readings.front().seconds, 0.0);
+    EXPECT_LE(read.log->readings.front().seconds, markers[0].seconds);
+}
+
+// A script's stdin is not the user's keyboard: it is neither read nor marks the log.
+TEST_F(CliLog, StdinThatIsNoTerminalIsLeftAlone) {
+    int pipeEnds[2];
+    ASSERT_EQ(::pipe(pipeEnds), 0);
+    ASSERT_EQ(::write(pipeEnds[1], "\n\n", 2), 2);
+    const std::string path = directory_ + "/script.csv";
+    const CliRun run = cli({"log", "--seconds", "1", "--csv", path}, pipeEnds[0]);
+    ::close(pipeEnds[1]);
+    char left[4] = {};
+    EXPECT_EQ(::read(pipeEnds[0], left, sizeof left), 2);
+    ::close(pipeEnds[0]);
+    ASSERT_EQ(run.code, cli::kExitDone) << run.err;
+    EXPECT_EQ(run.err.find("Enter"), std::string::npos) << run.err;
+    EXPECT_EQ(fileContents(path).find("# marker"), std::string::npos);
 }
 
 TEST_F(CliLog, AFileThatCannotBeWrittenFailsBeforeConnecting) {

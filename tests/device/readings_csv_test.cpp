@@ -34,7 +34,7 @@ TEST(ReadingsCsv, RowsCarryTheFieldsValuesToTheWireStep) {
     }
 }
 
-TEST(ReadingsCsv, HeaderNamesTheStartTheVersionAndTheColumns) {
+TEST(ReadingsCsv, HeaderAndCommentLines) {
     const std::string header = readings_csv::header(std::chrono::system_clock::now(), 258);
     EXPECT_TRUE(std::regex_search(
         header, std::regex("^# krv readings\n# started,\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d"
@@ -43,6 +43,8 @@ TEST(ReadingsCsv, HeaderNamesTheStartTheVersionAndTheColumns) {
         << header;
     EXPECT_EQ(readings_csv::linkLostComment(1.5), "# link lost at 1.500 s\n");
     EXPECT_EQ(readings_csv::linkBackComment(4), "# link back at 4.000 s\n");
+    EXPECT_EQ(readings_csv::markerComment(3, 12.3456), "# marker 3 at 12.346 s\n");
+    EXPECT_EQ(readings_csv::markerComment(1000, 7200), "# marker 1000 at 7200.000 s\n");
 }
 
 } // namespace

@@ -3,7 +3,10 @@
 
 #include "device/readings_recorder.h"
 #include "tests/device/readings_record.h"
+#include "tests/support/file_contents.h"
+#include "tests/support/temp_folder.h"
 
+#include <fstream>
 #include <gtest/gtest.h>
 #include <sstream>
 
@@ -75,6 +78,37 @@ TEST(ReadingsRecorder, FollowsAPollingRestartWithoutALostLink) {
     recorder.update(true);
     EXPECT_EQ(recorder.rowsWritten(), 42U);
     EXPECT_NE(out.str().find(",42,2210,3.500,"), std::string::npos);
+}
+
+// A marker goes after every sample that arrived before it was set, at its own moment, and is in
+// the file at once (a recording cut short by a crash keeps it).
+TEST(ReadingsRecorder, MarkersAreNumberedAndFollowTheSamplesBeforeThem) {
+    test::TempFolder folder;
+    const std::string path = (folder.path() / "drive.csv").string();
+    std::ofstream out(path);
+    CDiagData store;
+    const auto start = CReadingsRecorder::Clock::now();
+    CReadingsRecorder recorder(out, store, 256, start);
+    store.pushSample(sample(1, 100));
+    recorder.update(true, start + 100ms);
+    store.pushSample(sample(2, 200));
+    EXPECT_EQ(recorder.addMarker(start + 130ms), 1);
+    EXPECT_EQ(recorder.addMarker(start + 1500ms), 2); // nothing new arrived in between
+    EXPECT_TRUE(test::fileContents(path).ends_with("# marker 2 at 1.500 s\n"));
+    store.pushSample(sample(3, 300));
+    recorder.update(true, start + 1600ms);
+
+    const std::string text = test::fileContents(path);
+    const std::vector<std::string> written = lines(text);
+    const std::vector<std::string> expected{
+        "0.100,1,2210,0.500,2.035,3.165,1",
+        "0.130,2,2210,1.000,2.035,3.165,1",
+        "# marker 1 at 0.130 s",
+        "# marker 2 at 1.500 s",
+        "1.600,3,2210,1.500,2.035,3.165,1",
+    };
+    ASSERT_EQ(written.size(), 4U + expected.size()) << text;
+    EXPECT_EQ(std::vector<std::string>(written.begin() + 4, written.end()), expected);
 }
 
 } // namespace

@@ -25,7 +25,7 @@ CellStatus statusOf(int hits, int minHits) {
     return hits < minHits ? CellStatus::TooFew : CellStatus::Learned;
 }
 
-void addPredictions(CalibrationProposal& proposal, const MapCells& cells) {
+void addPredictions(CalibrationProposal& proposal, const CellGrid& cells) {
     std::array<std::optional<double>, kMapCells> learned{};
     for (size_t i = 0; i < kMapCells; ++i) {
         if (proposal.cells[i].status == CellStatus::Learned) {
@@ -91,7 +91,7 @@ bool CalibrationAccumulator::add(const CalibrationSample& sample) {
 }
 
 CalibrationProposal CalibrationAccumulator::proposal(const MapSnapshot& map) const {
-    const MapCells cells(map);
+    const CellGrid cells(map);
     CalibrationProposal proposal;
     std::array<CellSums, kMapCells> sums{};
     for (const Filed& filed : filed_) {

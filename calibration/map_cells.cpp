@@ -36,14 +36,14 @@ long pumpMillivolts(double volts) {
     return std::lround(volts * 1000.0);
 }
 
-MapCells::MapCells(const MapSnapshot& map) : columns_(columnBreaks(map)), rows_(rowBreaks(map)) {}
+CellGrid::CellGrid(const MapSnapshot& map) : columns_(columnBreaks(map)), rows_(rowBreaks(map)) {}
 
-size_t MapCells::cellOf(int rpm, double pumpVolts) const {
+size_t CellGrid::cellOf(int rpm, double pumpVolts) const {
     return static_cast<size_t>(rows_.indexOf(pumpMillivolts(pumpVolts))) * kMapColumns +
            static_cast<size_t>(columns_.indexOf(rpm));
 }
 
-double MapCells::centreWeight(size_t cell, int rpm, double pumpVolts) const {
+double CellGrid::centreWeight(size_t cell, int rpm, double pumpVolts) const {
     const double u = offCentre(columns_, static_cast<int>(cell % kMapColumns), rpm);
     const double v = offCentre(rows_, static_cast<int>(cell / kMapColumns),
                                static_cast<double>(pumpMillivolts(pumpVolts)));

@@ -34,9 +34,9 @@ private:
     std::array<long, N> breaks_;
 };
 
-class MapCells {
+class CellGrid {
 public:
-    explicit MapCells(const MapSnapshot& map);
+    explicit CellGrid(const MapSnapshot& map);
 
     size_t cellOf(int rpm, double pumpVolts) const;
     // 1 / (1 + u^2 + v^2), u and v the distances from the cell's centre in half widths.

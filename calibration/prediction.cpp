@@ -53,7 +53,7 @@ template <size_t N> struct Line {
 } // namespace
 
 std::array<std::optional<double>, kMapCells>
-predictedCells(const std::array<std::optional<double>, kMapCells>& learned, const MapCells& cells) {
+predictedCells(const std::array<std::optional<double>, kMapCells>& learned, const CellGrid& cells) {
     std::array<std::optional<double>, kMapCells> predicted{};
     for (int row = 0; row < static_cast<int>(kMapRows); ++row) {
         for (int column = 0; column < static_cast<int>(kMapColumns); ++column) {

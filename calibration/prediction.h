@@ -12,6 +12,6 @@ namespace krv {
 
 // learned: the learned value in volts of each cell, nothing where none was learned.
 std::array<std::optional<double>, kMapCells>
-predictedCells(const std::array<std::optional<double>, kMapCells>& learned, const MapCells& cells);
+predictedCells(const std::array<std::optional<double>, kMapCells>& learned, const CellGrid& cells);
 
 } // namespace krv

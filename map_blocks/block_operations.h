@@ -4,6 +4,7 @@
 // and saturated to its range (0.00 … 5.10 V), and the cells that had to be cut are named.
 // Cells outside the block never change.
 
+#include "device/lpg_device.h"
 #include "map_blocks/block.h"
 
 #include <array>
@@ -11,8 +12,6 @@
 #include <vector>
 
 namespace krv {
-
-using MapCells = std::array<uint8_t, protocol::kMapCells>;
 
 // One wire step of a map cell.
 inline constexpr double kCellStepVolts = 0.02;

@@ -45,7 +45,7 @@ Drive driveOf(uint32_t seed) {
     Drive drive;
     drive.map = test::sampleMapSnapshot();
     drive.map.cells.fill(0);
-    const MapCells cells(drive.map);
+    const CellGrid cells(drive.map);
     std::array<int, kMapCells> visits{};
     for (const test::PolledReading& polled : test::polledPetrolDrive(petrol)) {
         const CalibrationSample sample = calibrationSampleOf(polled.reading, polled.seconds);
@@ -67,7 +67,7 @@ Drive driveOf(uint32_t seed) {
 using Written = std::array<std::optional<double>, kMapCells>;
 
 Written plainMean(const Drive& drive) {
-    const MapCells cells(drive.map);
+    const CellGrid cells(drive.map);
     std::array<double, kMapCells> sums{};
     std::array<int, kMapCells> counts{};
     for (const CalibrationSample& sample : drive.samples) {

@@ -36,7 +36,7 @@ double stepResponse(double from, double to, double t, double tau, double oversho
 
 // The rule the drive had before: every reading above 0 V, averaged.
 double plainMean(const std::vector<CalibrationSample>& samples) {
-    const MapCells cells(carMap());
+    const CellGrid cells(carMap());
     double sum = 0;
     int count = 0;
     for (const CalibrationSample& s : samples) {

@@ -51,7 +51,7 @@ TEST(CalibrationPrediction, FromNeighboursAlongRowsAndColumns) {
         for (const auto& [cell, volts] : c.learned) {
             learned[cell] = volts;
         }
-        const auto predicted = predictedCells(learned, MapCells(carMap()));
+        const auto predicted = predictedCells(learned, CellGrid(carMap()));
         for (size_t i = 0; i < kMapCells; ++i) {
             const auto expected = c.predicted.find(i);
             if (expected == c.predicted.end()) {
@@ -73,7 +73,7 @@ TEST(CalibrationPrediction, NeverFurtherThanOneCellFromALearnedOne) {
             state = state * 1103515245u + 12345u;
             learned[(state >> 8) % kMapCells] = 1.0 + (state % 300) / 100.0;
         }
-        const auto predicted = predictedCells(learned, MapCells(carMap()));
+        const auto predicted = predictedCells(learned, CellGrid(carMap()));
         const auto learnedAt = [&](int r, int c) {
             return r >= 0 && r < int(kMapRows) && c >= 0 && c < int(kMapColumns) &&
                    learned[at(r, c)].has_value();

@@ -164,10 +164,11 @@ TEST_F(KrvSim, PetrolDriveWritesItsIdealMap) {
     EXPECT_GE(held, 20);
 
     ASSERT_EQ(device.requestIdentity().kind, IdentifyAnswer::Kind::Application);
-    ASSERT_TRUE(device.readMap());
-    ASSERT_TRUE(device.readMapAxes());
-    EXPECT_EQ(device.map, decltype(device.map){});
-    EXPECT_DOUBLE_EQ(device.rowAxis[15], 12.0);
+    const auto map = device.readMap();
+    const auto axes = device.readMapAxes();
+    ASSERT_TRUE(map && axes);
+    EXPECT_EQ(*map, MapCells{});
+    EXPECT_DOUBLE_EQ(units::rowBreakVolts(axes->rows[15]), 12.0);
     CDiag record;
     ASSERT_EQ(device.readReadings(record), CLPGDevice::kReadingOk);
     EXPECT_FALSE(isWorking(record));

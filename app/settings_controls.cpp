@@ -25,7 +25,8 @@ void CKorrinDlg::stepSetting(Field DeviceSettings::*field, int step, const Setti
         settings.*field = static_cast<Field>(next);
         return std::optional<DeviceSettings>(settings);
     };
-    if (!model_.loaded()) {
+    // The link may be down before the model has heard of it.
+    if (!model_.loaded() || !device_.connected) {
         if (const auto shown = stepped(unsentSettings_.value_or(model_.shown().settings()))) {
             unsentSettings_ = shown;
             showDeviceData();

@@ -104,6 +104,7 @@ CKorrinDlg::CKorrinDlg(CLPGThreadManager& threads)
                      [this] {
                          if (device_.connected &&
                              mapKeeper_.backUp(CMapKeeper::kFirmwareBackup)) {
+                             model_.expectNewFirmware();
                              // The file dialog must not wait for a sample's read time-out.
                              worker_.cutSampleShort();
                              worker_.run(translate(texts::kStatusUpdating),

@@ -40,8 +40,13 @@ CControllerModel::Arrival CControllerModel::load(const ControllerData& data) {
     const ControllerIdentity read{data.deviceType, data.firmwareVersion, fingerprintOf(data.state)};
     Arrival arrival = Arrival::First;
     if (everLoaded_) {
-        arrival = read == identity_ ? Arrival::Same : Arrival::Other;
+        ControllerIdentity known = identity_;
+        if (newFirmwareExpected_) {
+            known.firmwareVersion = read.firmwareVersion;
+        }
+        arrival = read == known ? Arrival::Same : Arrival::Other;
     }
+    newFirmwareExpected_ = false;
     if (arrival == Arrival::Other) {
         // Edits made against the other state must not land on this one.
         queue_.clear();

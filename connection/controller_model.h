@@ -62,6 +62,9 @@ public:
     void setChangedListener(std::function<void()> listener) { changed_ = std::move(listener); }
 
     Arrival load(const ControllerData& data);
+    // The tool is about to update the controller's firmware: the next load may bring another
+    // version of the same controller.
+    void expectNewFirmware() { newFirmwareExpected_ = true; }
     // The link went down: nothing is sent until the next load; the state stays shown.
     void linkLost();
     // A controller's state was read and the link has not been lost since.
@@ -99,6 +102,7 @@ private:
     std::optional<InFlight> inFlight_;
     std::deque<Edit> queue_;
     bool starting_ = false;
+    bool newFirmwareExpected_ = false;
     // Tells a job's completion from a model that was loaded anew meanwhile.
     uint64_t generation_ = 0;
 };

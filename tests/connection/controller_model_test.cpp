@@ -199,6 +199,10 @@ TEST_F(ControllerModelTest, ALoadTellsTheSameControllerFromAnother) {
     EXPECT_EQ(model_->load(data), CControllerModel::Arrival::Other);
     data.firmwareVersion += 1;
     EXPECT_EQ(model_->load(data), CControllerModel::Arrival::Other);
+    // After an update the tool made, a new version of the same map is the same controller.
+    model_->expectNewFirmware();
+    data.firmwareVersion += 1;
+    EXPECT_EQ(model_->load(data), CControllerModel::Arrival::Same);
 }
 
 TEST_F(ControllerModelTest, NothingIsSentWhileTheLinkIsDown) {

@@ -33,19 +33,8 @@ public:
 
     // Runs the posted tasks as they come until `count` have run.
     bool runPosted(size_t count, std::chrono::milliseconds timeout = 20s) {
-        for (size_t done = 0; done < count; ++done) {
-            std::function<void()> task;
-            {
-                std::unique_lock lock(mutex_);
-                if (!changed_.wait_for(lock, timeout, [this] { return !posted_.empty(); })) {
-                    return false;
-                }
-                task = std::move(posted_.front());
-                posted_.pop_front();
-            }
-            task();
-        }
-        return true;
+        size_t done = 0;
+        return runPostedUntil([&] { return done++ == count; }, timeout);
     }
 
     // Runs the posted tasks as they come until the condition holds (checked between tasks).

@@ -14,6 +14,7 @@
 #include "modal_answer.h"
 #include "platform/qt/open_file.h"
 #include "platform/text.h"
+#include "sim/controller/petrol_drive.h"
 #include "tests/support/map_keeping.h"
 #include "tests/support/unavailable.h"
 
@@ -71,6 +72,15 @@ private:
     CCalibrationDrive::Clock::time_point driveTime;
 
     CKorrinDlg& dialog() { return *fixture.dialog; }
+
+    // The simulated controller on a petrol drive of holds and ramps, as a fitter drives it.
+    std::optional<std::string> startDrivenController() {
+        auto error = fixture.startController();
+        if (!error) {
+            fixture.controller->setDrive(std::make_shared<const sim::PetrolDrive>());
+        }
+        return error;
+    }
     CMapEmu1& grid() { return dialog().mapGrid(); }
 
     // As a fitter clicks: once nothing else runs, and looking again once the click's own work
@@ -254,7 +264,7 @@ private slots:
         QCOMPARE(units::mapCellVolts(learned.proposed), 2.0);
         QCOMPARE(grid().cell(6, 3).getTxt(), QStringLiteral("2.0"));
         // Coverage: the learned cell green, a cell never reached white.
-        QCOMPARE(grid().savedColour(), QColor(170, 228, 170));
+        QCOMPARE(grid().cell(6, 3).getBkColor(), QColor(170, 228, 170));
         QCOMPARE(grid().cell(0, 0).getBkColor(), QColor(Qt::white));
 
         stopAnswering(pressEnter);
@@ -352,7 +362,7 @@ private slots:
     }
 
     void enterInThePreviewWritesTheLearnedCellsOnlyAfterABackup() {
-        if (auto error = fixture.startController()) {
+        if (auto error = startDrivenController()) {
             KRV_QTEST_UNAVAILABLE(*error);
         }
         driveOnTheSimulatedEngine();
@@ -400,7 +410,7 @@ private slots:
     }
 
     void escapeInThePreviewWritesNothing() {
-        if (auto error = fixture.startController()) {
+        if (auto error = startDrivenController()) {
             KRV_QTEST_UNAVAILABLE(*error);
         }
         driveOnTheSimulatedEngine();
@@ -419,7 +429,7 @@ private slots:
     }
 
     void reconnectDuringTheDriveKeepsWhatTheDriveLearned() {
-        if (auto error = fixture.startController()) {
+        if (auto error = startDrivenController()) {
             KRV_QTEST_UNAVAILABLE(*error);
         }
         driveOnTheSimulatedEngine();
@@ -449,7 +459,7 @@ private slots:
     }
 
     void aWaitingResultIsNotWrittenIntoAnotherCarUnasked() {
-        if (auto error = fixture.startController()) {
+        if (auto error = startDrivenController()) {
             KRV_QTEST_UNAVAILABLE(*error);
         }
         driveAndStopWhileTheLinkIsLost();
@@ -474,7 +484,7 @@ private slots:
     // With no backup of the old map, the learned one is never written; it is kept, saved where
     // the fitter says, and a cable glitch does not read it away.
     void aLearnedMapWhoseBackupFailedIsKeptThroughAGlitch() {
-        if (auto error = fixture.startController()) {
+        if (auto error = startDrivenController()) {
             KRV_QTEST_UNAVAILABLE(*error);
         }
         const std::string saved = fixture.directory + "/learned.csv";
@@ -518,7 +528,7 @@ private slots:
     // The write at the stop fails on the pulled cable: the learned map is kept, backed up at
     // once, and written when the link returns (instead of being read over by the reconnection).
     void stopWhileTheLinkIsLostKeepsTheLearnedMapForTheReturn() {
-        if (auto error = fixture.startController()) {
+        if (auto error = startDrivenController()) {
             KRV_QTEST_UNAVAILABLE(*error);
         }
         fixture.startWindow(clickWithoutConnection);

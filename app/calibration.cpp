@@ -1,28 +1,20 @@
-// The calibration drive: while it runs, every readings refresh files the input voltage under
-// the map cell of the operating point and shows the cell's mean; stopping writes the learned
-// map to the controller. What the drive learned is its own until the controller takes it.
+// The calibration drive: while it runs, every readings refresh files its newest reading with
+// the drive and the map shows the cells' coverage and what they learned; stopping shows the
+// proposal, and the cells the fitter accepts are written to the controller. What the drive
+// learned is its own until the controller takes it.
 
+#include "app/calibration_marks.h"
+#include "app/calibration_preview.h"
 #include "app/korrin_dlg.h"
+#include "calibration/calibration_texts.h"
 #include "device/units.h"
 #include "lang/program_texts.h"
 #include "lang/translate.h"
 #include "link/message.h"
 
 #include <QAbstractButton>
-#include <numeric>
 
 namespace krv {
-
-namespace {
-
-constexpr int kValueColouring = 1;
-constexpr int kDwellShading = 0;
-
-double meanOf(const std::vector<double>& filed) {
-    return std::accumulate(filed.begin(), filed.end(), 0.0) / static_cast<double>(filed.size());
-}
-
-} // namespace
 
 void CKorrinDlg::OnBnClickedBtnCalibration() {
     QAbstractButton* button = controls_.button(mainId::kCalibration);
@@ -30,7 +22,6 @@ void CKorrinDlg::OnBnClickedBtnCalibration() {
         calibrating = false;
         button->setText(QString::fromStdU16String(translate(texts::kCalibration)));
         stopCalibration();
-        mapGrid_.setColouring(kValueColouring);
         return;
     }
     if (!model_.loaded() || device_.diagData.sampleCount() == 0) {
@@ -46,35 +37,30 @@ void CKorrinDlg::OnBnClickedBtnCalibration() {
     mapKeeper_.calibrationStarted();
     calibrating = true;
     button->setText(QString::fromStdU16String(translate(texts::kStop)));
-    // The drive already runs while this is open; the samples filed meanwhile are dropped below.
+    // The drive already runs while this is open; the readings of that time are not filed.
     showProgramMessage(this, texts::kCalibrationDriveAdvice, MB_OK);
-    mapGrid_.setColouring(kDwellShading);
-    clearCellSamples();
+    calibrationDrive_.start();
+    showCalibrationProgress();
 }
 
 void CKorrinDlg::calibrationStep(const CDiag& sample) {
-    const double input = inputVolts(sample);
-    if (!(input > 0)) {
-        return;
-    }
-    const auto [column, row] = mapGrid_.cellIndexOf(engineSpeedRpm(sample), pumpPwmVolts(sample));
-    const auto cell = static_cast<size_t>(row) * kMapColumns + column;
-    cellSamples[cell].push_back(input);
-    const double mean = meanOf(cellSamples[cell]);
-    if (mean > 0) {
-        mapGrid_.setCellValue(column, row, units::mapCellVolts(units::mapCellWire(mean)));
-        mapGrid_.update();
+    if (calibrationDrive_.add(sample)) {
+        showCalibrationProgress();
     }
 }
 
-MapCells CKorrinDlg::cellMeansOver(const MapCells& cells) const {
-    MapCells learned = cells;
-    for (size_t cell = 0; cell < cellSamples.size(); ++cell) {
-        if (!cellSamples[cell].empty()) {
-            learned[cell] = units::mapCellWire(meanOf(cellSamples[cell]));
+void CKorrinDlg::showCalibrationProgress() {
+    const CalibrationProposal proposal = calibrationDrive_.proposal(model_.shown());
+    for (int r = 0; r < kMapRows; ++r) {
+        for (int c = 0; c < kMapColumns; ++c) {
+            const CellProposal& cell = proposal.cells[static_cast<size_t>(r) * kMapColumns + c];
+            if (hasProposedValue(cell)) {
+                mapGrid_.setCellValue(c, r, units::mapCellVolts(cell.proposed));
+            }
         }
     }
-    return learned;
+    mapGrid_.setCellMarks(coverageMarks(proposal));
+    controls_.setText(mainId::kCalibrationSummary, summaryLine(proposal.summary));
 }
 
 void CKorrinDlg::stopCalibration() {
@@ -82,13 +68,22 @@ void CKorrinDlg::stopCalibration() {
         // Said, and the result is kept: the learned map is not given up unasked.
         showProgramMessage(nullptr, texts::kNoConnection, MB_OK);
     }
-    mapKeeper_.writeCalibrationResult(cellMeansOver(model_.acknowledged().cells));
+    controls_.setText(mainId::kCalibrationSummary, u"");
+    mapGrid_.setCellMarks({});
+    mapGrid_.fillFromModel(); // the compare view, if one was open, comes back
+    const MapSnapshot map = model_.acknowledged();
+    if (const auto cells = previewCalibration(calibrationDrive_.proposal(map), map)) {
+        mapKeeper_.writeCalibrationResult(*cells);
+    }
 }
 
-void CKorrinDlg::clearCellSamples() {
-    for (std::vector<double>& filed : cellSamples) {
-        filed.clear();
+std::optional<MapCells> CKorrinDlg::previewCalibration(const CalibrationProposal& proposal,
+                                                       const MapSnapshot& map) {
+    CCalibrationPreview preview(proposal, map, this);
+    if (preview.exec() != QDialog::Accepted) {
+        return std::nullopt;
     }
+    return preview.acceptedCells();
 }
 
 } // namespace krv

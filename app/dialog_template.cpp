@@ -37,6 +37,7 @@ constexpr std::array kMainControls{
     ControlTemplate{kChartStop, K::PushButton, texts::kStop, {457, 43, 50, 14}},
     ControlTemplate{kMap, K::Placeholder, u"MAP", {1, 168, 418, 188}},
     ControlTemplate{kCalibration, K::PushButton, texts::kCalibration, {428, 193, 72, 14}},
+    ControlTemplate{kCalibrationSummary, K::Label, u"", {428, 209, 82, 32}},
     ControlTemplate{kClearMap, K::PushButton, texts::kClear, {428, 242, 72, 14}},
     ControlTemplate{kDeltaLabel, K::LabelCentred, texts::kDelta, {428, 289, 69, 11}},
     ControlTemplate{kNoiseDelta, K::Edit, u"", {440, 303, 40, 14}},

@@ -62,6 +62,7 @@ inline constexpr int kChartStop = 1014;
 inline constexpr int kMap = 1027;
 inline constexpr int kCalibration = 1020;
 inline constexpr int kClearMap = 1019;
+inline constexpr int kCalibrationSummary = 1061; // what the running drive learned so far
 inline constexpr int kDeltaLabel = 1052;
 inline constexpr int kNoiseDelta = 1035;
 inline constexpr int kNoiseDeltaSpin = 1029;

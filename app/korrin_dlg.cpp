@@ -4,12 +4,12 @@
 #include "app/dialog_font.h"
 #include "app/no_connection_dlg.h"
 #include "app/spin_button.h"
+#include "device/units.h"
 #include "firmware/update/firmware_update.h"
 #include "lang/program_texts.h"
 #include "lang/translate.h"
 #include "link/message.h"
 #include "platform/text.h"
-#include "device/units.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -98,12 +98,12 @@ CKorrinDlg::CKorrinDlg(CLPGThreadManager& threads)
                      [this](int step) { OnDeltaposSpinNoisePeriod(step); });
     QObject::connect(controls_.button(mainId::kCalibration), &QAbstractButton::clicked, this,
                      [this] { OnBnClickedBtnCalibration(); });
+    mapMenu_.setCalibrateFromFile([this] { calibrateFromFile(); });
     QObject::connect(controls_.button(mainId::kClearMap), &QAbstractButton::clicked, this,
                      [this] { OnBnClickedBtnClrMapTime(); });
     QObject::connect(controls_.button(mainId::kFirmwareUpdate), &QAbstractButton::clicked, this,
                      [this] {
-                         if (device_.connected &&
-                             mapKeeper_.backUp(CMapKeeper::kFirmwareBackup)) {
+                         if (device_.connected && mapKeeper_.backUp(CMapKeeper::kFirmwareBackup)) {
                              model_.expectNewFirmware();
                              // The file dialog must not wait for a sample's read time-out.
                              worker_.cutSampleShort();
@@ -197,15 +197,7 @@ void CKorrinDlg::showDeviceData() {
     mapGrid_.fillFromModel();
     if (calibrating) {
         // The drive shows what it learned over what the controller holds.
-        const MapCells learned = cellMeansOver(model_.shown().cells);
-        for (int r = 0; r < kMapRows; ++r) {
-            for (int c = 0; c < kMapColumns; ++c) {
-                const auto i = static_cast<size_t>(r) * kMapColumns + c;
-                if (!cellSamples[i].empty()) {
-                    mapGrid_.setCellValue(c, r, units::mapCellVolts(learned[i]));
-                }
-            }
-        }
+        showCalibrationProgress();
     }
 }
 

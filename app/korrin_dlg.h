@@ -3,6 +3,7 @@
 // controller while it initialises, then shows the newest readings every 100 ms in its fields, on
 // the map's operating point and, between Start and Stop, on the chart.
 
+#include "app/calibration_drive.h"
 #include "app/chart_files.h"
 #include "app/dialog_controls.h"
 #include "app/firmware_update_window.h"
@@ -10,8 +11,8 @@
 #include "app/map_menu.h"
 #include "app/ui_gate.h"
 #include "chart/scroll_chart.h"
-#include "connection/connection_worker.h"
 #include "connection/connection_host.h"
+#include "connection/connection_worker.h"
 #include "connection/controller_model.h"
 #include "connection/lpg_connection.h"
 #include "map/map_emu1.h"
@@ -106,9 +107,14 @@ public:
     int xCounter = 0;    // x of the next chart point
     // A calibration drive is running.
     bool calibrating = false;
-    // Input voltages filed per map cell during the drive, index row * 15 + column: the
-    // drive's own state, never the model's until the controller took it.
-    std::array<std::vector<double>, kMapCells> cellSamples;
+    CCalibrationDrive& calibrationDrive() { return calibrationDrive_; }
+    // The drive's proposal over what the controller holds, shown on the map and the summary.
+    void showCalibrationProgress();
+    // A proposal over map to the fitter: the cells to write, nothing when discarded.
+    std::optional<MapCells> previewCalibration(const CalibrationProposal& proposal,
+                                               const MapSnapshot& map);
+    // "Kalibruj z pliku...": a recorded drive's proposal to the fitter.
+    void calibrateFromFile();
 
 private:
     void createMapGrid();
@@ -119,7 +125,8 @@ private:
     void OnBnClickedStop();
     // Settings spins: the value becomes value - step (up -1, down +1) and is written.
     struct SettingRow;
-    template <class Field> void stepSetting(Field DeviceSettings::*field, int step, const SettingRow& row);
+    template <class Field>
+    void stepSetting(Field DeviceSettings::*field, int step, const SettingRow& row);
     void OnDeltaposSpinRpmDiv(int step);
     void OnDeltaposSpinNoiseDelta(int step);
     void OnDeltaposSpinNoisePeriod(int step);
@@ -127,9 +134,6 @@ private:
     void OnBnClickedBtnCalibration();
     void calibrationStep(const CDiag& sample);
     void stopCalibration();
-    void clearCellSamples();
-    // The drive's means over the given cells: what the drive learned so far.
-    MapCells cellMeansOver(const MapCells& cells) const;
     // Button 1019 "Kasuj".
     void OnBnClickedBtnClrMapTime();
     QTimer& timer(int id);
@@ -174,6 +178,7 @@ private:
     std::optional<DeviceSettings> unsentSettings_;
     CMapKeeper mapKeeper_{model_, mapGrid_, *this};
     CMapMenu mapMenu_{mapKeeper_, mapGrid_, *this};
+    CCalibrationDrive calibrationDrive_;
 };
 
 } // namespace krv

@@ -46,8 +46,7 @@ bool CMapKeeper::backUp(std::string_view operation) {
     return backUp(operation, model_.acknowledged());
 }
 
-bool CMapKeeper::backUp(std::string_view operation, const MapSnapshot& snapshot,
-                        bool sayFailure) {
+bool CMapKeeper::backUp(std::string_view operation, const MapSnapshot& snapshot, bool sayFailure) {
     if (demo_) {
         return true;
     }
@@ -118,15 +117,14 @@ void CMapKeeper::recordChange(const MapSnapshot& before) {
 
 void CMapKeeper::writeState(const MapSnapshot& target, std::u16string_view operation,
                             std::function<void(bool written, const MapSnapshot& before)> done) {
-    model_.submit({{},
-                   [target](const MapSnapshot&) { return std::optional<MapSnapshot>(target); },
-                   reportedWrite(&window_, operation, nullptr, {},
-                                 [](CLPGConnection& device, const MapSnapshot& from,
-                                    const MapSnapshot& to) {
-                                     return writeSnapshotParts(device, from, to,
-                                                               differingParts(from, to));
-                                 }),
-                   std::move(done)});
+    model_.submit(
+        {{},
+         [target](const MapSnapshot&) { return std::optional<MapSnapshot>(target); },
+         reportedWrite(&window_, operation, nullptr, {},
+                       [](CLPGConnection& device, const MapSnapshot& from, const MapSnapshot& to) {
+                           return writeSnapshotParts(device, from, to, differingParts(from, to));
+                       }),
+         std::move(done)});
 }
 
 void CMapKeeper::undo() {
@@ -146,20 +144,21 @@ void CMapKeeper::step(bool undoing) {
         showMessage(nullptr, translate(texts::kNoConnection), caption(), MB_OK);
         return;
     }
-    writeState(*target, u"CMapKeeper::undo()", [this, undoing, target](bool written,
-                                                                       const MapSnapshot& before) {
-        if (written) {
-            if (undoing) {
-                history_.undone();
-            } else {
-                history_.redone();
-            }
-            return;
-        }
-        // The history stays where the controller is.
-        showError(translate(differingParts(before, *target).cells ? texts::kWriteMapFailed
-                                                                   : texts::kWriteSettingsFailed));
-    });
+    writeState(*target, u"CMapKeeper::undo()",
+               [this, undoing, target](bool written, const MapSnapshot& before) {
+                   if (written) {
+                       if (undoing) {
+                           history_.undone();
+                       } else {
+                           history_.redone();
+                       }
+                       return;
+                   }
+                   // The history stays where the controller is.
+                   showError(translate(differingParts(before, *target).cells
+                                           ? texts::kWriteMapFailed
+                                           : texts::kWriteSettingsFailed));
+               });
 }
 
 std::u16string CMapKeeper::chooseFile(const std::u16string& folder, int saveMode) {
@@ -169,14 +168,18 @@ std::u16string CMapKeeper::chooseFile(const std::u16string& folder, int saveMode
 }
 
 void CMapKeeper::saveToFile() {
+    saveToFile(model_.acknowledged());
+}
+
+void CMapKeeper::saveToFile(const MapSnapshot& snapshot) {
     const std::u16string path = chooseFile(lastFolder_, 1);
     if (path.empty()) {
         return;
     }
     lastFolder_ = folderOf(path);
     const ControllerIdentity& identity = model_.identity();
-    const std::string text = formatMapFile(
-        model_.acknowledged(), mapFileInfoOf(identity.deviceType, identity.firmwareVersion));
+    const std::string text =
+        formatMapFile(snapshot, mapFileInfoOf(identity.deviceType, identity.firmwareVersion));
     if (!replaceFileAtomically(toUtf8(path), text)) {
         const int error = errno;
         showError(translate(texts::kMapFileSaveFailed) + u"\n" + path + u": " +
@@ -220,19 +223,18 @@ void CMapKeeper::loadFrom(const std::u16string& folder) {
     model_.submit(
         {{},
          [target](const MapSnapshot&) { return std::optional<MapSnapshot>(target); },
-         reportedWrite(&window_, u"CMapKeeper::loadFromFile()", nullptr, {},
-                       [differs](CLPGConnection& device, const MapSnapshot& from,
-                                 const MapSnapshot& to) {
-                           SnapshotWrite write =
-                               writeSnapshotParts(device, from, to, {true, true, true});
-                           if (!write.complete) {
-                               return write;
-                           }
-                           // What the controller holds is what it reads back, equal or not.
-                           const auto held = readControllerState(device);
-                           *differs = !held || *held != to;
-                           return SnapshotWrite{!*differs, held.value_or(write.holds)};
-                       }),
+         reportedWrite(
+             &window_, u"CMapKeeper::loadFromFile()", nullptr, {},
+             [differs](CLPGConnection& device, const MapSnapshot& from, const MapSnapshot& to) {
+                 SnapshotWrite write = writeSnapshotParts(device, from, to, {true, true, true});
+                 if (!write.complete) {
+                     return write;
+                 }
+                 // What the controller holds is what it reads back, equal or not.
+                 const auto held = readControllerState(device);
+                 *differs = !held || *held != to;
+                 return SnapshotWrite{!*differs, held.value_or(write.holds)};
+             }),
          [this, differs](bool loaded, const MapSnapshot& before) {
              if (loaded) {
                  recordChange(before);
@@ -243,18 +245,26 @@ void CMapKeeper::loadFrom(const std::u16string& folder) {
          }});
 }
 
-void CMapKeeper::compareWithFile() {
+std::optional<MapSnapshot> CMapKeeper::openMapFile() {
     const std::u16string path = chooseFile(lastFolder_, 0);
     if (path.empty()) {
-        return;
+        return std::nullopt;
     }
     lastFolder_ = folderOf(path);
     const MapFileRead read = readMapFile(toUtf8(path));
     if (!read.ok()) {
         showError(read.error);
+        return std::nullopt;
+    }
+    return read.content->snapshot;
+}
+
+void CMapKeeper::compareWithFile() {
+    const std::optional<MapSnapshot> read = openMapFile();
+    if (!read) {
         return;
     }
-    const MapSnapshot& file = read.content->snapshot;
+    const MapSnapshot& file = *read;
     grid_.compareWith(file);
     // The cells alone are coloured; other axes or settings would make them mean other things.
     const SnapshotParts parts = differingParts(model_.shown(), file);
@@ -341,18 +351,7 @@ void CMapKeeper::writeLearned() {
 
 void CMapKeeper::saveLearnedElsewhere(const MapSnapshot& learned) {
     showError(translate(texts::kLearnedBackupFailed));
-    const std::u16string path = chooseFile(lastFolder_, 1);
-    if (path.empty()) {
-        return;
-    }
-    const ControllerIdentity& identity = model_.identity();
-    if (!replaceFileAtomically(
-            toUtf8(path),
-            formatMapFile(learned, mapFileInfoOf(identity.deviceType, identity.firmwareVersion)))) {
-        const int error = errno;
-        showError(translate(texts::kMapFileSaveFailed) + u"\n" + path + u": " +
-                  toU16(std::strerror(error)));
-    }
+    saveToFile(learned);
 }
 
 } // namespace krv

@@ -53,6 +53,10 @@ public:
     void redo();
 
     void saveToFile();
+    // A map file of snapshot where the fitter chooses.
+    void saveToFile(const MapSnapshot& snapshot);
+    // A map file the fitter chooses, read; nothing when cancelled or unreadable (said).
+    std::optional<MapSnapshot> openMapFile();
     // Sends axes, settings and map from a file, stores the map, reads it all back and compares.
     void loadFromFile();
     // The load dialog in the backups folder.

@@ -54,6 +54,9 @@ std::unique_ptr<QMenu> CMapMenu::buildMenu() {
         [&keeper] { keeper.loadFromFile(); });
     add(texts::kCompareWithFile, {}, true, [&keeper] { keeper.compareWithFile(); });
     add(texts::kEndCompare, {}, keeper.isComparing(), [&keeper] { keeper.endCompare(); });
+    if (calibrateFromFile_) {
+        add(texts::kCalibrateFromFile, {}, true, calibrateFromFile_);
+    }
     menu->addSeparator();
     add(texts::kBackups, {}, true, [&keeper] { keeper.loadBackup(); });
     return menu;
@@ -66,6 +69,10 @@ void CMapMenu::popUp(const QPoint& gridPoint) {
     // Held until its entry has run: the entry may open dialogs of its own.
     const std::unique_ptr<QMenu> menu = buildMenu();
     menu->exec(grid_->mapToGlobal(gridPoint));
+}
+
+void CMapMenu::setCalibrateFromFile(std::function<void()> command) {
+    calibrateFromFile_ = std::move(command);
 }
 
 bool CMapMenu::eventFilter(QObject* watched, QEvent* event) {

@@ -5,6 +5,7 @@
 
 #include <QObject>
 #include <QPointer>
+#include <functional>
 #include <memory>
 
 class QMenu;
@@ -30,10 +31,14 @@ public:
 
     bool eventFilter(QObject* watched, QEvent* event) override;
 
+    // "Kalibruj z pliku..." runs this (the menu offers it once it is set).
+    void setCalibrateFromFile(std::function<void()> command);
+
 private:
     CMapKeeper& keeper_;
     QPointer<CMapEmu1> grid_;
     QPointer<QWidget> window_;
+    std::function<void()> calibrateFromFile_;
 };
 
 } // namespace krv

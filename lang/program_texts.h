@@ -202,6 +202,25 @@ inline constexpr std::u16string_view kCliHelpMapFile =
 inline constexpr std::u16string_view kCliHelpOut = u"plik mapy z nauczonymi komórkami";
 inline constexpr std::u16string_view kCliHelpMinHits =
     u"najmniej stabilnych odczytów, by nauczyć komórkę";
+// The calibration drive on the map and its preview before writing; %s are values.
+inline constexpr std::u16string_view kCellInController = u"W sterowniku: %s V";
+inline constexpr std::u16string_view kCellProposed = u"Propozycja: %s V (różnica %s V)";
+inline constexpr std::u16string_view kCellHits = u"Odczyty: %s, rozrzut: %s V";
+inline constexpr std::u16string_view kCellLearned = u"Nauczona";
+inline constexpr std::u16string_view kCellTooFew = u"Za mało odczytów";
+inline constexpr std::u16string_view kCellUnreached = u"Bez stabilnych odczytów";
+inline constexpr std::u16string_view kCellPredicted = u"Przewidziana z sąsiednich komórek";
+inline constexpr std::u16string_view kCalibrationPreviewTitle = u"Wynik kalibracji";
+inline constexpr std::u16string_view kCalibrationPreviewHint =
+    u"Czerwone komórki dostaną wyższą wartość, niebieskie niższą. Zaznacz komórki, by wpisać "
+    u"tylko je.";
+inline constexpr std::u16string_view kWriteToController = u"Wpisz do sterownika";
+inline constexpr std::u16string_view kWriteSelectedCells = u"Wpisz zaznaczone";
+inline constexpr std::u16string_view kDiscard = u"Odrzuć";
+inline constexpr std::u16string_view kCalibrateFromFile = u"Kalibruj z pliku...";
+inline constexpr std::u16string_view kCalibrationChooseMapFile =
+    u"Brak połączenia: wskaż plik mapy, wobec której liczyć kalibrację. Wynik zostanie zapisany "
+    u"do pliku mapy.";
 // Command line (krv-cli) and the chart's files: help, errors, the port table, the update's
 // progress, the chart's context menu; each %s is a value filled in after translation.
 inline constexpr std::u16string_view kCliUsage = u"Użycie: krv-cli [OPCJE] POLECENIE [ARGUMENTY]";
@@ -509,6 +528,20 @@ inline constexpr std::array kProgramTexts{
     kCliHelpMapFile,
     kCliHelpOut,
     kCliHelpMinHits,
+    kCellInController,
+    kCellProposed,
+    kCellHits,
+    kCellLearned,
+    kCellTooFew,
+    kCellUnreached,
+    kCellPredicted,
+    kCalibrationPreviewTitle,
+    kCalibrationPreviewHint,
+    kWriteToController,
+    kWriteSelectedCells,
+    kDiscard,
+    kCalibrateFromFile,
+    kCalibrationChooseMapFile,
     // Command line (krv-cli).
     kCliUsage,
     kCliCommandsHeading,

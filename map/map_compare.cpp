@@ -17,6 +17,8 @@ constexpr int kFullSteps = 25;
 constexpr int kPalest = 215;
 constexpr int kDeepest = 40;
 
+} // namespace
+
 QColor differenceColour(int steps) {
     if (steps == 0) {
         return QColor(255, 255, 255);
@@ -25,8 +27,6 @@ QColor differenceColour(int steps) {
     const int k = kPalest - (kPalest - kDeepest) * (depth - 1) / (kFullSteps - 1);
     return steps > 0 ? QColor(255, k, k) : QColor(k, k, 255);
 }
-
-} // namespace
 
 std::vector<CellMark> compareMarks(const MapSnapshot& controller, const MapSnapshot& file) {
     std::vector<CellMark> marks(kMapCells);

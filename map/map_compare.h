@@ -10,6 +10,8 @@
 
 namespace krv {
 
+// White for no difference, paler to deeper red (steps > 0) or blue (steps < 0) in 0.02 V steps.
+QColor differenceColour(int steps);
 // One mark per value cell, index row * 15 + column.
 std::vector<CellMark> compareMarks(const MapSnapshot& controller, const MapSnapshot& file);
 

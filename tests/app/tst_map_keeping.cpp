@@ -558,9 +558,10 @@ private slots:
         pressIn(rpmDividerEdit(), Qt::Key_Menu, Qt::NoModifier);
         QCOMPARE(entries, (QStringList{"Cofnij", "Ponów", "Zapisz mapę do pliku...",
                                        "Wczytaj mapę z pliku...", "Porównaj z plikiem...",
-                                       "Zakończ porównanie", "Kopie zapasowe..."}));
+                                       "Zakończ porównanie", "Kalibruj z pliku...",
+                                       "Kopie zapasowe..."}));
         // Nothing to undo or redo yet, and no compare view to end.
-        QCOMPARE(enabled, (QList<bool>{false, false, true, true, true, false, true}));
+        QCOMPARE(enabled, (QList<bool>{false, false, true, true, true, false, true, true}));
     }
 
     void firmwareUpdateIsBackedUpFirst() {

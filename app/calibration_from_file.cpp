@@ -1,0 +1,59 @@
+// "Kalibruj z pliku...": the proposal of a recorded petrol drive, over the map the controller
+// holds (or, without a controller, over a map file, the result then going to a map file), shown
+// in the same preview as a live drive's.
+
+#include "app/korrin_dlg.h"
+#include "calibration/calibration.h"
+#include "lang/program_texts.h"
+#include "lang/translate.h"
+#include "link/message.h"
+#include "platform/qt/open_file.h"
+#include "platform/text.h"
+#include "readings_log/readings_log.h"
+
+#include <QDir>
+
+namespace krv {
+
+void CKorrinDlg::calibrateFromFile() {
+    if (calibrating || model_.busy()) {
+        return;
+    }
+    const std::u16string path =
+        COpenFile(QDir::homePath().toStdU16String(), translate(texts::kCsvFileFilter), u"csv", 0)
+            .selectFile();
+    if (path.empty()) {
+        return;
+    }
+    const ReadingsLogRead read = readReadingsLog(toUtf8(path));
+    if (!read.ok()) {
+        showMessage(this, toU16(read.error), std::u16string(kMessageCaption), MB_ICONERROR);
+        return;
+    }
+    const bool connected = model_.loaded();
+    std::optional<MapSnapshot> map;
+    if (connected) {
+        map = model_.acknowledged();
+    } else {
+        showProgramMessage(this, texts::kCalibrationChooseMapFile, MB_ICONINFORMATION);
+        map = mapKeeper_.openMapFile();
+    }
+    if (!map) {
+        return;
+    }
+    const std::vector<CalibrationSample> samples = calibrationSamplesOf(*read.log);
+    const auto cells = previewCalibration(proposeCalibration(samples, *map), *map);
+    if (!cells) {
+        return;
+    }
+    if (connected) {
+        mapKeeper_.calibrationStarted();
+        mapKeeper_.writeCalibrationResult(*cells);
+        return;
+    }
+    MapSnapshot learned = *map;
+    learned.cells = *cells;
+    mapKeeper_.saveToFile(learned);
+}
+
+} // namespace krv

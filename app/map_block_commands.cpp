@@ -119,9 +119,9 @@ void CMapBlockCommands::askAndSet() {
     if (!block) {
         return;
     }
-    const QString shown = QString::fromStdU16String(formatText(
-        "%.2f", units::mapCellVolts(grid_.model().shown().cells[static_cast<size_t>(
-                    block->firstRow * kMapColumns + block->firstColumn)])));
+    const QString shown = QString::fromStdU16String(
+        formatText("%.2f", units::mapCellVolts(grid_.model().shown().cells[static_cast<size_t>(
+                               block->firstRow * kMapColumns + block->firstColumn)])));
     if (const auto volts = askNumber(texts::kMapSetValuePrompt, shown)) {
         setTo(*volts);
     }
@@ -147,7 +147,9 @@ void CMapBlockCommands::askAndScale() {
 
 void CMapBlockCommands::setTo(double volts) {
     run(kSetBackup, u"CMapBlockCommands::setTo()",
-        [volts](const MapCells& cells, const Block& block) { return krv::setTo(cells, block, volts); });
+        [volts](const MapCells& cells, const Block& block) {
+            return krv::setTo(cells, block, volts);
+        });
 }
 
 void CMapBlockCommands::setToAverage() {
@@ -157,7 +159,9 @@ void CMapBlockCommands::setToAverage() {
 
 void CMapBlockCommands::add(double volts) {
     run(kAddBackup, u"CMapBlockCommands::add()",
-        [volts](const MapCells& cells, const Block& block) { return krv::add(cells, block, volts); });
+        [volts](const MapCells& cells, const Block& block) {
+            return krv::add(cells, block, volts);
+        });
 }
 
 void CMapBlockCommands::scale(double percent) {

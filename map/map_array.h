@@ -81,7 +81,6 @@ public:
 protected:
     bool event(QEvent* event) override;
 
-
 private:
     // The background value colouring gives a cell: its mark in the compare view.
     QColor valueColour(int column, int row, double value) const;

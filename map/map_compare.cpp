@@ -44,9 +44,8 @@ std::vector<CellMark> differenceMarks(const MapSnapshot& now, const MapSnapshot&
     for (size_t i = 0; i < kMapCells; ++i) {
         const int steps = int(now.cells[i]) - int(before.cells[i]);
         marks[i].background = differenceColour(steps);
-        marks[i].toolTip = QString::fromStdU16String(
-            formatText("%+.2f V", units::mapCellVolts(now.cells[i]) -
-                                      units::mapCellVolts(before.cells[i])));
+        marks[i].toolTip = QString::fromStdU16String(formatText(
+            "%+.2f V", units::mapCellVolts(now.cells[i]) - units::mapCellVolts(before.cells[i])));
     }
     return marks;
 }

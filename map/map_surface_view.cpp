@@ -18,8 +18,8 @@ namespace krv {
 
 namespace {
 
-constexpr double kTopVolts = 5.1;       // the most a cell holds
-constexpr double kDegreesPerPixel = 0.5; // dragging
+constexpr double kTopVolts = 5.1;         // the most a cell holds
+constexpr double kDegreesPerPixel = 0.5;  // dragging
 constexpr double kWheelZoomBase = 1.0015; // per eighth of a degree of wheel turn
 const QColor kMarker(150, 0, 0);
 const QColor kSelected(0, 170, 0);
@@ -62,7 +62,8 @@ SurfaceProjection CMapSurfaceView::projection() const {
 }
 
 double CMapSurfaceView::valueAt(int column, int row) const {
-    return units::mapCellVolts(model_.shown().cells[static_cast<size_t>(row) * kMapColumns + column]);
+    return units::mapCellVolts(
+        model_.shown().cells[static_cast<size_t>(row) * kMapColumns + column]);
 }
 
 QPointF CMapSurfaceView::at(const SurfaceProjection& projection, double column, double row,
@@ -94,9 +95,10 @@ void CMapSurfaceView::paintEvent(QPaintEvent*) {
     painter.fillRect(rect(), Qt::white);
     painter.setRenderHint(QPainter::Antialiasing);
     const SurfaceProjection projection = this->projection();
-    paintAxes(painter, projection);
+    paintFrame(painter, projection);
     paintSurface(painter, projection);
     paintMarks(painter, projection);
+    paintLabels(painter, projection); // over the surface, which would hide some
 }
 
 void CMapSurfaceView::paintSurface(QPainter& painter, const SurfaceProjection& projection) const {
@@ -129,16 +131,23 @@ void CMapSurfaceView::paintSurface(QPainter& painter, const SurfaceProjection& p
     }
 }
 
-void CMapSurfaceView::paintAxes(QPainter& painter, const SurfaceProjection& projection) const {
-    const MapSnapshot shown = model_.shown();
+void CMapSurfaceView::paintFrame(QPainter& painter, const SurfaceProjection& projection) const {
     const int lastColumn = kMapColumns - 1;
     const int lastRow = kMapRows - 1;
     painter.setPen(QPen(kAxis, 1));
+    painter.setBrush(Qt::NoBrush);
     // The base plane's outline, and the height axis standing on its first corner.
     const QPolygonF base{at(projection, 0, 0, 0), at(projection, lastColumn, 0, 0),
                          at(projection, lastColumn, lastRow, 0), at(projection, 0, lastRow, 0)};
     painter.drawPolygon(base);
     painter.drawLine(at(projection, 0, 0, 0), at(projection, 0, 0, kTopVolts));
+}
+
+void CMapSurfaceView::paintLabels(QPainter& painter, const SurfaceProjection& projection) const {
+    const MapSnapshot shown = model_.shown();
+    const int lastColumn = kMapColumns - 1;
+    const int lastRow = kMapRows - 1;
+    painter.setPen(QPen(kAxis, 1));
     const QFontMetrics metrics(font());
     const auto label = [&](QPointF point, const QString& text) {
         const QRectF box(point.x() - 40, point.y() - metrics.height() / 2.0, 80, metrics.height());
@@ -146,8 +155,9 @@ void CMapSurfaceView::paintAxes(QPainter& painter, const SurfaceProjection& proj
     };
     const double outside = 1.2; // cells beyond the edge the labels stand
     for (int c = 0; c <= lastColumn; c += 2) {
-        label(at(projection, c, -outside, 0),
-              QString::fromStdU16String(formatText("%.0f", units::columnBreakRpm(shown.columns[c]))));
+        label(
+            at(projection, c, -outside, 0),
+            QString::fromStdU16String(formatText("%.0f", units::columnBreakRpm(shown.columns[c]))));
     }
     for (int r = 0; r <= lastRow; r += 3) {
         label(at(projection, -outside, r, 0),

@@ -43,7 +43,8 @@ private:
     double valueAt(int column, int row) const;
     QPointF at(const SurfaceProjection& projection, double column, double row, double value) const;
     void paintSurface(QPainter& painter, const SurfaceProjection& projection) const;
-    void paintAxes(QPainter& painter, const SurfaceProjection& projection) const;
+    void paintFrame(QPainter& painter, const SurfaceProjection& projection) const;
+    void paintLabels(QPainter& painter, const SurfaceProjection& projection) const;
     void paintMarks(QPainter& painter, const SurfaceProjection& projection) const;
 
     const CControllerModel& model_;

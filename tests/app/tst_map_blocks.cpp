@@ -133,8 +133,7 @@ private slots:
                 }
                 const double u = (col - 2) / 3.0;
                 const double t = (r - 3) / 4.0;
-                const double plane =
-                    (1 - t) * ((1 - u) * a + u * b) + t * ((1 - u) * c + u * d);
+                const double plane = (1 - t) * ((1 - u) * a + u * b) + t * ((1 - u) * c + u * d);
                 QVERIFY2(std::fabs(held[at(r, col)] - plane) <= 1.0,
                          qPrintable(QString("row %1 column %2").arg(r).arg(col)));
             }

@@ -1,11 +1,10 @@
 // The map's 3D view: where the projection puts the grid's cells, and that the operating point's
 // marker is drawn over the cell the grid highlights, whichever way the view is turned.
 
+#include "connection/thread_manager.h"
 #include "map/map_emu1.h"
 #include "map/map_surface_view.h"
 #include "map/surface_projection.h"
-
-#include "connection/thread_manager.h"
 #include "tests/support/in_place_jobs.h"
 
 #include <QImage>
@@ -21,7 +20,8 @@ double distance(QPointF a, ProjectedPoint b) {
 }
 
 // The cell whose projected centre lies nearest the point.
-CellPosition nearestCell(const SurfaceProjection& projection, const MapCells& cells, QPointF point) {
+CellPosition nearestCell(const SurfaceProjection& projection, const MapCells& cells,
+                         QPointF point) {
     CellPosition best{0, 0};
     double bestDistance = 1e9;
     for (int r = 0; r < kMapRows; ++r) {
@@ -74,8 +74,8 @@ private slots:
 
         SurfaceProjection zoomed = top;
         zoomed.zoomBy(2.0);
-        QVERIFY(std::fabs((zoomed.project(14, 0, 0).x - 300) - 2 * (top.project(14, 0, 0).x - 300)) <
-                1e-9);
+        QVERIFY(std::fabs((zoomed.project(14, 0, 0).x - 300) -
+                          2 * (top.project(14, 0, 0).x - 300)) < 1e-9);
         zoomed.rotate(0, 200);
         QCOMPARE(zoomed.pitch, 90.0); // never past a view from above
         zoomed.reset();

@@ -115,7 +115,11 @@ CKorrinDlg::CKorrinDlg(CLPGThreadManager& threads)
                                          {});
                          }
                      });
-    model_.setChangedListener([this] { showDeviceData(); });
+    model_.setChangedListener([this] {
+        showDeviceData();
+        mapViews_.modelChanged();
+    });
+    mapMenu_.setMoreEntries([this](QMenu& menu) { blockKeys_.addTo(menu); });
     qApp->installEventFilter(&keyFilter_);
 }
 
@@ -379,6 +383,13 @@ void CKorrinDlg::reject() {
 
 void CKorrinDlg::setStatusText(const std::u16string& text) {
     onUiThread([this, text] { statusText = text; });
+}
+
+void CKorrinDlg::showNote(const std::u16string& text) {
+    if (!text.empty()) {
+        statusText = text;
+        updateData(false);
+    }
 }
 
 void CKorrinDlg::reconnected() {

@@ -7,8 +7,11 @@
 #include "app/chart_files.h"
 #include "app/dialog_controls.h"
 #include "app/firmware_update_window.h"
+#include "app/map_block_commands.h"
+#include "app/map_block_keys.h"
 #include "app/map_keeper.h"
 #include "app/map_menu.h"
+#include "app/map_views.h"
 #include "app/ui_gate.h"
 #include "chart/scroll_chart.h"
 #include "connection/connection_host.h"
@@ -92,6 +95,7 @@ public:
     CControllerModel& model() { return model_; }
     const CControllerModel& model() const { return model_; }
     CMapKeeper& mapKeeper() { return mapKeeper_; }
+    CMapViews& mapViews() { return mapViews_; }
     const CDialogControls& controls() const { return controls_; }
     CMapEmu1& mapGrid() { return mapGrid_; }
     CScrollChart<float>& chart() { return chart_; }
@@ -146,6 +150,8 @@ private:
     void submitEdit(const std::u16string& statusText, std::u16string_view operation,
                     CControllerModel::Change change, CControllerModel::Write write,
                     std::u16string_view failureText);
+    // A note for the status line; an empty one leaves the line as it is.
+    void showNote(const std::u16string& text);
     // Runs the task on the user-interface thread: now when there, else queued.
     void onUiThread(std::function<void()> task);
     // The controls that would start another operation.
@@ -179,6 +185,10 @@ private:
     CMapKeeper mapKeeper_{model_, mapGrid_, *this};
     CMapMenu mapMenu_{mapKeeper_, mapGrid_, *this};
     CCalibrationDrive calibrationDrive_;
+    CMapBlockCommands blockCommands_{mapKeeper_, mapGrid_, *this,
+                                     [this](const std::u16string& text) { showNote(text); }};
+    CMapViews mapViews_{mapKeeper_, mapGrid_, *this};
+    CMapBlockKeys blockKeys_{blockCommands_, mapViews_, mapGrid_, *this};
 };
 
 } // namespace krv

@@ -49,6 +49,8 @@ public:
     void recordChange(const MapSnapshot& before);
     bool canUndo() const { return history_.canUndo(); }
     bool canRedo() const { return history_.canRedo(); }
+    // What the newest change still in effect started from: what undo would bring back.
+    std::optional<MapSnapshot> beforeLastChange() const { return history_.undoTarget(); }
     void undo();
     void redo();
 

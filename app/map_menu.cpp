@@ -47,6 +47,9 @@ std::unique_ptr<QMenu> CMapMenu::buildMenu() {
         [&keeper] { keeper.undo(); });
     add(texts::kRedo, QKeySequence(Qt::CTRL | Qt::Key_Y), keeper.canRedo(),
         [&keeper] { keeper.redo(); });
+    if (moreEntries_) {
+        moreEntries_(*menu);
+    }
     menu->addSeparator();
     add(texts::kSaveMapToFile, QKeySequence(Qt::CTRL | Qt::Key_S), true,
         [&keeper] { keeper.saveToFile(); });

@@ -24,6 +24,8 @@ public:
     CMapMenu(CMapKeeper& keeper, CMapEmu1& grid, QWidget& window);
     ~CMapMenu() override;
 
+    // Entries other parts of the window add after the history's.
+    void setMoreEntries(std::function<void(QMenu&)> add) { moreEntries_ = std::move(add); }
     // The menu as it stands now (entries enabled by what the history and the view allow).
     std::unique_ptr<QMenu> buildMenu();
     // Opens the menu at a point of the grid and runs the chosen entry.
@@ -39,6 +41,7 @@ private:
     QPointer<CMapEmu1> grid_;
     QPointer<QWidget> window_;
     std::function<void()> calibrateFromFile_;
+    std::function<void(QMenu&)> moreEntries_;
 };
 
 } // namespace krv

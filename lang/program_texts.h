@@ -404,6 +404,9 @@ inline constexpr std::u16string_view kCliOneOperation =
     u"Podaj dokładnie jedną operację: --set, --add, --scale, --interpolate lub --smooth";
 inline constexpr std::u16string_view kCliBadBlock =
     u"Niewłaściwy blok „%s”: podaj wiersz:kolumna-wiersz:kolumna (wiersze 1–16, kolumny 1–15)";
+inline constexpr std::u16string_view kMapNotANumber = u"„%s” nie jest liczbą.";
+inline constexpr std::u16string_view kMapSurfaceReset = u"Widok początkowy";
+inline constexpr std::u16string_view kMapSurfaceValueAxis = u"Mapa (V)";
 
 inline constexpr std::array kProgramTexts{
     kCannotOpenPort,
@@ -647,6 +650,9 @@ inline constexpr std::array kProgramTexts{
     kCliMissingOption,
     kCliOneOperation,
     kCliBadBlock,
+    kMapNotANumber,
+    kMapSurfaceReset,
+    kMapSurfaceValueAxis,
     // Readings logs.
     kReadingsLogAtLine,
     kReadingsLogCannotOpen,

@@ -71,15 +71,15 @@ public:
     int currentColumn() const { return currentColumn_; }
     int currentRow() const { return currentRow_; }
 
-protected:
-    bool event(QEvent* event) override;
-
     struct SelectionBounds {
         CellPosition first; // first selected cell scanning columns, then rows
         CellPosition last;  // last one in the same scan
     };
     // Nothing when no value cell is selected.
     std::optional<SelectionBounds> selectionBounds() const;
+
+protected:
+    bool event(QEvent* event) override;
 
 private:
     // The background value colouring gives a cell: its mark in the compare view.

@@ -39,4 +39,15 @@ std::vector<CellMark> compareMarks(const MapSnapshot& controller, const MapSnaps
     return marks;
 }
 
+std::vector<CellMark> differenceMarks(const MapSnapshot& now, const MapSnapshot& before) {
+    std::vector<CellMark> marks(kMapCells);
+    for (size_t i = 0; i < kMapCells; ++i) {
+        const int steps = int(now.cells[i]) - int(before.cells[i]);
+        marks[i].background = differenceColour(steps);
+        marks[i].toolTip = QString::fromStdU16String(formatText(
+            "%+.2f V", units::mapCellVolts(now.cells[i]) - units::mapCellVolts(before.cells[i])));
+    }
+    return marks;
+}
+
 } // namespace krv

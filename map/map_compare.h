@@ -14,5 +14,8 @@ namespace krv {
 QColor differenceColour(int steps);
 // One mark per value cell, index row * 15 + column.
 std::vector<CellMark> compareMarks(const MapSnapshot& controller, const MapSnapshot& file);
+// The same colours for what a write changed: red where a cell went up, blue where it went
+// down, the change in volts in the tooltip.
+std::vector<CellMark> differenceMarks(const MapSnapshot& now, const MapSnapshot& before);
 
 } // namespace krv

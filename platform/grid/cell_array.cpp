@@ -219,11 +219,20 @@ void CCellArray::mousePressEvent(QMouseEvent* event) {
     if (editing_) {
         endEdit();
     }
-    if (event->button() != Qt::LeftButton) {
-        return;
-    }
     const auto position = layout_.cellAt(event->position().toPoint());
     if (!position || !isValueCell(*position)) {
+        return;
+    }
+    if (event->button() == Qt::RightButton) {
+        // The context menu works on the selection: a cell outside it becomes the selection,
+        // a cell inside keeps the block the menu is meant for.
+        if (!cell(position->column, position->row).isSelected()) {
+            anchor_ = *position;
+            selectRectangle(*position, *position);
+        }
+        return;
+    }
+    if (event->button() != Qt::LeftButton) {
         return;
     }
     if (event->modifiers().testFlag(Qt::ShiftModifier) && isValueCell(anchor_)) {

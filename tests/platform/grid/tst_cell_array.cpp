@@ -206,6 +206,23 @@ private slots:
         QTest::mouseRelease(grid, Qt::LeftButton, {}, outside);
     }
 
+    // A right click inside the selection keeps the block the context menu is for; outside it,
+    // the cell under it becomes the selection and the anchor, as a left click would make it.
+    void rightClickSelectsOnlyOutsideTheSelection() {
+        build();
+        QTest::mouseClick(grid, Qt::LeftButton, {}, centreOf(*grid, 3, 3));
+        QTest::mouseClick(grid, Qt::LeftButton, Qt::ShiftModifier, centreOf(*grid, 6, 5));
+        QTest::mouseClick(grid, Qt::RightButton, {}, centreOf(*grid, 5, 4));
+        QVERIFY(selectedExactly(*grid, QRect(QPoint(3, 3), QPoint(6, 5))));
+        QCOMPARE(grid->anchorColumn(), 3);
+        QTest::mouseClick(grid, Qt::RightButton, {}, centreOf(*grid, 9, 10));
+        QVERIFY(selectedExactly(*grid, QRect(9, 10, 1, 1)));
+        QCOMPARE(grid->anchorColumn(), 9);
+        QCOMPARE(grid->anchorRow(), 10);
+        QTest::mouseClick(grid, Qt::RightButton, {}, centreOf(*grid, 4, -1)); // a header
+        QVERIFY(selectedExactly(*grid, QRect(9, 10, 1, 1)));
+    }
+
     void clickOnAHeaderKeepsTheSelection() {
         build();
         QTest::mouseClick(grid, Qt::LeftButton, {}, centreOf(*grid, 2, 2));

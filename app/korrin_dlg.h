@@ -8,10 +8,11 @@
 #include "app/firmware_update_window.h"
 #include "app/map_keeper.h"
 #include "app/map_menu.h"
+#include "app/port_watch.h"
 #include "app/ui_gate.h"
 #include "chart/scroll_chart.h"
-#include "connection/connection_worker.h"
 #include "connection/connection_host.h"
+#include "connection/connection_worker.h"
 #include "connection/controller_model.h"
 #include "connection/lpg_connection.h"
 #include "map/map_emu1.h"
@@ -86,6 +87,8 @@ public:
     const CQtFirmwareUpdateWindow& firmwareWindow() const { return firmwareWindow_; }
 
     bool timerActive(int id) const;
+    // Running without a controller, the window watches the port table for one plugged in.
+    bool watchingPorts() const { return portWatch_.watching(); }
     CLPGConnection& device() { return device_; }
     const CLPGConnection& device() const { return device_; }
     CControllerModel& model() { return model_; }
@@ -111,6 +114,9 @@ public:
     std::array<std::vector<double>, kMapCells> cellSamples;
 
 private:
+    // A search (at the start, or the port watch's) ended: what it found shows, and without a
+    // controller (nor the demo, nor a reconnect to come) the port watch runs.
+    void searchEnded(bool connected);
     void createMapGrid();
     void createChart();
     void feedChart();
@@ -119,7 +125,8 @@ private:
     void OnBnClickedStop();
     // Settings spins: the value becomes value - step (up -1, down +1) and is written.
     struct SettingRow;
-    template <class Field> void stepSetting(Field DeviceSettings::*field, int step, const SettingRow& row);
+    template <class Field>
+    void stepSetting(Field DeviceSettings::*field, int step, const SettingRow& row);
     void OnDeltaposSpinRpmDiv(int step);
     void OnDeltaposSpinNoiseDelta(int step);
     void OnDeltaposSpinNoisePeriod(int step);
@@ -174,6 +181,7 @@ private:
     std::optional<DeviceSettings> unsentSettings_;
     CMapKeeper mapKeeper_{model_, mapGrid_, *this};
     CMapMenu mapMenu_{mapKeeper_, mapGrid_, *this};
+    CPortWatch portWatch_{worker_, [this] { searchEnded(true); }};
 };
 
 } // namespace krv

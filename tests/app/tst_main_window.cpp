@@ -68,7 +68,11 @@ private slots:
 
     void demoShowsTheSimulatedRecord() {
         fixture.startWindow(clickDemo);
-        QCOMPARE(fieldText(*dialog, mainId::kStatus), QStringLiteral("POŁĄCZONY"));
+        // Made-up readings are never taken for a controller's.
+        QCOMPARE(fieldText(*dialog, mainId::kStatus), QStringLiteral("DEMO (BEZ STEROWNIKA)"));
+        QCOMPARE(dialog->windowTitle(),
+                 QStringLiteral("Emulator ciśnienia paliwa KRV v 1.12 \u2014 "
+                                "DEMO: odczyty nie pochodzą ze sterownika"));
         const Fields demo{"2210", "2.00", "2.03", "3.17", QStringLiteral("Wyłączony")};
         QTRY_COMPARE_WITH_TIMEOUT(readingFields(*dialog), demo, 10000);
         // Settings and map come from the device's construction values.
@@ -88,6 +92,7 @@ private slots:
         QVERIFY(dialog->device().connected);
         QVERIFY(!dialog->device().demoMode);
         QCOMPARE(fieldText(*dialog, mainId::kStatus), QStringLiteral("POŁĄCZONY"));
+        QVERIFY(!dialog->windowTitle().contains(QStringLiteral("DEMO")));
         QTRY_COMPARE_WITH_TIMEOUT(fieldText(*dialog, mainId::kWorkingState),
                                   QStringLiteral("Wyłączony"), 10000);
 

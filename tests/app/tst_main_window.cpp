@@ -66,6 +66,25 @@ private slots:
         QVERIFY(fixture.shown().empty());
     }
 
+    // The commonest first mistake: the tool started before the cable was plugged in. Without
+    // a controller the window watches the port table and connects once one answers.
+    void controllerPluggedInAfterStartingWithoutConnectionIsConnected() {
+        fixture.startWindow(clickWithoutConnection);
+        QCOMPARE(fieldText(*dialog, mainId::kStatus), QStringLiteral("BRAK KOMUNIKACJI"));
+        QVERIFY(dialog->watchingPorts());
+        if (auto error = fixture.startController()) { // the port appears in the table
+            KRV_QTEST_UNAVAILABLE(*error);
+        }
+
+        QTRY_VERIFY_WITH_TIMEOUT(dialog->device().connected && !dialog->operationRunning(), 15000);
+        QCOMPARE(fieldText(*dialog, mainId::kStatus), QStringLiteral("POŁĄCZONY"));
+        QVERIFY(!dialog->watchingPorts());
+        QVERIFY(dialog->timerActive(CKorrinDlg::kReadingsTimer));
+        QTRY_VERIFY_WITH_TIMEOUT(dialog->device().diagData.sampleCount() > 0, 10000);
+        QCOMPARE(fixture.laterChoices->answered(), 0);
+        QVERIFY(fixture.shown().empty());
+    }
+
     void demoShowsTheSimulatedRecord() {
         fixture.startWindow(clickDemo);
         // Made-up readings are never taken for a controller's.

@@ -127,6 +127,7 @@ CKorrinDlg::~CKorrinDlg() {
     qApp->removeEventFilter(&keyFilter_);
     // Nothing waits for this window any more: a worker asking it something gets its fallback.
     gate_.close();
+    portWatch_.stop();
     // The worker (and the polling it runs) may still arm a timer on this window: it goes before
     // the window does, woken from any read it waits in.
     worker_.stop();
@@ -152,18 +153,23 @@ bool CKorrinDlg::OnInitDialog() {
             reportingErrors(this, kInitOperation, [&] { device.connect(*this); });
             return device.connected.load();
         },
-        [this](bool connected) {
-            applyDialogTexts();
-            if (connected) {
-                // The model has what the search read: dataLoaded came first.
-                statusText = translate(texts::kStatusConnected);
-                device_.startPolling();
-            } else {
-                statusText = translate(texts::kStatusNoCommunication);
-            }
-            updateData(false);
-        });
+        [this](bool connected) { searchEnded(connected); });
     return true;
+}
+
+void CKorrinDlg::searchEnded(bool connected) {
+    applyDialogTexts();
+    if (connected) {
+        // The model has what the search read: dataLoaded came first.
+        statusText = translate(device_.demoMode ? texts::kStatusDemo : texts::kStatusConnected);
+        device_.startPolling();
+    } else {
+        statusText = translate(texts::kStatusNoCommunication);
+        if (!reconnectTimer_.isActive()) {
+            portWatch_.start();
+        }
+    }
+    updateData(false);
 }
 
 void CKorrinDlg::createMapGrid() {
@@ -183,8 +189,11 @@ void CKorrinDlg::createChart() {
 }
 
 void CKorrinDlg::applyDialogTexts() {
-    setWindowTitle(
-        QString::fromStdU16String(translate(texts::kWindowTitle) + std::u16string(kTitleSuffix)));
+    std::u16string title = translate(texts::kWindowTitle) + std::u16string(kTitleSuffix);
+    if (device_.demoMode) {
+        title += u" \u2014 " + translate(texts::kDemoTitleMark);
+    }
+    setWindowTitle(QString::fromStdU16String(title));
     for (const CaptionEntry& entry : kCaptions) {
         controls_.setText(entry.id, translate(entry.text));
     }

@@ -12,6 +12,7 @@
 #include "app/map_keeper.h"
 #include "app/map_menu.h"
 #include "app/map_views.h"
+#include "app/port_watch.h"
 #include "app/ui_gate.h"
 #include "chart/scroll_chart.h"
 #include "connection/connection_host.h"
@@ -90,6 +91,8 @@ public:
     const CQtFirmwareUpdateWindow& firmwareWindow() const { return firmwareWindow_; }
 
     bool timerActive(int id) const;
+    // Running without a controller, the window watches the port table for one plugged in.
+    bool watchingPorts() const { return portWatch_.watching(); }
     CLPGConnection& device() { return device_; }
     const CLPGConnection& device() const { return device_; }
     CControllerModel& model() { return model_; }
@@ -121,6 +124,9 @@ public:
     void calibrateFromFile();
 
 private:
+    // A search (at the start, or the port watch's) ended: what it found shows, and without a
+    // controller (nor the demo, nor a reconnect to come) the port watch runs.
+    void searchEnded(bool connected);
     void createMapGrid();
     void createChart();
     void feedChart();
@@ -189,6 +195,7 @@ private:
                                      [this](const std::u16string& text) { showNote(text); }};
     CMapViews mapViews_{mapKeeper_, mapGrid_, *this};
     CMapBlockKeys blockKeys_{blockCommands_, mapViews_, mapGrid_, *this};
+    CPortWatch portWatch_{worker_, [this] { searchEnded(true); }};
 };
 
 } // namespace krv

@@ -1,5 +1,6 @@
 #include "connection/lpg_connection.h"
 
+#include "connection/port_probe.h"
 #include "connection/thread_manager.h"
 #include "lang/program_texts.h"
 #include "lang/translate.h"
@@ -33,7 +34,7 @@ CLPGConnection::~CLPGConnection() {
     endPolling();
 }
 
-void CLPGConnection::connect(IConnectionHost& connectionHost) {
+void CLPGConnection::connect(IConnectionHost& connectionHost, WhenNoneAnswers whenNoneAnswers) {
     host = &connectionHost;
     std::srand(static_cast<unsigned>(std::time(nullptr)));
     addErrorCategory(CTransmError());
@@ -41,7 +42,7 @@ void CLPGConnection::connect(IConnectionHost& connectionHost) {
         startDemo();
         return;
     }
-    scanPorts();
+    scanPorts(whenNoneAnswers);
 }
 
 std::vector<std::string> CLPGConnection::portTable() const {
@@ -52,16 +53,9 @@ std::vector<std::string> CLPGConnection::portTable() const {
     return table;
 }
 
-void CLPGConnection::scanPorts() {
-    demoMode = false;
-    connected = false;
-    searchReport.clear();
-    const std::vector<std::string> table = portTable();
-    searchReport.setPortTable(table);
-    unreadPort_ = 0;
-    const int last = startChoice.firstPort != 0 ? startChoice.firstPort : readLastPort();
-    std::vector<int> candidates;
-    bool lastPresent = false;
+std::vector<int> CLPGConnection::presentPorts(const std::vector<std::string>& table,
+                                              CPortSearchReport* absentTo) const {
+    std::vector<int> present;
     // Numbers past the end of the port table are absent; no need to ask for each.
     const int highest = std::min<int>(kLastPort, static_cast<int>(table.size()));
     for (int n = kFirstPort; n <= highest; ++n) {
@@ -69,20 +63,70 @@ void CLPGConnection::scanPorts() {
             continue; // not the user's to look at
         }
         if (serialDevicePresent(table[n - 1])) {
-            candidates.push_back(n);
-            lastPresent = lastPresent || n == last;
-        } else {
+            present.push_back(n);
+        } else if (absentTo != nullptr) {
+            absentTo->unusable(n);
+        }
+    }
+    return present;
+}
+
+bool CLPGConnection::connectFirstAnswering(const std::vector<int>& order,
+                                           const std::vector<std::string>& table) {
+    port.close(); // a port may not be open twice at a time
+    std::vector<ProbedPort> ports;
+    for (int n : order) {
+        if (std::none_of(ports.begin(), ports.end(),
+                         [n](const ProbedPort& port) { return port.portNumber == n; })) {
+            ports.push_back({n, table[n - 1]});
+        }
+    }
+    const std::vector<PortProbe> probes = probePorts(ports);
+    for (int n : order) {
+        const PortProbe& probe = *std::find_if(
+            probes.begin(), probes.end(), [n](const PortProbe& p) { return p.portNumber == n; });
+        switch (probe.result) {
+        case PortProbe::Result::Answered:
+            if (tryPort(n)) {
+                return true;
+            }
+            break;
+        case PortProbe::Result::Silent:
+            searchReport.tried(n);
+            break;
+        case PortProbe::Result::Unusable:
             searchReport.unusable(n);
+            break;
+        case PortProbe::Result::PortFailed:
+            searchReport.tried(n);
+            searchReport.note(n, PortAttempt::Outcome::PortFailed);
+            break;
         }
     }
-    if (last != 0 && lastPresent && tryPort(last)) {
-        return;
-    }
-    // A remembered port that failed above gets its ordinary turn as well.
+    return false;
+}
+
+void CLPGConnection::scanPorts(WhenNoneAnswers whenNoneAnswers) {
+    demoMode = false;
+    connected = false;
+    searchReport.clear();
+    const std::vector<std::string> table = portTable();
+    searchReport.setPortTable(table);
+    unreadPort_ = 0;
+    const int last = startChoice.firstPort != 0 ? startChoice.firstPort : readLastPort();
+    const std::vector<int> candidates = presentPorts(table, &searchReport);
+    portsSeen_.clear();
     for (int n : candidates) {
-        if (tryPort(n)) {
-            return;
-        }
+        portsSeen_.insert(table[n - 1]);
+    }
+    std::vector<int> order;
+    if (last != 0 && std::find(candidates.begin(), candidates.end(), last) != candidates.end()) {
+        order.push_back(last);
+    }
+    // A remembered port that failed first gets its ordinary turn as well.
+    order.insert(order.end(), candidates.begin(), candidates.end());
+    if (connectFirstAnswering(order, table)) {
+        return;
     }
     if (unreadPort_ != 0) {
         // A controller is there; only its data did not come: no reason to offer the demo.
@@ -90,12 +134,40 @@ void CLPGConnection::scanPorts() {
         markLinkLost();
         return;
     }
-    if (host->chooseDemoMode()) {
+    if (whenNoneAnswers == WhenNoneAnswers::OfferChoice && host->chooseDemoMode()) {
         startDemo();
     } else {
         demoMode = false;
         connected = false;
     }
+}
+
+bool CLPGConnection::lookForNewPorts() {
+    const std::vector<std::string> table = portTable();
+    std::set<std::string> present;
+    std::vector<int> fresh;
+    for (int n : presentPorts(table, nullptr)) {
+        present.insert(table[n - 1]);
+        if (!portsSeen_.contains(table[n - 1])) {
+            fresh.push_back(n);
+        }
+    }
+    // A port that went is looked at again once it comes back.
+    portsSeen_ = std::move(present);
+    if (fresh.empty()) {
+        return false;
+    }
+    searchReport.clear();
+    searchReport.setPortTable(table);
+    unreadPort_ = 0;
+    if (connectFirstAnswering(fresh, table)) {
+        return true;
+    }
+    if (unreadPort_ != 0) {
+        linkPort_ = unreadPort_;
+        markLinkLost();
+    }
+    return false;
 }
 
 void CLPGConnection::startDemo() {

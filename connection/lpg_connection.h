@@ -11,6 +11,7 @@
 #include "device/lpg_device.h"
 
 #include <chrono>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -29,15 +30,29 @@ public:
     // Ends the polling first: it must never outlive the device it reads.
     ~CLPGConnection() override;
 
+    // What a search does when no controller answers: offer the user the demo mode (or running
+    // without a controller), or just end unconnected. The reconnect of an update ends
+    // unconnected: it runs while the window waits for the update, and the window's own
+    // reconnect takes over.
+    enum class WhenNoneAnswers { OfferChoice, EndUnconnected };
+
     // Takes the host whose services the connection uses from now on, seeds the frame keys,
     // adds a frame-error category, then searches the ports (or starts the demo, when the start
     // choice says so). Everything below needs a host, so connect comes first.
-    void connect(IConnectionHost& host);
-    // Remembered port first, then every present port in ascending order; when none answers
-    // the host offers the demo mode (or running without a controller). A controller that
-    // identified itself but whose data could not be read is not given up for the demo: it is
-    // retried as a lost link.
-    void scanPorts();
+    void connect(IConnectionHost& host,
+                 WhenNoneAnswers whenNoneAnswers = WhenNoneAnswers::OfferChoice);
+    // Every present port is asked at once; the remembered port first, then every present port
+    // in ascending order is the order of preference for the connection. When none answers
+    // the host offers the demo mode (or running without a controller), if asked to. A
+    // controller that identified itself but whose data could not be read is not given up for
+    // the demo: it is retried as a lost link.
+    void scanPorts(WhenNoneAnswers whenNoneAnswers = WhenNoneAnswers::OfferChoice);
+    // After running without a controller (the window asks every two seconds): the ports that
+    // are new in the port table or back since the last look are tried, all at once; a port
+    // that stayed silent is not opened again until it goes and comes back. True once a
+    // controller answered and its data was read (the caller starts the polling); a controller
+    // whose data could not be read is retried as a lost link.
+    bool lookForNewPorts();
     // Open, configure and start a connection on port n; a port error counts as failure.
     bool tryPort(int portNumber);
     // Identify the controller and read its settings, map and axes; true, and the host told
@@ -96,6 +111,14 @@ public:
     StartChoice startChoice;
 
 private:
+    // The numbers of the present ports the searches may look at, in ascending order; the
+    // absent ones are noted in absentTo when given.
+    std::vector<int> presentPorts(const std::vector<std::string>& table,
+                                  CPortSearchReport* absentTo) const;
+    // Asks every port of order at once, then connects for real to the first in order that
+    // answered (a port may come twice: the remembered one first, then in its place).
+    bool connectFirstAnswering(const std::vector<int>& order,
+                               const std::vector<std::string>& table);
     // Reads the settings, map and axes of a controller that identified itself; on success the
     // link is up and the host has them.
     bool loadControllerData();
@@ -105,6 +128,8 @@ private:
     int linkPort_ = 0;
     // The port of the search's controller that identified itself but could not be read.
     int unreadPort_ = 0;
+    // The paths of the ports that were present at the last search or look.
+    std::set<std::string> portsSeen_;
 };
 
 } // namespace krv

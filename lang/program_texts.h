@@ -359,6 +359,10 @@ inline constexpr std::u16string_view kOpenReplay = u"Otwórz zapis...";
 inline constexpr std::u16string_view kSaveAsMsl = u"Zapisz jako MSL...";
 inline constexpr std::u16string_view kMslFileFilter = u"Pliki MSL (*.msl)|*.msl|";
 
+// The demo mode says so, in the status line and the window's title.
+inline constexpr std::u16string_view kStatusDemo = u"DEMO (BEZ STEROWNIKA)";
+inline constexpr std::u16string_view kDemoTitleMark = u"DEMO: odczyty nie pochodzą ze sterownika";
+
 // Block editing of the map: the grid's menu and dialogs, the status line, the paste's faults
 // and krv-cli edit; each %s is a value filled in after translation.
 inline constexpr std::u16string_view kMapSetValue = u"Ustaw wartość...";
@@ -682,6 +686,9 @@ inline constexpr std::array kProgramTexts{
     kOpenReplay,
     kSaveAsMsl,
     kMslFileFilter,
+    // The demo mode.
+    kStatusDemo,
+    kDemoTitleMark,
 };
 
 } // namespace krv::texts

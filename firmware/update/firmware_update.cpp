@@ -80,7 +80,7 @@ public:
         }
         enterPhase(FirmwareUpdateProgress::Phase::Reconnecting);
         sleep_(kPauseBeforeReconnect);
-        device_.connect(*device_.host);
+        device_.connect(*device_.host, CLPGConnection::WhenNoneAnswers::EndUnconnected);
         if (!device_.connected) {
             // The controller was programmed all the same: the caller learns that much.
             showError(texts::kProgrammingFailed);

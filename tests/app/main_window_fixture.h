@@ -59,6 +59,7 @@ public:
 
     void tearDown() {
         dialog.reset();
+        laterChoices.reset();
         threads.reset();
         simulator.reset();
         controller.reset();
@@ -82,14 +83,19 @@ public:
     }
 
     // The window once its port search has ended, with the no-connection dialog (if it comes)
-    // answered by answer. The window shows while the search runs.
+    // answered by answer. The window shows while the search runs. A no-connection dialog that
+    // comes later is answered "without connection" and counted in laterChoices.
     template <class Dialog = CKorrinDlg>
     void startWindow(std::function<void(CNoConnectionDlg&)> answer) {
-        CModalAnswer<CNoConnectionDlg> answering(std::move(answer));
-        dialog = std::make_unique<Dialog>(*threads);
-        dialog->OnInitDialog();
-        dialog->show();
-        waitForOperations();
+        {
+            CModalAnswer<CNoConnectionDlg> answering(std::move(answer));
+            dialog = std::make_unique<Dialog>(*threads);
+            dialog->OnInitDialog();
+            dialog->show();
+            waitForOperations();
+        }
+        laterChoices = std::make_unique<CModalAnswer<CNoConnectionDlg>>(
+            clickWithoutConnection, CModalAnswer<CNoConnectionDlg>::Answers::Every);
     }
 
     // Until the window's worker has nothing left to do (the window stays live meanwhile);
@@ -107,6 +113,7 @@ public:
     std::unique_ptr<sim::CController> controller;
     std::unique_ptr<sim::CSimulator> simulator;
     std::unique_ptr<CKorrinDlg> dialog;
+    std::unique_ptr<CModalAnswer<CNoConnectionDlg>> laterChoices;
 };
 
 } // namespace krv::test

@@ -10,10 +10,17 @@ namespace krv::test {
 
 template <class Window> class CModalAnswer {
 public:
-    explicit CModalAnswer(std::function<void(Window&)> answer) : answer_(std::move(answer)) {
-        QObject::connect(&poll_, &QTimer::timeout, [this] {
+    // Answers the first window, or every one that comes while this lives (a window no test
+    // expects then ends in an answer the test can count, never in a wait without end).
+    enum class Answers { First, Every };
+
+    explicit CModalAnswer(std::function<void(Window&)> answer, Answers answers = Answers::First)
+        : answer_(std::move(answer)) {
+        QObject::connect(&poll_, &QTimer::timeout, [this, answers] {
             if (auto* window = qobject_cast<Window*>(QApplication::activeModalWidget())) {
-                poll_.stop();
+                if (answers == Answers::First) {
+                    poll_.stop();
+                }
                 ++answered_;
                 answer_(*window);
             }

@@ -66,9 +66,32 @@ private slots:
         QVERIFY(fixture.shown().empty());
     }
 
+    // The commonest first mistake: the tool started before the cable was plugged in. Without
+    // a controller the window watches the port table and connects once one answers.
+    void controllerPluggedInAfterStartingWithoutConnectionIsConnected() {
+        fixture.startWindow(clickWithoutConnection);
+        QCOMPARE(fieldText(*dialog, mainId::kStatus), QStringLiteral("BRAK KOMUNIKACJI"));
+        QVERIFY(dialog->watchingPorts());
+        if (auto error = fixture.startController()) { // the port appears in the table
+            KRV_QTEST_UNAVAILABLE(*error);
+        }
+
+        QTRY_VERIFY_WITH_TIMEOUT(dialog->device().connected && !dialog->operationRunning(), 15000);
+        QCOMPARE(fieldText(*dialog, mainId::kStatus), QStringLiteral("POŁĄCZONY"));
+        QVERIFY(!dialog->watchingPorts());
+        QVERIFY(dialog->timerActive(CKorrinDlg::kReadingsTimer));
+        QTRY_VERIFY_WITH_TIMEOUT(dialog->device().diagData.sampleCount() > 0, 10000);
+        QCOMPARE(fixture.laterChoices->answered(), 0);
+        QVERIFY(fixture.shown().empty());
+    }
+
     void demoShowsTheSimulatedRecord() {
         fixture.startWindow(clickDemo);
-        QCOMPARE(fieldText(*dialog, mainId::kStatus), QStringLiteral("POŁĄCZONY"));
+        // Made-up readings are never taken for a controller's.
+        QCOMPARE(fieldText(*dialog, mainId::kStatus), QStringLiteral("DEMO (BEZ STEROWNIKA)"));
+        QCOMPARE(dialog->windowTitle(),
+                 QStringLiteral("Emulator ciśnienia paliwa KRV v 1.12 \u2014 "
+                                "DEMO: odczyty nie pochodzą ze sterownika"));
         const Fields demo{"2210", "2.00", "2.03", "3.17", QStringLiteral("Wyłączony")};
         QTRY_COMPARE_WITH_TIMEOUT(readingFields(*dialog), demo, 10000);
         // Settings and map come from the device's construction values.
@@ -88,6 +111,7 @@ private slots:
         QVERIFY(dialog->device().connected);
         QVERIFY(!dialog->device().demoMode);
         QCOMPARE(fieldText(*dialog, mainId::kStatus), QStringLiteral("POŁĄCZONY"));
+        QVERIFY(!dialog->windowTitle().contains(QStringLiteral("DEMO")));
         QTRY_COMPARE_WITH_TIMEOUT(fieldText(*dialog, mainId::kWorkingState),
                                   QStringLiteral("Wyłączony"), 10000);
 

@@ -198,6 +198,39 @@ private slots:
         QCOMPARE(fixture.shown().size(), size_t{2});
     }
 
+    // The controller stays silent once its rows went out: the update's reconnect finds nothing
+    // and ends without the no-connection question (asked there, the question sat over a window
+    // that had nobody to answer it while the update waited for the answer); the window's own
+    // reconnect finds the controller once it answers again.
+    void silentAfterProgrammingLeavesTheReconnectToTheWindow() {
+        if (auto error = fixture.startController()) {
+            KRV_QTEST_UNAVAILABLE(*error);
+        }
+        fixture.startWindow(clickWithoutConnection);
+        CKorrinDlg& dialog = *fixture.dialog;
+        QVERIFY(dialog.device().connected);
+        answers = {firmwareFile("good.afm", {})};
+        QVERIFY(clickUpdateUntilRowsGoOut(dialog));
+        // The update pauses a second after the last row before it looks for the controller.
+        QVERIFY(QTest::qWaitFor(
+            [&] { return fixture.controller->state().mode == sim::ControllerMode::Application; },
+            20000));
+        fixture.simulator->setSilent(true);
+
+        QTRY_VERIFY_WITH_TIMEOUT(!fixture.shown().empty(), 15000);
+        QVERIFY(fixture.shown()[0].text == texts::kProgrammingFailed);
+        QCOMPARE(fixture.laterChoices->answered(), 0);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            fieldText(dialog, mainId::kStatus) != qtext(texts::kStatusConnected), 5000);
+        QVERIFY(programMemoryHoldsSampleImage(*fixture.controller));
+
+        fixture.simulator->setSilent(false);
+        QTRY_VERIFY_WITH_TIMEOUT(dialog.device().connected && !dialog.operationRunning(), 15000);
+        QTRY_VERIFY_WITH_TIMEOUT(dialog.device().diagData.sampleCount() > 0, 10000);
+        QCOMPARE(fixture.laterChoices->answered(), 0);
+        QCOMPARE(fixture.shown().size(), size_t{1});
+    }
+
     // The controller falls silent and the fitter clicks the update at once: the file dialog
     // comes without sitting out the read time-out of the sample waiting for the controller.
     void updateStartsWithoutWaitingOutASilentSample() {

@@ -7,6 +7,7 @@
 #include "app/krv_options.h"
 #include "app/no_connection_dlg.h"
 #include "app/spin_button.h"
+#include "app/ui_gate.h"
 #include "app/update_progress_dlg.h"
 #include "connection/thread_manager.h"
 #include "lang/language_setup.h"
@@ -33,8 +34,10 @@
 #include <QTest>
 #include <QToolButton>
 #include <array>
+#include <atomic>
 #include <cstdlib>
 #include <fstream>
+#include <thread>
 
 using namespace krv;
 using krv::test::CModalAnswer;
@@ -125,6 +128,35 @@ private slots:
         QCOMPARE(shownIcon, icon);
         QCOMPARE(shownText, QStringLiteral("Nie powiodło się!"));
         QCOMPARE(shownCaption, QStringLiteral("Emulator KRV"));
+    }
+
+    // The window's thread sits in a nested event loop (a modal dialog, a message box) at the
+    // moment another thread asks it something: the question is answered there, not after the
+    // dialog; and a gate that closes answers a waiting caller with its fallback.
+    void gateIsServedByANestedEventLoop() {
+        CUiGate gate;
+        std::atomic<int> answer{0};
+        bool answeredInside = false;
+        std::thread asking;
+        QEventLoop nested;
+        QTimer::singleShot(5000, &nested, &QEventLoop::quit); // a bound, not a timing
+        gate.post([&] {
+            asking = std::thread([&] {
+                answer = gate.call<int>([] { return 7; }, -1);
+                QMetaObject::invokeMethod(&nested, &QEventLoop::quit, Qt::QueuedConnection);
+            });
+            nested.exec();
+            answeredInside = answer == 7;
+        });
+        QTRY_VERIFY_WITH_TIMEOUT(asking.joinable(), 10000);
+        asking.join();
+        QVERIFY(answeredInside);
+
+        std::thread waiting([&] { answer = gate.call<int>([] { return 7; }, -1); });
+        QTest::qSleep(50); // the call is (most likely) waiting; either way it must end
+        gate.close();
+        waiting.join();
+        QCOMPARE(answer.load(), -1);
     }
 
     void fileDialogFilters_data() {

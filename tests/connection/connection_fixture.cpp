@@ -162,19 +162,9 @@ std::string ConnectionTest::lastPortSetting() const {
 }
 
 std::vector<int> ConnectionTest::portsTried() const {
-    // identify tries up to three times on a port; one attempt is one run of the same port.
     std::lock_guard lock(triedMutex_);
-    std::vector<int> attempts;
-    int previousTries = 0;
-    for (int port : tried_) {
-        if (!attempts.empty() && attempts.back() == port && previousTries < 3) {
-            ++previousTries;
-            continue;
-        }
-        attempts.push_back(port);
-        previousTries = 1;
-    }
-    return attempts;
+    const std::set<int> asked(tried_.begin(), tried_.end());
+    return {asked.begin(), asked.end()};
 }
 
 void ConnectionTest::clearPortsTried() {

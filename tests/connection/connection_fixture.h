@@ -3,8 +3,8 @@
 // connection asked of it, simulated controllers on pseudo-terminals listed in KRV_PORTS, and
 // the settings file in a temporary XDG_CONFIG_HOME.
 
-#include "connection/lpg_connection.h"
 #include "connection/connection_host.h"
+#include "connection/lpg_connection.h"
 #include "connection/thread_manager.h"
 #include "link/message_recorder.h"
 #include "sim/controller/controller.h"
@@ -87,7 +87,8 @@ protected:
     void writeSetting(const std::string& line);
     std::string lastPortSetting() const;
 
-    // Port numbers in the order the connection identified on them (one entry per attempt).
+    // The port numbers the connection asked to identify (all at once, so in ascending order);
+    // which one it connected to is the connection's linkPort().
     std::vector<int> portsTried() const;
     void clearPortsTried();
     std::vector<RecordedMessage> messagesWith(std::u16string_view text) const {

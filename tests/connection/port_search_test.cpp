@@ -65,7 +65,8 @@ TEST_F(SearchOrderTest, RememberedPortThatFailsIsTriedFirstAndAgainInItsPlace) {
 
     device_->connect(window_);
 
-    EXPECT_EQ(portsTried(), (std::vector<int>{2, 1, 2, 3}));
+    EXPECT_EQ(portsTried(), (std::vector<int>{1, 2, 3}));
+    EXPECT_EQ(device_->linkPort(), 3);
     EXPECT_EQ(lastPortSetting(), "Last RS nr=3");
 }
 
@@ -87,8 +88,8 @@ TEST_F(SearchOrderTest, RememberedValueIsReadAsLeadingDecimal) {
         writeSetting(c.stored);
         clearPortsTried();
         device_->connect(window_);
-        ASSERT_FALSE(portsTried().empty());
-        EXPECT_EQ(portsTried().front(), c.firstTried);
+        EXPECT_EQ(portsTried(), (std::vector<int>{1, 2}));
+        EXPECT_EQ(device_->linkPort(), c.firstTried);
     }
 }
 
@@ -108,9 +109,9 @@ TEST_F(SearchOrderTest, SuccessfulPortTwelveIsRememberedAndTriedFirstNextTime) {
     EXPECT_EQ(lastPortSetting(), "Last RS nr=12");
     EXPECT_EQ(device_->readLastPort(), 12);
 
-    clearPortsTried();
+    ports_[0]->handler.refuse({}); // port 3 answers too now: the remembered port is preferred
     device_->connect(window_);
-    EXPECT_EQ(portsTried(), (std::vector<int>{12}));
+    EXPECT_EQ(device_->linkPort(), 12);
     EXPECT_TRUE(device_->connected);
 }
 
@@ -159,15 +160,73 @@ TEST_F(SearchOrderTest, PortFromTheCommandLineIsTriedFirst) {
     addPort();
     publishPorts();
     writeSetting("Last RS nr=1");
-    for (const auto& [first, tried] :
-         {std::pair{3, std::vector<int>{3}}, {2, std::vector<int>{2, 1}}}) {
+    for (const auto& [first, connectedTo] : {std::pair{3, 3}, {2, 1}}) {
         SCOPED_TRACE(first);
-        clearPortsTried();
         device_->startChoice.firstPort = first;
         device_->connect(window_);
-        EXPECT_EQ(portsTried(), tried);
+        EXPECT_EQ(device_->linkPort(), connectedTo);
         EXPECT_TRUE(device_->connected);
     }
+}
+
+// Ports that stay silent are asked at once: the choice comes after one port's tries, however
+// many there are, and every silent port still hears all three tries.
+TEST_F(SearchOrderTest, SilentPortsAreAskedAtOnce) {
+    for (int n = 0; n < 3; ++n) {
+        addPort().simulator.setSilent(true);
+    }
+    publishPorts();
+    window_.answerDemo(false);
+
+    const auto started = std::chrono::steady_clock::now();
+    device_->connect(window_);
+    const auto took = std::chrono::steady_clock::now() - started;
+
+    EXPECT_EQ(window_.demoQuestions(), 1);
+    EXPECT_FALSE(device_->connected);
+    // A bound, not a timing goal: one after the other the three took three times one port's.
+    EXPECT_LT(took, 6s);
+    for (const auto& port : ports_) {
+        EXPECT_EQ(port->simulator.counters().received, 3u);
+    }
+    ASSERT_EQ(device_->searchReport.attempts().size(), 3u);
+    for (const PortAttempt& attempt : device_->searchReport.attempts()) {
+        EXPECT_EQ(attempt.outcome, PortAttempt::Outcome::NoAnswer);
+    }
+}
+
+// Running without a controller, the window asks every two seconds: a port new in the table is
+// asked once; one that stays silent is not opened again until it goes and comes back, and
+// then a controller answering there is connected to.
+TEST_F(SearchOrderTest, PortWatchAsksNewAndReturningPortsOnce) {
+    addAbsentPort();
+    publishPorts();
+    window_.answerDemo(false);
+    device_->connect(window_);
+    ASSERT_FALSE(device_->connected);
+    EXPECT_FALSE(device_->lookForNewPorts());
+
+    SimulatedPort& plugged = addPort();
+    plugged.simulator.setSilent(true);
+    publishPorts();
+    EXPECT_FALSE(device_->lookForNewPorts());
+    EXPECT_EQ(plugged.simulator.counters().received, 3u);
+    plugged.simulator.setSilent(false);
+    EXPECT_FALSE(device_->lookForNewPorts());
+    EXPECT_EQ(plugged.simulator.counters().received, 3u) << "a silent port is not asked again";
+
+    const std::string path = table_[1];
+    table_[1] = directory_ + "/unplugged";
+    publishPorts();
+    EXPECT_FALSE(device_->lookForNewPorts());
+    table_[1] = path;
+    publishPorts();
+    EXPECT_TRUE(device_->lookForNewPorts());
+    EXPECT_TRUE(device_->connected);
+    EXPECT_EQ(device_->linkPort(), 2);
+    EXPECT_EQ(window_.loads().size(), 1u);
+    EXPECT_EQ(window_.demoQuestions(), 1) << "only the search at the start asks";
+    EXPECT_EQ(lastPortSetting(), "Last RS nr=2");
 }
 
 // The command line's --demo: no port is opened and nothing is asked.
@@ -200,7 +259,7 @@ TEST_F(StartMessagesTest, ForeignControllerIsReportedOncePerProcess) {
     device_->connect(window_);
     device_->connect(window_);
 
-    EXPECT_EQ(portsTried(), (std::vector<int>{1, 2, 1, 2}));
+    EXPECT_EQ(portsTried(), (std::vector<int>{1, 2}));
     const auto shown = messagesWith(texts::kNoConnection);
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_EQ(shown[0].caption, u"Emulator KRV");

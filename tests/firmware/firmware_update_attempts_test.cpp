@@ -23,9 +23,10 @@ TEST_F(FirmwareUpdateTest, QueryFailingTwiceLeadsToOneWriteInTheThirdAttempt) {
 
     EXPECT_EQ(window_.results, (std::vector<bool>{true}));
     // Every attempt starts by asking for the bootloader, even once the controller is in it.
-    EXPECT_EQ(controller_.log(), (Ops{Op::EnterBootloader, Op::QueryBootloader, Op::EnterBootloader,
-                                      Op::QueryBootloader, Op::EnterBootloader, Op::QueryBootloader,
-                                      Op::EndProgramming, Op::StartApplication, Op::Identify}));
+    EXPECT_EQ(controller_.log(),
+              (Ops{Op::EnterBootloader, Op::QueryBootloader, Op::EnterBootloader,
+                   Op::QueryBootloader, Op::EnterBootloader, Op::QueryBootloader,
+                   Op::EndProgramming, Op::StartApplication, Op::Identify, Op::Identify}));
     const Ops all = controller_.log(true);
     const auto firstRow = std::find(all.begin(), all.end(), Op::WriteRow);
     EXPECT_EQ(std::count(all.begin(), firstRow, Op::QueryBootloader), 3);
@@ -55,7 +56,7 @@ TEST_F(FirmwareUpdateTest, RefusedEnterBootloaderDoesNotEndTheAttempt) {
 
     EXPECT_EQ(window_.results, (std::vector<bool>{true}));
     EXPECT_EQ(controller_.log(), (Ops{Op::EnterBootloader, Op::QueryBootloader, Op::EndProgramming,
-                                      Op::StartApplication, Op::Identify}));
+                                      Op::StartApplication, Op::Identify, Op::Identify}));
     EXPECT_TRUE(holdsSampleImage());
 }
 
@@ -102,7 +103,9 @@ TEST_F(FirmwareUpdateTest, ProgrammedControllerNotFoundAgainIsReportedAndStillAS
 
     EXPECT_EQ(window_.results, (std::vector<bool>{true}));
     EXPECT_TRUE(holdsSampleImage());
-    EXPECT_EQ(window_.demoQuestions(), 1) << "the search ran as at start-up";
+    // The search ran as at start-up, but the question is not the update's to ask: the
+    // window's reconnect takes over.
+    EXPECT_EQ(window_.demoQuestions(), 0);
     EXPECT_FALSE(device_->connected);
     const auto shown = messages_.messages();
     ASSERT_EQ(shown.size(), 1u);

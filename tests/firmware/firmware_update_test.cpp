@@ -33,8 +33,9 @@ TEST_F(FirmwareUpdateTest, GoodFileProgramsTheControllerWhichIsFoundAgainAndPoll
     ASSERT_EQ(window_.results, (std::vector<bool>{true}));
     EXPECT_TRUE(holdsSampleImage());
     EXPECT_EQ(controller_.controller.state().mode, sim::ControllerMode::Application);
+    // Found again: the search's probe asks who is there, then the connection on its own port.
     EXPECT_EQ(controller_.log(), (Ops{Op::EnterBootloader, Op::QueryBootloader, Op::EndProgramming,
-                                      Op::StartApplication, Op::Identify}));
+                                      Op::StartApplication, Op::Identify, Op::Identify}));
     EXPECT_EQ(controller_.count(Op::WriteRow), 272);
     EXPECT_EQ(window_.sleeps, (std::vector{1000ms, 1000ms})); // after the query, before connect
     EXPECT_EQ(window_.cursorDepthAtSleep, (std::vector{1, 1}));

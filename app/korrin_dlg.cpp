@@ -4,12 +4,12 @@
 #include "app/dialog_font.h"
 #include "app/no_connection_dlg.h"
 #include "app/spin_button.h"
+#include "device/units.h"
 #include "firmware/update/firmware_update.h"
 #include "lang/program_texts.h"
 #include "lang/translate.h"
 #include "link/message.h"
 #include "platform/text.h"
-#include "device/units.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -102,8 +102,7 @@ CKorrinDlg::CKorrinDlg(CLPGThreadManager& threads)
                      [this] { OnBnClickedBtnClrMapTime(); });
     QObject::connect(controls_.button(mainId::kFirmwareUpdate), &QAbstractButton::clicked, this,
                      [this] {
-                         if (device_.connected &&
-                             mapKeeper_.backUp(CMapKeeper::kFirmwareBackup)) {
+                         if (device_.connected && mapKeeper_.backUpBeforeUpdate()) {
                              // The file dialog must not wait for a sample's read time-out.
                              worker_.cutSampleShort();
                              worker_.run(translate(texts::kStatusUpdating),
@@ -367,6 +366,8 @@ bool CKorrinDlg::updateFirmware(bool forced) {
     const bool programmed =
         krv::updateFirmware(device_, firmwareWindow_, forced,
                             [this](std::chrono::milliseconds pause) { device_.port.pause(pause); });
+    // After the reconnect's dataLoaded, which was queued before.
+    onUiThread([this, programmed] { mapKeeper_.onUpdateEnded(programmed); });
     return programmed;
 }
 
@@ -439,7 +440,8 @@ void CKorrinDlg::enableOperationControls(bool enable) {
                    mainId::kRpmDividerSpin, mainId::kNoiseDeltaSpin, mainId::kNoisePeriodSpin}) {
         controls_.control(id)->setEnabled(enable);
     }
-    mapGrid_.setEnabled(enable);
+    // The grid stays readable: only what it would write waits.
+    mapGrid_.holdWrites(!enable);
 }
 
 void CKorrinDlg::showReconnected() {

@@ -15,6 +15,7 @@
 #include <cerrno>
 #include <cstring>
 #include <memory>
+#include <utility>
 
 namespace krv {
 
@@ -46,8 +47,7 @@ bool CMapKeeper::backUp(std::string_view operation) {
     return backUp(operation, model_.acknowledged());
 }
 
-bool CMapKeeper::backUp(std::string_view operation, const MapSnapshot& snapshot,
-                        bool sayFailure) {
+bool CMapKeeper::backUp(std::string_view operation, const MapSnapshot& snapshot, bool sayFailure) {
     if (demo_) {
         return true;
     }
@@ -118,15 +118,14 @@ void CMapKeeper::recordChange(const MapSnapshot& before) {
 
 void CMapKeeper::writeState(const MapSnapshot& target, std::u16string_view operation,
                             std::function<void(bool written, const MapSnapshot& before)> done) {
-    model_.submit({{},
-                   [target](const MapSnapshot&) { return std::optional<MapSnapshot>(target); },
-                   reportedWrite(&window_, operation, nullptr, {},
-                                 [](CLPGConnection& device, const MapSnapshot& from,
-                                    const MapSnapshot& to) {
-                                     return writeSnapshotParts(device, from, to,
-                                                               differingParts(from, to));
-                                 }),
-                   std::move(done)});
+    model_.submit(
+        {{},
+         [target](const MapSnapshot&) { return std::optional<MapSnapshot>(target); },
+         reportedWrite(&window_, operation, nullptr, {},
+                       [](CLPGConnection& device, const MapSnapshot& from, const MapSnapshot& to) {
+                           return writeSnapshotParts(device, from, to, differingParts(from, to));
+                       }),
+         std::move(done)});
 }
 
 void CMapKeeper::undo() {
@@ -146,20 +145,21 @@ void CMapKeeper::step(bool undoing) {
         showMessage(nullptr, translate(texts::kNoConnection), caption(), MB_OK);
         return;
     }
-    writeState(*target, u"CMapKeeper::undo()", [this, undoing, target](bool written,
-                                                                       const MapSnapshot& before) {
-        if (written) {
-            if (undoing) {
-                history_.undone();
-            } else {
-                history_.redone();
-            }
-            return;
-        }
-        // The history stays where the controller is.
-        showError(translate(differingParts(before, *target).cells ? texts::kWriteMapFailed
-                                                                   : texts::kWriteSettingsFailed));
-    });
+    writeState(*target, u"CMapKeeper::undo()",
+               [this, undoing, target](bool written, const MapSnapshot& before) {
+                   if (written) {
+                       if (undoing) {
+                           history_.undone();
+                       } else {
+                           history_.redone();
+                       }
+                       return;
+                   }
+                   // The history stays where the controller is.
+                   showError(translate(differingParts(before, *target).cells
+                                           ? texts::kWriteMapFailed
+                                           : texts::kWriteSettingsFailed));
+               });
 }
 
 std::u16string CMapKeeper::chooseFile(const std::u16string& folder, int saveMode) {
@@ -212,27 +212,38 @@ void CMapKeeper::loadFrom(const std::u16string& folder) {
         showMessage(nullptr, translate(texts::kNoConnection), caption(), MB_OK);
         return;
     }
+    const ControllerIdentity& identity = model_.identity();
+    const IdentityDifference difference = identityDifference(
+        read.content->info, mapFileInfoOf(identity.deviceType, identity.firmwareVersion));
+    if (difference.any() &&
+        showMessage(&window_,
+                    difference.message + u"\n" + translate(texts::kLoadOtherControllerFile),
+                    caption(), MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) != IDYES) {
+        return;
+    }
     if (!backUp(kLoadBackup)) {
         return;
     }
-    const MapSnapshot target = read.content->snapshot;
+    writeWhole(read.content->snapshot, u"CMapKeeper::loadFromFile()");
+}
+
+void CMapKeeper::writeWhole(const MapSnapshot& target, std::u16string_view operation) {
     auto differs = std::make_shared<bool>(false);
     model_.submit(
         {{},
          [target](const MapSnapshot&) { return std::optional<MapSnapshot>(target); },
-         reportedWrite(&window_, u"CMapKeeper::loadFromFile()", nullptr, {},
-                       [differs](CLPGConnection& device, const MapSnapshot& from,
-                                 const MapSnapshot& to) {
-                           SnapshotWrite write =
-                               writeSnapshotParts(device, from, to, {true, true, true});
-                           if (!write.complete) {
-                               return write;
-                           }
-                           // What the controller holds is what it reads back, equal or not.
-                           const auto held = readControllerState(device);
-                           *differs = !held || *held != to;
-                           return SnapshotWrite{!*differs, held.value_or(write.holds)};
-                       }),
+         reportedWrite(
+             &window_, operation, nullptr, {},
+             [differs](CLPGConnection& device, const MapSnapshot& from, const MapSnapshot& to) {
+                 SnapshotWrite write = writeSnapshotParts(device, from, to, {true, true, true});
+                 if (!write.complete) {
+                     return write;
+                 }
+                 // What the controller holds is what it reads back, equal or not.
+                 const auto held = readControllerState(device);
+                 *differs = !held || *held != to;
+                 return SnapshotWrite{!*differs, held.value_or(write.holds)};
+             }),
          [this, differs](bool loaded, const MapSnapshot& before) {
              if (loaded) {
                  recordChange(before);
@@ -241,6 +252,26 @@ void CMapKeeper::loadFrom(const std::u16string& folder) {
                      translate(*differs ? texts::kMapLoadMismatch : texts::kWriteSettingsFailed));
              }
          }});
+}
+
+bool CMapKeeper::backUpBeforeUpdate() {
+    beforeUpdate_.reset();
+    if (!backUp(kFirmwareBackup)) {
+        return false;
+    }
+    beforeUpdate_ = model_.acknowledged();
+    return true;
+}
+
+void CMapKeeper::onUpdateEnded(bool programmed) {
+    const std::optional<MapSnapshot> before = std::exchange(beforeUpdate_, std::nullopt);
+    if (!programmed || !before || demo_ || !model_.loaded() || model_.acknowledged() == *before) {
+        return;
+    }
+    if (showMessage(&window_, translate(texts::kMapChangedByUpdate), caption(),
+                    MB_YESNO | MB_ICONWARNING) == IDYES) {
+        writeWhole(*before, u"CMapKeeper::onUpdateEnded()");
+    }
 }
 
 void CMapKeeper::compareWithFile() {

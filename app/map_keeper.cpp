@@ -89,7 +89,9 @@ void CMapKeeper::setAside(const MapSnapshot& previous) {
     if (learned_) {
         learnedFromOther_ = true;
     }
-    showMessage(&window_, translate(texts::kOtherController), caption(), MB_ICONWARNING);
+    if (!beforeUpdate_) { // after an update, the check that follows it asks
+        showMessage(&window_, translate(texts::kOtherController), caption(), MB_ICONWARNING);
+    }
 }
 
 void CMapKeeper::onReconnected() {

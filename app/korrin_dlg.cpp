@@ -103,7 +103,7 @@ CKorrinDlg::CKorrinDlg(CLPGThreadManager& threads)
                      [this] { OnBnClickedBtnClrMapTime(); });
     QObject::connect(controls_.button(mainId::kFirmwareUpdate), &QAbstractButton::clicked, this,
                      [this] {
-                         if (device_.connected && mapKeeper_.backUp(CMapKeeper::kFirmwareBackup)) {
+                         if (device_.connected && mapKeeper_.backUpBeforeUpdate()) {
                              model_.expectNewFirmware();
                              // The file dialog must not wait for a sample's read time-out.
                              worker_.cutSampleShort();
@@ -373,6 +373,8 @@ bool CKorrinDlg::updateFirmware(bool forced) {
     const bool programmed =
         krv::updateFirmware(device_, firmwareWindow_, forced,
                             [this](std::chrono::milliseconds pause) { device_.port.pause(pause); });
+    // After the reconnect's dataLoaded, which was queued before.
+    onUiThread([this, programmed] { mapKeeper_.onUpdateEnded(programmed); });
     return programmed;
 }
 
@@ -452,7 +454,8 @@ void CKorrinDlg::enableOperationControls(bool enable) {
                    mainId::kRpmDividerSpin, mainId::kNoiseDeltaSpin, mainId::kNoisePeriodSpin}) {
         controls_.control(id)->setEnabled(enable);
     }
-    mapGrid_.setEnabled(enable);
+    // The grid stays readable: only what it would write waits.
+    mapGrid_.holdWrites(!enable);
 }
 
 void CKorrinDlg::showReconnected() {

@@ -15,6 +15,7 @@
 #include <cerrno>
 #include <cstring>
 #include <memory>
+#include <utility>
 
 namespace krv {
 
@@ -88,7 +89,9 @@ void CMapKeeper::setAside(const MapSnapshot& previous) {
     if (learned_) {
         learnedFromOther_ = true;
     }
-    showMessage(&window_, translate(texts::kOtherController), caption(), MB_ICONWARNING);
+    if (!beforeUpdate_) { // after an update, the check that follows it asks
+        showMessage(&window_, translate(texts::kOtherController), caption(), MB_ICONWARNING);
+    }
 }
 
 void CMapKeeper::onReconnected() {
@@ -215,16 +218,28 @@ void CMapKeeper::loadFrom(const std::u16string& folder) {
         showMessage(nullptr, translate(texts::kNoConnection), caption(), MB_OK);
         return;
     }
+    const ControllerIdentity& identity = model_.identity();
+    const IdentityDifference difference = identityDifference(
+        read.content->info, mapFileInfoOf(identity.deviceType, identity.firmwareVersion));
+    if (difference.any() &&
+        showMessage(&window_,
+                    difference.message + u"\n" + translate(texts::kLoadOtherControllerFile),
+                    caption(), MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) != IDYES) {
+        return;
+    }
     if (!backUp(kLoadBackup)) {
         return;
     }
-    const MapSnapshot target = read.content->snapshot;
+    writeWhole(read.content->snapshot, u"CMapKeeper::loadFromFile()");
+}
+
+void CMapKeeper::writeWhole(const MapSnapshot& target, std::u16string_view operation) {
     auto differs = std::make_shared<bool>(false);
     model_.submit(
         {{},
          [target](const MapSnapshot&) { return std::optional<MapSnapshot>(target); },
          reportedWrite(
-             &window_, u"CMapKeeper::loadFromFile()", nullptr, {},
+             &window_, operation, nullptr, {},
              [differs](CLPGConnection& device, const MapSnapshot& from, const MapSnapshot& to) {
                  SnapshotWrite write = writeSnapshotParts(device, from, to, {true, true, true});
                  if (!write.complete) {
@@ -243,6 +258,26 @@ void CMapKeeper::loadFrom(const std::u16string& folder) {
                      translate(*differs ? texts::kMapLoadMismatch : texts::kWriteSettingsFailed));
              }
          }});
+}
+
+bool CMapKeeper::backUpBeforeUpdate() {
+    beforeUpdate_.reset();
+    if (!backUp(kFirmwareBackup)) {
+        return false;
+    }
+    beforeUpdate_ = model_.acknowledged();
+    return true;
+}
+
+void CMapKeeper::onUpdateEnded(bool programmed) {
+    const std::optional<MapSnapshot> before = std::exchange(beforeUpdate_, std::nullopt);
+    if (!programmed || !before || demo_ || !model_.loaded() || model_.acknowledged() == *before) {
+        return;
+    }
+    if (showMessage(&window_, translate(texts::kMapChangedByUpdate), caption(),
+                    MB_YESNO | MB_ICONWARNING) == IDYES) {
+        writeWhole(*before, u"CMapKeeper::onUpdateEnded()");
+    }
 }
 
 std::optional<MapSnapshot> CMapKeeper::openMapFile() {

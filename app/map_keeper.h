@@ -44,6 +44,12 @@ public:
     void onConnected(CControllerModel::Arrival arrival, const MapSnapshot& previous, bool demo);
     // After a reconnection has been shown: the calibration result still waiting is written now.
     void onReconnected();
+    // Before a firmware update: the backup of the map, remembered for the check after it.
+    // False as backUp is.
+    bool backUpBeforeUpdate();
+    // After the update and the reconnect that read the controller again: when the map it holds
+    // now differs from the backup taken before, says so and offers to write the backup back.
+    void onUpdateEnded(bool programmed);
 
     // A change the controller acknowledged; the model holds the state after it.
     void recordChange(const MapSnapshot& before);
@@ -83,6 +89,8 @@ private:
                     std::function<void(bool written, const MapSnapshot& before)> done);
     void step(bool undoing);
     void loadFrom(const std::u16string& folder);
+    // Sends the whole state like a map file load, stores it, reads it back and compares.
+    void writeWhole(const MapSnapshot& target, std::u16string_view operation);
     std::u16string chooseFile(const std::u16string& folder, int saveMode);
     void showError(const std::u16string& text);
     void setAside(const MapSnapshot& previous);
@@ -95,6 +103,7 @@ private:
     QWidget& window_;
     MapHistory history_;
     std::optional<MapSnapshot> lastConnectedBackup_;
+    std::optional<MapSnapshot> beforeUpdate_; // the backup of a firmware update under way
     bool backupFailureSaid_ = false;
     MapSnapshot beforeCalibration_;
     std::optional<MapSnapshot> learned_; // the calibration result the controller has not taken

@@ -60,6 +60,9 @@ CScrollChart<T>::CScrollChart() : scrollBar_(new QScrollBar(Qt::Horizontal, this
     // A window's own scroll bar never takes the keyboard focus.
     scrollBar_->setFocusPolicy(Qt::NoFocus);
     scrollBar_->setSingleStep(10);
+    scrollBarRefresh_.setSingleShot(true);
+    scrollBarRefresh_.setInterval(kScrollBarRefreshMs);
+    QObject::connect(&scrollBarRefresh_, &QTimer::timeout, this, [this] { updateScrollBar(); });
     QObject::connect(scrollBar_, &QAbstractSlider::actionTriggered, this,
                      [this](int action) { onScrollBarAction(action); });
     QObject::connect(scrollBar_, &QAbstractSlider::sliderReleased, this, [this] {
@@ -118,8 +121,9 @@ template <class T> bool CScrollChart<T>::addSample(std::uint32_t id, T x, T y, b
     if (redraw) {
         update();
     }
-    // Setting the bar to the values it already shows costs nothing.
-    updateScrollBar();
+    if (!scrollBarRefresh_.isActive()) {
+        scrollBarRefresh_.start();
+    }
     return true;
 }
 
@@ -139,6 +143,7 @@ template <class T> void CScrollChart<T>::scroll(ScrollRequest request, int posit
 }
 
 template <class T> void CScrollChart<T>::updateScrollBar() {
+    scrollBarRefresh_.stop();
     const ScrollBarState state = model_.scrollBar();
     // Windows counts the page inside the range (last position = maximum - page + 1); Qt adds
     // the page outside the range.

@@ -8,6 +8,7 @@
 
 #include <QFont>
 #include <QImage>
+#include <QTimer>
 #include <QWidget>
 
 class QColor;
@@ -21,6 +22,9 @@ public:
     using Model = CScrollChartModel<T>;
 
     static constexpr int kCreateFontPixels = 15;
+    // New samples move the scroll bar at most this often: its repaint costs more than the
+    // chart's own and the thumb moves a pixel in minutes.
+    static constexpr int kScrollBarRefreshMs = 250;
 
     CScrollChart();
 
@@ -31,7 +35,8 @@ public:
     std::uint32_t setMaxSamples(std::uint32_t maxSamples);
     bool addSeries(std::uint32_t id, ChartFormatter formatter, const QColor& colour,
                    std::uint32_t styleWord, int penWidth, int visible);
-    // redraw = false lets the caller add a batch and repaint once with update().
+    // redraw = false lets the caller add a batch and repaint once with update(). The scroll
+    // bar follows within kScrollBarRefreshMs.
     bool addSample(std::uint32_t id, T x, T y, bool redraw);
     bool clear();
     // A scroll-bar request as the bar's actions deliver it; position is the thumb (0..1000).
@@ -65,6 +70,7 @@ private:
 
     Model model_;
     QScrollBar* scrollBar_;
+    QTimer scrollBarRefresh_;
     QFont labelFont_;
     QImage frame_;
     LineStamps lineStamps_;

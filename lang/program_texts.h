@@ -180,6 +180,10 @@ inline constexpr std::u16string_view kLearnedBackupFailed =
 inline constexpr std::u16string_view kCloseWithLearnedWaiting =
     u"Wynik jazdy kalibracyjnej czeka na wpisanie do sterownika i zostanie utracony. Zamknąć "
     u"program?";
+inline constexpr std::u16string_view kLoadOtherControllerFile = u"Wczytać mimo to ten plik?";
+inline constexpr std::u16string_view kMapChangedByUpdate =
+    u"Mapa odczytana po aktualizacji firmware różni się od kopii zapasowej sprzed aktualizacji. "
+    u"Wpisać kopię z powrotem do sterownika?";
 inline constexpr std::u16string_view kCalibrationWrittenLater =
     u"Mapa z jazdy kalibracyjnej została wpisana do sterownika po przywróceniu połączenia.";
 // The calibration proposal: its summary, why readings were rejected, krv-cli calibrate.
@@ -521,6 +525,8 @@ inline constexpr std::array kProgramTexts{
     kWriteLearnedToOther,
     kLearnedBackupFailed,
     kCloseWithLearnedWaiting,
+    kLoadOtherControllerFile,
+    kMapChangedByUpdate,
     kCalibrationSummary,
     kCalibrationRejectedHeading,
     kRejectedOnGas,

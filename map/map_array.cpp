@@ -95,6 +95,12 @@ void CMapArray::setCurrentPoint(double rpm, double volts) {
     }
     const CellPosition next = cellIndexOf(rpm, volts);
     CCell& previous = cell(currentColumn_, currentRow_);
+    // Staying in the cell changes nothing drawn (the dwell shading shows once it is left).
+    const bool moved = next.column != currentColumn_ || next.row != currentRow_;
+    if (moved || !previous.isCurrent()) {
+        updateCell(currentColumn_, currentRow_);
+        updateCell(next.column, next.row);
+    }
     previous.setBkColor(colouring_ == 1 ? valueColour(currentColumn_, currentRow_,
                                                       getCellValue(currentColumn_, currentRow_))
                                         : savedColour_);
@@ -118,7 +124,6 @@ void CMapArray::setCurrentPoint(double rpm, double volts) {
         }
         savedColour_ = QColor(red, green, blue);
     }
-    update();
 }
 
 void CMapArray::setColouring(int mode) {

@@ -44,6 +44,9 @@ QString CMapEditEmu1::getText() {
     const double value = leadingNumber(typed.toStdU16String());
     const int column = grid->editedColumn();
     const int row = grid->editedRow();
+    if ((column == -1 || row == -1) && grid->writesHeld()) {
+        return {}; // a header the controller would not get stays as it is
+    }
     if (column == -1) {
         return rowHeaderText(*grid, row, value);
     }

@@ -17,7 +17,8 @@ public:
     // header: rpm kept within 500..8000 and between its neighbours, in steps of 100, written
     // when changed. Value cell: shown as a whole number and never sent. Empty input gives
     // an empty text (the cell stays as it was); a decimal comma counts as a point. Gives an
-    // empty text as well when the edit is not in a map placed in a window.
+    // empty text as well when the edit is not in a map placed in a window, and for a header
+    // while the map's writes are held.
     QString getText() override;
 
 private:

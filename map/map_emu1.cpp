@@ -1,7 +1,6 @@
 #include "map/map_emu1.h"
 
 #include "connection/lpg_connection.h"
-
 #include "device/units.h"
 #include "lang/program_texts.h"
 #include "lang/translate.h"
@@ -58,8 +57,7 @@ MapCells adjustedCells(const MapCells& cells, const MapRegion& region) {
     return adjusted;
 }
 
-CMapEmu1::CMapEmu1(CControllerModel& model, QWidget* parent)
-    : CMapArray(parent), model_(model) {}
+CMapEmu1::CMapEmu1(CControllerModel& model, QWidget* parent) : CMapArray(parent), model_(model) {}
 
 void CMapEmu1::create(const QFont& font) {
     shown_ = model_.shown();
@@ -79,6 +77,7 @@ void CMapEmu1::create(const QFont& font) {
 }
 
 void CMapEmu1::fillFromModel() {
+    const std::vector<CCell> before = cellsNow();
     shown_ = model_.shown();
     const MapSnapshot& acknowledged = model_.acknowledged();
     refreshComparison();
@@ -93,7 +92,7 @@ void CMapEmu1::fillFromModel() {
     for (int r = 0; r < kMapRows && r < rowCount(); ++r) {
         rowHeader(r).setTxt(rowHeaderText(units::rowBreakVolts(shown_.rows[r])));
     }
-    update();
+    updateChangedCells(before);
 }
 
 void CMapEmu1::submitEdit(std::u16string_view operation, CControllerModel::Change change,
@@ -101,11 +100,11 @@ void CMapEmu1::submitEdit(std::u16string_view operation, CControllerModel::Chang
                           std::function<void(bool written, const MapSnapshot& before)> written) {
     // Reported from wherever the exchanges run; the owners are taken here, on the window's
     // thread.
-    model_.submit({{},
-                   std::move(change),
-                   reportedWrite(window(), operation, this, texts::kWriteSettingsFailed,
-                                 std::move(write)),
-                   std::move(written)});
+    model_.submit(
+        {{},
+         std::move(change),
+         reportedWrite(window(), operation, this, texts::kWriteSettingsFailed, std::move(write)),
+         std::move(written)});
 }
 
 CellPosition CMapEmu1::cellIndexOf(double rpm, double volts) const {
@@ -119,7 +118,7 @@ QString CMapEmu1::formatValue(double value) const {
 
 void CMapEmu1::incrementSelected(double step) {
     const auto bounds = selectionBounds();
-    if (!bounds) {
+    if (!bounds || writesHeld()) {
         return;
     }
     if (!model_.loaded()) {

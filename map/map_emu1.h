@@ -26,6 +26,10 @@ public:
     void fillFromModel();
 
     CControllerModel& model() const { return model_; }
+    // The commands that write (Ctrl+arrows, header edits) send nothing while an operation runs
+    // (the window holds them) or the link is down; selecting, scrolling and copying go on.
+    void holdWrites(bool held) { writesHeld_ = held; }
+    bool writesHeld() const { return writesHeld_ || (model_.everLoaded() && !model_.loaded()); }
     // The axes the grid shows (the model's, with header edits still in flight).
     const MapSnapshot& shownState() const { return shown_; }
 
@@ -54,7 +58,7 @@ public:
     // While connected, raises or lowers on the controller the run of cells from the top-left
     // selected one and stores the map; the model shows the cells stepped, as the controller
     // steps them, pending until it acknowledged. Without a connection the selected cells
-    // are stepped on screen alone, within 0..5 V.
+    // are stepped on screen alone, within 0..5 V; nothing while writes are held.
     void incrementSelected(double step) override;
 
 private:
@@ -67,6 +71,7 @@ private:
     MapSnapshot shown_;
     std::function<void(const MapSnapshot&)> changeRecorder_;
     std::optional<MapSnapshot> comparedFile_;
+    bool writesHeld_ = false;
 };
 
 // The controller's own arithmetic on a region: its cells moved by the step within 0..255;

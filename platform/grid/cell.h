@@ -30,6 +30,8 @@ public:
     uint8_t getSelected() const { return selected_; }
     bool isSelected() const { return selected_ != 0; }
 
+    bool operator==(const CCell&) const = default;
+
 private:
     QString text_;
     QColor background_{255, 255, 255};

@@ -2,6 +2,7 @@
 
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
 #include <stdexcept>
 
@@ -124,6 +125,36 @@ CCell& CCellArray::cellAt(int column, int row) {
         return rowHeader(row);
     }
     return cell(column, row);
+}
+
+template <class Visit> void CCellArray::forEachCell(Visit visit) const {
+    visit(corner_, -1, -1);
+    for (int c = 0; c < sizes_.columns; ++c) {
+        visit(columnHeaders_[c], c, -1);
+    }
+    for (int r = 0; r < sizes_.rows; ++r) {
+        visit(rowHeaders_[r], -1, r);
+        for (int c = 0; c < sizes_.columns; ++c) {
+            visit(cell(c, r), c, r);
+        }
+    }
+}
+
+std::vector<CCell> CCellArray::cellsNow() const {
+    std::vector<CCell> cells;
+    cells.reserve(1 + columnHeaders_.size() + rowHeaders_.size() + cells_.size());
+    forEachCell([&cells](const CCell& cell, int, int) { cells.push_back(cell); });
+    return cells;
+}
+
+void CCellArray::updateChangedCells(const std::vector<CCell>& before) {
+    size_t i = 0;
+    forEachCell([&](const CCell& cell, int column, int row) {
+        if (i >= before.size() || before[i] != cell) {
+            updateCell(column, row);
+        }
+        ++i;
+    });
 }
 
 void CCellArray::editCell(int column, int row, const QString& text) {
@@ -303,9 +334,11 @@ void CCellArray::paintCell(QPainter& painter, const QRect& rect, const CCell& ce
     }
 }
 
-void CCellArray::paintEvent(QPaintEvent*) {
+void CCellArray::paintEvent(QPaintEvent* event) {
+    // Most repaints are a cell or two (the operating point moving): the rest is not drawn.
+    const QRect dirty = event->rect();
     QPainter painter(this);
-    painter.fillRect(rect(), colours_.background);
+    painter.fillRect(dirty, colours_.background);
     painter.setFont(cellFont_);
 
     std::vector<bool> columnSelected(sizes_.columns, false);
@@ -317,6 +350,9 @@ void CCellArray::paintEvent(QPaintEvent*) {
                 columnSelected[c] = rowSelected[r] = true;
             }
             const QRect area = cellRect(c, r);
+            if (!area.intersects(dirty)) {
+                continue;
+            }
             const QColor background = value.isCurrent()    ? value.getCurrentCellColor()
                                       : value.isSelected() ? colours_.selection
                                                            : value.getBkColor();
@@ -327,14 +363,18 @@ void CCellArray::paintEvent(QPaintEvent*) {
             }
         }
     }
-    paintCell(painter, cellRect(-1, -1), corner_, colours_.header);
+    const auto paintHeader = [&](int column, int row, const CCell& header, bool selected) {
+        const QRect area = cellRect(column, row);
+        if (area.intersects(dirty)) {
+            paintCell(painter, area, header, selected ? colours_.selectedHeader : colours_.header);
+        }
+    };
+    paintHeader(-1, -1, corner_, false);
     for (int c = 0; c < sizes_.columns; ++c) {
-        paintCell(painter, cellRect(c, -1), columnHeaders_[c],
-                  columnSelected[c] ? colours_.selectedHeader : colours_.header);
+        paintHeader(c, -1, columnHeaders_[c], columnSelected[c]);
     }
     for (int r = 0; r < sizes_.rows; ++r) {
-        paintCell(painter, cellRect(-1, r), rowHeaders_[r],
-                  rowSelected[r] ? colours_.selectedHeader : colours_.header);
+        paintHeader(-1, r, rowHeaders_[r], rowSelected[r]);
     }
 
     // Grid lines on every cell edge; the closing edges on the widget's last pixel.

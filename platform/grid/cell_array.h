@@ -68,6 +68,12 @@ public:
     void setAnchor(int column, int row) { anchor_ = {column, row}; }
 
     QRect cellRect(int column, int row) const { return layout_.cellRect(column, row); }
+    // Repaints one cell (any cell, -1 standing for a header as in cellAt).
+    void updateCell(int column, int row) { update(cellRect(column, row)); }
+    // Every cell as it stands, to hand to updateChangedCells after a change of many cells:
+    // only the cells that draw differently are then repainted.
+    std::vector<CCell> cellsNow() const;
+    void updateChangedCells(const std::vector<CCell>& before);
     const CellLayout& layout() const { return layout_; }
     // The font cell texts are drawn with: the given font, shrunk when rows get too low for it.
     const QFont& cellFont() const { return cellFont_; }
@@ -92,6 +98,8 @@ private:
     void paintCell(QPainter& painter, const QRect& rect, const CCell& cell,
                    const QColor& background) const;
     bool isValueCell(CellPosition position) const;
+    // Every cell in the order cellsNow gives them, with its position.
+    template <class Visit> void forEachCell(Visit visit) const;
 
     CellSizes sizes_;
     CellLayout layout_;

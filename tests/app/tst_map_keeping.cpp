@@ -27,6 +27,7 @@
 #include <deque>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 
 using namespace krv;
 using namespace krv::test;
@@ -589,6 +590,98 @@ private slots:
         const auto found = backups("_firmware-update.csv");
         QCOMPARE(found.size(), size_t{1});
         QCOMPARE(readMapFile(found[0]).content->snapshot, controllerSnapshot());
+    }
+
+    // A file saved from another type of controller or another firmware asks before anything is
+    // sent; No (the default) sends nothing and takes no backup.
+    void aFileOfAnotherControllerAsksBeforeLoading() {
+        if (auto error = fixture.startController()) {
+            KRV_QTEST_UNAVAILABLE(*error);
+        }
+        QVERIFY(startOnFineMap());
+        const MapSnapshot before = controllerSnapshot();
+        const MapSnapshot file = fileSnapshot();
+        const ControllerIdentity& held = dialog().model().identity();
+        const MapFileInfo controller{held.deviceType, held.firmwareVersion, ""};
+        struct Case {
+            const char* name;
+            MapFileInfo info;
+            int answer;
+        };
+        const Case cases[] = {
+            {"another type, No",
+             {uint8_t(held.deviceType + 1), held.firmwareVersion, "then"},
+             IDNO},
+            {"another version, Yes",
+             {held.deviceType, uint16_t(held.firmwareVersion + 1), "then"},
+             IDYES},
+        };
+        for (const Case& c : cases) {
+            std::ofstream(path("other.csv")) << formatMapFile(file, c.info);
+            const size_t shownBefore = fixture.shown().size();
+            fixture.messages->scriptAnswer(c.answer);
+            fileAnswers = {toU16(path("other.csv"))};
+            chooseFromContextMenu(texts::kLoadMapFromFile);
+            QTRY_VERIFY_WITH_TIMEOUT(!dialog().model().busy(), 10000);
+
+            const auto shown = fixture.shown();
+            QVERIFY2(shown.size() == shownBefore + 1, c.name);
+            QVERIFY2(shown.back().text == identityDifference(c.info, controller).message + u"\n" +
+                                              translate(texts::kLoadOtherControllerFile),
+                     c.name);
+            QCOMPARE(shown.back().style, MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2);
+            const bool loaded = c.answer == IDYES;
+            QVERIFY2(controllerSnapshot() == (loaded ? file : before), c.name);
+            QVERIFY2(backups("_load.csv").size() == (loaded ? 1u : 0u), c.name);
+        }
+    }
+
+    // Reconnect attempts and long operations leave the grid to be read and selected; only what
+    // would write (Ctrl+arrows, header edits) sends nothing meanwhile.
+    void theGridStaysReadableWhileWritesAreHeld() {
+        if (auto error = fixture.startController()) {
+            KRV_QTEST_UNAVAILABLE(*error);
+        }
+        QVERIFY(startOnFineMap());
+        const ControllerData read{dialog().model().identity().deviceType,
+                                  dialog().model().identity().firmwareVersion,
+                                  controllerSnapshot()};
+        struct Case {
+            const char* name;
+            std::function<void()> hold;
+            std::function<void()> release;
+        };
+        const Case cases[] = {
+            {"an operation runs",
+             [this] { dialog().operationStarted(translate(texts::kStatusConnecting)); },
+             [this] { dialog().operationEnded(); }},
+            {"the link is down", [this] { dialog().model().linkLost(); },
+             [this, read] { dialog().model().load(read); }},
+        };
+        for (const Case& c : cases) {
+            c.hold();
+            QVERIFY2(grid().isEnabled(), c.name);
+            QTest::mouseClick(&grid(), Qt::LeftButton, {}, grid().cellRect(3, 2).center());
+            QVERIFY2(grid().cell(3, 2).isSelected(), c.name);
+            const QString value = grid().cell(3, 2).getTxt();
+            const QString header = grid().columnHeader(3).getTxt();
+            pressIn(&grid(), Qt::Key_Up, Qt::ControlModifier);
+            QCOMPARE(editHeader(3, "2100"), header);
+            QVERIFY(fixture.waitForOperations());
+            QVERIFY2(fixture.controller->requests().empty(), c.name);
+            QCOMPARE(grid().cell(3, 2).getTxt(), value);
+            QVERIFY2(grid().cell(3, 2).isSelected(), c.name);
+
+            c.release();
+            pressIn(&grid(), Qt::Key_Up, Qt::ControlModifier);
+            QTRY_VERIFY_WITH_TIMEOUT(!dialog().model().busy(), 10000);
+            QVERIFY2(fixture.controller->state().map[2 * 15 + 3] == fineMap()[2 * 15 + 3] + 5,
+                     c.name);
+            fixture.controller->setMap(fineMap());
+            dialog().model().load(read); // as a reconnect would read it
+            fixture.controller->clearRequests();
+        }
+        QVERIFY(fixture.shown().empty());
     }
 
     void backupsOpenTheLoadDialogInTheBackupsFolder() {

@@ -49,7 +49,7 @@ private slots:
             KRV_QTEST_UNAVAILABLE(*error);
         }
         QVERIFY(startOnController());
-        const StallResult result = pulledCable(fixture, 10s);
+        const StallResult result = pulledCable(fixture, 10s, true);
         QVERIFY2(result.workDone, "a reconnect attempt ran");
         QVERIFY2(result.worstMs < kGenerousBoundMs, qPrintable(QString::number(result.worstMs)));
     }

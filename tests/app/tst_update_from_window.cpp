@@ -137,14 +137,18 @@ private slots:
         QVERIFY(!waitCursorShown());
         QVERIFY(dialog.device().pollingRunning);
 
-        // The new firmware comes with other settings: the window must show what it reloaded.
+        // The new firmware comes with other settings: the window must show what it reloaded,
+        // and asks whether the backup from before goes back (here the fitter keeps the new).
         fixture.controller->setSettings({7, 3, 1200});
         answers = {firmwareFile("second.afm", {"--version", "0x0102"})};
+        messages.scriptAnswer(IDNO);
         update->click();
         QVERIFY(QTest::qWaitFor([&] { return !dialog.operationRunning(); }, 60000));
         QVERIFY(dialog.controls().text(mainId::kRpmDivider) == u"7");
         QVERIFY(dialog.controls().text(mainId::kNoisePeriod) == u"1200");
-        QCOMPARE(messages.messages().size(), size_t{2});
+        QCOMPARE(messages.messages().size(), size_t{3});
+        QVERIFY(messages.messages()[2].text == texts::kMapChangedByUpdate);
+        QCOMPARE(controller.state().settings, (sim::ControllerSettings{7, 3, 1200}));
         QCOMPARE(controller.state().program.eraseCounts().at(0x1800), 2u);
         QVERIFY(programMemoryHoldsSampleImage(controller));
         QVERIFY(!waitCursorShown());
@@ -159,6 +163,34 @@ private slots:
         QVERIFY(dialog.device().pollingRunning);
         QVERIFY(dialog.timerActive(CKorrinDlg::kReadingsTimer));
         QTRY_VERIFY_WITH_TIMEOUT(dialog.device().diagData.sampleCount() > 0, 10000);
+    }
+
+    // The update left another map in the controller: the window says so once and, on Yes,
+    // writes the backup from before the update back.
+    void anUpdateThatChangedTheMapOffersTheBackupBack() {
+        if (auto error = fixture.startController()) {
+            KRV_QTEST_UNAVAILABLE(*error);
+        }
+        fixture.startWindow(clickWithoutConnection);
+        CKorrinDlg& dialog = *fixture.dialog;
+        QVERIFY(dialog.device().connected);
+        const MapSnapshot before = dialog.model().acknowledged();
+        std::array<uint8_t, 240> reset{}; // what the new firmware starts with
+        reset.fill(100);
+        fixture.controller->setMap(reset);
+        answers = {firmwareFile("good.afm", {})};
+        fixture.messages->scriptAnswer(IDYES);
+        dialog.controls().button(mainId::kFirmwareUpdate)->click();
+        QVERIFY(fixture.waitForOperations());
+        QTRY_VERIFY_WITH_TIMEOUT(!dialog.model().busy(), 10000);
+
+        const auto shown = fixture.shown();
+        QCOMPARE(shown.size(), size_t{1});
+        QVERIFY(shown[0].text == texts::kMapChangedByUpdate);
+        QCOMPARE(shown[0].style, MB_YESNO | MB_ICONWARNING);
+        QCOMPARE(fixture.controller->state().map, before.cells);
+        QCOMPARE(dialog.model().acknowledged(), before);
+        QVERIFY(programMemoryHoldsSampleImage(*fixture.controller));
     }
 
     // The cable is pulled (and put back) while the rows go out: the error is shown, the window

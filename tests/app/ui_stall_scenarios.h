@@ -46,8 +46,10 @@ struct StallResult {
     bool workDone = false; // the scenario's work happened (a reconnect tried, the update ended)
 };
 
-// The cable pulled for the whole duration: the polling gives up, reconnect attempts follow.
-inline StallResult pulledCable(CMainWindowFixture& fixture, std::chrono::milliseconds duration) {
+// The cable pulled for the whole duration (or, untilAnAttemptEnded, until the first reconnect
+// attempt has run and ended, within the duration): the polling gives up, attempts follow.
+inline StallResult pulledCable(CMainWindowFixture& fixture, std::chrono::milliseconds duration,
+                               bool untilAnAttemptEnded = false) {
     const uint64_t heard = fixture.simulator->counters().received;
     fixture.simulator->setSilent(true);
     CLatenessProbe probe;
@@ -56,7 +58,11 @@ inline StallResult pulledCable(CMainWindowFixture& fixture, std::chrono::millise
     elapsed.start();
     while (elapsed.elapsed() < duration.count()) {
         QTest::qWait(20);
-        connecting = connecting || fixture.dialog->operationRunning();
+        const bool running = fixture.dialog->operationRunning();
+        if (untilAnAttemptEnded && connecting && !running) {
+            break;
+        }
+        connecting = connecting || running;
     }
     const StallResult result{probe.worstMs(),
                              connecting && fixture.simulator->counters().received > heard};

@@ -1,18 +1,20 @@
 // The correction-map grid without a controller: cell lookup, colours, the operating-point
 // highlight and dwell shading, the keyboard selection and the window's key pre-translation.
 
+#include "connection/thread_manager.h"
 #include "map/leading_number.h"
 #include "map/map_emu1.h"
 #include "map/map_key_filter.h"
-#include "connection/thread_manager.h"
 #include "tests/support/in_place_jobs.h"
 
 #include <QDialog>
 #include <QLineEdit>
+#include <QPaintEvent>
 #include <QTest>
 #include <QVBoxLayout>
 #include <clocale>
 #include <cstdio>
+#include <functional>
 
 using namespace krv;
 
@@ -46,6 +48,21 @@ QRect selectedRectangle(CMapArray& map) {
     }
     return count == bounds.width() * bounds.height() ? bounds : QRect();
 }
+
+// Collects the regions the widget it watches paints.
+class CPaintRecorder : public QObject {
+public:
+    explicit CPaintRecorder(QRegion& painted) : painted_(painted) {}
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint) {
+            painted_ += static_cast<QPaintEvent*>(event)->region();
+        }
+        return false;
+    }
+
+private:
+    QRegion& painted_;
+};
 
 } // namespace
 
@@ -91,7 +108,7 @@ private slots:
 
     void fillFromModelShowsMapAndAxes() {
         MapSnapshot state;
-        state.cells[3 * 15 + 2] = 63;   // 1.26 V
+        state.cells[3 * 15 + 2] = 63;    // 1.26 V
         state.cells[15 * 15 + 14] = 250; // 5.0 V
         state.columns[14] = 80;          // 8000 rpm
         state.rows[15] = 1024;           // 15.36 V
@@ -220,6 +237,39 @@ private slots:
         QCOMPARE(map->currentColumn(), 4);
         QCOMPARE(map->currentRow(), 2);
         QCOMPARE(map->savedColour(), QColor(255, 230, 230));
+    }
+
+    // Ten refreshes a second must not repaint the whole grid: a refresh in the same cell
+    // repaints nothing, a move repaints the cell left and the cell reached, and a refill
+    // repaints the cells whose value changed.
+    void refreshesRepaintOnlyTheCellsThatChanged() {
+        QRegion painted;
+        CPaintRecorder recorder(painted);
+        map->installEventFilter(&recorder);
+        map->show();
+        QVERIFY(QTest::qWaitForWindowExposed(map.get()));
+        const auto repaintedAfter = [&](const std::function<void()>& change) {
+            QCoreApplication::processEvents();
+            painted = QRegion();
+            change();
+            QCoreApplication::processEvents();
+            return painted;
+        };
+        const QRegion none;
+        map->setCurrentPoint(100, 0.5); // (0, 0)
+        for (int mode : {1, 0}) {
+            map->setColouring(mode);
+            map->setCurrentPoint(100, 0.5);
+            QCOMPARE(repaintedAfter([&] { map->setCurrentPoint(100, 0.5); }), none);
+        }
+        QCOMPARE(repaintedAfter([&] { map->setCurrentPoint(1500, 2.5); }),
+                 QRegion(map->cellRect(0, 0)) + map->cellRect(4, 2));
+        QCOMPARE(repaintedAfter([&] { map->fillFromModel(); }), none);
+        QCOMPARE(repaintedAfter([&] {
+                     map->setCellValue(7, 3, 4.0);
+                     map->fillFromModel();
+                 }),
+                 QRegion(map->cellRect(7, 3)));
     }
 
     // Each refresh spent in a cell darkens it one step: blue first, then green.

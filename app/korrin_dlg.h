@@ -8,6 +8,7 @@
 #include "app/firmware_update_window.h"
 #include "app/map_keeper.h"
 #include "app/map_menu.h"
+#include "app/replay.h"
 #include "app/ui_gate.h"
 #include "chart/scroll_chart.h"
 #include "connection/connection_worker.h"
@@ -55,6 +56,15 @@ public:
     // calibration drive runs).
     void showDeviceData();
     void updateReadings();
+    // The readings fields; none empties them.
+    struct Readings {
+        int rpm = 0;
+        double input = 0, output = 0, pump = 0; // volts
+        bool working = false;
+    };
+    void showReadings(const std::optional<Readings>& readings);
+    // One point of each chart line at x.
+    void plotReading(float x, double input, double output, double pump);
     // Members to controls (false) or controls to members (true).
     void updateData(bool fromControls);
 
@@ -95,6 +105,7 @@ public:
     CMapEmu1& mapGrid() { return mapGrid_; }
     CScrollChart<float>& chart() { return chart_; }
     CChartFiles& chartFiles() { return chartFiles_; }
+    CReplay& replay() { return replay_; }
 
     std::u16string statusText;
     std::u16string inputText;
@@ -174,6 +185,7 @@ private:
     std::optional<DeviceSettings> unsentSettings_;
     CMapKeeper mapKeeper_{model_, mapGrid_, *this};
     CMapMenu mapMenu_{mapKeeper_, mapGrid_, *this};
+    CReplay replay_{*this};
 };
 
 } // namespace krv

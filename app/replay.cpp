@@ -79,6 +79,7 @@ CReplay::CReplay(CKorrinDlg& window)
         control->setFocusPolicy(Qt::NoFocus);
         control->hide();
     }
+    window.chartFiles().setMenuExtension([this](QMenu& menu) { addMenuEntries(menu); });
     // The M key works whenever the chart records.
     qApp->installEventFilter(this);
 }

@@ -29,7 +29,6 @@ constexpr int kLinkLostAfterRow = 25;
 // A drive through several cells, its speed, pump and voltages changing on every row.
 CDiag driveSample(int row) {
     CDiag sample;
-    sample.sampleNumber = static_cast<uint32_t>(row + 1);
     sample.setWord(CDiag::kRpmPeriod, static_cast<uint16_t>(9000 - 180 * row));
     sample.setWord(CDiag::kPumpPwm, static_cast<uint16_t>(100 + 21 * row));
     sample.setWord(CDiag::kInputVoltage, static_cast<uint16_t>(200 + 13 * row));
@@ -46,15 +45,21 @@ void recordDrive(const std::string& path) {
     const auto start = CReadingsRecorder::Clock::now();
     CReadingsRecorder recorder(file, store, 0x0112, start);
     auto at = start;
+    uint32_t polled = 0; // the polling thread's numbering
     for (int row = 0; row < kRows; ++row) {
         at += std::chrono::milliseconds(100);
-        store.pushSample(driveSample(row));
+        CDiag sample = driveSample(row);
+        sample.sampleNumber = ++polled;
+        store.pushSample(sample);
         recorder.update(true, at);
         if (row == kMarkerAfterRow) {
             recorder.addMarker(at + std::chrono::milliseconds(50));
         }
         if (row == kLinkLostAfterRow) {
             recorder.update(false, at + std::chrono::milliseconds(50));
+            // As the polling thread gives up: the store emptied, its successor counts from 1.
+            store.clearSamples();
+            polled = 0;
             at += std::chrono::milliseconds(500);
         }
     }

@@ -4,12 +4,12 @@
 #include "app/dialog_font.h"
 #include "app/no_connection_dlg.h"
 #include "app/spin_button.h"
+#include "device/units.h"
 #include "firmware/update/firmware_update.h"
 #include "lang/program_texts.h"
 #include "lang/translate.h"
 #include "link/message.h"
 #include "platform/text.h"
-#include "device/units.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -102,8 +102,7 @@ CKorrinDlg::CKorrinDlg(CLPGThreadManager& threads)
                      [this] { OnBnClickedBtnClrMapTime(); });
     QObject::connect(controls_.button(mainId::kFirmwareUpdate), &QAbstractButton::clicked, this,
                      [this] {
-                         if (device_.connected &&
-                             mapKeeper_.backUp(CMapKeeper::kFirmwareBackup)) {
+                         if (device_.connected && mapKeeper_.backUp(CMapKeeper::kFirmwareBackup)) {
                              // The file dialog must not wait for a sample's read time-out.
                              worker_.cutSampleShort();
                              worker_.run(translate(texts::kStatusUpdating),
@@ -272,8 +271,7 @@ void CKorrinDlg::showReadings(const std::optional<Readings>& readings) {
         outputText = formatText("%.2f", readings->output);
         pumpPwmText = formatText("%.2f", readings->pump);
         speedText = formatText("%d", readings->rpm);
-        workingStateText =
-            translate(readings->working ? texts::kWorkingOn : texts::kWorkingOff);
+        workingStateText = translate(readings->working ? texts::kWorkingOn : texts::kWorkingOff);
     } else {
         for (std::u16string* field :
              {&inputText, &outputText, &pumpPwmText, &speedText, &workingStateText}) {

@@ -11,8 +11,8 @@
 #include "app/replay.h"
 #include "app/ui_gate.h"
 #include "chart/scroll_chart.h"
-#include "connection/connection_worker.h"
 #include "connection/connection_host.h"
+#include "connection/connection_worker.h"
 #include "connection/controller_model.h"
 #include "connection/lpg_connection.h"
 #include "map/map_emu1.h"
@@ -130,7 +130,8 @@ private:
     void OnBnClickedStop();
     // Settings spins: the value becomes value - step (up -1, down +1) and is written.
     struct SettingRow;
-    template <class Field> void stepSetting(Field DeviceSettings::*field, int step, const SettingRow& row);
+    template <class Field>
+    void stepSetting(Field DeviceSettings::*field, int step, const SettingRow& row);
     void OnDeltaposSpinRpmDiv(int step);
     void OnDeltaposSpinNoiseDelta(int step);
     void OnDeltaposSpinNoisePeriod(int step);

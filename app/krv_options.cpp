@@ -1,10 +1,10 @@
 #include "app/krv_options.h"
 
+#include "connection/port_choice.h"
 #include "lang/language_setup.h"
 #include "lang/language_table.h"
 #include "lang/program_texts.h"
 #include "lang/translate.h"
-#include "connection/port_choice.h"
 #include "platform/serial_ports.h"
 #include "platform/text.h"
 

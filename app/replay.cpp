@@ -18,6 +18,7 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSlider>
 #include <algorithm>
 
@@ -74,8 +75,8 @@ CReplay::CReplay(CKorrinDlg& window)
     for (const int speed : kSpeeds) {
         speed_->addItem(QString::number(speed) + QStringLiteral("×"), speed);
     }
-    for (QWidget* control : std::initializer_list<QWidget*>{slider_, playButton_, speed_, markers_,
-                                                             closeButton_}) {
+    for (QWidget* control :
+         std::initializer_list<QWidget*>{slider_, playButton_, speed_, markers_, closeButton_}) {
         control->setFocusPolicy(Qt::NoFocus);
         control->hide();
     }
@@ -94,8 +95,8 @@ bool CReplay::open(const std::u16string& path) {
         read.log.reset();
     }
     if (!read.ok()) {
-        const std::u16string error = read.error.empty() ? translate(texts::kReplayNoReadings)
-                                                        : toU16(read.error);
+        const std::u16string error =
+            read.error.empty() ? translate(texts::kReplayNoReadings) : toU16(read.error);
         showMessage(&window_, error, std::u16string(kMessageCaption), MB_OK | MB_ICONERROR);
         return false;
     }
@@ -113,8 +114,8 @@ bool CReplay::open(const std::u16string& path) {
         const CellPosition cell = grid.cellIndexOf(reading.rpm, reading.pump);
         cellOfReading_.push_back(cell.row * grid.columnCount() + cell.column);
     }
-    dwell_ = dwellSeconds(track_->log(), cellOfReading_,
-                          grid.columnCount() * grid.rowCount(), kMaxHoldSeconds);
+    dwell_ = dwellSeconds(track_->log(), cellOfReading_, grid.columnCount() * grid.rowCount(),
+                          kMaxHoldSeconds);
     longestDwell_ = *std::max_element(dwell_.begin(), dwell_.end());
     grid.setColouring(kDwellShading);
 
@@ -134,8 +135,9 @@ bool CReplay::open(const std::u16string& path) {
     // First in line: the arrows step the replay rather than move the map's selection.
     qApp->installEventFilter(this);
 
-    window_.statusText = fillIn(translate(texts::kStatusReplay),
-                                {QFileInfo(QString::fromStdU16String(path)).fileName().toStdU16String()});
+    window_.statusText =
+        fillIn(translate(texts::kStatusReplay),
+               {QFileInfo(QString::fromStdU16String(path)).fileName().toStdU16String()});
     track_->moveTo(0);
     showCursor();
     return true;
@@ -184,12 +186,13 @@ void CReplay::showControls(bool shown) {
     if (shown) {
         createControls();
     }
-    for (QWidget* control : std::initializer_list<QWidget*>{slider_, playButton_, speed_, markers_,
-                                                             closeButton_}) {
+    for (QWidget* control :
+         std::initializer_list<QWidget*>{slider_, playButton_, speed_, markers_, closeButton_}) {
         control->setVisible(shown);
         control->raise();
     }
     marks_->show(shown ? &*track_ : nullptr);
+    window_.chart().scrollBar()->setVisible(!shown);
     // The live chart's buttons and the calibration drive have nothing to work on in a replay.
     for (const int id : {mainId::kChartStart, mainId::kChartStop, mainId::kCalibration}) {
         window_.controls().control(id)->setEnabled(!shown);
@@ -204,10 +207,11 @@ void CReplay::createControls() {
                          chart.height() - client.height());
     marks_->setGeometry(client);
     const QWidget* stop = window_.controls().control(mainId::kChartStop);
-    const int gap = stop->geometry().top() - window_.controls().control(mainId::kChartStart)->geometry().bottom();
+    const int gap = stop->geometry().top() -
+                    window_.controls().control(mainId::kChartStart)->geometry().bottom();
     QRect place(stop->x(), stop->geometry().bottom() + 3 * gap, stop->width(), stop->height());
-    for (QWidget* control : std::initializer_list<QWidget*>{playButton_, speed_, markers_,
-                                                             closeButton_}) {
+    for (QWidget* control :
+         std::initializer_list<QWidget*>{playButton_, speed_, markers_, closeButton_}) {
         control->setGeometry(place);
         place.translate(0, stop->height() + gap);
     }
@@ -255,8 +259,8 @@ void CReplay::playTick() {
 
 void CReplay::showCursor() {
     const LogReading& reading = track_->atCursor();
-    window_.showReadings(
-        CKorrinDlg::Readings{reading.rpm, reading.input, reading.output, reading.pump, reading.working});
+    window_.showReadings(CKorrinDlg::Readings{reading.rpm, reading.input, reading.output,
+                                              reading.pump, reading.working});
     window_.mapGrid().setCurrentPoint(reading.rpm, reading.pump);
     paintCells();
     slider_->blockSignals(true);
@@ -298,9 +302,9 @@ void CReplay::addMenuEntries(QMenu& menu) {
 }
 
 void CReplay::askOpen() {
-    const std::u16string path = COpenFile(QDir::homePath().toStdU16String(),
-                                          translate(texts::kCsvFileFilter), u"csv", 0)
-                                    .selectFile();
+    const std::u16string path =
+        COpenFile(QDir::homePath().toStdU16String(), translate(texts::kCsvFileFilter), u"csv", 0)
+            .selectFile();
     if (!path.empty()) {
         open(path);
     }
@@ -322,9 +326,9 @@ void CReplay::saveMsl() {
     if (!log) {
         return;
     }
-    const std::u16string path = COpenFile(QDir::homePath().toStdU16String(),
-                                          translate(texts::kMslFileFilter), u"msl", 1)
-                                    .selectFile();
+    const std::u16string path =
+        COpenFile(QDir::homePath().toStdU16String(), translate(texts::kMslFileFilter), u"msl", 1)
+            .selectFile();
     if (!path.empty() && !replaceFileAtomically(toUtf8(path), formatMsl(*log))) {
         showMessage(&window_, fillIn(translate(texts::kCannotWriteFile), {path}),
                     std::u16string(kMessageCaption), MB_OK | MB_ICONERROR);

@@ -20,9 +20,9 @@ void CReplayTrack::step(long readings) {
 
 void CReplayTrack::moveToSeconds(double seconds) {
     const auto& readings = log_.readings;
-    const auto after =
-        std::upper_bound(readings.begin(), readings.end(), seconds,
-                         [](double time, const LogReading& reading) { return time < reading.seconds; });
+    const auto after = std::upper_bound(
+        readings.begin(), readings.end(), seconds,
+        [](double time, const LogReading& reading) { return time < reading.seconds; });
     cursor_ = after == readings.begin() ? 0 : static_cast<size_t>(after - readings.begin()) - 1;
     playSeconds_ = std::clamp(seconds, firstSeconds(), lastSeconds());
 }
@@ -36,9 +36,10 @@ size_t CReplayTrack::trailStart(double seconds) const {
     const auto& readings = log_.readings;
     const double from = atCursor().seconds - seconds;
     const auto end = readings.begin() + static_cast<long>(cursor_);
-    const auto first = std::lower_bound(
-        readings.begin(), end, from,
-        [](const LogReading& reading, double time) { return reading.seconds < time; });
+    const auto first =
+        std::lower_bound(readings.begin(), end, from, [](const LogReading& reading, double time) {
+            return reading.seconds < time;
+        });
     return static_cast<size_t>(first - readings.begin());
 }
 

@@ -86,9 +86,9 @@ private slots:
         CKorrinDlg& window = *fixture.dialog;
         QVERIFY(window.replay().active());
         QVERIFY(!window.operationRunning());
-        QCOMPARE(fieldText(window, mainId::kStatus),
-                 QString::fromStdU16String(
-                     fillIn(translate(texts::kStatusReplay), {u"drive.csv"})));
+        QCOMPARE(
+            fieldText(window, mainId::kStatus),
+            QString::fromStdU16String(fillIn(translate(texts::kStatusReplay), {u"drive.csv"})));
         const ReadingsLogRead read = readReadingsLog(logPath);
         QVERIFY(read.ok());
         QCOMPARE(read.log->readings.size(), size_t{kRows});
@@ -109,8 +109,8 @@ private slots:
         QCOMPARE(fieldText(window, mainId::kOutput), QString::asprintf("%.2f", reading.output));
         QCOMPARE(fieldText(window, mainId::kPumpPwm), QString::asprintf("%.2f", reading.pump));
         QCOMPARE(fieldText(window, mainId::kWorkingState),
-                 QString::fromStdU16String(translate(
-                     isWorking(sample) ? texts::kWorkingOn : texts::kWorkingOff)));
+                 QString::fromStdU16String(
+                     translate(isWorking(sample) ? texts::kWorkingOn : texts::kWorkingOff)));
         QVERIFY(std::abs(reading.pump - pumpPwmVolts(sample)) < 0.01);
 
         const CellPosition cell = window.mapGrid().cellIndexOf(reading.rpm, reading.pump);

@@ -33,8 +33,8 @@ TEST(ReplayTrack, CursorMovesByStepsAndTimeWithinTheLog) {
         double seconds;
         size_t expected;
     };
-    for (const TimeCase& c : {TimeCase{0.25, 2}, TimeCase{0.3, 3}, TimeCase{-5, 0},
-                              TimeCase{9, 4}}) {
+    for (const TimeCase& c :
+         {TimeCase{0.25, 2}, TimeCase{0.3, 3}, TimeCase{-5, 0}, TimeCase{9, 4}}) {
         track.moveToSeconds(c.seconds);
         EXPECT_EQ(track.cursor(), c.expected) << c.seconds;
     }

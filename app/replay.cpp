@@ -58,6 +58,8 @@ CReplay::CReplay(CKorrinDlg& window)
       markers_(new QComboBox(&window)), closeButton_(new QPushButton(&window)),
       marks_(new CReplayChartMarks(window.chart(),
                                    [this](double seconds) { return chartColumn(seconds); })) {
+    // The chart paints no background under it.
+    slider_->setAutoFillBackground(true);
     playTimer_.setInterval(kPlayTickMs);
     connect(&playTimer_, &QTimer::timeout, this, [this] { playTick(); });
     connect(slider_, &QSlider::valueChanged, this,

@@ -66,6 +66,11 @@ void CChartFiles::addMarker() {
     }
 }
 
+std::u16string CChartFiles::flushedRecordingPath() {
+    recordingFile_.flush();
+    return recordingPath_;
+}
+
 void CChartFiles::stopIfUnwritable() {
     if (!recordingFile_) {
         const std::u16string path = recordingPath_;
@@ -82,6 +87,9 @@ QMenu* CChartFiles::menu() {
         menu->addAction(qtext(texts::kChartStopRecording), this, &CChartFiles::stopRecording);
     } else {
         menu->addAction(qtext(texts::kChartRecord), this, &CChartFiles::startRecording);
+    }
+    if (menuExtension_) {
+        menuExtension_(*menu);
     }
     return menu;
 }

@@ -12,6 +12,7 @@
 #include <chrono>
 #include <deque>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -48,6 +49,12 @@ public:
     // A moment the user points out while recording (the M key); nothing when not recording.
     void addMarker();
     bool recording() const { return recorder_ != nullptr; }
+    // The running recording's file, with all it was given so far on disk.
+    std::u16string flushedRecordingPath();
+    // More entries at the menu's end.
+    void setMenuExtension(std::function<void(QMenu&)> extension) {
+        menuExtension_ = std::move(extension);
+    }
 
 private:
     struct Point {
@@ -70,6 +77,7 @@ private:
     std::u16string recordingPath_;
     std::ofstream recordingFile_;
     std::unique_ptr<CReadingsRecorder> recorder_;
+    std::function<void(QMenu&)> menuExtension_;
 };
 
 } // namespace krv

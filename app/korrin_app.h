@@ -3,6 +3,8 @@
 
 #include "connection/lpg_connection.h"
 
+#include <string>
+
 namespace krv {
 
 class CLPGThreadManager;
@@ -11,7 +13,7 @@ class CQtMessageBackend;
 class CKorrinApp {
 public:
     CKorrinApp(CLPGThreadManager& threads, CQtMessageBackend& messages,
-               const CLPGConnection::StartChoice& start = {});
+               const CLPGConnection::StartChoice& start = {}, std::string replay = {});
 
     // Constructs the main window, runs it modally and destroys it. Returns false: the
     // application then ends (the modal result is not used).
@@ -21,6 +23,8 @@ private:
     CLPGThreadManager& threads_;
     CQtMessageBackend& messages_;
     const CLPGConnection::StartChoice start_;
+    // A readings log shown instead of searching for the controller.
+    const std::string replay_;
 };
 
 } // namespace krv

@@ -147,6 +147,13 @@ bool CKorrinDlg::OnInitDialog() {
     setWindowIcon(icon_);
     createChart();
     applyDialogTexts();
+    if (!replay_.startFile().empty()) {
+        // A replay alone: no port is opened.
+        statusText = translate(texts::kStatusNoCommunication);
+        updateData(false);
+        replay_.open(replay_.startFile());
+        return true;
+    }
     worker_.run(
         translate(texts::kStatusSearching),
         [this](CLPGConnection& device) {
@@ -235,6 +242,9 @@ void CKorrinDlg::updateData(bool fromControls) {
 
 void CKorrinDlg::updateReadings() {
     chartFiles_.record(device_.connected);
+    if (replay_.active()) {
+        return; // the fields and the map show the replay's cursor
+    }
     updateData(true);
     if (!device_.connected) {
         // A reconnect attempt under way says so rather than that the link is down.
@@ -251,19 +261,37 @@ void CKorrinDlg::updateReadings() {
     if (sample.sampleNumber == 0) {
         return; // the store was emptied between the count and the copy
     }
-    inputText = formatText("%.2f", inputVolts(sample));
-    outputText = formatText("%.2f", outputVolts(sample));
-    pumpPwmText = formatText("%.2f", pumpPwmVolts(sample));
-    speedText = formatText("%.0f", static_cast<double>(engineSpeedRpm(sample)));
-    workingStateText = translate(isWorking(sample) ? texts::kWorkingOn : texts::kWorkingOff);
+    showReadings(Readings{static_cast<int>(engineSpeedRpm(sample)), inputVolts(sample),
+                          outputVolts(sample), pumpPwmVolts(sample), isWorking(sample)});
     mapGrid_.setCurrentPoint(engineSpeedRpm(sample), pumpPwmVolts(sample));
-    updateData(false);
     if (chartPaused == 0) {
         feedChart();
     }
     if (calibrating) {
         calibrationStep(sample);
     }
+}
+
+void CKorrinDlg::showReadings(const std::optional<Readings>& readings) {
+    if (readings) {
+        inputText = formatText("%.2f", readings->input);
+        outputText = formatText("%.2f", readings->output);
+        pumpPwmText = formatText("%.2f", readings->pump);
+        speedText = formatText("%d", readings->rpm);
+        workingStateText = translate(readings->working ? texts::kWorkingOn : texts::kWorkingOff);
+    } else {
+        for (std::u16string* field :
+             {&inputText, &outputText, &pumpPwmText, &speedText, &workingStateText}) {
+            field->clear();
+        }
+    }
+    updateData(false);
+}
+
+void CKorrinDlg::plotReading(float x, double input, double output, double pump) {
+    chart_.addSample(kInputSeries.id, x, chartValue(input), false);
+    chart_.addSample(kOutputSeries.id, x, chartValue(output), false);
+    chart_.addSample(kPumpPwmSeries.id, x, chartValue(pump), false);
 }
 
 void CKorrinDlg::feedChart() {
@@ -275,10 +303,8 @@ void CKorrinDlg::feedChart() {
     std::vector<CDiag> samples;
     device_.diagData.copySamples(samples, held - 2, held - 1);
     for (const CDiag& sample : samples) {
-        const auto x = static_cast<float>(xCounter);
-        chart_.addSample(kInputSeries.id, x, chartValue(inputVolts(sample)), false);
-        chart_.addSample(kOutputSeries.id, x, chartValue(outputVolts(sample)), false);
-        chart_.addSample(kPumpPwmSeries.id, x, chartValue(pumpPwmVolts(sample)), false);
+        plotReading(static_cast<float>(xCounter), inputVolts(sample), outputVolts(sample),
+                    pumpPwmVolts(sample));
         chartFiles_.add(sample);
         ++xCounter;
     }

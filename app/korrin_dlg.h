@@ -13,6 +13,7 @@
 #include "app/map_menu.h"
 #include "app/map_views.h"
 #include "app/port_watch.h"
+#include "app/replay.h"
 #include "app/ui_gate.h"
 #include "chart/scroll_chart.h"
 #include "connection/connection_host.h"
@@ -60,6 +61,15 @@ public:
     // calibration drive runs).
     void showDeviceData();
     void updateReadings();
+    // The readings fields; none empties them.
+    struct Readings {
+        int rpm = 0;
+        double input = 0, output = 0, pump = 0; // volts
+        bool working = false;
+    };
+    void showReadings(const std::optional<Readings>& readings);
+    // One point of each chart line at x.
+    void plotReading(float x, double input, double output, double pump);
     // Members to controls (false) or controls to members (true).
     void updateData(bool fromControls);
 
@@ -103,6 +113,7 @@ public:
     CMapEmu1& mapGrid() { return mapGrid_; }
     CScrollChart<float>& chart() { return chart_; }
     CChartFiles& chartFiles() { return chartFiles_; }
+    CReplay& replay() { return replay_; }
 
     std::u16string statusText;
     std::u16string inputText;
@@ -196,6 +207,7 @@ private:
     CMapViews mapViews_{mapKeeper_, mapGrid_, *this};
     CMapBlockKeys blockKeys_{blockCommands_, mapViews_, mapGrid_, *this};
     CPortWatch portWatch_{worker_, [this] { searchEnded(true); }};
+    CReplay replay_{*this};
 };
 
 } // namespace krv

@@ -21,7 +21,7 @@ int runKrv(int argc, char* argv[]) {
     CLPGThreadManager threads;
     QApplication application(argc, argv);
     CQtMessageBackend messages;
-    CKorrinApp korrinApp(threads, messages, *start);
+    CKorrinApp korrinApp(threads, messages, start->choice, start->replay);
     korrinApp.InitInstance();
     return 0;
 }

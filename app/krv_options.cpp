@@ -1,10 +1,10 @@
 #include "app/krv_options.h"
 
+#include "connection/port_choice.h"
 #include "lang/language_setup.h"
 #include "lang/language_table.h"
 #include "lang/program_texts.h"
 #include "lang/translate.h"
-#include "connection/port_choice.h"
 #include "platform/serial_ports.h"
 #include "platform/text.h"
 
@@ -83,13 +83,15 @@ KrvOptions parseKrvOptions(const std::vector<std::string>& given) {
             }
         } else if (argument == "--demo") {
             options.demo = true;
-        } else if (argument == "--port" || argument == "--language") {
+        } else if (argument == "--port" || argument == "--language" || argument == "--replay") {
             if (!hasValue || arguments[i + 1].empty()) {
                 return usageError(fillIn(translate(texts::kOptionNeedsValue), {toU16(argument)}));
             }
             const std::string& value = arguments[++i];
             if (argument == "--port") {
                 options.port = value;
+            } else if (argument == "--replay") {
+                options.replay = value;
             } else if (!(options.languageSlot = languageSlotNamed(value))) {
                 return usageError(
                     fillIn(translate(texts::kUnknownLanguage), {toU16(value), languageNames()}));
@@ -137,15 +139,14 @@ std::optional<CLPGConnection::StartChoice> startChoiceFor(const KrvOptions& opti
     return choice;
 }
 
-std::optional<CLPGConnection::StartChoice> startFromCommandLine(int argc, char* argv[],
-                                                                int& exitCode) {
+std::optional<KrvStart> startFromCommandLine(int argc, char* argv[], int& exitCode) {
     KrvOptions options = parseKrvOptions(std::vector<std::string>(argv + 1, argv + argc));
     if (options.languageSlot) {
         setLanguageSlot(*options.languageSlot);
     }
     if (options.action == KrvOptions::Action::Run) {
         if (auto choice = startChoiceFor(options, options.error)) {
-            return choice;
+            return KrvStart{*choice, options.replay};
         }
         options.action = KrvOptions::Action::UsageError;
     }

@@ -16,6 +16,7 @@ struct KrvOptions {
     Action action = Action::Run;
     std::string port;                // --port: a device path or a port number; "" for none
     bool demo = false;               // --demo
+    std::string replay;              // --replay: a readings log shown instead of any search
     std::optional<int> languageSlot; // --language
     std::u16string error;            // UsageError: what was wrong, translated
 };
@@ -39,9 +40,13 @@ int answerKrvOptions(const KrvOptions& options, std::ostream& out, std::ostream&
 std::optional<CLPGConnection::StartChoice> startChoiceFor(const KrvOptions& options,
                                                           std::u16string& error);
 
+struct KrvStart {
+    CLPGConnection::StartChoice choice;
+    std::string replay; // a log to replay instead of searching; "" for none
+};
+
 // The whole command line for krv's start: answers what needs no window (nothing is returned
 // and `exitCode` is set), sets a --language, and gives what the searches are to do.
-std::optional<CLPGConnection::StartChoice> startFromCommandLine(int argc, char* argv[],
-                                                                int& exitCode);
+std::optional<KrvStart> startFromCommandLine(int argc, char* argv[], int& exitCode);
 
 } // namespace krv

@@ -105,12 +105,14 @@ inline constexpr std::u16string_view kNoSerialPorts =
 inline constexpr std::u16string_view kFirmwareFileDamaged =
     u"Plik firmware „%s” jest uszkodzony lub nieczytelny. Sterownik nie został zmieniony.";
 inline constexpr std::u16string_view kUsage =
-    u"Użycie: krv [--port ŚCIEŻKA|N] [--demo] [--language NAZWA] [--help] [--version]";
+    u"Użycie: krv [--port ŚCIEŻKA|N] [--demo] [--replay PLIK] [--language NAZWA] [--help] "
+    u"[--version]";
 inline constexpr std::u16string_view kHelp =
     u"Narzędzie serwisowe emulatora ciśnienia paliwa KRV.\n\n"
     u"  --port ŚCIEŻKA|N  najpierw spróbuj tego portu (ścieżka urządzenia albo numer w tabeli "
     u"portów), potem pozostałych\n"
     u"  --demo            uruchom w trybie demo, bez szukania sterownika\n"
+    u"  --replay PLIK     odtwórz zapis odczytów, bez szukania sterownika\n"
     u"  --language NAZWA  język tekstów: nazwa pliku językowego, np. GERMAN\n"
     u"  --help            pokaż ten opis\n"
     u"  --version         pokaż wersję\n\n"
@@ -362,6 +364,11 @@ inline constexpr std::u16string_view kStatusReplay = u"ODTWARZANIE: %s";
 inline constexpr std::u16string_view kOpenReplay = u"Otwórz zapis...";
 inline constexpr std::u16string_view kSaveAsMsl = u"Zapisz jako MSL...";
 inline constexpr std::u16string_view kMslFileFilter = u"Pliki MSL (*.msl)|*.msl|";
+inline constexpr std::u16string_view kReplayPlay = u"Odtwarzaj";
+inline constexpr std::u16string_view kReplayPause = u"Pauza";
+inline constexpr std::u16string_view kReplayClose = u"Zamknij zapis";
+inline constexpr std::u16string_view kReplayMarkers = u"Znaczniki";
+inline constexpr std::u16string_view kReplayNoReadings = u"Zapis nie zawiera odczytów.";
 
 // The demo mode says so, in the status line and the window's title.
 inline constexpr std::u16string_view kStatusDemo = u"DEMO (BEZ STEROWNIKA)";
@@ -695,6 +702,11 @@ inline constexpr std::array kProgramTexts{
     // The demo mode.
     kStatusDemo,
     kDemoTitleMark,
+    kReplayPlay,
+    kReplayPause,
+    kReplayClose,
+    kReplayMarkers,
+    kReplayNoReadings,
 };
 
 } // namespace krv::texts

@@ -1,0 +1,92 @@
+#pragma once
+// A recorded drive replayed in the main window instead of the live readings: the chart shows
+// the whole log under a time cursor, a slider scrubs it, Play runs it at 1x, 4x or 16x, Left and
+// Right step one reading (Shift: ten), the readings fields and the map's operating point follow
+// the cursor, the map shades how long the drive stayed in each cell with a fading trail of the
+// last seconds, and the markers can be jumped to. No port is opened for it; closing it gives the
+// window back as it was. Also the chart menu's log entries and the M key that sets a marker
+// while the chart records.
+
+#include "readings_log/replay_track.h"
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QTimer>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+class QComboBox;
+class QMenu;
+class QPushButton;
+class QSlider;
+
+namespace krv {
+
+class CKorrinDlg;
+class CReplayChartMarks;
+
+class CReplay : public QObject {
+    Q_OBJECT
+public:
+    static constexpr double kTrailSeconds = 5;
+    static constexpr int kPlayTickMs = 40;
+
+    explicit CReplay(CKorrinDlg& window);
+    ~CReplay() override;
+
+    // krv --replay: the window opens this log instead of searching for the controller.
+    void setStartFile(std::u16string path) { startFile_ = std::move(path); }
+    const std::u16string& startFile() const { return startFile_; }
+
+    // Replaces what the window shows with the log; a log that does not read is reported and
+    // changes nothing.
+    bool open(const std::u16string& path);
+    void close();
+    bool active() const { return track_.has_value(); }
+    const CReplayTrack& track() const { return *track_; }
+
+    void step(long readings);
+    void moveTo(size_t index);
+    void setPlaying(bool playing);
+    bool playing() const { return playTimer_.isActive(); }
+
+    // The chart menu's entries for logs.
+    void addMenuEntries(QMenu& menu);
+    void askOpen();
+    // The open log, else the chart's running recording, as MSL text.
+    void saveMsl();
+
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void createControls();
+    void showControls(bool shown);
+    void showCursor();
+    void paintCells();
+    void playTick();
+    int chartColumn(double seconds) const;
+    float chartX(double seconds) const;
+    void plotLog();
+
+    CKorrinDlg& window_;
+    std::u16string startFile_;
+    std::optional<CReplayTrack> track_;
+    std::vector<int> cellOfReading_;
+    std::vector<double> dwell_;
+    double longestDwell_ = 0;
+    // What the window showed before the replay.
+    std::u16string statusBefore_;
+
+    QSlider* slider_;
+    QPushButton* playButton_;
+    QComboBox* speed_;
+    QComboBox* markers_;
+    QPushButton* closeButton_;
+    CReplayChartMarks* marks_;
+    QTimer playTimer_;
+    QElapsedTimer played_;
+};
+
+} // namespace krv

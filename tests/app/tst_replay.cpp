@@ -1,0 +1,219 @@
+// A recorded drive replayed in the window: krv --replay opens a log the recorder wrote without
+// any port search, stepping with the arrows shows each row in the fields and its cell on the map,
+// the markers are listed, a log that does not read changes nothing, and the open log is written
+// as MSL text.
+
+#include "device/readings_recorder.h"
+#include "lang/program_texts.h"
+#include "lang/translate.h"
+#include "main_window_fixture.h"
+#include "platform/qt/open_file.h"
+#include "platform/text.h"
+#include "readings_log/readings_log.h"
+#include "tests/support/file_contents.h"
+
+#include <QComboBox>
+#include <QMenu>
+#include <QTest>
+#include <fstream>
+
+using namespace krv;
+using namespace krv::test;
+
+namespace {
+
+constexpr int kRows = 40;
+constexpr int kMarkerAfterRow = 15;
+constexpr int kLinkLostAfterRow = 25;
+
+// A drive through several cells, its speed, pump and voltages changing on every row.
+CDiag driveSample(int row) {
+    CDiag sample;
+    sample.setWord(CDiag::kRpmPeriod, static_cast<uint16_t>(9000 - 180 * row));
+    sample.setWord(CDiag::kPumpPwm, static_cast<uint16_t>(100 + 21 * row));
+    sample.setWord(CDiag::kInputVoltage, static_cast<uint16_t>(200 + 13 * row));
+    sample.setWord(CDiag::kOutputVoltage, static_cast<uint16_t>(250 + 11 * row));
+    sample.raw[CDiag::kWorkState] = row % 3 == 0 ? CDiag::kWorking : 0;
+    return sample;
+}
+
+// The log the chart's recorder writes of that drive: a sample every 100 ms, a marker, and a
+// link lost for half a second.
+void recordDrive(const std::string& path) {
+    std::ofstream file(path);
+    CDiagData store;
+    const auto start = CReadingsRecorder::Clock::now();
+    CReadingsRecorder recorder(file, store, 0x0112, start);
+    auto at = start;
+    uint32_t polled = 0; // the polling thread's numbering
+    for (int row = 0; row < kRows; ++row) {
+        at += std::chrono::milliseconds(100);
+        CDiag sample = driveSample(row);
+        sample.sampleNumber = ++polled;
+        store.pushSample(sample);
+        recorder.update(true, at);
+        if (row == kMarkerAfterRow) {
+            recorder.addMarker(at + std::chrono::milliseconds(50));
+        }
+        if (row == kLinkLostAfterRow) {
+            recorder.update(false, at + std::chrono::milliseconds(50));
+            // As the polling thread gives up: the store emptied, its successor counts from 1.
+            store.clearSamples();
+            polled = 0;
+            at += std::chrono::milliseconds(500);
+        }
+    }
+}
+
+} // namespace
+
+class TestReplay : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() {
+        fixture.setUp();
+        logPath = fixture.directory + "/drive.csv";
+        recordDrive(logPath);
+    }
+    void cleanup() {
+        setFileDialogBackEnd({});
+        fixture.tearDown();
+    }
+
+    void replayOptionShowsSteppedRowInFieldsAndOnMap() {
+        openWindowReplaying(logPath);
+        CKorrinDlg& window = *fixture.dialog;
+        QVERIFY(window.replay().active());
+        QVERIFY(!window.operationRunning());
+        QCOMPARE(
+            fieldText(window, mainId::kStatus),
+            QString::fromStdU16String(fillIn(translate(texts::kStatusReplay), {u"drive.csv"})));
+        const ReadingsLogRead read = readReadingsLog(logPath);
+        QVERIFY(read.ok());
+        QCOMPARE(read.log->readings.size(), size_t{kRows});
+
+        // Shift+Right steps ten, Right one, Left back one: row 12.
+        QTest::keyClick(&window, Qt::Key_Right, Qt::ShiftModifier);
+        for (int i = 0; i < 3; ++i) {
+            QTest::keyClick(&window, Qt::Key_Right);
+        }
+        QTest::keyClick(&window, Qt::Key_Left);
+        const int row = 12;
+        QCOMPARE(window.replay().track().cursor(), size_t{row});
+        const LogReading& reading = read.log->readings[row];
+        const CDiag sample = driveSample(row);
+        QCOMPARE(reading.rpm, engineSpeedRpm(sample));
+        QCOMPARE(fieldText(window, mainId::kRpm), QString::number(engineSpeedRpm(sample)));
+        QCOMPARE(fieldText(window, mainId::kInput), QString::asprintf("%.2f", reading.input));
+        QCOMPARE(fieldText(window, mainId::kOutput), QString::asprintf("%.2f", reading.output));
+        QCOMPARE(fieldText(window, mainId::kPumpPwm), QString::asprintf("%.2f", reading.pump));
+        QCOMPARE(fieldText(window, mainId::kWorkingState),
+                 QString::fromStdU16String(
+                     translate(isWorking(sample) ? texts::kWorkingOn : texts::kWorkingOff)));
+        QVERIFY(std::abs(reading.pump - pumpPwmVolts(sample)) < 0.01);
+
+        const CellPosition cell = window.mapGrid().cellIndexOf(reading.rpm, reading.pump);
+        QCOMPARE(window.mapGrid().currentColumn(), cell.column);
+        QCOMPARE(window.mapGrid().currentRow(), cell.row);
+        QVERIFY(window.mapGrid().cell(cell.column, cell.row).isCurrent());
+        // The drive went through more than one cell, so the stepping was not trivially right.
+        const LogReading& first = read.log->readings.front();
+        const CellPosition firstCell = window.mapGrid().cellIndexOf(first.rpm, first.pump);
+        QVERIFY(firstCell.column != cell.column || firstCell.row != cell.row);
+
+        // Stepping is clamped at the log's ends.
+        for (int i = 0; i < 5; ++i) {
+            QTest::keyClick(&window, Qt::Key_Right, Qt::ShiftModifier);
+        }
+        QCOMPARE(window.replay().track().cursor(), size_t{kRows - 1});
+    }
+
+    void markersAreListedAndJumpedTo() {
+        openWindowReplaying(logPath);
+        CKorrinDlg& window = *fixture.dialog;
+        const ReadingsLog& log = window.replay().track().log();
+        QCOMPARE(log.markers.size(), size_t{1});
+        QCOMPARE(log.gaps.size(), size_t{1});
+        QComboBox* list = nullptr;
+        for (QComboBox* box : window.findChildren<QComboBox*>()) {
+            if (box->count() == 2) {
+                list = box; // the heading and the one marker
+            }
+        }
+        QVERIFY(list != nullptr);
+        QVERIFY(list->itemText(1).contains(QStringLiteral("1")));
+        list->setCurrentIndex(1);
+        emit list->activated(1);
+        QCOMPARE(window.replay().track().cursor(), size_t{kMarkerAfterRow});
+    }
+
+    void closingGivesBackTheWindowWithoutSearching() {
+        openWindowReplaying(logPath);
+        CKorrinDlg& window = *fixture.dialog;
+        QTest::keyClick(&window, Qt::Key_Right);
+        window.replay().close();
+        QVERIFY(!window.replay().active());
+        QVERIFY(!window.operationRunning());
+        QCOMPARE(fieldText(window, mainId::kStatus),
+                 QString::fromStdU16String(translate(texts::kStatusNoCommunication)));
+        QVERIFY(fieldText(window, mainId::kRpm).isEmpty());
+        QCOMPARE(window.mapGrid().colouring(), 1);
+        QVERIFY(window.chart().model().series().at(0).samples.empty());
+        // The arrows belong to the map again.
+        QTest::keyClick(&window, Qt::Key_Right);
+        QVERIFY(!window.replay().active());
+    }
+
+    // Through the chart's menu: a file that is no log is reported and the replay stays as it
+    // was; the open log saved as MSL reads as MSL.
+    void menuOpensReportsAndSavesMsl() {
+        openWindowReplaying(logPath);
+        CKorrinDlg& window = *fixture.dialog;
+        QTest::keyClick(&window, Qt::Key_Right, Qt::ShiftModifier);
+        const std::string notALog = fixture.directory + "/notes.csv";
+        std::ofstream(notALog) << "shopping list\n";
+        setFileDialogBackEnd([&](const COpenFile&) { return toU16(notALog); });
+        window.replay().askOpen();
+        QCOMPARE(fixture.shown().size(), size_t{1});
+        QVERIFY(window.replay().active());
+        QCOMPARE(window.replay().track().cursor(), size_t{10});
+
+        const std::string msl = fixture.directory + "/drive.msl";
+        setFileDialogBackEnd([&](const COpenFile& dialog) {
+            return dialog.saveMode != 0 ? toU16(msl) : std::u16string();
+        });
+        std::unique_ptr<QMenu> menu(window.chartFiles().menu());
+        QAction* save = nullptr;
+        for (QAction* action : menu->actions()) {
+            if (action->text() == QString::fromStdU16String(translate(texts::kSaveAsMsl))) {
+                save = action;
+            }
+        }
+        QVERIFY(save != nullptr && save->isEnabled());
+        save->trigger();
+        const std::string text = fileContents(msl);
+        QVERIFY(text.starts_with('"'));
+        QVERIFY(text.find("Time\tRPM\tInput\tOutput\tPump PWM\tWorking\n") != std::string::npos);
+        QVERIFY(text.find("\nMARK 001\n") != std::string::npos);
+        size_t lines = 0;
+        for (const char c : text) {
+            lines += c == '\n' ? 1 : 0;
+        }
+        QCOMPARE(lines, size_t{4 + kRows + 1});
+    }
+
+private:
+    void openWindowReplaying(const std::string& path) {
+        fixture.dialog = std::make_unique<CKorrinDlg>(*fixture.threads);
+        fixture.dialog->replay().setStartFile(toU16(path));
+        fixture.dialog->OnInitDialog();
+        fixture.dialog->show();
+    }
+
+    CMainWindowFixture fixture;
+    std::string logPath;
+};
+
+QTEST_MAIN(TestReplay)
+#include "tst_replay.moc"

@@ -3,7 +3,6 @@
 // constants, and the language-file coverage test walks kProgramTexts, so a text cannot be
 // added without the shipped language files being checked for it.
 
-#include <array>
 #include <string_view>
 
 namespace krv::texts {
@@ -423,7 +422,7 @@ inline constexpr std::u16string_view kMapNotANumber = u"„%s” nie jest liczb�
 inline constexpr std::u16string_view kMapSurfaceReset = u"Widok początkowy";
 inline constexpr std::u16string_view kMapSurfaceValueAxis = u"Mapa (V)";
 
-inline constexpr std::array kProgramTexts{
+inline constexpr std::u16string_view kProgramTexts[] = {
     kCannotOpenPort,
     kPortOperationFailed,
     kUnknownCommand,

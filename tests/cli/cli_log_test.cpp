@@ -162,7 +162,8 @@ TEST_F(CliLog, EnterOnTheTerminalWritesNumberedMarkers) {
     }
     EXPECT_GT(markers[0].seconds, 0.3);
     EXPECT_GT(markers[1].seconds, markers[0].seconds + 0.3);
-    EXPECT_DOUBLE_EQ(markers[2].seconds, markers[1].seconds);
+    // Typed together; the terminal may hand the second line over a look later.
+    EXPECT_NEAR(markers[2].seconds, markers[1].seconds, 0.1);
     // The samples seen before the key are in the log before its marker.
     EXPECT_GE(read.log->readings.front().seconds, 0.0);
     EXPECT_LE(read.log->readings.front().seconds, markers[0].seconds);

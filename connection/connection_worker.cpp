@@ -73,7 +73,7 @@ void CConnectionWorker::endHostedPolling() {
     // sample that ended the polling itself is waited for until its end is reported.
     if (sampling_ && !onWorkerThread()) {
         if (polling_ != nullptr && !stopping_) {
-            device_.port.interruptWaits();
+            device_.interruptWaits();
             sampleInterrupted_ = true;
         }
         samplingEnded_.wait(lock, [this] { return !sampling_; });
@@ -96,7 +96,7 @@ void CConnectionWorker::cutSampleShort() {
         return;
     }
     polling_->setSampleDropped(true);
-    device_.port.interruptWaits();
+    device_.interruptWaits();
     sampleInterrupted_ = true;
 }
 
@@ -110,11 +110,11 @@ void CConnectionWorker::stop() {
         queue_.clear();
     }
     wake_.notify_one();
-    device_.port.interruptWaits();
+    device_.interruptWaits();
     if (thread_.joinable()) {
         thread_.join();
     }
-    device_.port.resumeWaits();
+    device_.resumeWaits();
     endHostedPolling();
 }
 
@@ -168,7 +168,7 @@ void CConnectionWorker::pollOnce(CDiagInputThread& polling, bool begun) {
         if (sampleInterrupted_) {
             sampleInterrupted_ = false;
             if (!stopping_) {
-                device_.port.resumeWaits();
+                device_.resumeWaits();
             }
         }
         pollingBegun_ = true;

@@ -45,6 +45,16 @@ void CLPGConnection::connect(IConnectionHost& connectionHost, WhenNoneAnswers wh
     scanPorts(whenNoneAnswers);
 }
 
+void CLPGConnection::interruptWaits() {
+    port.interruptWaits();
+    probeWaits_.interrupt();
+}
+
+void CLPGConnection::resumeWaits() {
+    port.resumeWaits();
+    probeWaits_.resume();
+}
+
 std::vector<std::string> CLPGConnection::portTable() const {
     std::vector<std::string> table = serialPortTable();
     if (!startChoice.addedPort.empty()) {
@@ -81,7 +91,7 @@ bool CLPGConnection::connectFirstAnswering(const std::vector<int>& order,
             ports.push_back({n, table[n - 1]});
         }
     }
-    const std::vector<PortProbe> probes = probePorts(ports);
+    const std::vector<PortProbe> probes = probePorts(ports, probeWaits_);
     for (int n : order) {
         const PortProbe& probe = *std::find_if(
             probes.begin(), probes.end(), [n](const PortProbe& p) { return p.portNumber == n; });

@@ -7,6 +7,7 @@
 
 #include "connection/connection_host.h"
 #include "connection/polling_host.h"
+#include "connection/port_probe.h"
 #include "connection/port_search_report.h"
 #include "device/lpg_device.h"
 
@@ -84,6 +85,10 @@ public:
     // connection (the remembered port when there was none), whether or not the settings file
     // could keep it.
     void reconnect();
+    // From any thread: the waits of the port and of a search's probes, now and until
+    // resumeWaits, end at once.
+    void interruptWaits();
+    void resumeWaits();
     // The port the controller last answered on in this run, 0 before any.
     int linkPort() const { return linkPort_; }
     // The port table as this connection sees it: the system's, with the start choice's
@@ -130,6 +135,7 @@ private:
     int unreadPort_ = 0;
     // The paths of the ports that were present at the last search or look.
     std::set<std::string> portsSeen_;
+    CProbeWaits probeWaits_;
 };
 
 } // namespace krv

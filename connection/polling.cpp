@@ -38,9 +38,9 @@ void CLPGConnection::endPolling() {
         return;
     }
     // A thread waiting for a reply is woken rather than waited for.
-    port.interruptWaits();
+    interruptWaits();
     threads_.stopAll();
-    port.resumeWaits();
+    resumeWaits();
 }
 
 void CLPGConnection::markLinkLost() {

@@ -114,6 +114,29 @@ TEST_F(WorkerTest, StoppingWakesAJobWaitingForASilentControllerAndDropsTheRest) 
     EXPECT_FALSE(secondRan);
 }
 
+// The window closes during a search: the probes of silent ports are woken too, rather than
+// waited out for the identification's three read time-outs.
+TEST_F(WorkerTest, StoppingWakesASearchsProbesOfSilentPorts) {
+    addPort().simulator.setSilent(true);
+    addPort().simulator.setSilent(true);
+    publishPorts();
+    CConnectionWorker worker(*device_, workerWindow_);
+    worker.run(u"",
+               [this](CLPGConnection& device) {
+                   device.connect(window_, CLPGConnection::WhenNoneAnswers::EndUnconnected);
+                   return device.connected.load();
+               },
+               {});
+    for (const auto& port : ports_) {
+        ASSERT_TRUE(port->simulator.waitForReceived(1, 5s));
+    }
+
+    const auto stopping = std::chrono::steady_clock::now();
+    worker.stop();
+    EXPECT_LT(std::chrono::steady_clock::now() - stopping, 500ms);
+    EXPECT_FALSE(device_->connected);
+}
+
 TEST_F(WorkerTest, SamplesAndJobsTakeTurnsOnTheWorkersThread) {
     connectToController();
     CConnectionWorker worker(*device_, workerWindow_);

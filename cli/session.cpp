@@ -15,8 +15,7 @@ namespace krv::cli {
 Session::Session(const CliOptions& options, CliIo& io)
     : options_(options), io_(io), messages_(io.err),
       previousMessages_(setMessageBackend(&messages_)),
-      window_(device_, io.err, io.errIsTerminal, options.quiet) {
-}
+      window_(device_, io.err, io.errIsTerminal, options.quiet) {}
 
 Session::~Session() {
     device_.endPolling();
@@ -54,16 +53,17 @@ bool Session::connect() {
         // Under the verdict, what each port gave, as the window's no-connection dialog says it;
         // with --port, only that port was looked at.
         std::vector<std::u16string> lines;
-        for (const PortAttempt& attempt : device_.searchReport.attempts()) {
-            if (!attempt.path.empty()) {
-                lines.push_back(portAttemptLine(attempt));
+        if (!options_.port) {
+            lines = device_.searchReport.lines();
+        } else {
+            const std::vector<PortAttempt>& attempts = device_.searchReport.attempts();
+            const auto named = std::find_if(attempts.begin(), attempts.end(),
+                                            [](const auto& a) { return !a.path.empty(); });
+            if (named == attempts.end()) {
+                return false; // the verdict named the port, and there was nothing at it
             }
+            lines = {translate(texts::kPortsTried), portAttemptLine(*named)};
         }
-        if (lines.empty() && options_.port) {
-            return false; // the verdict named the port, and there was nothing at it
-        }
-        lines.insert(lines.begin(),
-                     translate(lines.empty() ? texts::kNoSerialPorts : texts::kPortsTried));
         for (const std::u16string& line : lines) {
             io_.err << toUtf8(line) << '\n';
         }

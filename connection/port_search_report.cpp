@@ -104,22 +104,26 @@ void CPortSearchReport::note(int portNumber, PortAttempt::Outcome outcome) {
 std::vector<std::u16string> CPortSearchReport::lines() const {
     // Left out silently, a port past the limit would seem to have been tried.
     std::vector<std::u16string> notTried;
-    const std::vector<std::string> table = serialPortTable();
+    const std::vector<std::string> table = table_.value_or(serialPortTable());
     for (size_t i = kSearchedPorts; i < table.size(); ++i) {
         if (!table[i].empty()) {
             notTried.push_back(fillIn(translate(texts::kPortNotTried), {toU16(table[i])}));
         }
     }
-    if (attempts_.empty() && notTried.empty()) {
-        return {translate(texts::kNoSerialPorts)};
-    }
+
     // In the table's order, as the user lists the ports, not in the order they were tried.
+    // An entry that names nothing has nothing to say.
     std::vector<const PortAttempt*> ordered;
     for (const PortAttempt& attempt : attempts_) {
-        ordered.push_back(&attempt);
+        if (!attempt.path.empty()) {
+            ordered.push_back(&attempt);
+        }
     }
     std::stable_sort(ordered.begin(), ordered.end(),
                      [](const auto* a, const auto* b) { return a->portNumber < b->portNumber; });
+    if (ordered.empty() && notTried.empty()) {
+        return {translate(texts::kNoSerialPorts)};
+    }
     std::vector<std::u16string> lines{translate(texts::kPortsTried)};
     for (const PortAttempt* attempt : ordered) {
         lines.push_back(portAttemptLine(*attempt));

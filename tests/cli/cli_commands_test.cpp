@@ -7,6 +7,7 @@
 #include "tests/cli/cli_fixture.h"
 #include "tests/support/port_holder.h"
 
+#include <algorithm>
 #include <fstream>
 
 namespace krv::test {
@@ -187,6 +188,20 @@ TEST_F(CliCommands, NoControllerExitsOneSayingWhereItLooked) {
     EXPECT_EQ(none.code, cli::kExitFailed);
     EXPECT_EQ(none.err,
               polish(texts::kNoControllerOnAnyPort) + "\n" + polish(texts::kNoSerialPorts) + "\n");
+
+    // A table past the search's reach: its last entries are said to be left out, not omitted.
+    std::string table;
+    for (int i = 0; i < 260; ++i) {
+        table += (i == 0 ? "" : ":") + directory_ + "/none" + std::to_string(i);
+    }
+    ::setenv("KRV_PORTS", table.c_str(), 1);
+    const CliRun longTable = cli({"info"});
+    EXPECT_EQ(longTable.code, cli::kExitFailed);
+    const std::string lastLine = polish(texts::kPortNotTried);
+    EXPECT_NE(longTable.err.find(directory_ + "/none259" + lastLine.substr(2) + "\n"),
+              std::string::npos)
+        << longTable.err;
+    EXPECT_EQ(std::count(longTable.err.begin(), longTable.err.end(), '\n'), 1 + 1 + 260);
 }
 
 // --port narrows the search to one port and keeps its number, so the window's remembered
@@ -211,7 +226,8 @@ TEST_F(CliCommands, PortPathWithAColonIsThatPathAlone) {
     std::array<uint8_t, 240> map{};
     map.fill(77);
     controller().setMap(map);
-    SimulatedPort named(9, [](int) {}, table_[0] + ":b");
+    SimulatedPort named(
+        9, [](int) {}, table_[0] + ":b");
     named.handler.controller.setMap(map);
 
     const CliRun run = cli({"--port", table_[0] + ":b", "clear-map"});

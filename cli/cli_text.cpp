@@ -4,6 +4,7 @@
 #include "platform/text.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <vector>
 
 namespace krv::cli {
@@ -35,6 +36,12 @@ std::string say(std::u16string_view text, std::initializer_list<std::string_view
         break;
     }
     return toUtf8(filled);
+}
+
+std::string fixed(double value, int decimals) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.*f", decimals, value);
+    return text;
 }
 
 } // namespace krv::cli

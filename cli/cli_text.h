@@ -13,4 +13,7 @@ std::string oneLine(std::u16string_view text);
 
 std::string say(std::u16string_view text, std::initializer_list<std::string_view> values = {});
 
+// A value with a fixed number of decimals, as the command line prints volts.
+std::string fixed(double value, int decimals);
+
 } // namespace krv::cli

@@ -50,12 +50,6 @@ std::optional<MapFileContent> mapToLearnOn(const CliOptions& options, CliIo& io)
     return content;
 }
 
-std::string volts(double value, const char* format) {
-    char text[16];
-    std::snprintf(text, sizeof text, format, value);
-    return text;
-}
-
 void printProposal(std::ostream& out, const CalibrationProposal& proposal) {
     out << toUtf8(summaryLine(proposal.summary)) << '\n';
     const std::u16string rejections = rejectionsLine(proposal.rejectedByReason());
@@ -66,9 +60,9 @@ void printProposal(std::ostream& out, const CalibrationProposal& proposal) {
         const CellProposal& cell = proposal.cells[i];
         if (cell.status == CellStatus::Learned) {
             out << "cell " << i / kMapColumns + 1 << ',' << i % kMapColumns + 1 << ": "
-                << volts(units::mapCellVolts(cell.current), "%.2f") << " -> "
-                << volts(units::mapCellVolts(cell.proposed), "%.2f") << " V, " << cell.hits
-                << " hits, spread " << volts(cell.spreadVolts, "%.3f") << " V\n";
+                << fixed(units::mapCellVolts(cell.current), 2) << " -> "
+                << fixed(units::mapCellVolts(cell.proposed), 2) << " V, " << cell.hits
+                << " hits, spread " << fixed(cell.spreadVolts, 3) << " V\n";
         }
     }
     out << std::flush;

@@ -8,31 +8,21 @@
 
 namespace krv::cli {
 
-namespace {
-
-std::string volts(double value, const char* format) {
-    char text[32];
-    std::snprintf(text, sizeof text, format, value);
-    return text;
-}
-
-} // namespace
-
 void printChanges(std::ostream& out, const MapSnapshot& from, const MapSnapshot& to) {
     for (int row = 0; row < kMapRows; ++row) {
         for (int column = 0; column < kMapColumns; ++column) {
             const size_t i = static_cast<size_t>(row * kMapColumns + column);
             if (from.cells[i] != to.cells[i]) {
                 out << "cell " << row + 1 << ',' << column + 1 << ": "
-                    << volts(units::mapCellVolts(from.cells[i]), "%.2f") << " -> "
-                    << volts(units::mapCellVolts(to.cells[i]), "%.2f") << " V\n";
+                    << fixed(units::mapCellVolts(from.cells[i]), 2) << " -> "
+                    << fixed(units::mapCellVolts(to.cells[i]), 2) << " V\n";
             }
         }
     }
     for (size_t i = 0; i < from.rows.size(); ++i) {
         if (from.rows[i] != to.rows[i]) {
-            out << "row " << i + 1 << ": " << volts(units::rowBreakVolts(from.rows[i]), "%.3f")
-                << " -> " << volts(units::rowBreakVolts(to.rows[i]), "%.3f") << " V\n";
+            out << "row " << i + 1 << ": " << fixed(units::rowBreakVolts(from.rows[i]), 3) << " -> "
+                << fixed(units::rowBreakVolts(to.rows[i]), 3) << " V\n";
         }
     }
     for (size_t i = 0; i < from.columns.size(); ++i) {

@@ -1,3 +1,5 @@
+#include <QElapsedTimer>
+#include <cstdio>
 #include "app/korrin_dlg.h"
 
 #include "app/app_icon.h"
@@ -124,13 +126,16 @@ CKorrinDlg::CKorrinDlg(CLPGThreadManager& threads)
 }
 
 CKorrinDlg::~CKorrinDlg() {
+    QElapsedTimer tmpT; tmpT.start();
     qApp->removeEventFilter(&keyFilter_);
     // Nothing waits for this window any more: a worker asking it something gets its fallback.
     gate_.close();
     portWatch_.stop();
     // The worker (and the polling it runs) may still arm a timer on this window: it goes before
     // the window does, woken from any read it waits in.
+    fprintf(stderr, "TMP before stop %lld\n", (long long)tmpT.elapsed());
     worker_.stop();
+    fprintf(stderr, "TMP after stop %lld\n", (long long)tmpT.elapsed());
     device_.host = nullptr;
 }
 

@@ -133,7 +133,8 @@ int runEdit(const CliOptions& options, CliIo& io) {
         if (const auto stopped = whole.stopBeforeWriting()) {
             return *stopped;
         }
-        return whole.finish(writeBackedUp(session, "edit", held, target, {.cells = true}), {});
+        return whole.finish(writeBackedUp(session, "edit", held, target, {.cells = true}),
+                            say(texts::kCliHoldsEditedBlock, {*options.block}));
     });
 }
 

@@ -275,6 +275,8 @@ inline constexpr std::u16string_view kCliStoppedAfterWrite =
 inline constexpr std::u16string_view kCliHoldsFile =
     u"Sterownik ma teraz mapę, osie i ustawienia z pliku %s.";
 inline constexpr std::u16string_view kCliHoldsClearedMap = u"Sterownik ma teraz skasowaną mapę.";
+inline constexpr std::u16string_view kCliHoldsEditedBlock =
+    u"Sterownik ma teraz mapę ze zmienionym blokiem %s.";
 inline constexpr std::u16string_view kCliHoldsSettings = u"Sterownik ma teraz ustawienia: %s.";
 inline constexpr std::u16string_view kCliHoldsFirmware =
     u"Sterownik ma teraz firmware w wersji %s.";
@@ -595,6 +597,7 @@ inline constexpr std::u16string_view kProgramTexts[] = {
     kCliStoppedAfterWrite,
     kCliHoldsFile,
     kCliHoldsClearedMap,
+    kCliHoldsEditedBlock,
     kCliHoldsSettings,
     kCliHoldsFirmware,
     kCliMapChangedByUpdate,

@@ -3,6 +3,7 @@
 // write, and nothing is overwritten without a backup of what was there.
 
 #include "device/map_file/map_file.h"
+#include "device/units.h"
 #include "lang/program_texts.h"
 #include "platform/text.h"
 #include "tests/cli/cli_map_fixture.h"
@@ -253,6 +254,12 @@ TEST_F(CliMap, ClearMapAndSetFinishTheirWriteBeforeAStop) {
          [](const sim::Frame& request) { return request.type == kSettingsFrame; },
          [](const MapSnapshot& held) { EXPECT_EQ(held.noiseDelta, 7); },
          "Sterownik ma teraz ustawienia: rpm-divider=197 noise-delta=7 noise-period=49997."},
+        {{"edit", "--block", "1:1-2:2", "--set", "0.5"},
+         [](const sim::Frame& request) { return request.type == kMapFrame; },
+         [](const MapSnapshot& held) {
+             EXPECT_NEAR(units::mapCellVolts(held.cells[16]), 0.5, 0.01);
+         },
+         "Sterownik ma teraz mapę ze zmienionym blokiem 1:1-2:2."},
     };
     for (const auto& c : cases) {
         put(varied(3));
@@ -262,7 +269,7 @@ TEST_F(CliMap, ClearMapAndSetFinishTheirWriteBeforeAStop) {
         c.expectHeld(held());
         EXPECT_NE(run.err.find(c.holds), std::string::npos) << run.err;
     }
-    EXPECT_EQ(controller().state().counters.mapStores, 1U);
+    EXPECT_EQ(controller().state().counters.mapStores, 2U);
     EXPECT_EQ(unheldSignals(), 0);
 }
 

@@ -118,11 +118,11 @@ void CMapKeeper::recordChange(const MapSnapshot& before) {
     history_.record(before, model_.acknowledged());
 }
 
-void CMapKeeper::writeState(const MapSnapshot& target, std::u16string_view operation,
+void CMapKeeper::writeState(CControllerModel::Change change, std::u16string_view operation,
                             std::function<void(bool written, const MapSnapshot& before)> done) {
     model_.submit(
         {{},
-         [target](const MapSnapshot&) { return std::optional<MapSnapshot>(target); },
+         std::move(change),
          reportedWrite(&window_, operation, nullptr, {},
                        [](CLPGConnection& device, const MapSnapshot& from, const MapSnapshot& to) {
                            return writeSnapshotParts(device, from, to, differingParts(from, to));
@@ -139,15 +139,21 @@ void CMapKeeper::redo() {
 }
 
 void CMapKeeper::step(bool undoing) {
-    const auto target = undoing ? history_.undoTarget() : history_.redoTarget();
-    if (!target || model_.busy()) {
+    const auto targetNow = [this, undoing] {
+        return undoing ? history_.undoTarget() : history_.redoTarget();
+    };
+    // An edit in flight may yet give the step to take: the step waits for its turn.
+    if (!targetNow() && !model_.busy()) {
         return;
     }
     if (!model_.loaded()) {
         showMessage(nullptr, translate(texts::kNoConnection), caption(), MB_OK);
         return;
     }
-    writeState(*target, u"CMapKeeper::undo()",
+    // Taken from the history when its turn comes, after the edits before it are done.
+    auto target = std::make_shared<std::optional<MapSnapshot>>();
+    writeState([targetNow, target](const MapSnapshot&) { return *target = targetNow(); },
+               u"CMapKeeper::undo()",
                [this, undoing, target](bool written, const MapSnapshot& before) {
                    if (written) {
                        if (undoing) {
@@ -158,7 +164,7 @@ void CMapKeeper::step(bool undoing) {
                        return;
                    }
                    // The history stays where the controller is.
-                   showError(translate(differingParts(before, *target).cells
+                   showError(translate(differingParts(before, **target).cells
                                            ? texts::kWriteMapFailed
                                            : texts::kWriteSettingsFailed));
                });

@@ -83,9 +83,9 @@ public:
 
 private:
     bool backUp(std::string_view operation, const MapSnapshot& snapshot, bool sayFailure = true);
-    // Writes target (only the parts that differ from what the controller holds when its turn
-    // comes), then done(written) on this thread; refusalText (if any) is shown on a refusal.
-    void writeState(const MapSnapshot& target, std::u16string_view operation,
+    // Writes the state that change gives when its turn comes (only the parts that differ from
+    // what the controller holds then), then done(written) on this thread.
+    void writeState(CControllerModel::Change change, std::u16string_view operation,
                     std::function<void(bool written, const MapSnapshot& before)> done);
     void step(bool undoing);
     void loadFrom(const std::u16string& folder);

@@ -362,6 +362,30 @@ private slots:
         QVERIFY(fixture.shown().empty());
     }
 
+    // Ctrl+Z pressed while the spin's write is still out undoes that spin once it is done,
+    // rather than being lost or undoing the step before it.
+    void undoPressedWhileAnEditIsInFlightUndoesThatEdit() {
+        if (auto error = fixture.startController()) {
+            KRV_QTEST_UNAVAILABLE(*error);
+        }
+        QVERIFY(startOnFineMap());
+        QCOMPARE(editHeader(3, "2100"), QStringLiteral("2100"));
+        QVERIFY(fixture.waitForOperations());
+        const MapSnapshot afterHeader = controllerSnapshot();
+
+        emit dialog().controls().spin(mainId::kRpmDividerSpin)->stepped(-1); // up: 5 -> 6
+        QVERIFY(dialog().model().busy());
+        grid().setFocus();
+        QTest::keyClick(&grid(), Qt::Key_Z, Qt::ControlModifier);
+        QTRY_VERIFY_WITH_TIMEOUT(!dialog().model().busy(), 10000);
+        QVERIFY(fixture.waitForOperations());
+
+        QCOMPARE(controllerSnapshot(), afterHeader);
+        QCOMPARE(fieldText(dialog(), mainId::kRpmDivider), QStringLiteral("5"));
+        QVERIFY(dialog().mapKeeper().canUndo()); // the header edit is still to be undone
+        QVERIFY(fixture.shown().empty());
+    }
+
     void ctrlUpThenASpinClickKeepsEveryOtherCell() {
         if (auto error = fixture.startController()) {
             KRV_QTEST_UNAVAILABLE(*error);

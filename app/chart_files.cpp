@@ -24,9 +24,9 @@ QString qtext(std::u16string_view text) {
 
 } // namespace
 
-CChartFiles::CChartFiles(QWidget& chart, CLPGDevice& device, IFileChooser& files,
-                         size_t maxPoints)
-    : chart_(chart), device_(device), files_(files), store_(device.diagData), maxPoints_(maxPoints) {
+CChartFiles::CChartFiles(QWidget& chart, CLPGDevice& device, IFileChooser& files, size_t maxPoints)
+    : chart_(chart), device_(device), files_(files), store_(device.diagData),
+      maxPoints_(maxPoints) {
     chart_.setContextMenuPolicy(Qt::CustomContextMenu);
     connect(&chart_, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
         QMenu* shown = menu();

@@ -9,7 +9,9 @@ std::u16string CQtFirmwareUpdateWindow::selectFile(const std::u16string& initial
                                                    const std::u16string& filter,
                                                    const std::u16string& defaultExtension) {
     return gate_.call<std::u16string>(
-        [=, this] { return files_.choose(COpenFile(initialDirectory, filter, defaultExtension, 0)); },
+        [=, this] {
+            return files_.choose(COpenFile(initialDirectory, filter, defaultExtension, 0));
+        },
         std::u16string());
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 // The firmware update's window services on Qt: the window's file chooser, the wait cursor and
-// the owner of its message boxes. The update runs on the connection worker; each service is carried out
-// on the user-interface thread.
+// the owner of its message boxes. The update runs on the connection worker; each service is
+// carried out on the user-interface thread.
 
 #include "app/ui_gate.h"
 #include "app/update_progress_dlg.h"

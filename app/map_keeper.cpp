@@ -36,7 +36,8 @@ std::u16string folderOf(const std::u16string& path) {
 
 CMapKeeper::CMapKeeper(CControllerModel& model, CMapEmu1& grid, QWidget& window,
                        IFileChooser& files)
-    : model_(model), grid_(grid), window_(window), files_(files), lastFolder_(QDir::homePath().toStdU16String()) {
+    : model_(model), grid_(grid), window_(window), files_(files),
+      lastFolder_(QDir::homePath().toStdU16String()) {
     grid_.setChangeRecorder([this](const MapSnapshot& before) { recordChange(before); });
 }
 

@@ -1,8 +1,8 @@
 #pragma once
 // The main window under test, set up as a fitter starts it: a temporary settings folder, the
 // message recorder, the thread manager, scripted file choices (cancelled unless the test
-// answers them) and, when asked for, the simulated controller on a pseudo-terminal as port 1. A test class owns one and calls setUp/tearDown from its
-// init/cleanup slots.
+// answers them) and, when asked for, the simulated controller on a pseudo-terminal as port 1. A
+// test class owns one and calls setUp/tearDown from its init/cleanup slots.
 
 #include "app/korrin_dlg.h"
 #include "app/no_connection_dlg.h"

@@ -189,9 +189,7 @@ private:
     }
 
 private slots:
-    void init() {
-        fixture.setUp();
-    }
+    void init() { fixture.setUp(); }
 
     void cleanup() { fixture.tearDown(); }
 

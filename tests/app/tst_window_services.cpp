@@ -234,8 +234,8 @@ private slots:
             dialog.reject();
         });
         CQtFileChooser files(owner);
-        QVERIFY(files.choose(COpenFile(u"/tmp", u"Firmware files (*.afm)|*.afm|", u"afm", 0))
-                    .empty());
+        QVERIFY(
+            files.choose(COpenFile(u"/tmp", u"Firmware files (*.afm)|*.afm|", u"afm", 0)).empty());
         QCOMPARE(answering.answered(), 1);
         QCOMPARE(parent, &owner);
     }

@@ -19,9 +19,8 @@ void CKorrinDlg::calibrateFromFile() {
     if (calibrating || model_.busy()) {
         return;
     }
-    const std::u16string path =
-        COpenFile(QDir::homePath().toStdU16String(), translate(texts::kCsvFileFilter), u"csv", 0)
-            .selectFile();
+    const std::u16string path = fileChooser_.choose(
+        COpenFile(QDir::homePath().toStdU16String(), translate(texts::kCsvFileFilter), u"csv", 0));
     if (path.empty()) {
         return;
     }

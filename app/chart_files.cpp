@@ -24,8 +24,9 @@ QString qtext(std::u16string_view text) {
 
 } // namespace
 
-CChartFiles::CChartFiles(QWidget& chart, CLPGDevice& device, size_t maxPoints)
-    : chart_(chart), device_(device), store_(device.diagData), maxPoints_(maxPoints) {
+CChartFiles::CChartFiles(QWidget& chart, CLPGDevice& device, IFileChooser& files, size_t maxPoints)
+    : chart_(chart), device_(device), files_(files), store_(device.diagData),
+      maxPoints_(maxPoints) {
     chart_.setContextMenuPolicy(Qt::CustomContextMenu);
     connect(&chart_, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
         QMenu* shown = menu();
@@ -95,9 +96,8 @@ QMenu* CChartFiles::menu() {
 }
 
 std::u16string CChartFiles::askSavePath(std::u16string_view filter, std::u16string_view extension) {
-    return COpenFile(QDir::homePath().toStdU16String(), translate(filter),
-                     std::u16string(extension), 1)
-        .selectFile();
+    return files_.choose(COpenFile(QDir::homePath().toStdU16String(), translate(filter),
+                                   std::u16string(extension), 1));
 }
 
 void CChartFiles::cannotWrite(const std::u16string& path) {

@@ -24,13 +24,14 @@ class QWidget;
 namespace krv {
 
 class CLPGDevice;
+class IFileChooser;
 
 class CChartFiles : public QObject {
     Q_OBJECT
 public:
     // The chart widget gets the menu; the device gives the samples to record and the firmware
-    // version for the header.
-    CChartFiles(QWidget& chart, CLPGDevice& device, size_t maxPoints);
+    // version for the header; files asks where to save.
+    CChartFiles(QWidget& chart, CLPGDevice& device, IFileChooser& files, size_t maxPoints);
     ~CChartFiles() override;
 
     // Start: the chart was cleared.
@@ -69,6 +70,7 @@ private:
 
     QWidget& chart_;
     const CLPGDevice& device_;
+    IFileChooser& files_;
     CDiagData& store_;
     const size_t maxPoints_;
     std::deque<Point> points_;

@@ -1,7 +1,5 @@
 #include "app/firmware_update_window.h"
 
-#include "platform/qt/open_file.h"
-
 #include <QCursor>
 #include <QGuiApplication>
 
@@ -11,7 +9,9 @@ std::u16string CQtFirmwareUpdateWindow::selectFile(const std::u16string& initial
                                                    const std::u16string& filter,
                                                    const std::u16string& defaultExtension) {
     return gate_.call<std::u16string>(
-        [=] { return COpenFile(initialDirectory, filter, defaultExtension, 0).selectFile(); },
+        [=, this] {
+            return files_.choose(COpenFile(initialDirectory, filter, defaultExtension, 0));
+        },
         std::u16string());
 }
 

@@ -1,11 +1,12 @@
 #pragma once
-// The firmware update's window services on Qt: the file dialog, the wait cursor and the owner
-// of its message boxes. The update runs on the connection worker; each service is carried out
-// on the user-interface thread.
+// The firmware update's window services on Qt: the window's file chooser, the wait cursor and
+// the owner of its message boxes. The update runs on the connection worker; each service is
+// carried out on the user-interface thread.
 
 #include "app/ui_gate.h"
 #include "app/update_progress_dlg.h"
 #include "firmware/update/firmware_update_window.h"
+#include "platform/qt/open_file.h"
 
 class QWidget;
 
@@ -13,8 +14,8 @@ namespace krv {
 
 class CQtFirmwareUpdateWindow : public IFirmwareUpdateWindow {
 public:
-    CQtFirmwareUpdateWindow(QWidget& owner, CUiGate& gate)
-        : owner_(owner), gate_(gate), progress_(&owner) {}
+    CQtFirmwareUpdateWindow(QWidget& owner, CUiGate& gate, IFileChooser& files)
+        : owner_(owner), gate_(gate), files_(files), progress_(&owner) {}
 
     std::u16string selectFile(const std::u16string& initialDirectory, const std::u16string& filter,
                               const std::u16string& defaultExtension) override;
@@ -30,6 +31,7 @@ public:
 private:
     QWidget& owner_;
     CUiGate& gate_;
+    IFileChooser& files_;
     CUpdateProgressDlg progress_;
 };
 

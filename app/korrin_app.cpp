@@ -2,7 +2,6 @@
 
 #include "app/korrin_dlg.h"
 #include "app/qt_message_backend.h"
-#include "platform/qt/open_file.h"
 #include "platform/text.h"
 
 namespace krv {
@@ -16,7 +15,6 @@ bool CKorrinApp::InitInstance() {
     dialog.device().startChoice = start_;
     dialog.replay().setStartFile(toU16(replay_));
     messages_.setMainWindow(&dialog);
-    setFileDialogOwner(&dialog);
     dialog.DoModal();
     messages_.closeWaits();
     return false;

@@ -74,10 +74,11 @@ std::u16string voltsLabel(double y) {
 
 } // namespace
 
-CKorrinDlg::CKorrinDlg(CLPGThreadManager& threads)
+CKorrinDlg::CKorrinDlg(CLPGThreadManager& threads, IFileChooser* fileChooser)
     : QDialog(nullptr), device_(threads), controls_(withDialogFont(this), kMainDialogTemplate),
-      mapGrid_(model_), rpmDividerEdit_(controls_.edit(mainId::kRpmDivider)),
-      icon_(applicationIcon()), noiseDeltaEdit_(controls_.edit(mainId::kNoiseDelta)),
+      mapGrid_(model_), fileChooser_(fileChooser ? *fileChooser : systemFileDialog_),
+      rpmDividerEdit_(controls_.edit(mainId::kRpmDivider)), icon_(applicationIcon()),
+      noiseDeltaEdit_(controls_.edit(mainId::kNoiseDelta)),
       noisePeriodEdit_(controls_.edit(mainId::kNoisePeriod)), keyFilter_(mapGrid_, *this) {
     setFixedSize(controls_.clientSize());
     setWindowTitle(QString::fromStdU16String(std::u16string(kMainDialogTemplate.caption)));

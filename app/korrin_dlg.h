@@ -22,6 +22,7 @@
 #include "connection/lpg_connection.h"
 #include "map/map_emu1.h"
 #include "map/map_key_filter.h"
+#include "platform/qt/open_file.h"
 
 #include <QDialog>
 #include <QFont>
@@ -48,7 +49,9 @@ public:
     static constexpr int kReconnectTimer = 2001; // reconnect after a lost link
     static constexpr int kReadingsTimerMs = 100;
 
-    explicit CKorrinDlg(CLPGThreadManager& threads);
+    // fileChooser answers every file choice the window's features ask for; without one, the
+    // system dialog over this window does.
+    explicit CKorrinDlg(CLPGThreadManager& threads, IFileChooser* fileChooser = nullptr);
     ~CKorrinDlg() override;
 
     // Initialises and shows the window modally; the port search runs meanwhile.
@@ -180,11 +183,13 @@ private:
     // Sends through the worker, made below; it only keeps it until then.
     CControllerModel model_{jobs()};
     CMapEmu1 mapGrid_;
+    CQtFileChooser systemFileDialog_{*this};
+    IFileChooser& fileChooser_;
 
     QLineEdit* rpmDividerEdit_;
     QIcon icon_;
     CScrollChart<float> chart_;
-    CChartFiles chartFiles_{chart_, device_, kChartMaxSamples};
+    CChartFiles chartFiles_{chart_, device_, fileChooser_, kChartMaxSamples};
     QFont gridFont_;
     QLineEdit* noiseDeltaEdit_;
     QLineEdit* noisePeriodEdit_;
@@ -192,14 +197,14 @@ private:
     QTimer reconnectTimer_;
     CMapKeyFilter keyFilter_;
     CUiGate gate_;
-    CQtFirmwareUpdateWindow firmwareWindow_{*this, gate_};
+    CQtFirmwareUpdateWindow firmwareWindow_{*this, gate_, fileChooser_};
     // What the status line says while a long operation runs; empty otherwise.
     std::u16string operationStatus_;
     std::u16string statusBeforeOperation_;
     CConnectionWorker worker_{device_, *this};
     // The settings a spin shows while no controller is connected (the field alone changes).
     std::optional<DeviceSettings> unsentSettings_;
-    CMapKeeper mapKeeper_{model_, mapGrid_, *this};
+    CMapKeeper mapKeeper_{model_, mapGrid_, *this, fileChooser_};
     CMapMenu mapMenu_{mapKeeper_, mapGrid_, *this};
     CCalibrationDrive calibrationDrive_;
     CMapBlockCommands blockCommands_{mapKeeper_, mapGrid_, *this,
@@ -207,7 +212,7 @@ private:
     CMapViews mapViews_{mapKeeper_, mapGrid_, *this};
     CMapBlockKeys blockKeys_{blockCommands_, mapViews_, mapGrid_, *this};
     CPortWatch portWatch_{worker_, [this] { searchEnded(true); }};
-    CReplay replay_{*this};
+    CReplay replay_{*this, fileChooser_};
 };
 
 } // namespace krv

@@ -34,8 +34,10 @@ std::u16string folderOf(const std::u16string& path) {
 
 } // namespace
 
-CMapKeeper::CMapKeeper(CControllerModel& model, CMapEmu1& grid, QWidget& window)
-    : model_(model), grid_(grid), window_(window), lastFolder_(QDir::homePath().toStdU16String()) {
+CMapKeeper::CMapKeeper(CControllerModel& model, CMapEmu1& grid, QWidget& window,
+                       IFileChooser& files)
+    : model_(model), grid_(grid), window_(window), files_(files),
+      lastFolder_(QDir::homePath().toStdU16String()) {
     grid_.setChangeRecorder([this](const MapSnapshot& before) { recordChange(before); });
 }
 
@@ -171,9 +173,8 @@ void CMapKeeper::step(bool undoing) {
 }
 
 std::u16string CMapKeeper::chooseFile(const std::u16string& folder, int saveMode) {
-    const COpenFile dialog(folder, translate(texts::kMapFileFilter),
-                           std::u16string(kMapFileExtension), saveMode);
-    return dialog.selectFile();
+    return files_.choose(COpenFile(folder, translate(texts::kMapFileFilter),
+                                   std::u16string(kMapFileExtension), saveMode));
 }
 
 void CMapKeeper::saveToFile() {

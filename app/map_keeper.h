@@ -19,6 +19,7 @@ class QWidget;
 namespace krv {
 
 class CMapEmu1;
+class IFileChooser;
 
 class CMapKeeper {
 public:
@@ -31,7 +32,7 @@ public:
     static constexpr std::string_view kFirmwareBackup = "firmware-update";
     static constexpr std::string_view kSetAsideBackup = "previous-controller";
 
-    CMapKeeper(CControllerModel& model, CMapEmu1& grid, QWidget& window);
+    CMapKeeper(CControllerModel& model, CMapEmu1& grid, QWidget& window, IFileChooser& files);
 
     // A backup of what the controller holds (as acknowledged), before an operation that
     // overwrites it as a whole. False (after saying so) when it could not be written: the
@@ -101,6 +102,7 @@ private:
     CControllerModel& model_;
     CMapEmu1& grid_;
     QWidget& window_;
+    IFileChooser& files_;
     MapHistory history_;
     std::optional<MapSnapshot> lastConnectedBackup_;
     std::optional<MapSnapshot> beforeUpdate_; // the backup of a firmware update under way

@@ -52,8 +52,8 @@ QColor mixed(const QColor& from, const QColor& to, double weight) {
 
 } // namespace
 
-CReplay::CReplay(CKorrinDlg& window)
-    : window_(window), slider_(new QSlider(Qt::Horizontal, &window)),
+CReplay::CReplay(CKorrinDlg& window, IFileChooser& files)
+    : window_(window), files_(files), slider_(new QSlider(Qt::Horizontal, &window)),
       playButton_(new QPushButton(&window)), speed_(new QComboBox(&window)),
       markers_(new QComboBox(&window)), closeButton_(new QPushButton(&window)),
       marks_(new CReplayChartMarks(window.chart(),
@@ -304,9 +304,8 @@ void CReplay::addMenuEntries(QMenu& menu) {
 }
 
 void CReplay::askOpen() {
-    const std::u16string path =
-        COpenFile(QDir::homePath().toStdU16String(), translate(texts::kCsvFileFilter), u"csv", 0)
-            .selectFile();
+    const std::u16string path = files_.choose(
+        COpenFile(QDir::homePath().toStdU16String(), translate(texts::kCsvFileFilter), u"csv", 0));
     if (!path.empty()) {
         open(path);
     }
@@ -328,9 +327,8 @@ void CReplay::saveMsl() {
     if (!log) {
         return;
     }
-    const std::u16string path =
-        COpenFile(QDir::homePath().toStdU16String(), translate(texts::kMslFileFilter), u"msl", 1)
-            .selectFile();
+    const std::u16string path = files_.choose(
+        COpenFile(QDir::homePath().toStdU16String(), translate(texts::kMslFileFilter), u"msl", 1));
     if (!path.empty() && !replaceFileAtomically(toUtf8(path), formatMsl(*log))) {
         showMessage(&window_, fillIn(translate(texts::kCannotWriteFile), {path}),
                     std::u16string(kMessageCaption), MB_OK | MB_ICONERROR);

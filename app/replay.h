@@ -26,6 +26,7 @@ namespace krv {
 
 class CKorrinDlg;
 class CReplayChartMarks;
+class IFileChooser;
 
 class CReplay : public QObject {
     Q_OBJECT
@@ -33,7 +34,7 @@ public:
     static constexpr double kTrailSeconds = 5;
     static constexpr int kPlayTickMs = 40;
 
-    explicit CReplay(CKorrinDlg& window);
+    CReplay(CKorrinDlg& window, IFileChooser& files);
     ~CReplay() override;
 
     // krv --replay: the window opens this log instead of searching for the controller.
@@ -71,6 +72,7 @@ private:
     void plotLog();
 
     CKorrinDlg& window_;
+    IFileChooser& files_;
     std::u16string startFile_;
     std::optional<CReplayTrack> track_;
     std::vector<int> cellOfReading_;

@@ -3,7 +3,6 @@
 // update at 38400 baud, (c) 60 s of polling with the chart running and a spin clicked every
 // second. Goal: at most 16 ms (one frame) in each.
 
-#include "platform/qt/open_file.h"
 #include "platform/text.h"
 #include "sim/afm/afm_tool.h"
 #include "tests/app/ui_stall_scenarios.h"
@@ -58,10 +57,8 @@ int main(int argc, char* argv[]) {
         const std::vector<std::string> options{path, "--sample"};
         std::ostringstream errors;
         sim::runAfmTool(options, errors);
-        setFileDialogBackEnd([path](const COpenFile&) { return toU16(path); });
-        const StallResult result = updateFromButton(fixture);
-        setFileDialogBackEnd({});
-        return result;
+        fixture.files->otherwise = toU16(path);
+        return updateFromButton(fixture);
     });
     const qint64 polling = measure(
         38400, [](CMainWindowFixture& fixture) { return pollingWithChartAndSpin(fixture, 60s); });

@@ -1,27 +1,19 @@
 #include "platform/qt/open_file.h"
 
 #include <QFileDialog>
-#include <QPointer>
 #include <QStringList>
 #include <utility>
 
 namespace krv {
 
-namespace {
+COpenFile::COpenFile(std::u16string initialDirectory_, std::u16string filter_,
+                     std::u16string defaultExtension_, int saveMode_)
+    : initialDirectory(std::move(initialDirectory_)), filter(std::move(filter_)),
+      defaultExtension(std::move(defaultExtension_)), saveMode(saveMode_) {}
 
-FileDialogBackEnd& backEndSlot() {
-    static FileDialogBackEnd backEnd;
-    return backEnd;
-}
-
-QPointer<QWidget>& ownerSlot() {
-    static QPointer<QWidget> owner;
-    return owner;
-}
-
-std::u16string runQtDialog(const COpenFile& request) {
+std::u16string CQtFileChooser::choose(const COpenFile& request) {
     const bool save = request.saveMode != 0;
-    QFileDialog dialog(ownerSlot(), save ? QStringLiteral("SAVE") : QStringLiteral("OPEN"),
+    QFileDialog dialog(&owner_, save ? QStringLiteral("SAVE") : QStringLiteral("OPEN"),
                        QString::fromStdU16String(request.initialDirectory));
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
@@ -32,26 +24,6 @@ std::u16string runQtDialog(const COpenFile& request) {
         return {};
     }
     return dialog.selectedFiles().constFirst().toStdU16String();
-}
-
-} // namespace
-
-COpenFile::COpenFile(std::u16string initialDirectory_, std::u16string filter_,
-                     std::u16string defaultExtension_, int saveMode_)
-    : initialDirectory(std::move(initialDirectory_)), filter(std::move(filter_)),
-      defaultExtension(std::move(defaultExtension_)), saveMode(saveMode_) {}
-
-std::u16string COpenFile::selectFile() const {
-    const FileDialogBackEnd& backEnd = backEndSlot();
-    return backEnd ? backEnd(*this) : runQtDialog(*this);
-}
-
-void setFileDialogBackEnd(FileDialogBackEnd backEnd) {
-    backEndSlot() = std::move(backEnd);
-}
-
-void setFileDialogOwner(QWidget* owner) {
-    ownerSlot() = owner;
 }
 
 std::u16string toQtNameFilters(const std::u16string& filter) {

@@ -1,8 +1,8 @@
 #pragma once
-// The system file dialog. It is reached only through COpenFile::selectFile, whose back end
-// tests replace so that a run needs no person to pick a file.
+// Choosing a file: a request (COpenFile) answered by a file chooser. The program's chooser is
+// the system dialog over the main window; the window hands its chooser to every feature that
+// asks for a file, so tests give it answers without a person.
 
-#include <functional>
 #include <string>
 
 class QWidget;
@@ -12,13 +12,9 @@ namespace krv {
 class COpenFile {
 public:
     // filter: description and pattern, each ended by '|' ("Firmware files (*.afm)|*.afm|").
-    // saveMode 0 opens an open dialog, any other value a save dialog.
+    // saveMode 0 asks for a file to open, any other value for a file to save.
     COpenFile(std::u16string initialDirectory, std::u16string filter,
               std::u16string defaultExtension, int saveMode);
-    virtual ~COpenFile() = default;
-
-    // Full path the user confirmed, or "" when the dialog was cancelled.
-    std::u16string selectFile() const;
 
     const std::u16string initialDirectory;
     const std::u16string filter;
@@ -26,12 +22,22 @@ public:
     const int saveMode;
 };
 
-// Decides what selectFile returns. An empty function restores the Qt dialog.
-using FileDialogBackEnd = std::function<std::u16string(const COpenFile&)>;
-void setFileDialogBackEnd(FileDialogBackEnd backEnd);
+class IFileChooser {
+public:
+    virtual ~IFileChooser() = default;
+    // Full path the user confirmed, or "" when the choice was cancelled.
+    virtual std::u16string choose(const COpenFile& request) = 0;
+};
 
-// The window that owns file dialogs (the main window); none until it is set.
-void setFileDialogOwner(QWidget* owner);
+// The system file dialog, modal over its owner and titled "OPEN" or "SAVE".
+class CQtFileChooser : public IFileChooser {
+public:
+    explicit CQtFileChooser(QWidget& owner) : owner_(owner) {}
+    std::u16string choose(const COpenFile& request) override;
+
+private:
+    QWidget& owner_;
+};
 
 // "Desc|pat1;pat2|..." as Qt name filters ("Desc (pat1 pat2)"); a description that already
 // ends with its patterns in brackets is kept as it is.

@@ -1,8 +1,8 @@
 #pragma once
 // The main window under test, set up as a fitter starts it: a temporary settings folder, the
-// message recorder, the thread manager and, when asked for, the simulated controller on a
-// pseudo-terminal as port 1. A test class owns one and calls setUp/tearDown from its
-// init/cleanup slots.
+// message recorder, the thread manager, scripted file choices (cancelled unless the test
+// answers them) and, when asked for, the simulated controller on a pseudo-terminal as port 1. A
+// test class owns one and calls setUp/tearDown from its init/cleanup slots.
 
 #include "app/korrin_dlg.h"
 #include "app/no_connection_dlg.h"
@@ -12,6 +12,7 @@
 #include "sim/controller/controller.h"
 #include "sim/wire/simulator.h"
 #include "tests/device/readings_record.h"
+#include "tests/support/scripted_file_chooser.h"
 #include "tests/support/temp_folder.h"
 
 #include <QAbstractButton>
@@ -55,10 +56,12 @@ public:
         qputenv("KRV_PORTS", QByteArray());
         messages = std::make_unique<CMessageRecorder>();
         threads = std::make_unique<CLPGThreadManager>();
+        files.emplace();
     }
 
     void tearDown() {
         dialog.reset();
+        files.reset();
         laterChoices.reset();
         threads.reset();
         simulator.reset();
@@ -89,7 +92,7 @@ public:
     void startWindow(std::function<void(CNoConnectionDlg&)> answer) {
         {
             CModalAnswer<CNoConnectionDlg> answering(std::move(answer));
-            dialog = std::make_unique<Dialog>(*threads);
+            dialog = std::make_unique<Dialog>(*threads, &*files);
             dialog->OnInitDialog();
             dialog->show();
             waitForOperations();
@@ -110,6 +113,8 @@ public:
     std::string directory;
     std::unique_ptr<CMessageRecorder> messages;
     std::unique_ptr<CLPGThreadManager> threads;
+    // The window's file chooser (the window goes first).
+    std::optional<CScriptedFileChooser> files;
     std::unique_ptr<sim::CController> controller;
     std::unique_ptr<sim::CSimulator> simulator;
     std::unique_ptr<CKorrinDlg> dialog;

@@ -12,7 +12,6 @@
 #include "link/message.h"
 #include "main_window_fixture.h"
 #include "modal_answer.h"
-#include "platform/qt/open_file.h"
 #include "platform/text.h"
 #include "sim/controller/petrol_drive.h"
 #include "tests/support/map_keeping.h"
@@ -488,7 +487,7 @@ private slots:
             KRV_QTEST_UNAVAILABLE(*error);
         }
         const std::string saved = fixture.directory + "/learned.csv";
-        setFileDialogBackEnd([&](const COpenFile&) { return toU16(saved); });
+        fixture.files->otherwise = toU16(saved);
         fixture.startWindow(clickWithoutConnection);
         QTRY_COMPARE_WITH_TIMEOUT(fieldText(dialog(), mainId::kWorkingState),
                                   QStringLiteral("Wyłączony"), 10000);
@@ -522,7 +521,6 @@ private slots:
         QVERIFY(dialog().mapKeeper().calibrationResultWaiting());
         QCOMPARE(dialog().mapKeeper().calibrationResult()->cells, learned.cells);
         QCOMPARE(fixture.controller->state().map, mapBefore);
-        setFileDialogBackEnd({});
     }
 
     // The write at the stop fails on the pulled cable: the learned map is kept, backed up at

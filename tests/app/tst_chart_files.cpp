@@ -62,27 +62,18 @@ class TestChartFiles : public QObject {
 
 private:
     CMainWindowFixture fixture;
-    std::vector<COpenFile> dialogs;
 
     CKorrinDlg& dialog() { return *fixture.dialog; }
     std::string path(const char* name) const { return fixture.directory + "/" + name; }
     // Every file dialog from now on answers with this path.
     void answerDialogs(const std::string& answer) {
-        setFileDialogBackEnd([this, answer](const COpenFile& asked) {
-            dialogs.push_back(asked);
-            return QString::fromStdString(answer).toStdU16String();
-        });
+        fixture.files->otherwise = QString::fromStdString(answer).toStdU16String();
     }
+    const std::vector<COpenFile>& dialogs() const { return fixture.files->requests; }
 
 private slots:
-    void init() {
-        fixture.setUp();
-        dialogs.clear();
-    }
-    void cleanup() {
-        setFileDialogBackEnd({});
-        fixture.tearDown();
-    }
+    void init() { fixture.setUp(); }
+    void cleanup() { fixture.tearDown(); }
 
     void rightClickShowsTheMenu() {
         fixture.startWindow(clickWithoutConnection);
@@ -118,9 +109,9 @@ private slots:
 
         answerDialogs(path("chart.csv"));
         choose(dialog().chartFiles(), texts::kChartSaveCsv);
-        QCOMPARE(dialogs.size(), size_t{1});
-        QCOMPARE(dialogs[0].saveMode, 1);
-        QCOMPARE(dialogs[0].filter, std::u16string(u"Pliki CSV (*.csv)|*.csv|"));
+        QCOMPARE(dialogs().size(), size_t{1});
+        QCOMPARE(dialogs()[0].saveMode, 1);
+        QCOMPARE(dialogs()[0].filter, std::u16string(u"Pliki CSV (*.csv)|*.csv|"));
         const auto rows = csvRows(path("chart.csv"));
         QCOMPARE(rows.size(), size_t{4});
         auto input = series.at(0).samples.begin();
@@ -146,7 +137,7 @@ private slots:
     void chartCsvKeepsOnlyAsManyPointsAsTheChart() {
         QWidget chart;
         CLPGDevice device;
-        CChartFiles files(chart, device, 3);
+        CChartFiles files(chart, device, *fixture.files, 3);
         for (uint32_t n = 1; n <= 5; ++n) {
             files.add(readingsRecord(3400, 0, static_cast<uint16_t>(n * 100), 0, 0, n));
         }

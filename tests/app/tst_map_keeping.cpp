@@ -11,7 +11,6 @@
 #include "lang/translate.h"
 #include "link/message.h"
 #include "main_window_fixture.h"
-#include "platform/qt/open_file.h"
 #include "platform/text.h"
 #include "tests/support/map_keeping.h"
 #include "tests/support/unavailable.h"
@@ -24,7 +23,6 @@
 #include <QToolTip>
 #include <algorithm>
 #include <array>
-#include <deque>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -71,8 +69,6 @@ class TestMapKeeping : public QObject {
 
 private:
     CMainWindowFixture fixture;
-    std::deque<std::u16string> fileAnswers;
-    std::vector<std::u16string> dialogFolders;
 
     CKorrinDlg& dialog() { return *fixture.dialog; }
     CMapEmu1& grid() { return dialog().mapGrid(); }
@@ -172,7 +168,7 @@ private:
             QCOMPARE(grid().columnHeader(c).getTxt(),
                      QString::number(units::columnBreakRpm(held.columns[c])));
         }
-        fileAnswers = {toU16(path("saved.csv"))};
+        fixture.files->answers = {toU16(path("saved.csv"))};
         chooseFromContextMenu(texts::kSaveMapToFile);
         const MapFileRead saved = readMapFile(path("saved.csv"));
         QVERIFY(saved.ok());
@@ -193,25 +189,9 @@ private:
     }
 
 private slots:
-    void init() {
-        fixture.setUp();
-        fileAnswers.clear();
-        dialogFolders.clear();
-        setFileDialogBackEnd([this](const COpenFile& request) {
-            dialogFolders.push_back(request.initialDirectory);
-            std::u16string answer;
-            if (!fileAnswers.empty()) {
-                answer = fileAnswers.front();
-                fileAnswers.pop_front();
-            }
-            return answer;
-        });
-    }
+    void init() { fixture.setUp(); }
 
-    void cleanup() {
-        setFileDialogBackEnd({});
-        fixture.tearDown();
-    }
+    void cleanup() { fixture.tearDown(); }
 
     void anotherControllerOnTheSameCableIsNotUndoneInto() {
         if (auto error = fixture.startController()) {
@@ -434,7 +414,7 @@ private slots:
             KRV_QTEST_UNAVAILABLE(*error);
         }
         QVERIFY(startOnFineMap());
-        fileAnswers = {toU16(path("car.csv"))};
+        fixture.files->answers = {toU16(path("car.csv"))};
         chooseFromContextMenu(texts::kSaveMapToFile);
         const MapFileRead read = readMapFile(path("car.csv"));
         QVERIFY2(read.ok(), qPrintable(qtext(read.error)));
@@ -442,9 +422,9 @@ private slots:
         QCOMPARE(read.content->info.deviceType, uint8_t{17});
         QVERIFY(fixture.shown().empty());
         // The next dialog opens where the file went.
-        fileAnswers = {u""};
+        fixture.files->answers = {u""};
         pressIn(rpmDividerEdit(), Qt::Key_S, Qt::ControlModifier);
-        QCOMPARE(dialogFolders.back(), toU16(fixture.directory));
+        QCOMPARE(fixture.files->requests.back().initialDirectory, toU16(fixture.directory));
     }
 
     void loadSendsTheFileAndCompareMarksTheDifferences() {
@@ -455,7 +435,7 @@ private slots:
         const MapSnapshot before = controllerSnapshot();
         const MapSnapshot file = fileSnapshot();
         std::ofstream(path("other car.csv")) << formatMapFile(file, {17, 256, "then"});
-        fileAnswers = {toU16(path("other car.csv"))};
+        fixture.files->answers = {toU16(path("other car.csv"))};
 
         chooseFromContextMenu(texts::kLoadMapFromFile);
 
@@ -473,7 +453,7 @@ private slots:
         // As a connection would read it.
         dialog().model().load(
             {kServedDeviceType, 0x0100, snapshotOfController(*fixture.controller)});
-        fileAnswers = {toU16(path("other car.csv"))};
+        fixture.files->answers = {toU16(path("other car.csv"))};
         chooseFromContextMenu(texts::kCompareWithFile);
         dialog().showDeviceData();
         QVERIFY(fixture.shown().empty()); // axes and settings are the file's
@@ -520,7 +500,7 @@ private slots:
         std::ofstream(path("settings.csv")) << formatMapFile(file, {17, 256, "then"});
         file.columns[0] += 1;
         std::ofstream(path("both.csv")) << formatMapFile(file, {17, 256, "then"});
-        fileAnswers = {toU16(path("settings.csv")), toU16(path("both.csv"))};
+        fixture.files->answers = {toU16(path("settings.csv")), toU16(path("both.csv"))};
 
         chooseFromContextMenu(texts::kCompareWithFile);
         chooseFromContextMenu(texts::kCompareWithFile);
@@ -549,7 +529,7 @@ private slots:
                      {"folder.csv", qtext(translate(texts::kMapFileNotRegular))},
                      {"missing.csv", qtext(translate(texts::kMapFileCannotOpen))}};
         for (const auto& c : cases) {
-            fileAnswers = {toU16(path(c.file))};
+            fixture.files->answers = {toU16(path(c.file))};
             pressIn(rpmDividerEdit(), Qt::Key_O, Qt::ControlModifier);
             const auto shown = fixture.shown();
             QVERIFY(!shown.empty());
@@ -608,7 +588,7 @@ private slots:
             KRV_QTEST_UNAVAILABLE(*error);
         }
         QVERIFY(startOnFineMap());
-        fileAnswers = {u""}; // the fitter then cancels the file choice
+        fixture.files->answers = {u""}; // the fitter then cancels the file choice
         dialog().controls().button(mainId::kFirmwareUpdate)->click();
         QVERIFY(fixture.waitForOperations());
         const auto found = backups("_firmware-update.csv");
@@ -644,7 +624,7 @@ private slots:
             std::ofstream(path("other.csv")) << formatMapFile(file, c.info);
             const size_t shownBefore = fixture.shown().size();
             fixture.messages->scriptAnswer(c.answer);
-            fileAnswers = {toU16(path("other.csv"))};
+            fixture.files->answers = {toU16(path("other.csv"))};
             chooseFromContextMenu(texts::kLoadMapFromFile);
             QTRY_VERIFY_WITH_TIMEOUT(!dialog().model().busy(), 10000);
 
@@ -713,10 +693,10 @@ private slots:
             KRV_QTEST_UNAVAILABLE(*error);
         }
         QVERIFY(startOnFineMap());
-        fileAnswers = {u""};
+        fixture.files->answers = {u""};
         chooseFromContextMenu(texts::kBackups);
-        QCOMPARE(dialogFolders.size(), size_t{1});
-        QCOMPARE(dialogFolders[0], toU16(mapBackupFolder()));
+        QCOMPARE(fixture.files->requests.size(), size_t{1});
+        QCOMPARE(fixture.files->requests[0].initialDirectory, toU16(mapBackupFolder()));
         QCOMPARE(toU16(mapBackupFolder()), toU16(backupFolder()));
     }
 };

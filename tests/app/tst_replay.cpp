@@ -7,7 +7,6 @@
 #include "lang/program_texts.h"
 #include "lang/translate.h"
 #include "main_window_fixture.h"
-#include "platform/qt/open_file.h"
 #include "platform/text.h"
 #include "readings_log/readings_log.h"
 #include "tests/support/file_contents.h"
@@ -76,10 +75,7 @@ private slots:
         logPath = fixture.directory + "/drive.csv";
         recordDrive(logPath);
     }
-    void cleanup() {
-        setFileDialogBackEnd({});
-        fixture.tearDown();
-    }
+    void cleanup() { fixture.tearDown(); }
 
     void replayOptionShowsSteppedRowInFieldsAndOnMap() {
         openWindowReplaying(logPath);
@@ -173,16 +169,14 @@ private slots:
         QTest::keyClick(&window, Qt::Key_Right, Qt::ShiftModifier);
         const std::string notALog = fixture.directory + "/notes.csv";
         std::ofstream(notALog) << "shopping list\n";
-        setFileDialogBackEnd([&](const COpenFile&) { return toU16(notALog); });
+        fixture.files->answers = {toU16(notALog)};
         window.replay().askOpen();
         QCOMPARE(fixture.shown().size(), size_t{1});
         QVERIFY(window.replay().active());
         QCOMPARE(window.replay().track().cursor(), size_t{10});
 
         const std::string msl = fixture.directory + "/drive.msl";
-        setFileDialogBackEnd([&](const COpenFile& dialog) {
-            return dialog.saveMode != 0 ? toU16(msl) : std::u16string();
-        });
+        fixture.files->answers = {toU16(msl)};
         std::unique_ptr<QMenu> menu(window.chartFiles().menu());
         QAction* save = nullptr;
         for (QAction* action : menu->actions()) {
@@ -192,6 +186,8 @@ private slots:
         }
         QVERIFY(save != nullptr && save->isEnabled());
         save->trigger();
+        QCOMPARE(fixture.files->requests.size(), size_t{2});
+        QCOMPARE(fixture.files->requests[1].saveMode, 1);
         const std::string text = fileContents(msl);
         QVERIFY(text.starts_with('"'));
         QVERIFY(text.find("Time\tRPM\tInput\tOutput\tPump PWM\tWorking\n") != std::string::npos);
@@ -205,7 +201,7 @@ private slots:
 
 private:
     void openWindowReplaying(const std::string& path) {
-        fixture.dialog = std::make_unique<CKorrinDlg>(*fixture.threads);
+        fixture.dialog = std::make_unique<CKorrinDlg>(*fixture.threads, &*fixture.files);
         fixture.dialog->replay().setStartFile(toU16(path));
         fixture.dialog->OnInitDialog();
         fixture.dialog->show();

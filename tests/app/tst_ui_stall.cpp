@@ -3,7 +3,6 @@
 // pulled cable with reconnect attempts, a full update on a 38400-baud wire, and polling with
 // the chart running and a spin clicked every second.
 
-#include "platform/qt/open_file.h"
 #include "platform/text.h"
 #include "sim/afm/afm_tool.h"
 #include "tests/support/unavailable.h"
@@ -39,10 +38,7 @@ private:
 
 private slots:
     void init() { fixture.setUp(); }
-    void cleanup() {
-        setFileDialogBackEnd({});
-        fixture.tearDown();
-    }
+    void cleanup() { fixture.tearDown(); }
 
     void pulledCableWithReconnectAttempts() {
         if (auto error = fixture.startController()) {
@@ -63,7 +59,7 @@ private slots:
         std::ostringstream errors;
         const std::vector<std::string> options{path, "--sample"};
         QCOMPARE(sim::runAfmTool(options, errors), sim::kAfmToolOk);
-        setFileDialogBackEnd([path](const COpenFile&) { return toU16(path); });
+        fixture.files->otherwise = toU16(path);
 
         const StallResult result = updateFromButton(fixture);
         QVERIFY(result.workDone);

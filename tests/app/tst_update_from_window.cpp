@@ -18,7 +18,6 @@
 #include <QGuiApplication>
 #include <QProgressBar>
 #include <QTest>
-#include <deque>
 #include <sstream>
 
 using namespace krv;
@@ -42,11 +41,6 @@ public:
     std::vector<bool> withWaitCursor;
 };
 
-struct DialogRequest {
-    std::u16string initialDirectory, filter, defaultExtension;
-    int saveMode;
-};
-
 } // namespace
 
 class TestUpdateFromWindow : public QObject {
@@ -54,8 +48,6 @@ class TestUpdateFromWindow : public QObject {
 
 private:
     CMainWindowFixture fixture;
-    std::vector<DialogRequest> requests;
-    std::deque<std::u16string> answers;
 
     std::u16string firmwareFile(const std::string& name, std::vector<std::string> options) {
         const std::string path = fixture.directory + "/" + name;
@@ -79,25 +71,9 @@ private:
     }
 
 private slots:
-    void init() {
-        fixture.setUp();
-        requests.clear();
-        setFileDialogBackEnd([this](const COpenFile& dialog) {
-            requests.push_back(
-                {dialog.initialDirectory, dialog.filter, dialog.defaultExtension, dialog.saveMode});
-            std::u16string answer;
-            if (!answers.empty()) {
-                answer = answers.front();
-                answers.pop_front();
-            }
-            return answer;
-        });
-    }
+    void init() { fixture.setUp(); }
 
-    void cleanup() {
-        setFileDialogBackEnd({});
-        fixture.tearDown();
-    }
+    void cleanup() { fixture.tearDown(); }
 
     void bootloaderAtStartThenTheButtonUpdatesAgain() {
         if (auto error = fixture.startController(sim::ControllerMode::Bootloader)) {
@@ -105,9 +81,9 @@ private slots:
         }
         const sim::CController& controller = *fixture.controller;
         CCursorWatchingRecorder messages;
-        answers = {firmwareFile("first.afm", {})};
+        fixture.files->answers = {firmwareFile("first.afm", {})};
 
-        CKorrinDlg dialog(*fixture.threads);
+        CKorrinDlg dialog(*fixture.threads, &*fixture.files);
         dialog.OnInitDialog();
         dialog.show();
         QVERIFY(QTest::qWaitFor([&] { return !dialog.operationRunning(); }, 60000));
@@ -116,13 +92,14 @@ private slots:
         QCOMPARE(shown.size(), size_t{1});
         QVERIFY(shown[0].text == texts::kNeedsReprogramming);
         QCOMPARE(shown[0].style, MB_OK | MB_ICONINFORMATION);
-        QCOMPARE(requests.size(), size_t{1});
-        QVERIFY(requests[0].initialDirectory ==
+        const std::vector<COpenFile>& asked = fixture.files->requests;
+        QCOMPARE(asked.size(), size_t{1});
+        QVERIFY(asked[0].initialDirectory ==
                 toU16(executableDirectory()) + u"Morvelcast Firmware/33EP");
-        QCOMPARE(QString::fromStdU16String(toQtNameFilters(requests[0].filter)),
+        QCOMPARE(QString::fromStdU16String(toQtNameFilters(asked[0].filter)),
                  QStringLiteral("Firmware files (*.afm)"));
-        QVERIFY(requests[0].defaultExtension == u"afm");
-        QCOMPARE(requests[0].saveMode, 0);
+        QVERIFY(asked[0].defaultExtension == u"afm");
+        QCOMPARE(asked[0].saveMode, 0);
         QVERIFY(programMemoryHoldsSampleImage(controller));
         QCOMPARE(controller.state().mode, sim::ControllerMode::Application);
         QVERIFY(dialog.device().connected);
@@ -130,7 +107,7 @@ private slots:
         QVERIFY(!waitCursorShown());
 
         QAbstractButton* update = dialog.controls().button(mainId::kFirmwareUpdate);
-        answers = {firmwareFile("wrong.afm", {"--target", "0x0100"})};
+        fixture.files->answers = {firmwareFile("wrong.afm", {"--target", "0x0100"})};
         update->click();
         QVERIFY(QTest::qWaitFor([&] { return !dialog.operationRunning(); }, 60000));
         shown = messages.messages();
@@ -143,7 +120,7 @@ private slots:
         // The new firmware comes with other settings: the window must show what it reloaded,
         // and asks whether the backup from before goes back (here the fitter keeps the new).
         fixture.controller->setSettings({7, 3, 1200});
-        answers = {firmwareFile("second.afm", {"--version", "0x0102"})};
+        fixture.files->answers = {firmwareFile("second.afm", {"--version", "0x0102"})};
         messages.scriptAnswer(IDNO);
         update->click();
         QVERIFY(QTest::qWaitFor([&] { return !dialog.operationRunning(); }, 60000));
@@ -181,7 +158,7 @@ private slots:
         std::array<uint8_t, 240> reset{}; // what the new firmware starts with
         reset.fill(100);
         fixture.controller->setMap(reset);
-        answers = {firmwareFile("good.afm", {})};
+        fixture.files->answers = {firmwareFile("good.afm", {})};
         fixture.messages->scriptAnswer(IDYES);
         dialog.controls().button(mainId::kFirmwareUpdate)->click();
         QVERIFY(fixture.waitForOperations());
@@ -206,7 +183,7 @@ private slots:
         fixture.startWindow(clickWithoutConnection);
         CKorrinDlg& dialog = *fixture.dialog;
         QVERIFY(dialog.device().connected);
-        answers = {firmwareFile("good.afm", {}), firmwareFile("again.afm", {})};
+        fixture.files->answers = {firmwareFile("good.afm", {}), firmwareFile("again.afm", {})};
         QVERIFY(clickUpdateUntilRowsGoOut(dialog));
         fixture.simulator->vanishOnNextRequest(true);
         fixture.simulator->setBaud(0);
@@ -226,7 +203,7 @@ private slots:
         QVERIFY(shown[1].text == texts::kNeedsReprogramming);
         QCOMPARE(shown[1].style, MB_OK | MB_ICONINFORMATION);
         QTRY_VERIFY_WITH_TIMEOUT(dialog.device().connected && !dialog.operationRunning(), 60000);
-        QCOMPARE(requests.size(), size_t{2});
+        QCOMPARE(fixture.files->requests.size(), size_t{2});
         QCOMPARE(fixture.controller->state().mode, sim::ControllerMode::Application);
         QVERIFY(programMemoryHoldsSampleImage(*fixture.controller));
         // As every reconnect says it.
@@ -246,7 +223,7 @@ private slots:
         fixture.startWindow(clickWithoutConnection);
         CKorrinDlg& dialog = *fixture.dialog;
         QVERIFY(dialog.device().connected);
-        answers = {firmwareFile("good.afm", {})};
+        fixture.files->answers = {firmwareFile("good.afm", {})};
         QVERIFY(clickUpdateUntilRowsGoOut(dialog));
         fixture.simulator->setBaud(0);
         // The update pauses a second after the last row before it looks for the controller.
@@ -286,7 +263,7 @@ private slots:
         QElapsedTimer asked;
         asked.start();
         dialog.controls().button(mainId::kFirmwareUpdate)->click(); // the dialog is cancelled
-        QTRY_VERIFY_WITH_TIMEOUT(requests.size() == 1, 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(fixture.files->requests.size() == 1, 5000);
         QVERIFY2(asked.elapsed() < 500, qPrintable(QString::number(asked.elapsed())));
         QVERIFY(fixture.waitForOperations());
         QVERIFY(dialog.device().pollingRunning);
@@ -301,7 +278,7 @@ private slots:
         fixture.startWindow(clickWithoutConnection);
         CKorrinDlg& dialog = *fixture.dialog;
         QVERIFY(dialog.device().connected);
-        answers = {firmwareFile("good.afm", {})};
+        fixture.files->answers = {firmwareFile("good.afm", {})};
         QVERIFY(clickUpdateUntilRowsGoOut(dialog));
         fixture.simulator->setSilent(true);
         fixture.simulator->setBaud(0);

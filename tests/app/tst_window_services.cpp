@@ -1,8 +1,10 @@
 // The window services and the dialogs' construction: message boxes in each style the program
-// uses, the file dialog's filter and back end, dialog units, the main window's layout from its
+// uses, the file dialog's filters, its owner and the firmware update's way to the window's file
+// chooser, dialog units, the main window's layout from its
 // template, the up-down arrows, and the answers of the no-connection dialog.
 
 #include "app/dialog_font.h"
+#include "app/firmware_update_window.h"
 #include "app/korrin_dlg.h"
 #include "app/krv_options.h"
 #include "app/no_connection_dlg.h"
@@ -32,11 +34,13 @@
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
+#include <QThread>
 #include <QToolButton>
 #include <array>
 #include <atomic>
 #include <cstdlib>
 #include <fstream>
+#include <optional>
 #include <thread>
 
 using namespace krv;
@@ -76,6 +80,19 @@ bool textFits(const QWidget& control) {
     }
     return true;
 }
+
+// Answers every file choice at once, noting the request and whether it came on the window's
+// thread.
+class CThreadNotingChooser : public IFileChooser {
+public:
+    std::u16string choose(const COpenFile& asked) override {
+        onWindowThread = QThread::currentThread() == qApp->thread();
+        request.emplace(asked);
+        return u"/tmp/chosen.afm";
+    }
+    std::optional<COpenFile> request;
+    bool onWindowThread = false;
+};
 
 } // namespace
 
@@ -180,26 +197,47 @@ private slots:
         QCOMPARE(QString::fromStdU16String(toQtNameFilters(filter.toStdU16String())), qtFilters);
     }
 
-    void fileDialogReachesTheInstalledBackEnd() {
-        std::u16string askedDirectory;
-        setFileDialogBackEnd([&](const COpenFile& request) {
-            askedDirectory = request.initialDirectory;
-            return std::u16string(u"/tmp/chosen.afm");
+    // The update runs on the worker and asks for its file there: the window's chooser answers
+    // on the window's thread (through the gate), with the request as the update made it.
+    void firmwareFileChoiceReachesTheWindowsChooser() {
+        QWidget owner;
+        CUiGate gate;
+        CThreadNotingChooser files;
+        CQtFirmwareUpdateWindow window(owner, gate, files);
+        std::u16string chosen;
+        std::atomic<bool> answered{false};
+        std::thread update([&] {
+            chosen = window.selectFile(u"/opt/fw/33EP", u"Firmware files (*.afm)|*.afm|", u"afm");
+            answered = true;
         });
-        const COpenFile dialog(u"/opt/fw/33EP", u"Firmware files (*.afm)|*.afm|", u"afm", 0);
-        QCOMPARE(QString::fromStdU16String(dialog.selectFile()), QStringLiteral("/tmp/chosen.afm"));
-        QCOMPARE(QString::fromStdU16String(askedDirectory), QStringLiteral("/opt/fw/33EP"));
-        setFileDialogBackEnd({});
+        const bool inTime = QTest::qWaitFor([&] { return answered.load(); }, 5000);
+        gate.close(); // a call still waiting ends with its fallback
+        update.join();
+        QVERIFY(inTime);
+        QCOMPARE(QString::fromStdU16String(chosen), QStringLiteral("/tmp/chosen.afm"));
+        QVERIFY(files.request.has_value());
+        QVERIFY(files.onWindowThread);
+        QCOMPARE(QString::fromStdU16String(files.request->initialDirectory),
+                 QStringLiteral("/opt/fw/33EP"));
+        QVERIFY(files.request->filter == u"Firmware files (*.afm)|*.afm|");
+        QVERIFY(files.request->defaultExtension == u"afm");
+        QCOMPARE(files.request->saveMode, 0);
     }
 
+    // The system dialog belongs to the window it was handed; cancelled, it gives nothing.
     void qtFileDialogCancelledGivesNothing() {
-        CModalAnswer<QDialog> answering([](QDialog& dialog) {
+        QWidget owner;
+        QWidget* parent = nullptr;
+        CModalAnswer<QDialog> answering([&](QDialog& dialog) {
             QCOMPARE(dialog.windowTitle(), QStringLiteral("OPEN"));
+            parent = dialog.parentWidget();
             dialog.reject();
         });
-        const COpenFile dialog(u"/tmp", u"Firmware files (*.afm)|*.afm|", u"afm", 0);
-        QVERIFY(dialog.selectFile().empty());
+        CQtFileChooser files(owner);
+        QVERIFY(
+            files.choose(COpenFile(u"/tmp", u"Firmware files (*.afm)|*.afm|", u"afm", 0)).empty());
         QCOMPARE(answering.answered(), 1);
+        QCOMPARE(parent, &owner);
     }
 
     void dialogUnits_data() {

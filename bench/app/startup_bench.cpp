@@ -5,6 +5,8 @@
 // search (goal under 0.5 s). Runs the probe (krv's own start-up with a show watcher)
 // repeatedly on the offscreen platform.
 
+#include "bench/support/silent_ports.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -84,21 +86,6 @@ void report(const char* what, std::vector<double> times) {
                 times[times.size() / 2], times.front(), times.back(), times.size());
 }
 
-// Pseudo-terminals whose other end nobody answers, as ports a controller is not on.
-std::string silentPorts(int count, std::vector<int>& keptOpen) {
-    std::string table;
-    for (int n = 0; n < count; ++n) {
-        const int master = posix_openpt(O_RDWR | O_NOCTTY);
-        if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0) {
-            std::perror("posix_openpt");
-            std::exit(1);
-        }
-        keptOpen.push_back(master);
-        table += (table.empty() ? "" : ":") + std::string(ptsname(master));
-    }
-    return table;
-}
-
 std::vector<double> mainWindowTimes() {
     std::vector<double> times;
     for (int run = 0; run < kRuns; ++run) {
@@ -134,7 +121,7 @@ int main() {
         }
     }
     std::vector<int> masters;
-    setenv("KRV_PORTS", silentPorts(3, masters).c_str(), 1);
+    setenv("KRV_PORTS", krv::bench::silentPorts(3, masters).c_str(), 1);
     const std::vector<double> silentSearch = mainWindowTimes();
     for (int master : masters) {
         close(master);

@@ -5,35 +5,16 @@
 
 #include "bench/support/paced_controller.h"
 #include "bench/support/quiet_window.h"
+#include "bench/support/silent_ports.h"
 #include "connection/lpg_connection.h"
 #include "connection/thread_manager.h"
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <fcntl.h>
 #include <string>
 #include <unistd.h>
 #include <vector>
-
-namespace {
-
-// The table of count silent ports; their other ends stay open in keptOpen.
-std::string silentPorts(int count, std::vector<int>& keptOpen) {
-    std::string table;
-    for (int n = 0; n < count; ++n) {
-        const int master = posix_openpt(O_RDWR | O_NOCTTY);
-        if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0) {
-            std::perror("posix_openpt");
-            std::exit(1);
-        }
-        keptOpen.push_back(master);
-        table += (table.empty() ? "" : ":") + std::string(ptsname(master));
-    }
-    return table;
-}
-
-} // namespace
 
 int main() {
     using namespace krv;
@@ -41,7 +22,7 @@ int main() {
     bool withinGoal = true;
     for (const int count : {1, 3, 8}) {
         std::vector<int> masters;
-        setenv("KRV_PORTS", silentPorts(count, masters).c_str(), 1);
+        setenv("KRV_PORTS", bench::silentPorts(count, masters).c_str(), 1);
         CLPGThreadManager threads;
         CLPGConnection connection(threads);
         bench::CQuietWindow window;

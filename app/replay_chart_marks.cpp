@@ -17,7 +17,7 @@ const QColor kTimeColour(60, 60, 60);
 const QColor kLabelBackground(255, 255, 255, 200);
 constexpr int kTickLength = 4;
 // Room between two time labels, beyond the widest of them.
-constexpr int kTimeLabelGap = 24;
+constexpr int kTimeLabelGap = 40;
 
 QRect labelRect(const QFontMetrics& metrics, const QString& text) {
     return QRect(0, 0, metrics.horizontalAdvance(text) + 4, metrics.height());

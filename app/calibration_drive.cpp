@@ -28,7 +28,8 @@ CalibrationProposal CCalibrationDrive::proposal(const MapSnapshot& map) const {
 std::vector<TrailPoint> CCalibrationDrive::trail(const CellOf& cellOf) const {
     std::vector<TrailPoint> points;
     for (const Passed& passed : recent_) {
-        points.push_back({cellOf(passed.rpm, passed.pump), recent_.back().seconds - passed.seconds});
+        points.push_back(
+            {cellOf(passed.rpm, passed.pump), recent_.back().seconds - passed.seconds});
     }
     return points;
 }

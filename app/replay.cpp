@@ -273,8 +273,8 @@ void CReplay::paintCells() {
     const double now = track_->atCursor().seconds;
     std::vector<TrailPoint> trail;
     for (size_t i = track_->trailStart(kTrailSeconds); i < track_->cursor(); ++i) {
-        trail.push_back({static_cast<size_t>(cellOfReading_[i]),
-                         now - track_->log().readings[i].seconds});
+        trail.push_back(
+            {static_cast<size_t>(cellOfReading_[i]), now - track_->log().readings[i].seconds});
     }
     paintTrail(colours, trail);
     for (size_t i = 0; i < colours.size(); ++i) {

@@ -9,9 +9,8 @@ namespace krv {
 
 namespace {
 
-constexpr double kSteps[] = {0.1,  0.2,  0.5,  1,     2,     5,     10,    15,   30,
-                             60,   120,  300,  600,   900,   1800,  3600,  7200, 10800,
-                             21600, 43200, 86400};
+constexpr double kSteps[] = {0.1, 0.2, 0.5, 1,    2,    5,    10,    15,    30,    60,   120,
+                             300, 600, 900, 1800, 3600, 7200, 10800, 21600, 43200, 86400};
 constexpr double kHour = 3600;
 
 } // namespace

@@ -103,11 +103,10 @@ private slots:
         QTest::addColumn<bool>("connected");
         QTest::addColumn<bool>("replaying");
         QTest::addColumn<QStringList>("files");
-        QTest::newRow("log file over a map file") << false << false
-                                                  << QStringList{"log", "map", "save"};
+        QTest::newRow("log file over a map file")
+            << false << false << QStringList{"log", "map", "save"};
         QTest::newRow("log file over the controller") << true << false << QStringList{"log"};
-        QTest::newRow("open replay over a map file") << false << true
-                                                     << QStringList{"map", "save"};
+        QTest::newRow("open replay over a map file") << false << true << QStringList{"map", "save"};
         QTest::newRow("open replay over the controller") << true << true << QStringList{};
     }
 
@@ -152,9 +151,9 @@ private slots:
         // +0.50/+1.50 over the controller's 1.5 V.
         std::sort(learnedShown.begin(), learnedShown.end());
         const double base = units::mapCellVolts(over.cells[0]);
-        QCOMPARE(learnedShown, (std::vector<QString>{
-                                   QString::asprintf("2.00\n%+.2f", kHeldVolts[0] - base),
-                                   QString::asprintf("3.00\n%+.2f", kHeldVolts[1] - base)}));
+        QCOMPARE(learnedShown,
+                 (std::vector<QString>{QString::asprintf("2.00\n%+.2f", kHeldVolts[0] - base),
+                                       QString::asprintf("3.00\n%+.2f", kHeldVolts[1] - base)}));
         const auto shown = fixture.shown();
         QCOMPARE(shown.size(), connected ? size_t{0} : size_t{1});
         if (!connected) {

@@ -149,9 +149,8 @@ private slots:
         QCOMPARE(ticks.front().seconds, 0.0);
         const QFontMetrics metrics = marks->fontMetrics();
         const auto column = [&](double seconds) {
-            return window.chart().toPixel(static_cast<float>(seconds / span *
-                                                             window.chart().model().viewSpan()),
-                                          0)
+            return window.chart()
+                .toPixel(static_cast<float>(seconds / span * window.chart().model().viewSpan()), 0)
                 .x;
         };
         for (size_t i = 0; i < ticks.size(); ++i) {
@@ -309,8 +308,8 @@ private:
         QStringList wrong;
         for (const int id : {mainId::kChartStart, mainId::kChartStop, mainId::kCalibration,
                              mainId::kClearMap, mainId::kFirmwareUpdate, mainId::kRpmDividerSpin}) {
-            const bool live = id == mainId::kChartStart || id == mainId::kChartStop ||
-                              id == mainId::kCalibration;
+            const bool live =
+                id == mainId::kChartStart || id == mainId::kChartStop || id == mainId::kCalibration;
             if (window.controls().control(id)->isEnabled() != !(held && live)) {
                 wrong << QString::number(id);
             }

@@ -25,8 +25,11 @@ TEST(TimeAxis, TicksTakeTheShortestRoundStepThatFits) {
     const Case cases[] = {
         {4.4, 600, 75, {u"0:00", u"0:01", u"0:02", u"0:03", u"0:04"}},
         // 0.5 s is 68 px here: under a second the tenths show.
-        {4.4, 600, 60, {u"0:00.0", u"0:00.5", u"0:01.0", u"0:01.5", u"0:02.0", u"0:02.5",
-                        u"0:03.0", u"0:03.5", u"0:04.0"}},
+        {4.4,
+         600,
+         60,
+         {u"0:00.0", u"0:00.5", u"0:01.0", u"0:01.5", u"0:02.0", u"0:02.5", u"0:03.0", u"0:03.5",
+          u"0:04.0"}},
         {0.25, 500, 60, {u"0:00.0", u"0:00.1", u"0:00.2"}},
         // Ten minutes over 500 px, 100 px apart: two minutes is 100 px exactly.
         {600, 500, 100, {u"0:00", u"2:00", u"4:00", u"6:00", u"8:00", u"10:00"}},
@@ -75,11 +78,16 @@ TEST(TimeAxis, LabelsRoundToTheirUnit) {
         std::u16string text;
     };
     const Case cases[] = {
-        {0, 60, false, u"0:00"},          {59.6, 600, false, u"1:00"},
-        {75, 600, false, u"1:15"},        {3599.4, 3599.4, false, u"59:59"},
-        {3725, 3725, false, u"1:02:05"},  {36000, 40000, false, u"10:00:00"},
-        {1.96, 10, true, u"0:02.0"},      {61.04, 100, true, u"1:01.0"},
-        {3725.25, 4000, true, u"1:02:05.3"}, {-0.01, 10, true, u"0:00.0"},
+        {0, 60, false, u"0:00"},
+        {59.6, 600, false, u"1:00"},
+        {75, 600, false, u"1:15"},
+        {3599.4, 3599.4, false, u"59:59"},
+        {3725, 3725, false, u"1:02:05"},
+        {36000, 40000, false, u"10:00:00"},
+        {1.96, 10, true, u"0:02.0"},
+        {61.04, 100, true, u"1:01.0"},
+        {3725.25, 4000, true, u"1:02:05.3"},
+        {-0.01, 10, true, u"0:00.0"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.seconds);

@@ -276,7 +276,8 @@ private slots:
         };
         paintTrail(colours, points);
         const auto tint = [](const QColor& colour, const QColor& towards) {
-            return std::abs(colour.blue() - towards.blue()) + std::abs(colour.red() - towards.red());
+            return std::abs(colour.blue() - towards.blue()) +
+                   std::abs(colour.red() - towards.red());
         };
         QCOMPARE(colours[1], own);
         QCOMPARE(colours[3], own);

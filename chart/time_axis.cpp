@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <iterator>
+#include <string>
 
 namespace krv {
 

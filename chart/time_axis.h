@@ -11,7 +11,6 @@ namespace krv {
 struct TimeTick {
     double seconds = 0; // from the start of the stretch
     std::u16string text;
-    friend bool operator==(const TimeTick&, const TimeTick&) = default;
 };
 
 // The ticks from 0 to span seconds over width pixels, at least spacing pixels apart; none when

@@ -50,6 +50,8 @@ void CKorrinDlg::calibrationStep(const CDiag& sample) {
 }
 
 void CKorrinDlg::showCalibrationProgress() {
+    // Ten times a second: only the cells that look different repaint.
+    const std::vector<CCell> before = mapGrid_.cellsNow();
     const CalibrationProposal proposal = calibrationDrive_.proposal(model_.shown());
     for (int r = 0; r < kMapRows; ++r) {
         for (int c = 0; c < kMapColumns; ++c) {
@@ -59,7 +61,12 @@ void CKorrinDlg::showCalibrationProgress() {
             }
         }
     }
-    mapGrid_.setCellMarks(coverageMarks(proposal));
+    mapGrid_.setCellMarks(
+        coverageMarks(proposal, calibrationDrive_.trail([this](int rpm, double pump) {
+            const CellPosition cell = mapGrid_.cellIndexOf(rpm, pump);
+            return static_cast<size_t>(cell.row) * kMapColumns + static_cast<size_t>(cell.column);
+        })));
+    mapGrid_.updateChangedCells(before);
     controls_.setText(mainId::kCalibrationSummary, summaryLine(proposal.summary));
 }
 

@@ -1,6 +1,6 @@
-// "Kalibruj z pliku...": the proposal of a recorded petrol drive, over the map the controller
-// holds (or, without a controller, over a map file, the result then going to a map file), shown
-// in the same preview as a live drive's.
+// "Kalibruj z pliku...": the proposal of a recorded petrol drive (the replay's, when one is
+// open), over the map the controller holds (or, without a controller, over a map file, the
+// result then going to a map file), shown in the same preview as a live drive's.
 
 #include "app/korrin_dlg.h"
 #include "calibration/calibration.h"
@@ -15,18 +15,35 @@
 
 namespace krv {
 
-void CKorrinDlg::calibrateFromFile() {
-    if (calibrating || model_.busy()) {
-        return;
+namespace {
+
+// The open replay's readings, else those of a log the fitter chooses; nothing when cancelled
+// or unreadable (said).
+std::optional<std::vector<CalibrationSample>> recordedSamples(CKorrinDlg& window) {
+    if (window.replay().active()) {
+        return calibrationSamplesOf(window.replay().track().log());
     }
     const std::u16string path = fileChooser_.choose(
         COpenFile(QDir::homePath().toStdU16String(), translate(texts::kCsvFileFilter), u"csv", 0));
     if (path.empty()) {
-        return;
+        return std::nullopt;
     }
     const ReadingsLogRead read = readReadingsLog(toUtf8(path));
     if (!read.ok()) {
-        showMessage(this, toU16(read.error), std::u16string(kMessageCaption), MB_ICONERROR);
+        showMessage(&window, toU16(read.error), std::u16string(kMessageCaption), MB_ICONERROR);
+        return std::nullopt;
+    }
+    return calibrationSamplesOf(*read.log);
+}
+
+} // namespace
+
+void CKorrinDlg::calibrateFromFile() {
+    if (calibrating || model_.busy()) {
+        return;
+    }
+    const auto samples = recordedSamples(*this);
+    if (!samples) {
         return;
     }
     const bool connected = model_.loaded();
@@ -40,8 +57,7 @@ void CKorrinDlg::calibrateFromFile() {
     if (!map) {
         return;
     }
-    const std::vector<CalibrationSample> samples = calibrationSamplesOf(*read.log);
-    const auto cells = previewCalibration(proposeCalibration(samples, *map), *map);
+    const auto cells = previewCalibration(proposeCalibration(*samples, *map), *map);
     if (!cells) {
         return;
     }

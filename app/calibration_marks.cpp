@@ -57,8 +57,19 @@ std::vector<CellMark> marksOf(const CalibrationProposal& proposal, Colour colour
 
 } // namespace
 
-std::vector<CellMark> coverageMarks(const CalibrationProposal& proposal) {
-    return marksOf(proposal, [](const CellProposal& cell) { return coverageColour(cell.status); });
+std::vector<CellMark> coverageMarks(const CalibrationProposal& proposal,
+                                    std::span<const TrailPoint> trail) {
+    std::vector<CellMark> marks =
+        marksOf(proposal, [](const CellProposal& cell) { return coverageColour(cell.status); });
+    std::vector<QColor> colours;
+    for (const CellMark& mark : marks) {
+        colours.push_back(mark.background);
+    }
+    paintTrail(colours, trail);
+    for (size_t i = 0; i < marks.size(); ++i) {
+        marks[i].background = colours[i];
+    }
+    return marks;
 }
 
 std::vector<CellMark> differenceMarks(const CalibrationProposal& proposal) {

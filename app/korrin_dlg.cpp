@@ -232,10 +232,14 @@ void CKorrinDlg::updateData(bool fromControls) {
         int id;
         std::u16string& member;
     };
+    std::u16string replayStatus = replay_.statusText();
     const Binding bindings[] = {
-        {mainId::kInput, inputText},     {mainId::kOutput, outputText},
-        {mainId::kPumpPwm, pumpPwmText}, {mainId::kRpm, speedText},
-        {mainId::kStatus, statusText},   {mainId::kWorkingState, workingStateText},
+        {mainId::kInput, inputText},
+        {mainId::kOutput, outputText},
+        {mainId::kPumpPwm, pumpPwmText},
+        {mainId::kRpm, speedText},
+        {mainId::kStatus, replay_.active() && !fromControls ? replayStatus : statusText},
+        {mainId::kWorkingState, workingStateText},
     };
     for (const Binding& binding : bindings) {
         if (fromControls) {
@@ -482,12 +486,20 @@ void CKorrinDlg::operationEnded() {
 }
 
 void CKorrinDlg::enableOperationControls(bool enable) {
+    operationControlsEnabled_ = enable;
+    enableControls();
+}
+
+void CKorrinDlg::enableControls() {
+    for (int id : {mainId::kChartStart, mainId::kChartStop}) {
+        controls_.control(id)->setEnabled(!replay_.holdsOff(id));
+    }
     for (int id : {mainId::kFirmwareUpdate, mainId::kClearMap, mainId::kCalibration,
                    mainId::kRpmDividerSpin, mainId::kNoiseDeltaSpin, mainId::kNoisePeriodSpin}) {
-        controls_.control(id)->setEnabled(enable);
+        controls_.control(id)->setEnabled(operationControlsEnabled_ && !replay_.holdsOff(id));
     }
     // The grid stays readable: only what it would write waits.
-    mapGrid_.holdWrites(!enable);
+    mapGrid_.holdWrites(!operationControlsEnabled_);
 }
 
 void CKorrinDlg::showReconnected() {

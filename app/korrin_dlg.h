@@ -73,8 +73,11 @@ public:
     void showReadings(const std::optional<Readings>& readings);
     // One point of each chart line at x.
     void plotReading(float x, double input, double output, double pump);
-    // Members to controls (false) or controls to members (true).
+    // Members to controls (false) or controls to members (true). An open replay keeps the
+    // status line; statusText goes on following the connection under it.
     void updateData(bool fromControls);
+    // The controls enabled as the running operation and an open replay allow.
+    void enableControls();
 
     // IConnectionHost
     bool chooseDemoMode() override;
@@ -176,6 +179,7 @@ private:
     void onUiThread(std::function<void()> task);
     // The controls that would start another operation.
     void enableOperationControls(bool enable);
+    bool operationControlsEnabled_ = true;
 
     // First made, last gone: the map grid and the worker reach it until the end.
     CLPGConnection device_;

@@ -6,6 +6,7 @@
 #include "lang/translate.h"
 #include "link/message.h"
 #include "map/map_key_filter.h"
+#include "map/operating_trail.h"
 #include "platform/atomic_file.h"
 #include "platform/qt/open_file.h"
 #include "platform/text.h"
@@ -32,7 +33,6 @@ constexpr int kSpeeds[] = {1, 4, 16};
 constexpr long kShiftStep = 10;
 // A reading holds its cell for at most this long: a stalled recording is no stay.
 constexpr double kMaxHoldSeconds = 1;
-const QColor kTrailColour(40, 110, 230);
 
 QString qtext(std::u16string_view text) {
     return QString::fromStdU16String(translate(text));
@@ -42,12 +42,6 @@ QString qtext(std::u16string_view text) {
 QColor dwellColour(double share) {
     const int darkening = static_cast<int>(std::clamp(share, 0.0, 1.0) * 510);
     return QColor(255, 255 - std::max(darkening - 255, 0), 255 - std::min(darkening, 255));
-}
-
-QColor mixed(const QColor& from, const QColor& to, double weight) {
-    const auto mix = [weight](int a, int b) { return static_cast<int>(a + (b - a) * weight); };
-    return QColor(mix(from.red(), to.red()), mix(from.green(), to.green()),
-                  mix(from.blue(), to.blue()));
 }
 
 } // namespace
@@ -102,9 +96,6 @@ bool CReplay::open(const std::u16string& path) {
         showMessage(&window_, error, std::u16string(kMessageCaption), MB_OK | MB_ICONERROR);
         return false;
     }
-    if (!active()) {
-        statusBefore_ = window_.statusText;
-    }
     setPlaying(false);
     track_.emplace(std::move(*read.log));
     window_.chartPaused = 1;
@@ -137,9 +128,8 @@ bool CReplay::open(const std::u16string& path) {
     // First in line: the arrows step the replay rather than move the map's selection.
     qApp->installEventFilter(this);
 
-    window_.statusText =
-        fillIn(translate(texts::kStatusReplay),
-               {QFileInfo(QString::fromStdU16String(path)).fileName().toStdU16String()});
+    status_ = fillIn(translate(texts::kStatusReplay),
+                     {QFileInfo(QString::fromStdU16String(path)).fileName().toStdU16String()});
     track_->moveTo(0);
     showCursor();
     return true;
@@ -157,9 +147,13 @@ void CReplay::close() {
     window_.chart().setMaxSamples(CKorrinDlg::kChartMaxSamples);
     window_.chartFiles().clear();
     window_.xCounter = 0;
+    // With the fields emptied, the status line shows what the connection kept meanwhile.
     window_.showReadings(std::nullopt);
-    window_.statusText = statusBefore_;
-    window_.updateData(false);
+}
+
+bool CReplay::holdsOff(int controlId) const {
+    return active() && (controlId == mainId::kChartStart || controlId == mainId::kChartStop ||
+                        controlId == mainId::kCalibration);
 }
 
 void CReplay::plotLog() {
@@ -195,10 +189,7 @@ void CReplay::showControls(bool shown) {
     }
     marks_->show(shown ? &*track_ : nullptr);
     window_.chart().scrollBar()->setVisible(!shown);
-    // The live chart's buttons and the calibration drive have nothing to work on in a replay.
-    for (const int id : {mainId::kChartStart, mainId::kChartStop, mainId::kCalibration}) {
-        window_.controls().control(id)->setEnabled(!shown);
-    }
+    window_.enableControls();
 }
 
 void CReplay::createControls() {
@@ -273,24 +264,24 @@ void CReplay::showCursor() {
 
 void CReplay::paintCells() {
     CMapEmu1& grid = window_.mapGrid();
+    const std::vector<CCell> before = grid.cellsNow();
     const int columns = grid.columnCount();
     std::vector<QColor> colours(dwell_.size());
     for (size_t i = 0; i < dwell_.size(); ++i) {
         colours[i] = dwellColour(longestDwell_ > 0 ? dwell_[i] / longestDwell_ : 0);
     }
-    // Oldest first, so that a cell shows its latest visit.
     const double now = track_->atCursor().seconds;
+    std::vector<TrailPoint> trail;
     for (size_t i = track_->trailStart(kTrailSeconds); i < track_->cursor(); ++i) {
-        const double age = now - track_->log().readings[i].seconds;
-        const auto cell = static_cast<size_t>(cellOfReading_[i]);
-        colours[cell] = mixed(dwellColour(longestDwell_ > 0 ? dwell_[cell] / longestDwell_ : 0),
-                              kTrailColour, 0.8 * (1 - age / kTrailSeconds));
+        trail.push_back(
+            {static_cast<size_t>(cellOfReading_[i]), now - track_->log().readings[i].seconds});
     }
+    paintTrail(colours, trail);
     for (size_t i = 0; i < colours.size(); ++i) {
         grid.cell(static_cast<int>(i) % columns, static_cast<int>(i) / columns)
             .setBkColor(colours[i]);
     }
-    grid.update();
+    grid.updateChangedCells(before);
 }
 
 void CReplay::addMenuEntries(QMenu& menu) {

@@ -31,7 +31,6 @@ class IFileChooser;
 class CReplay : public QObject {
     Q_OBJECT
 public:
-    static constexpr double kTrailSeconds = 5;
     static constexpr int kPlayTickMs = 40;
 
     CReplay(CKorrinDlg& window, IFileChooser& files);
@@ -47,6 +46,10 @@ public:
     void close();
     bool active() const { return track_.has_value(); }
     const CReplayTrack& track() const { return *track_; }
+    // While open, the replay holds the live chart's Start and Stop and the calibration drive
+    // off, whatever else enables controls, and the status line says what is replayed.
+    bool holdsOff(int controlId) const;
+    const std::u16string& statusText() const { return status_; }
 
     void step(long readings);
     void moveTo(size_t index);
@@ -78,8 +81,7 @@ private:
     std::vector<int> cellOfReading_;
     std::vector<double> dwell_;
     double longestDwell_ = 0;
-    // What the window showed before the replay.
-    std::u16string statusBefore_;
+    std::u16string status_;
 
     QSlider* slider_;
     QPushButton* playButton_;

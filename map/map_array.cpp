@@ -51,11 +51,12 @@ QColor CMapArray::valueColour(int column, int row, double value) const {
 }
 
 void CMapArray::setCellMarks(std::vector<CellMark> marks) {
+    const std::vector<CCell> before = cellsNow();
     marks_ = std::move(marks);
     if (colouring_ == 1) {
         recolourValueCells();
     }
-    update();
+    updateChangedCells(before);
 }
 
 void CMapArray::recolourValueCells() {

@@ -49,7 +49,7 @@ public:
     int colouring() const { return colouring_; }
 
     // Compare view: one mark per value cell (row-major) replaces the value colours while
-    // value colouring is on; no marks ends it.
+    // value colouring is on; no marks ends it. Only the cells that look different repaint.
     void setCellMarks(std::vector<CellMark> marks);
     bool hasCellMarks() const { return !marks_.empty(); }
 

@@ -1,8 +1,8 @@
 // The calibration drive as a fitter runs it: the checks before a start, the steady readings
 // learned per map cell (from the demo, from scripted holds and from the simulated engine) with
-// their coverage on the map, the preview at the stop (Enter writes the learned cells, the
-// selected ones alone, or Escape nothing), a second drive, and a stop while the link is lost
-// (the learned map kept, backed up and written when the link returns).
+// their coverage and the engine's fading trail on the map, the preview at the stop (Enter writes
+// the learned cells, the selected ones alone, or Escape nothing), a second drive, and a stop
+// while the link is lost (the learned map kept, backed up and written when the link returns).
 
 #include "app/calibration_preview.h"
 #include "calibration/calibration_texts.h"
@@ -15,6 +15,7 @@
 #include "platform/text.h"
 #include "sim/controller/petrol_drive.h"
 #include "tests/support/map_keeping.h"
+#include "tests/support/paint_recorder.h"
 #include "tests/support/unavailable.h"
 
 #include <QLabel>
@@ -51,6 +52,15 @@ size_t cellOf(int column, int row) {
 
 // Enough readings 100 ms apart for a held cell to be learned after the steady window.
 constexpr int kHoldReadings = 40;
+const QColor kLearnedGreen(170, 228, 170);
+
+// The colour of a cell of this colour that the engine stands in (or left age seconds ago).
+QColor underTheTrail(const QColor& own, double age) {
+    std::vector<QColor> colours{own};
+    const TrailPoint point{0, age};
+    paintTrail(colours, {&point, 1});
+    return colours[0];
+}
 
 void pressEnter(CCalibrationPreview& preview) {
     QTest::keyClick(&preview, Qt::Key_Return);
@@ -115,7 +125,8 @@ private:
     }
 
     // The engine held at the sample's point for a while, every reading seen by two refreshes
-    // (the second files nothing); then the map shows what the drive learned.
+    // (the second files nothing); then the map shows what the drive learned, as a refresh that
+    // filed a reading shows it.
     void holdAt(CDiag sample, int readings = kHoldReadings) {
         for (int i = 0; i < readings; ++i) {
             sample.sampleNumber = ++sampleNumber;
@@ -123,7 +134,7 @@ private:
             QVERIFY(dialog().calibrationDrive().add(sample, driveTime));
             QVERIFY(!dialog().calibrationDrive().add(sample, driveTime));
         }
-        dialog().showDeviceData();
+        dialog().showCalibrationProgress();
     }
 
     // Stop, with the preview answered as given.
@@ -262,8 +273,9 @@ private slots:
         QCOMPARE(learned.status, CellStatus::Learned);
         QCOMPARE(units::mapCellVolts(learned.proposed), 2.0);
         QCOMPARE(grid().cell(6, 3).getTxt(), QStringLiteral("2.0"));
-        // Coverage: the learned cell green, a cell never reached white.
-        QCOMPARE(grid().cell(6, 3).getBkColor(), QColor(170, 228, 170));
+        // Coverage: the learned cell green (under the trail of the engine standing in it), a cell
+        // never reached white.
+        QCOMPARE(grid().cell(6, 3).getBkColor(), underTheTrail(kLearnedGreen, 0));
         QCOMPARE(grid().cell(0, 0).getBkColor(), QColor(Qt::white));
 
         stopAnswering(pressEnter);
@@ -314,6 +326,31 @@ private slots:
         QCOMPARE(summaryShown(), QString::fromStdU16String(summaryLine(proposal.summary)));
         // The drive's values are its own until the controller takes them.
         QCOMPARE(modelVolts(column, row), 1.2);
+    }
+
+    // The cell the engine left fades from the trail's blue back to its coverage within the
+    // trail's seconds; a drive step repaints only the cells that look different.
+    void driveShowsAFadingTrailAndRepaintsOnlyWhatChanged() {
+        startScriptedDemo();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog()));
+        startDrive();
+        const CDiag beyond = readingsRecord(1000, 1100, 600, 0, kPetrol, 0); // (14, 15)
+        holdAt(demoPointSample(400, 0));                                     // (6, 3), learned
+        holdAt(beyond, 10);                                                  // a second later
+        QCOMPARE(grid().cell(6, 3).getBkColor(), underTheTrail(kLearnedGreen, 1.0));
+        QVERIFY(grid().cell(6, 3).getBkColor() != kLearnedGreen);
+        // Kept apart from the engine only by the trail: both cells learned, all else white.
+        holdAt(beyond, 50);
+        QCOMPARE(grid().cell(6, 3).getBkColor(), kLearnedGreen);
+        QCOMPARE(grid().cell(14, 15).getBkColor(), underTheTrail(kLearnedGreen, 0));
+        QCOMPARE(grid().cell(13, 15).getBkColor(), QColor(Qt::white));
+
+        CPaintRecorder recorder(grid());
+        // Held on: more hits, the same value, the same colours.
+        QCOMPARE(recorder.repaintedAfter([&] { holdAt(beyond, 1); }), QRegion());
+        // Back to the first cell: it joins the trail, the cell left stays on it.
+        const QRegion moved = recorder.repaintedAfter([&] { holdAt(demoPointSample(400, 0), 1); });
+        QCOMPARE(moved, QRegion(grid().cellRect(6, 3)) + grid().cellRect(14, 15));
     }
 
     void secondDriveStartsAfreshButKeepsUnvisitedCells() {
@@ -399,12 +436,8 @@ private slots:
         }
         QVERIFY(learned >= 2);
         QVERIFY(crossed >= 1); // the accelerations passed cells that keep their values
-        const auto backups =
-            backupFiles(fixture.directory + "/Morvelcast/backups", "_calibration.csv");
-        QCOMPARE(backups.size(), size_t{1});
-        const MapFileRead old = readMapFile(backups[0]);
-        QVERIFY(old.ok());
-        QCOMPARE(old.content->snapshot.cells, before.cells);
+        QCOMPARE(onlyBackupCells(fixture.directory + "/Morvelcast/backups", "_calibration.csv"),
+                 std::optional(before.cells));
         QVERIFY(dialog().mapKeeper().canUndo());
     }
 

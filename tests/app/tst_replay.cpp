@@ -1,8 +1,10 @@
 // A recorded drive replayed in the window: krv --replay opens a log the recorder wrote without
 // any port search, stepping with the arrows shows each row in the fields and its cell on the map,
-// the markers are listed, a log that does not read changes nothing, and the open log is written
-// as MSL text.
+// the chart is labelled with the time from the log's start, the markers are listed, a log that
+// does not read changes nothing, a controller that comes back (or is plugged in) meanwhile does
+// not give the live controls back, and the open log is written as MSL text.
 
+#include "app/replay_chart_marks.h"
 #include "device/readings_recorder.h"
 #include "lang/program_texts.h"
 #include "lang/translate.h"
@@ -10,8 +12,10 @@
 #include "platform/text.h"
 #include "readings_log/readings_log.h"
 #include "tests/support/file_contents.h"
+#include "tests/support/unavailable.h"
 
 #include <QComboBox>
+#include <QFontMetrics>
 #include <QMenu>
 #include <QTest>
 #include <fstream>
@@ -125,6 +129,99 @@ private slots:
         QCOMPARE(window.replay().track().cursor(), size_t{kRows - 1});
     }
 
+    // Round times from the log's start under the chart, as many as fit without touching, and
+    // the cursor's own time; the time cursor and the labels stand on the chart's own columns.
+    void chartIsLabelledWithTimeFromTheLogsStart() {
+        openWindowReplaying(logPath);
+        CKorrinDlg& window = *fixture.dialog;
+        auto* marks = window.chart().findChild<CReplayChartMarks*>();
+        QVERIFY(marks != nullptr && marks->isVisible());
+        const CReplayTrack& track = window.replay().track();
+        const double span = track.lastSeconds() - track.firstSeconds();
+        QVERIFY(span > 4 && span < 5); // 40 readings and a lost half second
+
+        const std::vector<TimeTick> ticks = marks->timeTicks();
+        QVERIFY2(ticks.size() >= 3, qPrintable(QString::number(ticks.size())));
+        QCOMPARE(ticks.front().seconds, 0.0);
+        const QFontMetrics metrics = marks->fontMetrics();
+        const auto column = [&](double seconds) {
+            return window.chart()
+                .toPixel(static_cast<float>(seconds / span * window.chart().model().viewSpan()), 0)
+                .x;
+        };
+        for (size_t i = 0; i < ticks.size(); ++i) {
+            // m:ss, or m:ss.t for steps under a second: the time it stands at.
+            const QString text = QString::fromStdU16String(ticks[i].text);
+            const QStringList parts = text.split(':');
+            QCOMPARE(parts.size(), 2);
+            QCOMPARE(parts[1].indexOf('.') < 0 ? parts[1].size() : parts[1].indexOf('.'), 2);
+            QCOMPARE(parts[0].toInt() * 60 + parts[1].toDouble(), ticks[i].seconds);
+            if (i > 0) {
+                QVERIFY(ticks[i].seconds <= span);
+                QCOMPARE(ticks[i].seconds - ticks[i - 1].seconds, ticks[1].seconds);
+                // Each label clear of the one before.
+                const int room = column(ticks[i].seconds) - column(ticks[i - 1].seconds);
+                QVERIFY(room > metrics.horizontalAdvance(text));
+            }
+        }
+        // The first reading is the chart's first sample: the labels count from it.
+        const auto& input = window.chart().model().series().at(0).samples;
+        QCOMPARE(window.chart().toPixel(input.begin()->first, 0).x, column(0));
+        QCOMPARE(window.chart().toPixel(input.rbegin()->first, 0).x, column(span));
+
+        window.replay().close();
+        QVERIFY(!marks->isVisible());
+        QVERIFY(marks->timeTicks().empty());
+    }
+
+    // The controller comes back, or is found by the port watch, while the log is replayed:
+    // the search's and the reconnect's end enable controls again, but not those the replay
+    // holds off, and the status line stays the replay's until it is closed.
+    void controllerFoundDuringTheReplayLeavesItsControlsHeld_data() {
+        QTest::addColumn<bool>("connectedFirst");
+        QTest::newRow("link lost and back") << true;
+        QTest::newRow("plugged in meanwhile") << false;
+    }
+
+    void controllerFoundDuringTheReplayLeavesItsControlsHeld() {
+        QFETCH(bool, connectedFirst);
+        if (connectedFirst) {
+            if (auto error = fixture.startController()) {
+                KRV_QTEST_UNAVAILABLE(*error);
+            }
+        }
+        fixture.startWindow(clickWithoutConnection);
+        CKorrinDlg& window = *fixture.dialog;
+        QCOMPARE(window.model().loaded(), connectedFirst);
+        QVERIFY(window.replay().open(toU16(logPath)));
+        QTest::keyClick(&window, Qt::Key_Right);
+        const QString replayStatus = fieldText(window, mainId::kStatus);
+        const QString rpmShown = fieldText(window, mainId::kRpm);
+        QCOMPARE(controlsOutOfPlace(window, true), QStringList());
+
+        if (connectedFirst) {
+            fixture.simulator->setSilent(true); // the cable pulled, and plugged back
+            QTRY_VERIFY_WITH_TIMEOUT(!window.model().loaded(), 20000);
+            fixture.simulator->setSilent(false);
+        } else if (auto error = fixture.startController()) { // the port appears in the table
+            KRV_QTEST_UNAVAILABLE(*error);
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(window.model().loaded() && !window.operationRunning(), 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(window.device().diagData.sampleCount() > 0, 10000);
+        QTest::qWait(3 * CKorrinDlg::kReadingsTimerMs); // refreshes with live readings
+
+        QCOMPARE(controlsOutOfPlace(window, true), QStringList());
+        QCOMPARE(fieldText(window, mainId::kStatus), replayStatus);
+        QCOMPARE(fieldText(window, mainId::kRpm), rpmShown);
+        QCOMPARE(window.replay().track().cursor(), size_t{1});
+
+        window.replay().close();
+        QCOMPARE(controlsOutOfPlace(window, false), QStringList());
+        QCOMPARE(fieldText(window, mainId::kStatus),
+                 QString::fromStdU16String(translate(connectedFirst ? texts::kStatusConnectedEn
+                                                                    : texts::kStatusConnected)));
+    }
+
     void markersAreListedAndJumpedTo() {
         openWindowReplaying(logPath);
         CKorrinDlg& window = *fixture.dialog;
@@ -200,6 +297,22 @@ private slots:
     }
 
 private:
+    // The controls not as they should be: the chart's Start and Stop and the calibration drive
+    // off while replaying (held), the others as the connection leaves them (no operation runs:
+    // enabled).
+    QStringList controlsOutOfPlace(const CKorrinDlg& window, bool held) {
+        QStringList wrong;
+        for (const int id : {mainId::kChartStart, mainId::kChartStop, mainId::kCalibration,
+                             mainId::kClearMap, mainId::kFirmwareUpdate, mainId::kRpmDividerSpin}) {
+            const bool live =
+                id == mainId::kChartStart || id == mainId::kChartStop || id == mainId::kCalibration;
+            if (window.controls().control(id)->isEnabled() != !(held && live)) {
+                wrong << QString::number(id);
+            }
+        }
+        return wrong;
+    }
+
     void openWindowReplaying(const std::string& path) {
         fixture.dialog = std::make_unique<CKorrinDlg>(*fixture.threads, &*fixture.files);
         fixture.dialog->replay().setStartFile(toU16(path));

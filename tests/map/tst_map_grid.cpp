@@ -1,15 +1,17 @@
 // The correction-map grid without a controller: cell lookup, colours, the operating-point
-// highlight and dwell shading, the keyboard selection and the window's key pre-translation.
+// highlight, its dwell shading and fading trail, the keyboard selection and the window's key
+// pre-translation.
 
 #include "connection/thread_manager.h"
 #include "map/leading_number.h"
 #include "map/map_emu1.h"
 #include "map/map_key_filter.h"
+#include "map/operating_trail.h"
 #include "tests/support/in_place_jobs.h"
+#include "tests/support/paint_recorder.h"
 
 #include <QDialog>
 #include <QLineEdit>
-#include <QPaintEvent>
 #include <QTest>
 #include <QVBoxLayout>
 #include <clocale>
@@ -48,21 +50,6 @@ QRect selectedRectangle(CMapArray& map) {
     }
     return count == bounds.width() * bounds.height() ? bounds : QRect();
 }
-
-// Collects the regions the widget it watches paints.
-class CPaintRecorder : public QObject {
-public:
-    explicit CPaintRecorder(QRegion& painted) : painted_(painted) {}
-    bool eventFilter(QObject*, QEvent* event) override {
-        if (event->type() == QEvent::Paint) {
-            painted_ += static_cast<QPaintEvent*>(event)->region();
-        }
-        return false;
-    }
-
-private:
-    QRegion& painted_;
-};
 
 } // namespace
 
@@ -243,17 +230,11 @@ private slots:
     // repaints nothing, a move repaints the cell left and the cell reached, and a refill
     // repaints the cells whose value changed.
     void refreshesRepaintOnlyTheCellsThatChanged() {
-        QRegion painted;
-        CPaintRecorder recorder(painted);
-        map->installEventFilter(&recorder);
+        test::CPaintRecorder recorder(*map);
         map->show();
         QVERIFY(QTest::qWaitForWindowExposed(map.get()));
         const auto repaintedAfter = [&](const std::function<void()>& change) {
-            QCoreApplication::processEvents();
-            painted = QRegion();
-            change();
-            QCoreApplication::processEvents();
-            return painted;
+            return recorder.repaintedAfter(change);
         };
         const QRegion none;
         map->setCurrentPoint(100, 0.5); // (0, 0)
@@ -270,6 +251,45 @@ private slots:
                      map->fillFromModel();
                  }),
                  QRegion(map->cellRect(7, 3)));
+        // Marks (the compare view, the calibration's coverage) anew: the cells they change.
+        map->setColouring(1);
+        // White marks over the white cells of an empty map: nothing looks different.
+        std::vector<CellMark> marks(kMapCells, CellMark{kWhite, QString()});
+        QCOMPARE(repaintedAfter([&] { map->setCellMarks(marks); }), none);
+        marks[2 * kMapColumns + 9].background = QColor(170, 228, 170);
+        marks[2 * kMapColumns + 9].toolTip = QStringLiteral("learned");
+        QCOMPARE(repaintedAfter([&] { map->setCellMarks(marks); }), QRegion(map->cellRect(9, 2)));
+        marks[0].toolTip = QStringLiteral("a tooltip is not drawn");
+        QCOMPARE(repaintedAfter([&] { map->setCellMarks(marks); }), none);
+    }
+
+    // The trail over the cells' own colours: the latest visit of a cell counts, the fresher the
+    // bluer, and after kTrailSeconds the cell shows its own colour again.
+    void trailFadesFromItsLatestVisit() {
+        const QColor own(170, 228, 170);
+        const QColor blue(40, 110, 230);
+        std::vector<QColor> colours(4, own);
+        const TrailPoint points[] = {
+            {0, 4.0}, {1, 6.0}, // a visit long ago
+            {2, 4.9}, {0, 0.0}, // cell 0 left a moment ago
+            {9, 1.0},           // not a cell: ignored
+        };
+        paintTrail(colours, points);
+        const auto tint = [](const QColor& colour, const QColor& towards) {
+            return std::abs(colour.blue() - towards.blue()) +
+                   std::abs(colour.red() - towards.red());
+        };
+        QCOMPARE(colours[1], own);
+        QCOMPARE(colours[3], own);
+        QVERIFY(colours[0] != own && colours[2] != own);
+        // Freshest: much nearer the trail's blue than the own colour; near the end: barely.
+        QVERIFY(tint(colours[0], blue) < tint(colours[0], own) / 3);
+        QVERIFY(tint(colours[2], own) < 10);
+        std::vector<QColor> older(4, own);
+        const TrailPoint later[] = {{0, 2.5}};
+        paintTrail(older, later);
+        QVERIFY(tint(colours[0], blue) < tint(older[0], blue));
+        QVERIFY(tint(older[0], blue) < tint(colours[2], blue));
     }
 
     // Each refresh spent in a cell darkens it one step: blue first, then green.

@@ -1,12 +1,14 @@
 #pragma once
 // What the map-keeping tests look at: the simulated controller's map, axes and settings as a
-// snapshot, and the backup files an operation left.
+// snapshot, and the backup files an operation left with the map they hold.
 
+#include "device/map_file/map_file.h"
 #include "device/map_file/map_snapshot.h"
 #include "sim/controller/controller.h"
 
 #include <algorithm>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -36,6 +38,18 @@ inline std::vector<std::string> backupFiles(const std::string& folder, const std
     }
     std::sort(found.begin(), found.end());
     return found;
+}
+
+// The map of the one backup in folder whose name ends with suffix; nothing when there is none,
+// more than one, or it does not read.
+inline std::optional<MapCells> onlyBackupCells(const std::string& folder,
+                                               const std::string& suffix) {
+    const std::vector<std::string> found = backupFiles(folder, suffix);
+    if (found.size() != 1) {
+        return std::nullopt;
+    }
+    const MapFileRead read = readMapFile(found[0]);
+    return read.ok() ? std::optional<MapCells>(read.content->snapshot.cells) : std::nullopt;
 }
 
 } // namespace krv::test

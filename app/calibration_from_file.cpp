@@ -19,11 +19,12 @@ namespace {
 
 // The open replay's readings, else those of a log the fitter chooses; nothing when cancelled
 // or unreadable (said).
-std::optional<std::vector<CalibrationSample>> recordedSamples(CKorrinDlg& window) {
+std::optional<std::vector<CalibrationSample>> recordedSamples(CKorrinDlg& window,
+                                                              IFileChooser& files) {
     if (window.replay().active()) {
         return calibrationSamplesOf(window.replay().track().log());
     }
-    const std::u16string path = fileChooser_.choose(
+    const std::u16string path = files.choose(
         COpenFile(QDir::homePath().toStdU16String(), translate(texts::kCsvFileFilter), u"csv", 0));
     if (path.empty()) {
         return std::nullopt;
@@ -42,7 +43,7 @@ void CKorrinDlg::calibrateFromFile() {
     if (calibrating || model_.busy()) {
         return;
     }
-    const auto samples = recordedSamples(*this);
+    const auto samples = recordedSamples(*this, fileChooser_);
     if (!samples) {
         return;
     }

@@ -60,6 +60,12 @@ public:
     }
 
     void tearDown() {
+        // A failed test says what the window told the fitter, often the first clue.
+        if (QTest::currentTestFailed() && messages != nullptr) {
+            for (const RecordedMessage& message : messages->messages()) {
+                qWarning("message shown: %s", qPrintable(QString::fromStdU16String(message.text)));
+            }
+        }
         dialog.reset();
         files.reset();
         laterChoices.reset();

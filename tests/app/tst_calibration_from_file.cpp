@@ -83,21 +83,8 @@ private slots:
         mapPath = fixture.directory + "/car.csv";
         outPath = fixture.directory + "/learned.csv";
         recordHolds(logPath);
-        asked.clear();
-        setFileDialogBackEnd([this](const COpenFile& dialog) {
-            if (dialog.saveMode != 0) {
-                asked << "save";
-                return toU16(outPath);
-            }
-            const bool log = dialog.filter == translate(texts::kCsvFileFilter);
-            asked << (log ? "log" : "map");
-            return toU16(log ? logPath : mapPath);
-        });
     }
-    void cleanup() {
-        setFileDialogBackEnd({});
-        fixture.tearDown();
-    }
+    void cleanup() { fixture.tearDown(); }
 
     void learnedCellsGoWhereTheMapCameFrom_data() {
         QTest::addColumn<bool>("connected");
@@ -124,6 +111,11 @@ private slots:
             }
             fixture.controller->setMap(controllerMap.cells);
         }
+        for (const QString& file : files) {
+            fixture.files->answers.push_back(toU16(file == "log"   ? logPath
+                                                   : file == "map" ? mapPath
+                                                                   : outPath));
+        }
         fixture.startWindow(clickWithoutConnection);
         QCOMPARE(fixture.dialog->model().loaded(), connected);
         if (replaying) {
@@ -146,7 +138,7 @@ private slots:
         fixture.dialog->calibrateFromFile();
 
         QCOMPARE(answering.answered(), 1);
-        QCOMPARE(asked, files);
+        QCOMPARE(asked(), files);
         // Each held value against the map compared with: +1.00/+2.00 over the file's 1.0 V,
         // +0.50/+1.50 over the controller's 1.5 V.
         std::sort(learnedShown.begin(), learnedShown.end());
@@ -186,6 +178,7 @@ private slots:
         if (auto error = fixture.startController()) {
             KRV_QTEST_UNAVAILABLE(*error);
         }
+        fixture.files->answers = {toU16(logPath)};
         fixture.startWindow(clickWithoutConnection);
         const auto before = fixture.controller->state().map;
         fixture.controller->clearRequests();
@@ -203,11 +196,20 @@ private slots:
     }
 
 private:
+    // What each file choice was for, in order.
+    QStringList asked() const {
+        QStringList kinds;
+        for (const COpenFile& request : fixture.files->requests) {
+            const bool log = request.filter == translate(texts::kCsvFileFilter);
+            kinds << (request.saveMode != 0 ? "save" : log ? "log" : "map");
+        }
+        return kinds;
+    }
+
     CMainWindowFixture fixture;
     std::string logPath;
     std::string mapPath;
     std::string outPath;
-    QStringList asked;
 };
 
 QTEST_MAIN(TestCalibrationFromFile)

@@ -1,5 +1,3 @@
-#include <QElapsedTimer>
-#include <cstdio>
 #include "app/korrin_dlg.h"
 
 #include "app/app_icon.h"
@@ -127,16 +125,13 @@ CKorrinDlg::CKorrinDlg(CLPGThreadManager& threads, IFileChooser* fileChooser)
 }
 
 CKorrinDlg::~CKorrinDlg() {
-    QElapsedTimer tmpT; tmpT.start();
     qApp->removeEventFilter(&keyFilter_);
     // Nothing waits for this window any more: a worker asking it something gets its fallback.
     gate_.close();
     portWatch_.stop();
     // The worker (and the polling it runs) may still arm a timer on this window: it goes before
     // the window does, woken from any read it waits in.
-    fprintf(stderr, "TMP before stop %lld\n", (long long)tmpT.elapsed());
     worker_.stop();
-    fprintf(stderr, "TMP after stop %lld\n", (long long)tmpT.elapsed());
     device_.host = nullptr;
 }
 

@@ -84,7 +84,9 @@ void CMapSurfaceView::resetView() {
 }
 
 bool CMapSurfaceView::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == grid_ && event->type() == QEvent::Paint && isVisible()) {
+    // The type first: a grid being destroyed still sends events, and reading grid_ then would
+    // cast a half-destroyed widget.
+    if (event->type() == QEvent::Paint && watched == grid_ && isVisible()) {
         update();
     }
     return false;

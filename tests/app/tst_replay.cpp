@@ -4,8 +4,10 @@
 // does not read changes nothing, a controller that comes back (or is plugged in) meanwhile does
 // not give the live controls back, and the open log is written as MSL text.
 
+#include "app/map_views.h"
 #include "app/replay_chart_marks.h"
 #include "device/readings_recorder.h"
+#include "device/units.h"
 #include "lang/program_texts.h"
 #include "lang/translate.h"
 #include "main_window_fixture.h"
@@ -121,6 +123,15 @@ private slots:
         const LogReading& first = read.log->readings.front();
         const CellPosition firstCell = window.mapGrid().cellIndexOf(first.rpm, first.pump);
         QVERIFY(firstCell.column != cell.column || firstCell.row != cell.row);
+        // The 3D view marks the cursor's cell as well.
+        window.mapViews().toggleSurface();
+        const CMapSurfaceView* surface = window.mapViews().surface();
+        QVERIFY(surface != nullptr);
+        const double held = units::mapCellVolts(
+            window.model().shown().cells[static_cast<size_t>(cell.row) * kMapColumns +
+                                         cell.column]);
+        const ProjectedPoint expected = surface->projection().project(cell.column, cell.row, held);
+        QVERIFY((surface->markerPoint() - QPointF(expected.x, expected.y)).manhattanLength() < 1);
 
         // Stepping is clamped at the log's ends.
         for (int i = 0; i < 5; ++i) {

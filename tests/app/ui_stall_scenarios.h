@@ -9,11 +9,13 @@
 #include "main_window_fixture.h"
 
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
 #include <algorithm>
 #include <chrono>
+#include <functional>
 
 namespace krv::test {
 
@@ -41,6 +43,24 @@ private:
     qint64 worstMs_ = 0;
 };
 
+// Runs the window's event loop as the tool's own runs it, asleep until something is due, until
+// done() holds (looked at every 20 ms) or the time is up; QTest's waits would sleep 10 ms at a
+// time between rounds of events and so measure their own sleeps. True when done() held.
+inline bool runEventLoop(std::chrono::milliseconds duration,
+                         const std::function<bool()>& done = {}) {
+    QEventLoop loop;
+    QTimer look;
+    QObject::connect(&look, &QTimer::timeout, [&] {
+        if (done && done()) {
+            loop.quit();
+        }
+    });
+    look.start(20);
+    QTimer::singleShot(duration, &loop, &QEventLoop::quit);
+    loop.exec();
+    return done && done();
+}
+
 struct StallResult {
     qint64 worstMs = 0;
     bool workDone = false; // the scenario's work happened (a reconnect tried, the update ended)
@@ -54,16 +74,12 @@ inline StallResult pulledCable(CMainWindowFixture& fixture, std::chrono::millise
     fixture.simulator->setSilent(true);
     CLatenessProbe probe;
     bool connecting = false;
-    QElapsedTimer elapsed;
-    elapsed.start();
-    while (elapsed.elapsed() < duration.count()) {
-        QTest::qWait(20);
+    runEventLoop(duration, [&] {
         const bool running = fixture.dialog->operationRunning();
-        if (untilAnAttemptEnded && connecting && !running) {
-            break;
-        }
+        const bool attemptEnded = untilAnAttemptEnded && connecting && !running;
         connecting = connecting || running;
-    }
+        return attemptEnded;
+    });
     const StallResult result{probe.worstMs(),
                              connecting && fixture.simulator->counters().received > heard};
     fixture.simulator->setSilent(false);
@@ -74,7 +90,8 @@ inline StallResult pulledCable(CMainWindowFixture& fixture, std::chrono::millise
 inline StallResult updateFromButton(CMainWindowFixture& fixture) {
     CLatenessProbe probe;
     fixture.dialog->controls().button(mainId::kFirmwareUpdate)->click();
-    const bool ended = QTest::qWaitFor([&] { return !fixture.dialog->operationRunning(); }, 180000);
+    const bool ended =
+        runEventLoop(std::chrono::minutes(3), [&] { return !fixture.dialog->operationRunning(); });
     return {probe.worstMs(), ended};
 }
 
@@ -92,7 +109,7 @@ inline StallResult pollingWithChartAndSpin(CMainWindowFixture& fixture,
         up = !up;
     });
     clicks.start(1000);
-    QTest::qWait(static_cast<int>(duration.count()));
+    runEventLoop(duration);
     clicks.stop();
     return {probe.worstMs(), fixture.dialog->xCounter > pointsBefore};
 }

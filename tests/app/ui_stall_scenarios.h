@@ -50,15 +50,17 @@ inline bool runEventLoop(std::chrono::milliseconds duration,
                          const std::function<bool()>& done = {}) {
     QEventLoop loop;
     QTimer look;
+    bool held = false;
     QObject::connect(&look, &QTimer::timeout, [&] {
-        if (done && done()) {
+        held = done && done();
+        if (held) {
             loop.quit();
         }
     });
     look.start(20);
     QTimer::singleShot(duration, &loop, &QEventLoop::quit);
     loop.exec();
-    return done && done();
+    return held;
 }
 
 struct StallResult {

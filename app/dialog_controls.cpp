@@ -50,6 +50,10 @@ QWidget* createControl(QWidget* parent, ControlKind kind) {
     case ControlKind::Edit: {
         auto* edit = new QLineEdit(parent);
         edit->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        // Opaque in the window's colour: a new reading repaints the field alone, not the group
+        // frame and the window under its rounded corners ten times a second.
+        edit->setAutoFillBackground(true);
+        edit->setBackgroundRole(QPalette::Window);
         return edit;
     }
     case ControlKind::UpDown:

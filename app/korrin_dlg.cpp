@@ -313,7 +313,7 @@ void CKorrinDlg::feedChart() {
         chartFiles_.add(sample);
         ++xCounter;
     }
-    chart_.update();
+    chart_.updatePlot();
 }
 
 void CKorrinDlg::OnTimer(int id) {

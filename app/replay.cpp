@@ -165,7 +165,7 @@ void CReplay::plotLog() {
     }
     // The whole log in one view.
     chart.scroll(ScrollRequest::ThumbTrack, 0);
-    chart.update();
+    chart.updatePlot();
 }
 
 float CReplay::chartX(double seconds) const {

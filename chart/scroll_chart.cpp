@@ -94,13 +94,13 @@ bool CScrollChart<T>::create(const QRect& rect, QWidget* parent, int controlId, 
 
 template <class T> void CScrollChart<T>::showGrid(bool on) {
     model_.showGrid(on);
-    update();
+    updatePlot();
 }
 
 template <class T> std::uint32_t CScrollChart<T>::setMaxSamples(std::uint32_t maxSamples) {
     const std::uint32_t previous = model_.setMaxSamples(maxSamples);
     if (maxSamples != previous) {
-        update();
+        updatePlot();
     }
     return previous;
 }
@@ -119,7 +119,7 @@ template <class T> bool CScrollChart<T>::addSample(std::uint32_t id, T x, T y, b
         return false;
     }
     if (redraw) {
-        update();
+        updatePlot();
     }
     if (!scrollBarRefresh_.isActive()) {
         scrollBarRefresh_.start();
@@ -129,7 +129,7 @@ template <class T> bool CScrollChart<T>::addSample(std::uint32_t id, T x, T y, b
 
 template <class T> bool CScrollChart<T>::clear() {
     model_.clear();
-    update();
+    updatePlot();
     updateScrollBar();
     return true;
 }
@@ -138,7 +138,7 @@ template <class T> void CScrollChart<T>::scroll(ScrollRequest request, int posit
     if (!model_.scroll(request, position)) {
         return;
     }
-    update();
+    updatePlot();
     updateScrollBar();
 }
 

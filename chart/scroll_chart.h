@@ -35,13 +35,15 @@ public:
     std::uint32_t setMaxSamples(std::uint32_t maxSamples);
     bool addSeries(std::uint32_t id, ChartFormatter formatter, const QColor& colour,
                    std::uint32_t styleWord, int penWidth, int visible);
-    // redraw = false lets the caller add a batch and repaint once with update(). The scroll
+    // redraw = false lets the caller add a batch and repaint once with updatePlot(). The scroll
     // bar follows within kScrollBarRefreshMs.
     bool addSample(std::uint32_t id, T x, T y, bool redraw);
     bool clear();
     // A scroll-bar request as the bar's actions deliver it; position is the thumb (0..1000).
     void scroll(ScrollRequest request, int position);
     void updateScrollBar();
+    // Repaints the plotting area alone: the scroll bar repaints only when it changes.
+    void updatePlot() { update(clientRect()); }
 
     PixelPoint toPixel(T x, T y) const { return model_.toPixel(x, y, clientSize()); }
     const Model& model() const { return model_; }

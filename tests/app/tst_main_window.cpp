@@ -6,6 +6,7 @@
 #include "lang/language_table.h"
 #include "link/rs_error.h"
 #include "main_window_fixture.h"
+#include "tests/support/paint_recorder.h"
 #include "tests/support/unavailable.h"
 
 #include <QElapsedTimer>
@@ -300,6 +301,32 @@ private slots:
             dialog->chart().model().labels({300, 200}, [](std::u16string_view) { return 0; });
         QCOMPARE(labels.size(), size_t{3});
         QCOMPARE(QString::fromStdU16String(labels[2].text), first.pumpPwm);
+    }
+
+    // Ten times a second: the fields alone, not the frame of their group nor the window under them.
+    void newReadingsRepaintTheirFieldsAlone() {
+        fixture.startWindow(clickWithoutConnection);
+        QVERIFY(QTest::qWaitForWindowExposed(dialog.get()));
+        dialog->device().connected = true; // as after a search, without a polling thread
+        dialog->device().diagData.pushSample(readingsRecord(3400, 211, 400, 407, 3, 1));
+        dialog->updateReadings();
+        CPaintRecorder window(*dialog);
+        CPaintRecorder group(*dialog->controls().control(mainId::kReadingsGroup));
+        CPaintRecorder input(*dialog->controls().control(mainId::kInput));
+        QRegion underneath;
+        QRegion field;
+        const QRegion groupFrame = group.repaintedAfter([&] {
+            underneath = window.repaintedAfter([&] {
+                field = input.repaintedAfter([&] {
+                    dialog->device().diagData.pushSample(readingsRecord(3400, 211, 800, 407, 3, 2));
+                    dialog->updateReadings();
+                });
+            });
+        });
+        QCOMPARE(fieldText(*dialog, mainId::kInput), QStringLiteral("4.00"));
+        QVERIFY(!field.isEmpty());
+        QVERIFY(groupFrame.isEmpty());
+        QVERIFY(underneath.isEmpty());
     }
 
     void titleInEveryShippedLanguage_data() {

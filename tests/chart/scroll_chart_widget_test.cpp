@@ -3,6 +3,7 @@
 
 #include "chart/scroll_chart.h"
 #include "platform/text.h"
+#include "tests/support/paint_recorder.h"
 
 #include <QEvent>
 #include <QScrollBar>
@@ -281,6 +282,27 @@ private slots:
 
         chart.scroll(ScrollRequest::ThumbTrack, 300);
         QTRY_VERIFY(counter.paints > 0);
+    }
+
+    // The bar sits inside the chart: a sample must not drag it into every repaint.
+    void aNewSampleRepaintsThePlotAndNotItsScrollBar() {
+        QWidget parent;
+        Chart chart;
+        createChart(chart, parent, 400, 200);
+        QVERIFY(chart.addSeries(0, volts, kRed, 0, 2, 1));
+        feed(chart, 0, 0, 10);
+        parent.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&parent));
+        test::CPaintRecorder plot(chart);
+        test::CPaintRecorder bar(*chart.scrollBar());
+        QRegion plotted;
+        bool added = false;
+        const QRegion barPainted = bar.repaintedAfter([&] {
+            plotted = plot.repaintedAfter([&] { added = chart.addSample(0, 1200, 60, true); });
+        });
+        QVERIFY(added);
+        QCOMPARE(plotted, QRegion(chart.clientRect()));
+        QVERIFY(barPainted.isEmpty());
     }
 
     void aChartLowerThanItsGridStillPaints() {

@@ -1,14 +1,15 @@
 #pragma once
 // How late the window's event loop runs while the controller keeps the tool busy: a 5 ms timer
 // notes the longest wait past its due time during a pulled cable, a firmware update and
-// polling with the chart running and a spin clicked every second. Shared by the window test
-// (a generous bound) and bench_ui_stall (the strict goal).
+// polling with the chart running and a spin clicked every second, and how much of it the
+// machine's own pauses do not explain. Shared by the window test (a generous bound) and
+// bench_ui_stall (the strict goal).
 
 #include "app/korrin_dlg.h"
 #include "app/spin_button.h"
 #include "main_window_fixture.h"
+#include "tests/support/machine_pauses.h"
 
-#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QTest>
 #include <QTimer>
@@ -21,26 +22,50 @@ namespace krv::test {
 
 class CLatenessProbe {
 public:
-    static constexpr int kPeriodMs = 5;
+    static constexpr std::chrono::milliseconds kPeriod{5};
+    using Clock = CMachinePauses::Clock;
 
     CLatenessProbe() {
         timer_.setTimerType(Qt::PreciseTimer);
         QObject::connect(&timer_, &QTimer::timeout, [this] {
-            const qint64 now = clock_.elapsed();
-            worstMs_ = std::max(worstMs_, now - lastMs_ - kPeriodMs);
-            lastMs_ = now;
+            const Clock::time_point now = Clock::now();
+            const Clock::time_point due = last_ + kPeriod;
+            if (now > due) {
+                late_.push_back({due, now});
+            }
+            last_ = now;
         });
-        clock_.start();
-        timer_.start(kPeriodMs);
+        last_ = Clock::now();
+        timer_.start(kPeriod);
     }
 
-    qint64 worstMs() const { return worstMs_; }
+    struct Lateness {
+        qint64 worstMs = 0;
+        qint64 beyondPausesMs = 0; // the worst once the machine's own pauses are taken out
+        qint64 longestPauseMs = 0;
+    };
+
+    Lateness finish() {
+        timer_.stop();
+        pauses_.stop();
+        Lateness result;
+        const auto ms = [](Clock::duration d) {
+            return std::chrono::duration_cast<std::chrono::milliseconds>(d).count();
+        };
+        for (const CMachinePauses::Span& span : late_) {
+            result.worstMs = std::max<qint64>(result.worstMs, ms(span.to - span.from));
+            result.beyondPausesMs =
+                std::max<qint64>(result.beyondPausesMs, ms(pauses_.uncovered(span)));
+        }
+        result.longestPauseMs = ms(pauses_.longest());
+        return result;
+    }
 
 private:
     QTimer timer_;
-    QElapsedTimer clock_;
-    qint64 lastMs_ = 0;
-    qint64 worstMs_ = 0;
+    CMachinePauses pauses_;
+    Clock::time_point last_;
+    std::vector<CMachinePauses::Span> late_;
 };
 
 // Runs the window's event loop as the tool's own runs it, asleep until something is due, until
@@ -64,7 +89,7 @@ inline bool runEventLoop(std::chrono::milliseconds duration,
 }
 
 struct StallResult {
-    qint64 worstMs = 0;
+    CLatenessProbe::Lateness lateness;
     bool workDone = false; // the scenario's work happened (a reconnect tried, the update ended)
 };
 
@@ -82,7 +107,7 @@ inline StallResult pulledCable(CMainWindowFixture& fixture, std::chrono::millise
         connecting = connecting || running;
         return attemptEnded;
     });
-    const StallResult result{probe.worstMs(),
+    const StallResult result{probe.finish(),
                              connecting && fixture.simulator->counters().received > heard};
     fixture.simulator->setSilent(false);
     return result;
@@ -94,7 +119,7 @@ inline StallResult updateFromButton(CMainWindowFixture& fixture) {
     fixture.dialog->controls().button(mainId::kFirmwareUpdate)->click();
     const bool ended =
         runEventLoop(std::chrono::minutes(3), [&] { return !fixture.dialog->operationRunning(); });
-    return {probe.worstMs(), ended};
+    return {probe.finish(), ended};
 }
 
 // Polling with the chart fed, and the RPM-divider spin stepped every second (up, then down).
@@ -113,7 +138,7 @@ inline StallResult pollingWithChartAndSpin(CMainWindowFixture& fixture,
     clicks.start(1000);
     runEventLoop(duration);
     clicks.stop();
-    return {probe.worstMs(), fixture.dialog->xCounter > pointsBefore};
+    return {probe.finish(), fixture.dialog->xCounter > pointsBefore};
 }
 
 } // namespace krv::test

@@ -40,7 +40,7 @@ std::optional<std::vector<CalibrationSample>> recordedSamples(CKorrinDlg& window
 } // namespace
 
 void CKorrinDlg::calibrateFromFile() {
-    if (calibrating || model_.busy()) {
+    if (!canCalibrateFromFile()) {
         return;
     }
     const auto samples = recordedSamples(*this, fileChooser_);

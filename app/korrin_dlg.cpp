@@ -99,7 +99,8 @@ CKorrinDlg::CKorrinDlg(CLPGThreadManager& threads, IFileChooser* fileChooser)
                      [this](int step) { OnDeltaposSpinNoisePeriod(step); });
     QObject::connect(controls_.button(mainId::kCalibration), &QAbstractButton::clicked, this,
                      [this] { OnBnClickedBtnCalibration(); });
-    mapMenu_.setCalibrateFromFile([this] { calibrateFromFile(); });
+    mapMenu_.setCalibrateFromFile([this] { calibrateFromFile(); },
+                                  [this] { return canCalibrateFromFile(); });
     QObject::connect(controls_.button(mainId::kClearMap), &QAbstractButton::clicked, this,
                      [this] { OnBnClickedBtnClrMapTime(); });
     QObject::connect(controls_.button(mainId::kFirmwareUpdate), &QAbstractButton::clicked, this,

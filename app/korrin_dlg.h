@@ -119,6 +119,7 @@ public:
     CMapEmu1& mapGrid() { return mapGrid_; }
     CScrollChart<float>& chart() { return chart_; }
     CChartFiles& chartFiles() { return chartFiles_; }
+    CMapMenu& mapMenu() { return mapMenu_; }
     CReplay& replay() { return replay_; }
 
     std::u16string statusText;
@@ -139,6 +140,8 @@ public:
                                                const MapSnapshot& map);
     // "Kalibruj z pliku...": a recorded drive's proposal to the fitter.
     void calibrateFromFile();
+    // Not during a drive, nor while the model waits for a write.
+    bool canCalibrateFromFile() const { return !calibrating && !model_.busy(); }
 
 private:
     // A search (at the start, or the port watch's) ended: what it found shows, and without a

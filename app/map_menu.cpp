@@ -58,7 +58,7 @@ std::unique_ptr<QMenu> CMapMenu::buildMenu() {
     add(texts::kCompareWithFile, {}, true, [&keeper] { keeper.compareWithFile(); });
     add(texts::kEndCompare, {}, keeper.isComparing(), [&keeper] { keeper.endCompare(); });
     if (calibrateFromFile_) {
-        add(texts::kCalibrateFromFile, {}, true, calibrateFromFile_);
+        add(texts::kCalibrateFromFile, {}, calibrateFromFileAvailable_(), calibrateFromFile_);
     }
     menu->addSeparator();
     add(texts::kBackups, {}, true, [&keeper] { keeper.loadBackup(); });
@@ -74,8 +74,10 @@ void CMapMenu::popUp(const QPoint& gridPoint) {
     menu->exec(grid_->mapToGlobal(gridPoint));
 }
 
-void CMapMenu::setCalibrateFromFile(std::function<void()> command) {
+void CMapMenu::setCalibrateFromFile(std::function<void()> command,
+                                    std::function<bool()> available) {
     calibrateFromFile_ = std::move(command);
+    calibrateFromFileAvailable_ = std::move(available);
 }
 
 bool CMapMenu::eventFilter(QObject* watched, QEvent* event) {

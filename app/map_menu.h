@@ -33,14 +33,16 @@ public:
 
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-    // "Kalibruj z pliku..." runs this (the menu offers it once it is set).
-    void setCalibrateFromFile(std::function<void()> command);
+    // "Kalibruj z pliku..." runs command (the menu offers it once it is set, greyed while
+    // available says no).
+    void setCalibrateFromFile(std::function<void()> command, std::function<bool()> available);
 
 private:
     CMapKeeper& keeper_;
     QPointer<CMapEmu1> grid_;
     QPointer<QWidget> window_;
     std::function<void()> calibrateFromFile_;
+    std::function<bool()> calibrateFromFileAvailable_;
     std::function<void(QMenu&)> moreEntries_;
 };
 

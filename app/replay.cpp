@@ -286,7 +286,10 @@ void CReplay::paintCells() {
 
 void CReplay::addMenuEntries(QMenu& menu) {
     menu.addSeparator();
-    menu.addAction(qtext(texts::kOpenReplay), this, &CReplay::askOpen);
+    // A replay takes the readings' place: the running drive would learn nothing meanwhile and
+    // its Stop would be held.
+    menu.addAction(qtext(texts::kOpenReplay), this, &CReplay::askOpen)
+        ->setEnabled(!window_.calibrating);
     QAction* msl = menu.addAction(qtext(texts::kSaveAsMsl), this, &CReplay::saveMsl);
     msl->setEnabled(active() || window_.chartFiles().recording());
     if (active()) {

@@ -19,6 +19,7 @@
 #include "tests/support/unavailable.h"
 
 #include <QLabel>
+#include <QMenu>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTest>
@@ -68,6 +69,17 @@ void pressEnter(CCalibrationPreview& preview) {
 
 void pressEscape(CCalibrationPreview& preview) {
     QTest::keyClick(&preview, Qt::Key_Escape);
+}
+
+// Whether the menu offers the entry of that text; false when it has none.
+bool entryEnabled(const QMenu& menu, std::u16string_view polish) {
+    const QString caption = QString::fromStdU16String(translate(polish));
+    for (const QAction* action : menu.actions()) {
+        if (action->text() == caption) {
+            return action->isEnabled();
+        }
+    }
+    return false;
 }
 
 } // namespace
@@ -351,6 +363,25 @@ private slots:
         // Back to the first cell: it joins the trail, the cell left stays on it.
         const QRegion moved = recorder.repaintedAfter([&] { holdAt(demoPointSample(400, 0), 1); });
         QCOMPARE(moved, QRegion(grid().cellRect(6, 3)) + grid().cellRect(14, 15));
+    }
+
+    // A replay or a recorded drive would take the live readings' place: both wait for the end
+    // of the drive, and are offered again after it.
+    void replayAndRecordedDriveWaitForTheDrivesEnd() {
+        startScriptedDemo();
+        const auto offered = [this] {
+            const std::unique_ptr<QMenu> chartMenu(dialog().chartFiles().menu());
+            const std::unique_ptr<QMenu> mapMenu = dialog().mapMenu().buildMenu();
+            return std::pair{entryEnabled(*chartMenu, texts::kOpenReplay),
+                             entryEnabled(*mapMenu, texts::kCalibrateFromFile)};
+        };
+        QCOMPARE(offered(), std::pair(true, true));
+        startDrive();
+        QCOMPARE(offered(), std::pair(false, false));
+        holdAt(demoPointSample(400, 0));
+        stopAnswering(pressEscape);
+        QVERIFY(!dialog().calibrating);
+        QCOMPARE(offered(), std::pair(true, true));
     }
 
     void secondDriveStartsAfreshButKeepsUnvisitedCells() {

@@ -9,6 +9,7 @@
 #include "device/map_file/map_file.h"
 #include "device/units.h"
 #include "lang/program_texts.h"
+#include "lang/translate.h"
 #include "link/message.h"
 #include "main_window_fixture.h"
 #include "modal_answer.h"

@@ -120,6 +120,7 @@ CKorrinDlg::CKorrinDlg(CLPGThreadManager& threads, IFileChooser* fileChooser)
     model_.setChangedListener([this] {
         showDeviceData();
         mapViews_.modelChanged();
+        replay_.followAxes();
     });
     mapMenu_.setMoreEntries([this](QMenu& menu) { blockKeys_.addTo(menu); });
     qApp->installEventFilter(&keyFilter_);

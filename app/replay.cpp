@@ -100,17 +100,8 @@ bool CReplay::open(const std::u16string& path) {
     track_.emplace(std::move(*read.log));
     window_.chartPaused = 1;
 
-    CMapEmu1& grid = window_.mapGrid();
-    cellOfReading_.clear();
-    cellOfReading_.reserve(track_->size());
-    for (const LogReading& reading : track_->log().readings) {
-        const CellPosition cell = grid.cellIndexOf(reading.rpm, reading.pump);
-        cellOfReading_.push_back(cell.row * grid.columnCount() + cell.column);
-    }
-    dwell_ = dwellSeconds(track_->log(), cellOfReading_, grid.columnCount() * grid.rowCount(),
-                          kMaxHoldSeconds);
-    longestDwell_ = *std::max_element(dwell_.begin(), dwell_.end());
-    grid.setColouring(kDwellShading);
+    placeReadings();
+    window_.mapGrid().setColouring(kDwellShading);
 
     plotLog();
     markers_->clear();
@@ -149,6 +140,27 @@ void CReplay::close() {
     window_.xCounter = 0;
     // With the fields emptied, the status line shows what the connection kept meanwhile.
     window_.showReadings(std::nullopt);
+}
+
+void CReplay::placeReadings() {
+    CMapEmu1& grid = window_.mapGrid();
+    placedOn_ = grid.shownState().axes();
+    cellOfReading_.clear();
+    cellOfReading_.reserve(track_->size());
+    for (const LogReading& reading : track_->log().readings) {
+        const CellPosition cell = grid.cellIndexOf(reading.rpm, reading.pump);
+        cellOfReading_.push_back(cell.row * grid.columnCount() + cell.column);
+    }
+    dwell_ = dwellSeconds(track_->log(), cellOfReading_, grid.columnCount() * grid.rowCount(),
+                          kMaxHoldSeconds);
+    longestDwell_ = *std::max_element(dwell_.begin(), dwell_.end());
+}
+
+void CReplay::followAxes() {
+    if (active() && window_.mapGrid().shownState().axes() != placedOn_) {
+        placeReadings();
+        showCursor();
+    }
 }
 
 bool CReplay::holdsOff(int controlId) const {

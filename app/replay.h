@@ -7,6 +7,7 @@
 // window back as it was. Also the chart menu's log entries and the M key that sets a marker
 // while the chart records.
 
+#include "device/lpg_device.h"
 #include "readings_log/replay_track.h"
 
 #include <QElapsedTimer>
@@ -59,6 +60,9 @@ public:
     // The chart menu's entries for logs.
     void addMenuEntries(QMenu& menu);
     void askOpen();
+    // The grid may show other axes (a reconnect, a header edit, an undo): the readings find
+    // their cells again, and the dwell shading and the trail follow.
+    void followAxes();
     // The open log, else the chart's running recording, as MSL text.
     void saveMsl();
 
@@ -73,12 +77,14 @@ private:
     int chartColumn(double seconds) const;
     float chartX(double seconds) const;
     void plotLog();
+    void placeReadings();
 
     CKorrinDlg& window_;
     IFileChooser& files_;
     std::u16string startFile_;
     std::optional<CReplayTrack> track_;
     std::vector<int> cellOfReading_;
+    MapAxes placedOn_; // the axes cellOfReading_ was found on
     std::vector<double> dwell_;
     double longestDwell_ = 0;
     std::u16string status_;

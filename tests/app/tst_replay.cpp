@@ -70,6 +70,16 @@ void recordDrive(const std::string& path) {
     }
 }
 
+QList<QColor> cellColours(CMapEmu1& grid) {
+    QList<QColor> colours;
+    for (int r = 0; r < grid.rowCount(); ++r) {
+        for (int c = 0; c < grid.columnCount(); ++c) {
+            colours << grid.cell(c, r).getBkColor();
+        }
+    }
+    return colours;
+}
+
 } // namespace
 
 class TestReplay : public QObject {
@@ -138,6 +148,29 @@ private slots:
             QTest::keyClick(&window, Qt::Key_Right, Qt::ShiftModifier);
         }
         QCOMPARE(window.replay().track().cursor(), size_t{kRows - 1});
+    }
+
+    // A controller with other axes (or an edited header) under an open replay: the readings
+    // stand in the cells of the axes shown, as if the log had been opened under them.
+    void otherAxesMoveTheReplaysCellsAndShading() {
+        openWindowReplaying(logPath);
+        CKorrinDlg& window = *fixture.dialog;
+        CMapEmu1& grid = window.mapGrid();
+        const LogReading first = window.replay().track().atCursor();
+        const CellPosition before = grid.cellIndexOf(first.rpm, first.pump);
+
+        ControllerData data{kServedDeviceType, 0x0112, window.model().acknowledged()};
+        for (int16_t& row : data.state.rows) {
+            row = static_cast<int16_t>(row / 2); // every reading two or more rows further down
+        }
+        window.model().load(data);
+        const CellPosition after = grid.cellIndexOf(first.rpm, first.pump);
+        QVERIFY(after.row != before.row);
+        QVERIFY(grid.cell(after.column, after.row).isCurrent());
+        const QList<QColor> followed = cellColours(grid);
+
+        QVERIFY(window.replay().open(toU16(logPath)));
+        QCOMPARE(cellColours(grid), followed);
     }
 
     // Round times from the log's start under the chart, as many as fit without touching, and

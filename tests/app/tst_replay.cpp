@@ -2,7 +2,8 @@
 // any port search, stepping with the arrows shows each row in the fields and its cell on the map,
 // the chart is labelled with the time from the log's start, the markers are listed, a log that
 // does not read changes nothing, a controller that comes back (or is plugged in) meanwhile does
-// not give the live controls back, and the open log is written as MSL text.
+// not give the live controls back, other axes move its cells, and the open log is written as
+// MSL text.
 
 #include "app/map_views.h"
 #include "app/replay_chart_marks.h"

@@ -104,7 +104,8 @@ void CPortSearchReport::note(int portNumber, PortAttempt::Outcome outcome) {
 std::vector<std::u16string> CPortSearchReport::lines() const {
     // Left out silently, a port past the limit would seem to have been tried.
     std::vector<std::u16string> notTried;
-    const std::vector<std::string> table = table_.value_or(serialPortTable());
+    // The system's table is scanned only when none was set.
+    const std::vector<std::string> table = table_ ? *table_ : serialPortTable();
     for (size_t i = kSearchedPorts; i < table.size(); ++i) {
         if (!table[i].empty()) {
             notTried.push_back(fillIn(translate(texts::kPortNotTried), {toU16(table[i])}));

@@ -43,8 +43,13 @@ void CKorrinDlg::OnBnClickedBtnCalibration() {
     showCalibrationProgress();
 }
 
-void CKorrinDlg::calibrationStep(const CDiag& sample) {
-    if (calibrationDrive_.add(sample)) {
+void CKorrinDlg::calibrationStep(const std::vector<CDiag>& samples) {
+    const auto now = CCalibrationDrive::Clock::now();
+    bool filed = false;
+    for (const CDiag& sample : samples) {
+        filed = calibrationDrive_.add(sample, now) || filed;
+    }
+    if (filed) {
         showCalibrationProgress();
     }
 }

@@ -22,7 +22,7 @@ public:
 
     // Forgets every reading of a drive before; times count from now.
     void start(Clock::time_point now = Clock::now());
-    // The newest reading of a refresh; false when the refresh before filed the same one.
+    // A reading a refresh took, timed at that refresh; false when it was filed just before.
     bool add(const CDiag& reading, Clock::time_point now = Clock::now());
     // What the drive learned so far over the cells the map holds.
     CalibrationProposal proposal(const MapSnapshot& map) const;

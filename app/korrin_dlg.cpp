@@ -122,6 +122,12 @@ CKorrinDlg::CKorrinDlg(CLPGThreadManager& threads, IFileChooser* fileChooser)
         mapViews_.modelChanged();
         replay_.followAxes();
     });
+    model_.setReportListener([this](const std::u16string& text) {
+        showMessage(this, text, std::u16string(kMessageCaption), MB_ICONERROR);
+    });
+    // Another controller met by a write is taken in as a connection's read is.
+    model_.setOtherControllerListener(
+        [this](const ControllerData& found) { loadController(found); });
     mapMenu_.setMoreEntries([this](QMenu& menu) { blockKeys_.addTo(menu); });
     qApp->installEventFilter(&keyFilter_);
 }
@@ -274,8 +280,14 @@ void CKorrinDlg::updateReadings() {
     if (chartPaused == 0) {
         feedChart();
     }
+    // The drive files every reading that came since the last refresh, each once, at this
+    // refresh's time, as the recorder writes them to its log.
+    const std::vector<CDiag> batch = device_.diagData.samplesAfter(lastDrained_);
+    if (!batch.empty()) {
+        lastDrained_ = batch.back().sampleNumber;
+    }
     if (calibrating) {
-        calibrationStep(sample);
+        calibrationStep(batch);
     }
 }
 
@@ -366,12 +378,14 @@ void CKorrinDlg::onUiThread(std::function<void()> task) {
 }
 
 void CKorrinDlg::dataLoaded(const ControllerData& data) {
-    onUiThread([this, data, demo = device_.demoMode.load()] {
-        const MapSnapshot previous = model_.acknowledged();
-        unsentSettings_.reset();
-        const CControllerModel::Arrival arrival = model_.load(data);
-        mapKeeper_.onConnected(arrival, previous, demo);
-    });
+    onUiThread([this, data] { loadController(data); });
+}
+
+void CKorrinDlg::loadController(const ControllerData& data) {
+    const MapSnapshot previous = model_.acknowledged();
+    unsentSettings_.reset();
+    const CControllerModel::Arrival arrival = model_.load(data);
+    mapKeeper_.onConnected(arrival, previous, device_.demoMode);
 }
 
 void CKorrinDlg::readingsStarted() {
@@ -441,12 +455,14 @@ void CKorrinDlg::reconnected() {
 }
 
 void CKorrinDlg::submitEdit(const std::u16string& statusText, std::u16string_view operation,
-                            CControllerModel::Change change, CControllerModel::Write write,
-                            std::u16string_view failureText) {
-    model_.submit({statusText, std::move(change),
-                   reportedWrite(this, operation, this, failureText, std::move(write)),
-                   [this](bool written, const MapSnapshot& before) {
-                       if (written) {
+                            CControllerModel::Change change, WriteKind kind) {
+    model_.submit({statusText,
+                   std::move(change),
+                   kind,
+                   {},
+                   std::u16string(operation),
+                   [this](const WriteOutcome& outcome, const MapSnapshot& before) {
+                       if (outcome.written()) {
                            mapKeeper_.recordChange(before);
                        }
                    }});

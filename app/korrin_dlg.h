@@ -162,20 +162,20 @@ private:
     void OnDeltaposSpinNoisePeriod(int step);
     // Button 1020: starts or stops the calibration drive.
     void OnBnClickedBtnCalibration();
-    void calibrationStep(const CDiag& sample);
+    void calibrationStep(const std::vector<CDiag>& samples);
     void stopCalibration();
     // Button 1019 "Kasuj".
     void OnBnClickedBtnClrMapTime();
     QTimer& timer(int id);
     // After a successful reconnect: translated captions, device data, members to controls.
     void showReconnected();
-    // An edit of the controller's state through the model: a write the controller did not take
-    // whole shows failureText over the window (error icon), an escaping error object is
-    // reported under operation; recorded for undo once acknowledged. An empty statusText marks
-    // a quick command that holds nothing back.
+    // An edit of the controller's state through the model (what did not go as asked is said
+    // over the window, a failing port under operation); recorded for undo once acknowledged.
+    // An empty statusText marks a quick command that holds nothing back.
     void submitEdit(const std::u16string& statusText, std::u16string_view operation,
-                    CControllerModel::Change change, CControllerModel::Write write,
-                    std::u16string_view failureText);
+                    CControllerModel::Change change, WriteKind kind);
+    // What a connection or a write read from the controller, into the model and the backups.
+    void loadController(const ControllerData& data);
     // A note for the status line; an empty one leaves the line as it is.
     void showNote(const std::u16string& text);
     // Runs the task on the user-interface thread: now when there, else queued.
@@ -183,6 +183,8 @@ private:
     // The controls that would start another operation.
     void enableOperationControls(bool enable);
     bool operationControlsEnabled_ = true;
+    // The number of the newest sample the refreshes took from the readings store.
+    uint32_t lastDrained_ = 0;
 
     // First made, last gone: the map grid and the worker reach it until the end.
     CLPGConnection device_;

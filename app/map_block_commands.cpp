@@ -82,10 +82,7 @@ void CMapBlockCommands::run(std::string_view backupTag, std::u16string_view oper
             target.cells = result.cells;
             return std::optional<MapSnapshot>(target);
         },
-        [](CLPGConnection& device, const MapSnapshot& from, const MapSnapshot& to) {
-            const bool written = device.writeMap(to.cells) && device.storeMap();
-            return SnapshotWrite{written, written ? to : from};
-        },
+        WriteKind::Cells,
         [this, saturated](bool written, const MapSnapshot& before) {
             if (written) {
                 grid_.recordChange(before);

@@ -29,11 +29,7 @@ void CKorrinDlg::OnBnClickedBtnClrMapTime() {
             cleared.cells.fill(0);
             return std::optional<MapSnapshot>(cleared);
         },
-        [](CLPGConnection& device, const MapSnapshot& from, const MapSnapshot& to) {
-            const bool written = device.clearMapTime() && device.storeMap();
-            return SnapshotWrite{written, written ? to : from};
-        },
-        texts::kWriteMapFailed);
+        WriteKind::Clear);
 }
 
 } // namespace krv

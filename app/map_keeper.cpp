@@ -86,7 +86,14 @@ void CMapKeeper::onConnected(CControllerModel::Arrival arrival, const MapSnapsho
 void CMapKeeper::setAside(const MapSnapshot& previous) {
     // The history and a waiting result belong to the controller that was there before:
     // undoing onto this one would write that car's map into this car.
-    history_ = MapHistory();
+    setAsideHistories_[fingerprintOf(previous)] = std::move(history_);
+    const auto back = setAsideHistories_.find(fingerprintOf(model_.acknowledged()));
+    if (back != setAsideHistories_.end()) {
+        history_ = std::move(back->second);
+        setAsideHistories_.erase(back);
+    } else {
+        history_ = MapHistory();
+    }
     backUp(kSetAsideBackup, previous, false);
     if (learned_) {
         learnedFromOther_ = true;
@@ -108,7 +115,7 @@ void CMapKeeper::onReconnected() {
         learnedFromOther_ = false;
     }
     if (!learnedBackedUp_) {
-        learnedBackedUp_ = backUp(kCalibrationBackup, beforeCalibration_, false);
+        learnedBackedUp_ = backUp(kCalibrationBackup, model_.acknowledged(), false);
         if (!learnedBackedUp_) {
             return; // never written without the old map kept first
         }
@@ -121,15 +128,9 @@ void CMapKeeper::recordChange(const MapSnapshot& before) {
 }
 
 void CMapKeeper::writeState(CControllerModel::Change change, std::u16string_view operation,
-                            std::function<void(bool written, const MapSnapshot& before)> done) {
+                            CControllerModel::Done done) {
     model_.submit(
-        {{},
-         std::move(change),
-         reportedWrite(&window_, operation, nullptr, {},
-                       [](CLPGConnection& device, const MapSnapshot& from, const MapSnapshot& to) {
-                           return writeSnapshotParts(device, from, to, differingParts(from, to));
-                       }),
-         std::move(done)});
+        {{}, std::move(change), WriteKind::Parts, {}, std::u16string(operation), std::move(done)});
 }
 
 void CMapKeeper::undo() {
@@ -156,19 +157,16 @@ void CMapKeeper::step(bool undoing) {
     auto target = std::make_shared<std::optional<MapSnapshot>>();
     writeState([targetNow, target](const MapSnapshot&) { return *target = targetNow(); },
                u"CMapKeeper::undo()",
-               [this, undoing, target](bool written, const MapSnapshot& before) {
-                   if (written) {
-                       if (undoing) {
-                           history_.undone();
-                       } else {
-                           history_.redone();
-                       }
+               [this, undoing](const WriteOutcome& outcome, const MapSnapshot&) {
+                   // Otherwise the history stays where the controller is; the model says why.
+                   if (!outcome.written()) {
                        return;
                    }
-                   // The history stays where the controller is.
-                   showError(translate(differingParts(before, **target).cells
-                                           ? texts::kWriteMapFailed
-                                           : texts::kWriteSettingsFailed));
+                   if (undoing) {
+                       history_.undone();
+                   } else {
+                       history_.redone();
+                   }
                });
 }
 
@@ -241,30 +239,18 @@ void CMapKeeper::loadFrom(const std::u16string& folder) {
 }
 
 void CMapKeeper::writeWhole(const MapSnapshot& target, std::u16string_view operation) {
-    auto differs = std::make_shared<bool>(false);
-    model_.submit(
-        {{},
-         [target](const MapSnapshot&) { return std::optional<MapSnapshot>(target); },
-         reportedWrite(
-             &window_, operation, nullptr, {},
-             [differs](CLPGConnection& device, const MapSnapshot& from, const MapSnapshot& to) {
-                 SnapshotWrite write = writeSnapshotParts(device, from, to, {true, true, true});
-                 if (!write.complete) {
-                     return write;
-                 }
-                 // What the controller holds is what it reads back, equal or not.
-                 const auto held = readControllerState(device);
-                 *differs = !held || *held != to;
-                 return SnapshotWrite{!*differs, held.value_or(write.holds)};
-             }),
-         [this, differs](bool loaded, const MapSnapshot& before) {
-             if (loaded) {
-                 recordChange(before);
-             } else {
-                 showError(
-                     translate(*differs ? texts::kMapLoadMismatch : texts::kWriteSettingsFailed));
-             }
-         }});
+    model_.submit({{},
+                   [target](const MapSnapshot&) { return std::optional<MapSnapshot>(target); },
+                   WriteKind::Whole,
+                   {},
+                   std::u16string(operation),
+                   [this](const WriteOutcome& outcome, const MapSnapshot& before) {
+                       // Whatever of it the controller kept can be undone.
+                       if (outcome.result != WriteOutcome::Result::OtherController &&
+                           model_.acknowledged() != before) {
+                           recordChange(before);
+                       }
+                   }});
 }
 
 bool CMapKeeper::backUpBeforeUpdate() {
@@ -341,7 +327,8 @@ void CMapKeeper::writeCalibrationResult(const MapCells& learned) {
     MapSnapshot result = beforeCalibration_;
     result.cells = learned;
     learned_ = result;
-    learnedBackedUp_ = backUp(kCalibrationBackup, beforeCalibration_);
+    // What the write overwrites: edits made during the drive included.
+    learnedBackedUp_ = backUp(kCalibrationBackup, model_.acknowledged());
     if (!learnedBackedUp_) {
         saveLearnedElsewhere(result);
         return; // kept: a later reconnection tries again, with a backup first
@@ -358,37 +345,39 @@ void CMapKeeper::writeLearned() {
     }
     // Only the cells are the drive's; the axes and settings are the controller's as they are.
     const MapCells cells = learned_->cells;
-    model_.submit(
-        {{},
-         [cells](const MapSnapshot& base) {
-             MapSnapshot target = base;
-             target.cells = cells;
-             return std::optional<MapSnapshot>(target);
-         },
-         reportedWrite(&window_, u"CKorrinDlg::stopCalibration()", nullptr, {},
-                       [](CLPGConnection& device, const MapSnapshot& from, const MapSnapshot& to) {
-                           const bool written = device.writeMap(to.cells);
-                           return SnapshotWrite{written, written ? to : from};
-                       }),
-         [this](bool written, const MapSnapshot& before) {
-             if (written) {
-                 const bool later = learnedWaitedForLink_;
-                 learned_.reset();
-                 learnedWaitedForLink_ = false;
-                 recordChange(before);
-                 if (later) {
-                     showMessage(&window_, translate(texts::kCalibrationWrittenLater), caption(),
-                                 MB_ICONINFORMATION);
-                 }
-                 return;
-             }
-             if (!learnedWaitedForLink_) {
-                 learnedWaitedForLink_ = true;
-                 backUp(kLearnedBackup, *learned_, false);
-                 showMessage(&window_, translate(texts::kCalibrationKept), caption(),
-                             MB_ICONWARNING);
-             }
-         }});
+    // Stored like every other whole-map write, so it outlives the ignition.
+    model_.submit({{},
+                   [cells](const MapSnapshot& base) {
+                       MapSnapshot target = base;
+                       target.cells = cells;
+                       return std::optional<MapSnapshot>(target);
+                   },
+                   WriteKind::Cells,
+                   {},
+                   u"CKorrinDlg::stopCalibration()",
+                   [this](const WriteOutcome& outcome, const MapSnapshot& before) {
+                       if (outcome.result == WriteOutcome::Result::OtherController) {
+                           learnedFromOther_ = true; // kept; asked for before it goes anywhere
+                           return;
+                       }
+                       if (outcome.written()) {
+                           const bool later = learnedWaitedForLink_;
+                           learned_.reset();
+                           learnedWaitedForLink_ = false;
+                           recordChange(before);
+                           if (later) {
+                               showMessage(&window_, translate(texts::kCalibrationWrittenLater),
+                                           caption(), MB_ICONINFORMATION);
+                           }
+                           return;
+                       }
+                       if (!learnedWaitedForLink_) {
+                           learnedWaitedForLink_ = true;
+                           backUp(kLearnedBackup, *learned_, false);
+                           showMessage(&window_, translate(texts::kCalibrationKept), caption(),
+                                       MB_ICONWARNING);
+                       }
+                   }});
 }
 
 void CMapKeeper::saveLearnedElsewhere(const MapSnapshot& learned) {

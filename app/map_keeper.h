@@ -10,6 +10,7 @@
 #include "device/map_file/map_snapshot.h"
 
 #include <functional>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -87,7 +88,7 @@ private:
     // Writes the state that change gives when its turn comes (only the parts that differ from
     // what the controller holds then), then done(written) on this thread.
     void writeState(CControllerModel::Change change, std::u16string_view operation,
-                    std::function<void(bool written, const MapSnapshot& before)> done);
+                    CControllerModel::Done done);
     void step(bool undoing);
     void loadFrom(const std::u16string& folder);
     // Sends the whole state like a map file load, stores it, reads it back and compares.
@@ -104,6 +105,9 @@ private:
     QWidget& window_;
     IFileChooser& files_;
     MapHistory history_;
+    // The histories of controllers set aside, by the fingerprint of the state each was left in:
+    // a controller that comes back holding it gets its undo back.
+    std::map<uint64_t, MapHistory> setAsideHistories_;
     std::optional<MapSnapshot> lastConnectedBackup_;
     std::optional<MapSnapshot> beforeUpdate_; // the backup of a firmware update under way
     bool backupFailureSaid_ = false;

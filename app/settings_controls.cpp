@@ -26,7 +26,7 @@ void CKorrinDlg::stepSetting(Field DeviceSettings::*field, int step, const Setti
         return std::optional<DeviceSettings>(settings);
     };
     // The link may be down before the model has heard of it.
-    if (!model_.loaded() || !device_.connected) {
+    if (!model_.loaded()) {
         if (const auto shown = stepped(unsentSettings_.value_or(model_.shown().settings()))) {
             unsentSettings_ = shown;
             showDeviceData();
@@ -44,11 +44,7 @@ void CKorrinDlg::stepSetting(Field DeviceSettings::*field, int step, const Setti
             next.setSettings(*settings);
             return next;
         },
-        [](CLPGConnection& device, const MapSnapshot& from, const MapSnapshot& to) {
-            const bool written = device.writeSettings(to.settings(), to.cells);
-            return SnapshotWrite{written, written ? to : from};
-        },
-        texts::kWriteSettingsFailed);
+        WriteKind::Settings);
 }
 
 void CKorrinDlg::OnDeltaposSpinRpmDiv(int step) {

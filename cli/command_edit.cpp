@@ -133,7 +133,7 @@ int runEdit(const CliOptions& options, CliIo& io) {
         if (const auto stopped = whole.stopBeforeWriting()) {
             return *stopped;
         }
-        return whole.finish(writeBackedUp(session, "edit", held, target, {.cells = true}),
+        return whole.finish(writeBackedUp(session, "edit", held, target, WriteKind::Cells),
                             say(texts::kCliHoldsEditedBlock, {*options.block}));
     });
 }

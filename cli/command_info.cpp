@@ -3,6 +3,7 @@
 
 #include "cli/cli_text.h"
 #include "cli/commands.h"
+#include "cli/map_writes.h"
 #include "cli/session.h"
 #include "cli/whole_write.h"
 #include "device/editable_limits.h"
@@ -89,7 +90,6 @@ int runSet(const CliOptions& options, CliIo& io) {
     if (!session.connect()) {
         return kExitFailed;
     }
-    CLPGConnection& device = session.device();
     return session.guarded(u"krv-cli set", [&] {
         // The settings go as one record and the map follows them: a setting left out, and
         // the map, go back as the controller holds them.
@@ -111,10 +111,9 @@ int runSet(const CliOptions& options, CliIo& io) {
                 settings.noisePeriod = static_cast<uint16_t>(value.value);
             }
         }
-        if (!device.writeSettings(settings, held->cells)) {
-            return whole.finish(session.fail(say(texts::kWriteSettingsFailed)), {});
-        }
-        return whole.finish(kExitDone,
+        MapSnapshot target = *held;
+        target.setSettings(settings);
+        return whole.finish(writeFrom(session, *held, target, WriteKind::Settings),
                             say(texts::kCliHoldsSettings, {settingsText(settings, ' ')}));
     });
 }

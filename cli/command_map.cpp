@@ -99,7 +99,7 @@ int runWriteMap(const CliOptions& options, CliIo& io) {
             printChanges(io.out, *held, target);
             return kExitDone;
         }
-        const int code = writeBackedUp(session, "write-map", *held, target, {true, true, true});
+        const int code = writeBackedUp(session, "write-map", *held, target, WriteKind::Whole);
         return whole.finish(code, say(texts::kCliHoldsFile, {options.operands.front()}));
     });
 }
@@ -109,7 +109,6 @@ int runClearMap(const CliOptions& options, CliIo& io) {
     if (!session.connect()) {
         return kExitFailed;
     }
-    CLPGConnection& device = session.device();
     return session.guarded(u"krv-cli clear-map", [&] {
         WholeWrite whole(io);
         const std::optional<MapSnapshot> held = session.readControllerState();
@@ -119,14 +118,10 @@ int runClearMap(const CliOptions& options, CliIo& io) {
         if (const auto stopped = whole.stopBeforeWriting()) {
             return *stopped;
         }
-        if (!session.backUp("clear", *held)) {
-            return kExitFailed;
-        }
-        int code = kExitDone;
-        if (!device.clearMapTime() || !device.storeMap()) {
-            code = session.fail(say(texts::kWriteMapFailed));
-        }
-        return whole.finish(code, say(texts::kCliHoldsClearedMap));
+        MapSnapshot cleared = *held;
+        cleared.cells.fill(0);
+        return whole.finish(writeBackedUp(session, "clear", *held, cleared, WriteKind::Clear),
+                            say(texts::kCliHoldsClearedMap));
     });
 }
 

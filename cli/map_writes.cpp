@@ -3,6 +3,7 @@
 #include "cli/cli_text.h"
 #include "device/units.h"
 #include "lang/program_texts.h"
+#include "platform/text.h"
 
 #include <cstdio>
 
@@ -43,18 +44,25 @@ void printChanges(std::ostream& out, const MapSnapshot& from, const MapSnapshot&
 }
 
 int writeBackedUp(Session& session, std::string_view operation, const MapSnapshot& held,
-                  const MapSnapshot& target, SnapshotParts parts) {
+                  const MapSnapshot& target, WriteKind kind) {
     if (!session.backUp(operation, held)) {
         return kExitFailed;
     }
+    return writeFrom(session, held, target, kind);
+}
+
+int writeFrom(Session& session, const MapSnapshot& held, const MapSnapshot& target,
+              WriteKind kind) {
     CLPGConnection& device = session.device();
-    if (!writeSnapshotParts(device, held, target, parts).complete) {
-        return session.fail(say(texts::kWriteMapFailed));
+    StateWrite write;
+    write.kind = kind;
+    write.known = {device.deviceType, device.firmwareVersion, held};
+    write.target = target;
+    const WriteOutcome outcome = writeToController(device, write);
+    if (outcome.result == WriteOutcome::Result::Written) {
+        return kExitDone;
     }
-    if (readControllerState(device) != target) {
-        return session.fail(say(texts::kMapLoadMismatch));
-    }
-    return kExitDone;
+    return session.fail(toUtf8(outcomeText(outcome)));
 }
 
 } // namespace krv::cli

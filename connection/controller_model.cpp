@@ -1,5 +1,8 @@
 #include "connection/controller_model.h"
 
+#include "connection/lpg_connection.h"
+#include "platform/error.h"
+
 #include <memory>
 
 namespace krv {
@@ -41,12 +44,17 @@ CControllerModel::Arrival CControllerModel::load(const ControllerData& data) {
     Arrival arrival = Arrival::First;
     if (everLoaded_) {
         ControllerIdentity known = identity_;
+        ControllerData knownData = this->known();
         if (newFirmwareExpected_) {
             known.firmwareVersion = read.firmwareVersion;
+            knownData.firmwareVersion = read.firmwareVersion;
         }
-        arrival = read == known ? Arrival::Same : Arrival::Other;
+        // A write cut short may have left some of its parts.
+        const bool same = read == known || (mayHold_ && sameController(data, knownData, mayHold_));
+        arrival = same ? Arrival::Same : Arrival::Other;
     }
     newFirmwareExpected_ = false;
+    mayHold_.reset();
     if (arrival == Arrival::Other) {
         // Edits made against the other state must not land on this one.
         queue_.clear();
@@ -102,18 +110,25 @@ void CControllerModel::startNext() {
             continue;
         }
         inFlight_ = InFlight{std::move(edit), acknowledged_, *to};
-        // The job takes copies: the model stays on this thread.
-        auto result = std::make_shared<std::optional<SnapshotWrite>>();
+        // The job takes values: the model stays on this thread.
+        auto result = std::make_shared<std::optional<WriteOutcome>>();
+        auto error = std::make_shared<std::u16string>();
+        StateWrite write{inFlight_->edit.kind, known(), mayHold_, *to, inFlight_->edit.region};
         jobs_.run(
             inFlight_->edit.statusText,
-            [write = inFlight_->edit.write, from = inFlight_->from, to = inFlight_->to,
-             result](CLPGConnection& device) {
-                *result = write(device, from, to);
-                return (*result)->complete;
+            [write = std::move(write), operation = inFlight_->edit.operation, result,
+             error](CLPGConnection& device) {
+                try {
+                    *result = writeToController(device, write);
+                } catch (IError* raised) {
+                    const std::unique_ptr<IError> owned(raised);
+                    *error = operation + u"\n" + owned->format();
+                }
+                return *result && (*result)->written();
             },
-            [this, result, generation = generation_](bool) {
+            [this, result, error, generation = generation_](bool) {
                 if (generation == generation_) {
-                    finish(*result);
+                    finish(*result, *error);
                 }
             });
     }
@@ -121,39 +136,45 @@ void CControllerModel::startNext() {
     notify();
 }
 
-void CControllerModel::finish(const std::optional<SnapshotWrite>& result) {
+void CControllerModel::finish(const std::optional<WriteOutcome>& result,
+                              const std::u16string& error) {
     InFlight done = std::move(*inFlight_);
     inFlight_.reset();
-    // An error object escaping the job leaves nothing known to have changed.
+    WriteOutcome outcome;
     if (result) {
-        acknowledge(result->holds);
+        outcome = *result;
+    } else {
+        // A failing port: nothing is known of what the controller took.
+        outcome.result = WriteOutcome::Result::LinkLost;
+        outcome.holds = done.from;
+        outcome.mayHold = done.to;
     }
-    const bool written = result && result->complete;
+    const bool other = outcome.result == WriteOutcome::Result::OtherController;
+    if (!other) {
+        acknowledge(outcome.holds);
+        mayHold_ = outcome.mayHold;
+    }
     if (done.edit.done) {
-        done.edit.done(written, done.from);
+        done.edit.done(outcome, done.from);
+    }
+    if (other) {
+        // Edits made against this state must not land on that one.
+        queue_.clear();
+        if (otherController_) {
+            otherController_(*outcome.found);
+        }
+        return;
     }
     startNext();
+    // Last: the listener may open a message, whose loop runs the window meanwhile.
+    if (report_ && outcome.result != WriteOutcome::Result::Written) {
+        report_(error.empty() ? outcomeText(outcome) : error);
+    }
 }
 
 void CControllerModel::acknowledge(const MapSnapshot& state) {
     acknowledged_ = state;
     identity_.fingerprint = fingerprintOf(state);
-}
-
-CControllerModel::Write reportedWrite(MessageOwner errorOwner, std::u16string_view operation,
-                                      MessageOwner refusalOwner, std::u16string_view refusalText,
-                                      CControllerModel::Write write) {
-    return [=, write = std::move(write)](CLPGConnection& device, const MapSnapshot& from,
-                                         const MapSnapshot& to) {
-        SnapshotWrite result{false, from};
-        reportingErrors(errorOwner, operation, [&] {
-            result = write(device, from, to);
-            if (!result.complete && !refusalText.empty()) {
-                showProgramMessage(refusalOwner, refusalText, MB_ICONERROR);
-            }
-        });
-        return result;
-    };
 }
 
 void CControllerModel::notify() {

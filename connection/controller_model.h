@@ -4,9 +4,11 @@
 // what was read from it. Edits queue here and go to the controller one at a time, each
 // computed from the newest acknowledged state when its turn comes, so clicks made while a
 // write is in flight are neither lost nor applied twice; until then they show as pending.
+// Each edit names its kind; the write module knows its exchanges and what they leave.
 
 #include "connection/connection_host.h"
 #include "connection/connection_jobs.h"
+#include "connection/controller_writes.h"
 #include "device/map_file/map_snapshot.h"
 #include "link/message.h"
 
@@ -35,17 +37,16 @@ public:
     // The state to reach from base (the newest acknowledged state with the edits queued
     // before this one applied); nothing when the edit no longer applies and is dropped.
     using Change = std::function<std::optional<MapSnapshot>(const MapSnapshot& base)>;
-    // On the worker: the exchanges that take the controller from `from` to `to`, and what the
-    // controller holds after them.
-    using Write = std::function<SnapshotWrite(CLPGConnection& device, const MapSnapshot& from,
-                                              const MapSnapshot& to)>;
+    // On the window's thread once the model has moved: what came of the write, and the state
+    // from before it (for undo). Not called for an edit that was dropped.
+    using Done = std::function<void(const WriteOutcome& outcome, const MapSnapshot& before)>;
     struct Edit {
         std::u16string statusText; // what the status line says while it runs ("" keeps it)
         Change change;
-        Write write;
-        // On the window's thread once the model has moved: whether the write was whole, and
-        // the state from before it (for undo). Not called for an edit that was dropped.
-        std::function<void(bool written, const MapSnapshot& before)> done;
+        WriteKind kind = WriteKind::Parts;
+        MapRegion region{};       // WriteKind::RegionStep
+        std::u16string operation; // names the edit in the report of a failing port
+        Done done;
     };
     // How a connection's read compares with the controller the model knew.
     enum class Arrival {
@@ -60,6 +61,16 @@ public:
 
     // Told after every change of what the model shows.
     void setChangedListener(std::function<void()> listener) { changed_ = std::move(listener); }
+    // Told, with the fitter's words, of every write that did not end as asked (a port error
+    // under the edit's operation), on the window's thread: the worker never waits on a person.
+    void setReportListener(std::function<void(const std::u16string& text)> listener) {
+        report_ = std::move(listener);
+    }
+    // Told when a write found another controller (or one changed elsewhere) answering: what it
+    // holds, to be loaded as a connection's read is (nothing was written to it).
+    void setOtherControllerListener(std::function<void(const ControllerData& found)> listener) {
+        otherController_ = std::move(listener);
+    }
 
     Arrival load(const ControllerData& data);
     // The tool is about to update the controller's firmware: the next load may bring another
@@ -75,6 +86,13 @@ public:
     // The acknowledged state with the edits in flight and waiting applied.
     MapSnapshot shown() const;
     const ControllerIdentity& identity() const { return identity_; }
+    // Who the controller is and what it is known to hold, as a value for the worker.
+    ControllerData known() const {
+        return {identity_.deviceType, identity_.firmwareVersion, acknowledged_};
+    }
+    // A write was cut short: part by part, the controller may hold this instead; read again
+    // before anything else is written.
+    const std::optional<MapSnapshot>& mayHold() const { return mayHold_; }
 
     // Queues the edit (only while loaded(); otherwise it is dropped and false returned).
     bool submit(Edit edit);
@@ -89,13 +107,16 @@ private:
     };
 
     void startNext();
-    void finish(const std::optional<SnapshotWrite>& result);
+    void finish(const std::optional<WriteOutcome>& result, const std::u16string& error);
     void acknowledge(const MapSnapshot& state);
     void notify();
 
     IConnectionJobs& jobs_;
     std::function<void()> changed_;
+    std::function<void(const std::u16string&)> report_;
+    std::function<void(const ControllerData&)> otherController_;
     MapSnapshot acknowledged_;
+    std::optional<MapSnapshot> mayHold_;
     ControllerIdentity identity_;
     bool loaded_ = false;
     bool everLoaded_ = false;
@@ -106,12 +127,5 @@ private:
     // Tells a job's completion from a model that was loaded anew meanwhile.
     uint64_t generation_ = 0;
 };
-
-// The write as the window runs it: an error object escaping it is reported under operation
-// over errorOwner (nothing is then known to have changed), and a write the controller did not
-// take whole shows refusalText over refusalOwner (nothing, when it is empty: the caller says it).
-CControllerModel::Write reportedWrite(MessageOwner errorOwner, std::u16string_view operation,
-                                      MessageOwner refusalOwner, std::u16string_view refusalText,
-                                      CControllerModel::Write write);
 
 } // namespace krv

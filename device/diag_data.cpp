@@ -41,4 +41,18 @@ void CDiagData::copySamples(std::vector<CDiag>& out, int from, int to) {
     }
 }
 
+std::vector<CDiag> CDiagData::samplesAfter(uint32_t after) {
+    std::lock_guard lock(mutex_);
+    if (!samples_.empty() && samples_.back().sampleNumber < after) {
+        after = 0;
+    }
+    std::vector<CDiag> newer;
+    for (const CDiag& sample : samples_) {
+        if (sample.sampleNumber > after) {
+            newer.push_back(sample);
+        }
+    }
+    return newer;
+}
+
 } // namespace krv

@@ -23,6 +23,9 @@ public:
     void lastSample(CDiag& record);
     // Appends the samples with indices from .. to-1 (0 = oldest), to cut down to the count held.
     void copySamples(std::vector<CDiag>& out, int from, int to);
+    // Every sample held that is numbered after `after`, oldest first, in one look: all of them
+    // once a new polling numbers its samples from 1 again.
+    std::vector<CDiag> samplesAfter(uint32_t after);
 
 private:
     CMSGMutex mutex_;

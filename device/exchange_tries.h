@@ -36,13 +36,18 @@ struct Reply {
 template <class Build, class Accepts>
 std::optional<Reply> exchangeWithTries(CLPGDevice& device, int tries, uint8_t frameType,
                                        uint8_t length, Build build, Accepts accepts) {
+    bool unanswered = false;
     for (int attempt = 0; attempt < tries; ++attempt) {
+        // After silence the controller answering may be another one.
+        if (unanswered && !device.mayRetry()) {
+            return std::nullopt;
+        }
         Reply reply;
         build(reply.payload.data());
         reply.frameType = frameType;
         reply.length = length;
-        if (device.transact(reply.payload.data(), reply.length, reply.frameType) &&
-            accepts(reply)) {
+        unanswered = !device.transact(reply.payload.data(), reply.length, reply.frameType);
+        if (!unanswered && accepts(reply)) {
             return reply;
         }
     }

@@ -15,12 +15,51 @@ MapAxes defaultMapAxes() {
 
 CLPGDevice::CLPGDevice() = default;
 
+namespace {
+
+// Marks the identity in doubt unless the exchange is known to have been answered, so that a
+// port error leaving by exception marks it too.
+class DoubtUnlessAnswered {
+public:
+    explicit DoubtUnlessAnswered(std::atomic<bool>& doubt) : doubt_(doubt) {}
+    ~DoubtUnlessAnswered() {
+        if (!answered) {
+            doubt_ = true;
+        }
+    }
+    DoubtUnlessAnswered(const DoubtUnlessAnswered&) = delete;
+    DoubtUnlessAnswered& operator=(const DoubtUnlessAnswered&) = delete;
+    bool answered = false;
+
+private:
+    std::atomic<bool>& doubt_;
+};
+
+} // namespace
+
 bool CLPGDevice::transact(uint8_t* buffer, uint8_t& length, uint8_t& frameType) {
-    return exchange_.transact(buffer, length, frameType);
+    DoubtUnlessAnswered mark(identityInDoubt);
+    mark.answered = exchange_.transact(buffer, length, frameType);
+    return mark.answered;
 }
 
 uint8_t CLPGDevice::transactPolled(uint8_t* buffer, uint8_t& length, uint8_t& frameType) {
-    return exchange_.transactPolled(buffer, length, frameType);
+    DoubtUnlessAnswered mark(identityInDoubt);
+    const uint8_t result = exchange_.transactPolled(buffer, length, frameType);
+    mark.answered = result == CFrameExchange::kPolledOk;
+    return result;
+}
+
+bool CLPGDevice::mayRetry() {
+    if (!retryCheck_ || checkingRetry_) {
+        return true;
+    }
+    checkingRetry_ = true;
+    struct EndCheck {
+        bool& checking;
+        ~EndCheck() { checking = false; }
+    } endCheck{checkingRetry_};
+    return retryCheck_();
 }
 
 } // namespace krv

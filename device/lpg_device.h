@@ -133,12 +133,24 @@ public:
     std::atomic<bool> demoMode{false};
     std::atomic<bool> connected{false};
     std::atomic<bool> readingsEnabled{true};
+    // Set by every exchange that got no usable reply (a time-out, a garbled frame, a failing
+    // port): another controller may answer from then on, so nothing is written before its
+    // state has been read again and compared. A refusal is an answer and leaves it as it is.
+    std::atomic<bool> identityInDoubt{false};
     CMSGMutex transactionMutex;
+
+    // Asked before a command repeats a try that got no answer: false ends the tries. A write
+    // sets it so that a try never goes to a controller that may not be the one it was meant
+    // for; the check's own exchanges are not asked about.
+    void setRetryCheck(std::function<bool()> check) { retryCheck_ = std::move(check); }
+    bool mayRetry();
 
 private:
     CFrameExchange exchange_{port, transactionMutex};
     // The demo's readings are numbered on: a reconnected demo goes on counting.
     std::atomic<uint32_t> demoReadings_{1};
+    std::function<bool()> retryCheck_;
+    bool checkingRetry_ = false;
 };
 
 } // namespace krv

@@ -164,6 +164,24 @@ inline constexpr std::u16string_view kMapFileFilter = u"Pliki mapy (*.csv)|*.csv
 inline constexpr std::u16string_view kMapFileSaveFailed = u"Nie udało się zapisać pliku mapy.";
 inline constexpr std::u16string_view kMapLoadMismatch =
     u"Sterownik po wczytaniu mapy zwrócił inne wartości niż plik!";
+inline constexpr std::u16string_view kWriteNotTakenRestored =
+    u"Sterownik nie przyjął %s. Trzyma swoją poprzednią mapę, osie i ustawienia.";
+inline constexpr std::u16string_view kWriteNotTakenMixed =
+    u"Sterownik nie przyjął %s, a jego poprzedniego stanu nie udało się przywrócić w całości. "
+    u"Okno pokazuje to, co sterownik trzyma teraz.";
+inline constexpr std::u16string_view kWritePartAxes = u"osi mapy";
+inline constexpr std::u16string_view kWritePartSettings = u"ustawień";
+inline constexpr std::u16string_view kWritePartMap = u"mapy";
+inline constexpr std::u16string_view kWritePartStore = u"zapamiętania mapy";
+inline constexpr std::u16string_view kWriteLinkLost =
+    u"Połączenie zostało przerwane w trakcie zapisu. Stan sterownika zostanie odczytany, gdy "
+    u"znów odpowie.";
+inline constexpr std::u16string_view kWriteUnchecked =
+    u"Zapisano, ale nie udało się odczytać stanu sterownika, by to sprawdzić. Zostanie "
+    u"odczytany, gdy znów odpowie.";
+inline constexpr std::u16string_view kWriteOtherController =
+    u"Odpowiada inny sterownik niż ten, na którym zrobiono zmianę. Nic nie zostało do niego "
+    u"wpisane.";
 inline constexpr std::u16string_view kInFile = u"W pliku:";
 inline constexpr std::u16string_view kCalibrationKept =
     u"Nie udało się wpisać mapy z jazdy kalibracyjnej do sterownika. Mapa została zachowana (także "
@@ -526,6 +544,15 @@ inline constexpr std::u16string_view kProgramTexts[] = {
     kMapFileFilter,
     kMapFileSaveFailed,
     kMapLoadMismatch,
+    kWriteNotTakenRestored,
+    kWriteNotTakenMixed,
+    kWritePartAxes,
+    kWritePartSettings,
+    kWritePartMap,
+    kWritePartStore,
+    kWriteLinkLost,
+    kWriteUnchecked,
+    kWriteOtherController,
     kInFile,
     kCalibrationKept,
     kCalibrationWrittenLater,

@@ -106,10 +106,7 @@ void CMapEditEmu1::writeAxes(CMapEmu1& grid, std::function<void(MapAxes&)> edit)
             edited.setAxes(axes);
             return std::optional<MapSnapshot>(edited);
         },
-        [](CLPGConnection& device, const MapSnapshot& from, const MapSnapshot& to) {
-            const bool written = device.writeMapAxes(to.axes());
-            return SnapshotWrite{written, written ? to : from};
-        },
+        WriteKind::Axes,
         [recorded](bool written, const MapSnapshot& before) {
             if (written && recorded) {
                 recorded->recordChange(before);

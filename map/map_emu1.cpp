@@ -96,15 +96,20 @@ void CMapEmu1::fillFromModel() {
 }
 
 void CMapEmu1::submitEdit(std::u16string_view operation, CControllerModel::Change change,
-                          CControllerModel::Write write,
-                          std::function<void(bool written, const MapSnapshot& before)> written) {
-    // Reported from wherever the exchanges run; the owners are taken here, on the window's
-    // thread.
+                          WriteKind kind,
+                          std::function<void(bool written, const MapSnapshot& before)> written,
+                          const MapRegion& region) {
     model_.submit(
         {{},
          std::move(change),
-         reportedWrite(window(), operation, this, texts::kWriteSettingsFailed, std::move(write)),
-         std::move(written)});
+         kind,
+         region,
+         std::u16string(operation),
+         [written = std::move(written)](const WriteOutcome& outcome, const MapSnapshot& before) {
+             if (written) {
+                 written(outcome.written(), before);
+             }
+         }});
 }
 
 CellPosition CMapEmu1::cellIndexOf(double rpm, double volts) const {
@@ -133,15 +138,13 @@ void CMapEmu1::incrementSelected(double step) {
             stepped.cells = adjustedCells(base.cells, region);
             return std::optional<MapSnapshot>(stepped);
         },
-        [region](CLPGConnection& device, const MapSnapshot& from, const MapSnapshot& to) {
-            const bool written = device.adjustMapRegion(region) && device.storeMap();
-            return SnapshotWrite{written, written ? to : from};
-        },
+        WriteKind::RegionStep,
         [this](bool written, const MapSnapshot& before) {
             if (written) {
                 recordChange(before);
             }
-        });
+        },
+        region);
 }
 
 void CMapEmu1::stepSelectedOnScreen(double step) {

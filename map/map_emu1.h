@@ -33,13 +33,12 @@ public:
     // The axes the grid shows (the model's, with header edits still in flight).
     const MapSnapshot& shownState() const { return shown_; }
 
-    // Sends an edit of the controller's state through the model; an escaping error object is
-    // reported over the window under operation, a refusal shows "Nie powiodło się wpisanie
-    // ustawień do urządzenia!" over the map. written then runs on the window's thread with
-    // the state from before, after the model moved.
-    void submitEdit(std::u16string_view operation, CControllerModel::Change change,
-                    CControllerModel::Write write,
-                    std::function<void(bool written, const MapSnapshot& before)> written);
+    // Sends an edit of the controller's state through the model (a failing port is reported
+    // under operation, as the window reports what the model tells). written then runs on the
+    // window's thread with the state from before, after the model moved.
+    void submitEdit(std::u16string_view operation, CControllerModel::Change change, WriteKind kind,
+                    std::function<void(bool written, const MapSnapshot& before)> written,
+                    const MapRegion& region = {});
 
     // Told of every change the grid's commands made to the controller, with the controller's
     // state from before it, so that the change can be undone.

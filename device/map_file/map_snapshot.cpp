@@ -21,33 +21,6 @@ SnapshotParts differingParts(const MapSnapshot& from, const MapSnapshot& to) {
     return parts;
 }
 
-SnapshotWrite writeSnapshotParts(CLPGDevice& device, const MapSnapshot& from,
-                                 const MapSnapshot& target, SnapshotParts parts) {
-    SnapshotWrite write{true, from};
-    if (parts.axes) {
-        if (device.writeMapAxes(target.axes())) {
-            write.holds.setAxes(target.axes());
-        } else {
-            write.complete = false;
-        }
-    }
-    if (parts.settings) {
-        if (device.writeSettings(target.settings(), target.cells)) {
-            write.holds.setSettings(target.settings());
-        } else {
-            write.complete = false;
-        }
-    }
-    if (parts.cells) {
-        if (device.writeMap(target.cells) && device.storeMap()) {
-            write.holds.cells = target.cells;
-        } else {
-            write.complete = false;
-        }
-    }
-    return write;
-}
-
 std::optional<MapSnapshot> readControllerState(CLPGDevice& device) {
     const auto settings = device.readSettings();
     if (!settings) {

@@ -36,19 +36,6 @@ struct SnapshotParts {
 
 SnapshotParts differingParts(const MapSnapshot& from, const MapSnapshot& to);
 
-// What a write left on the controller: the parts it acknowledged are the target's, the others
-// are still what it held before.
-struct SnapshotWrite {
-    bool complete = false;
-    MapSnapshot holds;
-};
-
-// Writes to the controller the parts of target given: the axes, the settings (which the
-// controller takes together with the map), the map, then stores the map. from is what the
-// controller holds before. A port failure raises CRSError* as every command.
-SnapshotWrite writeSnapshotParts(CLPGDevice& device, const MapSnapshot& from,
-                                 const MapSnapshot& target, SnapshotParts parts);
-
 // Reads settings, map and axes, in that order; nothing when any read fails.
 std::optional<MapSnapshot> readControllerState(CLPGDevice& device);
 

@@ -37,6 +37,11 @@ CController::CController(ControllerMode mode) {
     }
 }
 
+bool WriteRequestKind::matches(const Frame& request) const {
+    return request.type == type &&
+           (type != kCommandFrame || (!request.payload.empty() && request.payload[0] == operation));
+}
+
 std::optional<Frame> CController::handle(const Frame& request) {
     std::lock_guard lock(mutex_);
     ++state_.counters.requests;
@@ -44,13 +49,30 @@ std::optional<Frame> CController::handle(const Frame& request) {
     if (requests_.size() > kRequestLogSize) {
         requests_.pop_front();
     }
+    if (state_.silenced) {
+        return std::nullopt;
+    }
+    const ControllerKnobs& knobs = state_.knobs;
+    const bool write = state_.mode == ControllerMode::Application && changesTheMap(request);
+    if (write) {
+        ++state_.writesSinceKnobs;
+    }
+    if (knobs.silentFrom && knobs.silentFrom->matches(request)) {
+        state_.silenced = true;
+        if (knobs.silentAfterTaking) {
+            handleApplication(request);
+        }
+        changed();
+        return std::nullopt;
+    }
     std::optional<Frame> reply;
-    if (state_.knobs.forcedReply) {
-        reply = state_.knobs.forcedReply;
+    if (knobs.forcedReply) {
+        reply = knobs.forcedReply;
     } else if (request.type == kCommandFrame && request.payload.empty()) {
         reply = status(kStatusRefused); // no operation code, in either mode
-    } else if (state_.knobs.refuseWrites && state_.mode == ControllerMode::Application &&
-               changesTheMap(request)) {
+    } else if (write && (knobs.refuseWrites ||
+                         (knobs.refuseWritesOf && knobs.refuseWritesOf->matches(request)) ||
+                         state_.writesSinceKnobs == knobs.refuseNthWrite)) {
         reply = status(kStatusRefused);
     } else if (state_.mode == ControllerMode::Application) {
         reply = handleApplication(request);
@@ -97,6 +119,7 @@ std::optional<Frame> CController::handleApplication(const Frame& request) {
             return Frame{kMapFrame, {state_.map.begin(), state_.map.end()}};
         case kStoreMap:
             ++state_.counters.mapStores;
+            state_.storedMap = state_.map;
             return status(kStatusAcknowledged);
         case kClearMapTime:
             state_.map.fill(0);
@@ -223,6 +246,8 @@ void CController::setStateFile(std::string path) {
 void CController::setKnobs(const ControllerKnobs& knobs) {
     std::lock_guard lock(mutex_);
     state_.knobs = knobs;
+    state_.silenced = false;
+    state_.writesSinceKnobs = 0;
     changed();
 }
 
@@ -246,6 +271,7 @@ void CController::setSettings(const ControllerSettings& settings) {
 void CController::setMap(const std::array<uint8_t, 240>& map) {
     std::lock_guard lock(mutex_);
     state_.map = map;
+    state_.storedMap = map;
     changed();
 }
 

@@ -32,6 +32,14 @@ struct ControllerSettings {
     bool operator==(const ControllerSettings&) const = default;
 };
 
+// A kind of write request: a frame type, and for a command frame its operation code.
+struct WriteRequestKind {
+    uint8_t type = protocol::kCommandFrame;
+    uint8_t operation = 0; // command frames only
+
+    bool matches(const Frame& request) const;
+};
+
 // The knobs: what the controller says about itself and how it behaves.
 struct ControllerKnobs {
     uint8_t identifyType = protocol::kServedDeviceType;
@@ -43,6 +51,14 @@ struct ControllerKnobs {
     // The application answers reads as ever and refuses, without effect, every request that
     // would change its settings, axes or map.
     bool refuseWrites = false;
+    // Refuses, without effect, every write of this kind only.
+    std::optional<WriteRequestKind> refuseWritesOf;
+    // Refuses, without effect, the Nth write request (from 1) since the knobs were set.
+    unsigned refuseNthWrite = 0;
+    // From the first request of this kind on, answers nothing (a cable pulled) until the knobs
+    // are set again; that request takes effect first when silentAfterTaking.
+    std::optional<WriteRequestKind> silentFrom;
+    bool silentAfterTaking = true;
     // When set, every request is answered with this frame and has no other effect.
     std::optional<Frame> forcedReply;
 };
@@ -59,11 +75,14 @@ struct ControllerState {
     ControllerMode mode = ControllerMode::Application;
     ControllerKnobs knobs;
     ControllerSettings settings;
-    std::array<uint8_t, 240> map{};
+    std::array<uint8_t, 240> map{}; // the working map, which the store copies into storedMap
+    std::array<uint8_t, 240> storedMap{};
     std::array<int16_t, 16> rowAxis{};
     std::array<uint8_t, 15> columnAxis{};
     std::array<uint8_t, 18> lastReadings{};
     bool programmingEnded = false;
+    bool silenced = false; // silentFrom met
+    unsigned writesSinceKnobs = 0;
     ProgramMemory program;
     ControllerCounters counters;
 };

@@ -1,6 +1,6 @@
 // The golden rule of the calibration: the readings of a drive give the same proposal whether
-// the live drive files them as its refreshes see them or they are read back from the log the
-// recorder wrote of them.
+// the live drive files them as its refreshes take them or they are read back from the log the
+// recorder wrote of them, at the window's refresh period and the polling's rate.
 
 #include "calibration/calibration.h"
 #include "readings_log/readings_log.h"
@@ -15,18 +15,20 @@ TEST(CalibrationGolden, LiveDriveAndItsLogGiveTheSameProposal) {
     const MapSnapshot map = test::sampleMapSnapshot();
     const std::vector<test::PolledReading> polled = test::polledPetrolDrive(sim::PetrolDrive());
 
-    // Live: a refresh every 30 ms files the newest reading, often the one it filed before.
+    // Live: the window's refresh, every 100 ms, takes every reading polled since the one before
+    // (20 a second), timed at the refresh, as the recorder writes them.
+    constexpr double kRefresh = 0.1;
     CalibrationAccumulator live;
+    std::vector<test::PolledReading> recorded;
     size_t arrived = 0;
-    for (double refresh = 0; refresh < polled.back().seconds + 0.03; refresh += 0.03) {
-        while (arrived < polled.size() && polled[arrived].seconds <= refresh) {
-            ++arrived;
+    for (double refresh = kRefresh; arrived < polled.size(); refresh += kRefresh) {
+        for (; arrived < polled.size() && polled[arrived].seconds <= refresh; ++arrived) {
+            live.add(calibrationSampleOf(polled[arrived].reading, refresh));
+            recorded.push_back({refresh, polled[arrived].reading});
         }
-        const test::PolledReading& newest = polled[arrived - 1];
-        live.add(calibrationSampleOf(newest.reading, newest.seconds));
     }
 
-    const ReadingsLogRead read = parseReadingsLog(test::readingsLogOf(polled));
+    const ReadingsLogRead read = parseReadingsLog(test::readingsLogOf(recorded));
     ASSERT_TRUE(read.ok()) << read.error;
     const CalibrationProposal fromLog = proposeCalibration(calibrationSamplesOf(*read.log), map);
 

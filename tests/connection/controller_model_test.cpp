@@ -64,13 +64,12 @@ protected:
                     next.columns.at(column) = wire;
                     return std::optional<MapSnapshot>(next);
                 },
-                [](CLPGConnection& device, const MapSnapshot& from, const MapSnapshot& to) {
-                    const bool ok = device.writeMapAxes(to.axes());
-                    return SnapshotWrite{ok, ok ? to : from};
-                },
-                [written, before](bool ok, const MapSnapshot& was) {
+                WriteKind::Axes,
+                {},
+                u"axis edit",
+                [written, before](const WriteOutcome& outcome, const MapSnapshot& was) {
                     if (written != nullptr) {
-                        *written = ok;
+                        *written = outcome.written();
                     }
                     if (before != nullptr) {
                         *before = was;
@@ -85,19 +84,18 @@ protected:
                     ++next.rpmDivider;
                     return std::optional<MapSnapshot>(next);
                 },
-                [](CLPGConnection& device, const MapSnapshot& from, const MapSnapshot& to) {
-                    const bool ok = device.writeSettings(to.settings(), to.cells);
-                    return SnapshotWrite{ok, ok ? to : from};
-                },
+                WriteKind::Settings,
+                {},
+                u"divider step",
                 {}};
     }
 
     static CControllerModel::Edit restore(const MapSnapshot& target) {
         return {u"",
                 [target](const MapSnapshot&) { return std::optional<MapSnapshot>(target); },
-                [](CLPGConnection& device, const MapSnapshot& from, const MapSnapshot& to) {
-                    return writeSnapshotParts(device, from, to, differingParts(from, to));
-                },
+                WriteKind::Parts,
+                {},
+                u"restore",
                 {}};
     }
 

@@ -1,7 +1,8 @@
-// The calibration drive: while it runs, every readings refresh files its newest reading with
-// the drive and the map shows the cells' coverage and what they learned; stopping shows the
-// proposal, and the cells the fitter accepts are written to the controller. What the drive
-// learned is its own until the controller takes it.
+// The calibration drive: while it runs, every readings refresh files with the drive each reading
+// polled since the refresh before, and the map shows the cells' coverage and what they learned;
+// stopping shows the proposal, and the cells the fitter accepts are written to the controller.
+// What the drive learned is its own until the controller takes it; another controller met on
+// the way ends it.
 
 #include "app/calibration_marks.h"
 #include "app/calibration_preview.h"
@@ -76,7 +77,7 @@ void CKorrinDlg::showCalibrationProgress() {
 }
 
 void CKorrinDlg::stopCalibration() {
-    if (!device_.connected || !model_.loaded()) {
+    if (!model_.loaded()) {
         // Said, and the result is kept: the learned map is not given up unasked.
         showProgramMessage(nullptr, texts::kNoConnection, MB_OK);
     }
@@ -87,6 +88,22 @@ void CKorrinDlg::stopCalibration() {
     if (const auto cells = previewCalibration(calibrationDrive_.proposal(map), map)) {
         mapKeeper_.writeCalibrationResult(*cells);
     }
+}
+
+void CKorrinDlg::endCalibrationForOther(const MapSnapshot& firstCar) {
+    calibrating = false;
+    controls_.setText(mainId::kCalibration, translate(texts::kCalibration));
+    controls_.setText(mainId::kCalibrationSummary, u"");
+    mapGrid_.setCellMarks({});
+    mapGrid_.fillFromModel();
+    const CalibrationProposal proposal = calibrationDrive_.proposal(firstCar);
+    MapSnapshot learned = firstCar;
+    for (size_t i = 0; i < kMapCells; ++i) {
+        if (hasProposedValue(proposal.cells[i])) {
+            learned.cells[i] = proposal.cells[i].proposed;
+        }
+    }
+    mapKeeper_.keepLearnedForOther(learned);
 }
 
 std::optional<MapCells> CKorrinDlg::previewCalibration(const CalibrationProposal& proposal,

@@ -105,7 +105,7 @@ CKorrinDlg::CKorrinDlg(CLPGThreadManager& threads, IFileChooser* fileChooser)
                      [this] { OnBnClickedBtnClrMapTime(); });
     QObject::connect(controls_.button(mainId::kFirmwareUpdate), &QAbstractButton::clicked, this,
                      [this] {
-                         if (device_.connected && mapKeeper_.backUpBeforeUpdate()) {
+                         if (model_.loaded() && mapKeeper_.backUpBeforeUpdate()) {
                              model_.expectNewFirmware();
                              // The file dialog must not wait for a sample's read time-out.
                              worker_.cutSampleShort();
@@ -386,6 +386,9 @@ void CKorrinDlg::loadController(const ControllerData& data) {
     unsentSettings_.reset();
     const CControllerModel::Arrival arrival = model_.load(data);
     mapKeeper_.onConnected(arrival, previous, device_.demoMode);
+    if (calibrating && arrival == CControllerModel::Arrival::Other) {
+        endCalibrationForOther(previous);
+    }
 }
 
 void CKorrinDlg::readingsStarted() {

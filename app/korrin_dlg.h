@@ -164,6 +164,8 @@ private:
     void OnBnClickedBtnCalibration();
     void calibrationStep(const std::vector<CDiag>& samples);
     void stopCalibration();
+    // Another controller answers during a drive: it ends, its result kept for the first one.
+    void endCalibrationForOther(const MapSnapshot& firstCar);
     // Button 1019 "Kasuj".
     void OnBnClickedBtnClrMapTime();
     QTimer& timer(int id);

@@ -380,6 +380,15 @@ void CMapKeeper::writeLearned() {
                    }});
 }
 
+void CMapKeeper::keepLearnedForOther(const MapSnapshot& learned) {
+    learned_ = learned;
+    learnedFromOther_ = true;
+    learnedBackedUp_ = false; // what it would overwrite is backed up when it is written
+    backUp(kLearnedBackup, learned, false);
+    showMessage(&window_, translate(texts::kCalibrationEndedByOtherController), caption(),
+                MB_ICONWARNING);
+}
+
 void CMapKeeper::saveLearnedElsewhere(const MapSnapshot& learned) {
     showError(translate(texts::kLearnedBackupFailed));
     saveToFile(learned);

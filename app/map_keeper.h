@@ -81,6 +81,9 @@ public:
     void calibrationStarted();
     void writeCalibrationResult(const MapCells& learned);
     bool calibrationResultWaiting() const { return learned_.has_value(); }
+    // A drive that met another controller: its cells, learned over what the first one held, wait
+    // (in a backup as well) and go nowhere without the fitter's yes.
+    void keepLearnedForOther(const MapSnapshot& learned);
     const std::optional<MapSnapshot>& calibrationResult() const { return learned_; }
 
 private:

@@ -55,6 +55,7 @@ bool CDiagInputThread::readOne() {
     }
     if (result == kSampleLinkFailed) {
         ++device.failureCount;
+        device.identityInDoubt = true;
     }
     linkLost_ = device.failureCount > kFailureLimit;
     return !linkLost_;

@@ -233,6 +233,8 @@ bool CLPGConnection::startLink() {
 }
 
 bool CLPGConnection::loadControllerData() {
+    // What is read now is whose the link is; the host compares it with what it knew.
+    identityInDoubt = false;
     const std::optional<MapSnapshot> state = readControllerState(*this);
     if (!state) {
         return false;

@@ -44,10 +44,8 @@ bool CLPGDevice::transact(uint8_t* buffer, uint8_t& length, uint8_t& frameType) 
 }
 
 uint8_t CLPGDevice::transactPolled(uint8_t* buffer, uint8_t& length, uint8_t& frameType) {
-    DoubtUnlessAnswered mark(identityInDoubt);
-    const uint8_t result = exchange_.transactPolled(buffer, length, frameType);
-    mark.answered = result == CFrameExchange::kPolledOk;
-    return result;
+    // A stop may cut a polled read short: the polling says which failures were the link's.
+    return exchange_.transactPolled(buffer, length, frameType);
 }
 
 bool CLPGDevice::mayRetry() {

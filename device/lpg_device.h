@@ -133,9 +133,10 @@ public:
     std::atomic<bool> demoMode{false};
     std::atomic<bool> connected{false};
     std::atomic<bool> readingsEnabled{true};
-    // Set by every exchange that got no usable reply (a time-out, a garbled frame, a failing
-    // port): another controller may answer from then on, so nothing is written before its
-    // state has been read again and compared. A refusal is an answer and leaves it as it is.
+    // Set by every command exchange that got no usable reply (a time-out, a garbled frame, a
+    // failing port) and by every failed polling read: another controller may answer from then
+    // on, so nothing is written before its state has been read again and compared. A refusal
+    // is an answer and leaves it as it is.
     std::atomic<bool> identityInDoubt{false};
     CMSGMutex transactionMutex;
 

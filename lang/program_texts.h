@@ -182,6 +182,9 @@ inline constexpr std::u16string_view kWriteUnchecked =
 inline constexpr std::u16string_view kWriteOtherController =
     u"Odpowiada inny sterownik niż ten, na którym zrobiono zmianę. Nic nie zostało do niego "
     u"wpisane.";
+inline constexpr std::u16string_view kCalibrationEndedByOtherController =
+    u"Jazda kalibracyjna została zakończona: odpowiada inny sterownik. Jej wynik zachowano dla "
+    u"poprzedniego sterownika (także w kopii zapasowej) i nie zostanie wpisany bez Twojej zgody.";
 inline constexpr std::u16string_view kInFile = u"W pliku:";
 inline constexpr std::u16string_view kCalibrationKept =
     u"Nie udało się wpisać mapy z jazdy kalibracyjnej do sterownika. Mapa została zachowana (także "
@@ -553,6 +556,7 @@ inline constexpr std::u16string_view kProgramTexts[] = {
     kWriteLinkLost,
     kWriteUnchecked,
     kWriteOtherController,
+    kCalibrationEndedByOtherController,
     kInFile,
     kCalibrationKept,
     kCalibrationWrittenLater,

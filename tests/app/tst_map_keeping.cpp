@@ -271,6 +271,91 @@ private slots:
         verifyShowsTheController("after the move to car B");
     }
 
+    // A map file whose load the controller refuses at one part: the parts taken before are put
+    // back, and the controller, the grid, the fields and a saved file stay as they were.
+    void aLoadRefusedAtOnePartLeavesEverythingAsItWas() {
+        if (auto error = fixture.startController()) {
+            KRV_QTEST_UNAVAILABLE(*error);
+        }
+        QVERIFY(startOnFineMap());
+        const MapSnapshot before = controllerSnapshot();
+        MapSnapshot file = fileSnapshot();
+        file.columns[5] += 1;
+        std::ofstream(path("file.csv")) << formatMapFile(file, {17, 256, "then"});
+        const struct {
+            const char* name;
+            sim::WriteRequestKind refused;
+            std::u16string_view part;
+        } cases[] = {
+            {"axes", {kAxesFrame, 0}, texts::kWritePartAxes},
+            {"settings", {kSettingsFrame, 0}, texts::kWritePartSettings},
+            {"map", {kMapFrame, 0}, texts::kWritePartMap},
+            {"store", {protocol::kCommandFrame, protocol::kStoreMap}, texts::kWritePartStore},
+        };
+        for (const auto& c : cases) {
+            sim::ControllerKnobs knobs;
+            knobs.refuseWritesOf = c.refused;
+            fixture.controller->setKnobs(knobs);
+            const size_t shownBefore = fixture.shown().size();
+            fixture.files->answers = {toU16(path("file.csv"))};
+            chooseFromContextMenu(texts::kLoadMapFromFile);
+            QTRY_VERIFY_WITH_TIMEOUT(!dialog().model().busy(), 10000);
+
+            QVERIFY2(controllerSnapshot() == before, c.name);
+            QVERIFY2(fixture.controller->state().storedMap == before.cells, c.name);
+            const auto shown = fixture.shown();
+            QVERIFY2(shown.size() == shownBefore + 1, c.name);
+            QCOMPARE(qtext(shown.back().text), qtext(fillIn(texts::kWriteNotTakenRestored, {c.part})));
+            fixture.controller->setKnobs({});
+            verifyShowsTheController(c.name);
+        }
+    }
+
+    // A refusal is said on the window's thread: while its message is open the polling goes on
+    // and the readings fields follow it.
+    void readingsGoOnWhileARefusalIsSaid() {
+        if (auto error = fixture.startController()) {
+            KRV_QTEST_UNAVAILABLE(*error);
+        }
+        QVERIFY(startOnFineMap());
+        dialog().device().startPolling();
+        QTRY_VERIFY_WITH_TIMEOUT(dialog().device().diagData.sampleCount() > 2, 5000);
+        auto knobs = fixture.controller->knobs();
+        knobs.refuseWrites = true;
+        fixture.controller->setKnobs(knobs);
+
+        // A box held open for 1.5 s, as a fitter reads it.
+        struct OpenBox : IMessageBackend {
+            CKorrinDlg& window;
+            uint32_t samplesWhileOpen = 0;
+            bool fieldsFollowed = false;
+            explicit OpenBox(CKorrinDlg& window) : window(window) {}
+            int show(MessageOwner, const std::u16string&, const std::u16string&,
+                     unsigned) override {
+                CDiag first;
+                window.device().diagData.lastSample(first);
+                QTest::qWait(1500);
+                CDiag last;
+                window.device().diagData.lastSample(last);
+                samplesWhileOpen = last.sampleNumber - first.sampleNumber;
+                // The fields show the newest reading at the refreshes that run meanwhile.
+                for (int look = 0; look < 100 && !fieldsFollowed; ++look) {
+                    QTest::qWait(10);
+                    window.device().diagData.lastSample(last);
+                    fieldsFollowed = window.inputText == formatText("%.2f", inputVolts(last));
+                }
+                return IDOK;
+            }
+        } box(dialog());
+        IMessageBackend* previous = setMessageBackend(&box);
+        dialog().controls().spin(mainId::kRpmDividerSpin)->upButton()->click();
+        QTRY_VERIFY_WITH_TIMEOUT(box.samplesWhileOpen > 0, 10000);
+        setMessageBackend(previous);
+        // The polling runs every 50 ms: a worker waiting on the box would have read none.
+        QVERIFY2(box.samplesWhileOpen >= 10, qPrintable(QString::number(box.samplesWhileOpen)));
+        QVERIFY(box.fieldsFollowed);
+    }
+
     void refusedEditsLeaveWhatTheControllerHolds() {
         if (auto error = fixture.startController()) {
             KRV_QTEST_UNAVAILABLE(*error);

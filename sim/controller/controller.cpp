@@ -85,7 +85,8 @@ std::optional<Frame> CController::handle(const Frame& request) {
 
 bool CController::changesTheMap(const Frame& request) {
     if (request.type == kCommandFrame) {
-        return request.payload[0] == kStoreMap || request.payload[0] == kClearMapTime;
+        return !request.payload.empty() &&
+               (request.payload[0] == kStoreMap || request.payload[0] == kClearMapTime);
     }
     return request.type == kSettingsFrame || request.type == kMapFrame ||
            request.type == kAxesFrame || request.type == kAdjustRegionFrame;

@@ -2,6 +2,7 @@
 
 #include "cli/cli_text.h"
 #include "cli/commands.h"
+#include "cli/output.h"
 #include "lang/program_texts.h"
 
 #include <algorithm>
@@ -88,7 +89,9 @@ int usageError(CliIo& io, const std::string& line) {
     return kExitUsage;
 }
 
-int runCli(const std::vector<std::string>& args, CliIo& io) {
+namespace {
+
+int runCommand(const std::vector<std::string>& args, CliIo& io) {
     std::string error;
     const std::optional<CliOptions> options = parseOptions(args, error);
     if (!options) {
@@ -119,6 +122,13 @@ int runCli(const std::vector<std::string>& args, CliIo& io) {
         return usageError(io, say(texts::kCliBadArguments, {command->name}));
     }
     return command->run(*options, io);
+}
+
+} // namespace
+
+int runCli(const std::vector<std::string>& args, CliIo& io) {
+    // Every command's output is checked here, so a new one cannot forget it.
+    return finishOutput(io, runCommand(args, io));
 }
 
 std::span<const Command> commands() {

@@ -3,7 +3,9 @@
 #include "cli/cli_text.h"
 #include "cli/commands.h"
 #include "cli/output.h"
+#include "connection/port_choice.h"
 #include "lang/program_texts.h"
+#include "platform/text.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -120,6 +122,16 @@ int runCommand(const std::vector<std::string>& args, CliIo& io) {
     if (options->operands.size() < command->minOperands ||
         options->operands.size() > command->maxOperands) {
         return usageError(io, say(texts::kCliBadArguments, {command->name}));
+    }
+    // A port the table cannot give is the user's slip, said as such before anything is done.
+    if (options->port && !options->demo) {
+        std::u16string reason;
+        if (options->port->empty()) {
+            return usageError(io, say(texts::kOptionNeedsValue, {"--port"}));
+        }
+        if (!startChoiceForPort(*options->port, reason)) {
+            return usageError(io, toUtf8(reason));
+        }
     }
     return command->run(*options, io);
 }

@@ -16,7 +16,7 @@ namespace {
 int writeFile(CliIo& io, const std::string& target, std::string_view text) {
     const StopOnSignals stops;
     AtomicFileWrite file(target);
-    if (!file.write(text) || stopRequest() || !file.commit()) {
+    if (!file.write(text) || stopRequest() || !file.sync() || stopRequest() || !file.commit()) {
         if (stopRequest()) {
             // The temporary file goes with `file`; the target was never touched.
             io.err << say(texts::kCliStoppedFileNotWritten, {target}) << std::endl;

@@ -154,13 +154,17 @@ bool AtomicFileWrite::write(std::string_view text) {
     return writeAll(fd_, text) || failed(errno);
 }
 
-bool AtomicFileWrite::commit() {
+bool AtomicFileWrite::sync() {
     if (fd_ < 0) {
         errno = error_;
         return false;
     }
-    if (fsync(fd_) != 0) {
-        return failed(errno);
+    return fsync(fd_) == 0 || failed(errno);
+}
+
+bool AtomicFileWrite::commit() {
+    if (!sync()) {
+        return false;
     }
     const int fd = fd_;
     fd_ = -1;

@@ -29,6 +29,9 @@ public:
     // False once any step failed; error() then tells why (an errno value).
     bool ok() const { return fd_ >= 0 || committed_; }
     bool write(std::string_view text);
+    // Puts what was written on the disk (commit does it too): a caller that may still drop the
+    // file can look once more after this, the longest step.
+    bool sync();
     bool commit();
     int error() const { return error_; }
 

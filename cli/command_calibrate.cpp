@@ -100,6 +100,14 @@ int runCalibrate(const CliOptions& options, CliIo& io) {
     if (!map) {
         return kExitFailed;
     }
+    // Readings taken under other axes would be filed into cells they never belonged to.
+    if (log.log->axes && *log.log->axes != map->snapshot.axes()) {
+        io.err << say(texts::kCliLogOfOtherAxes) << std::endl;
+        if (!options.force) {
+            io.err << say(texts::kCliForceToLearn) << std::endl;
+            return kExitUsage;
+        }
+    }
     if (log.log->firmwareVersion != map->info.firmwareVersion) {
         io.err << say(texts::kCliLogOfOtherFirmware, {std::to_string(log.log->firmwareVersion),
                                                       std::to_string(map->info.firmwareVersion)})

@@ -40,7 +40,12 @@ public:
         : device_(device), window_(window), csv_(csv), err_(err), quiet_(quiet), keys_(keys) {}
 
     void run(std::optional<std::chrono::duration<double>> length) {
-        CReadingsRecorder recorder(csv_, device_.diagData, device_.firmwareVersion);
+        // The axes the connection read: the log says which cells its readings belong to.
+        const std::optional<ControllerData> loaded = window_.loadedData();
+        CReadingsRecorder recorder =
+            loaded ? CReadingsRecorder(csv_, device_.diagData, device_.firmwareVersion,
+                                       loaded->state.axes())
+                   : CReadingsRecorder(csv_, device_.diagData, device_.firmwareVersion);
         const Clock::time_point started = Clock::now();
         if (keys_.watching() && !quiet_) {
             err_ << say(texts::kCliMarkerHint) << std::endl;

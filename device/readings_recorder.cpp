@@ -8,8 +8,20 @@ namespace krv {
 
 CReadingsRecorder::CReadingsRecorder(std::ostream& out, CDiagData& store, uint16_t firmwareVersion,
                                      Clock::time_point now)
+    : CReadingsRecorder(out, store,
+                        readings_csv::header(std::chrono::system_clock::now(), firmwareVersion),
+                        now) {}
+
+CReadingsRecorder::CReadingsRecorder(std::ostream& out, CDiagData& store, uint16_t firmwareVersion,
+                                     const MapAxes& axes, Clock::time_point now)
+    : CReadingsRecorder(
+          out, store, readings_csv::header(std::chrono::system_clock::now(), firmwareVersion, axes),
+          now) {}
+
+CReadingsRecorder::CReadingsRecorder(std::ostream& out, CDiagData& store, const std::string& header,
+                                     Clock::time_point now)
     : out_(out), store_(store), started_(now) {
-    out_ << readings_csv::header(std::chrono::system_clock::now(), firmwareVersion) << std::flush;
+    out_ << header << std::flush;
     CDiag newest;
     store_.lastSample(newest);
     lastSeen_ = newest.sampleNumber;

@@ -259,7 +259,7 @@ inline constexpr std::u16string_view kCliHelpSeconds = u"czas zapisu w sekundach
 inline constexpr std::u16string_view kCliHelpCsv =
     u"plik CSV (- to standardowe wyjście, domyślnie)";
 inline constexpr std::u16string_view kCliHelpForce =
-    u"wpisuje także plik z innego typu sterownika lub innej wersji firmware";
+    u"przyjmuje także plik z innego typu sterownika, innej wersji firmware lub innych osi";
 inline constexpr std::u16string_view kCliUnknownCommand = u"Nieznane polecenie: %s";
 inline constexpr std::u16string_view kCliMissingCommand = u"Brak polecenia";
 inline constexpr std::u16string_view kCliBadArguments = u"Niewłaściwe argumenty polecenia %s";
@@ -367,6 +367,10 @@ inline constexpr std::u16string_view kCliLogOfOtherFirmware =
     u"Zapis odczytów pochodzi z firmware %s, a mapa z firmware %s.";
 inline constexpr std::u16string_view kReadingsLogReadingWhileLost =
     u"odczyt przed powrotem utraconego połączenia";
+inline constexpr std::u16string_view kCliLogOfOtherAxes =
+    u"Zapis odczytów nagrano przy innych osiach niż osie mapy.";
+inline constexpr std::u16string_view kCliForceToLearn =
+    u"Nic nie policzono; aby uczyć się mimo to, dodaj opcję --force.";
 inline constexpr std::u16string_view kReplayAlone =
     u"Opcji --replay nie można łączyć z --port ani --demo";
 inline constexpr std::u16string_view kCliMarkerWritten = u"Znacznik %s w %s s";
@@ -709,6 +713,8 @@ inline constexpr std::u16string_view kProgramTexts[] = {
     kCliNothingLearned,
     kCliLogOfOtherFirmware,
     kReadingsLogReadingWhileLost,
+    kCliLogOfOtherAxes,
+    kCliForceToLearn,
     kReplayAlone,
     kCliMarkerWritten,
     kCliMarkerHint,

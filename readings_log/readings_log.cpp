@@ -2,6 +2,7 @@
 
 #include "device/diag.h"
 #include "device/readings_csv.h"
+#include "device/units.h"
 #include "lang/program_texts.h"
 #include "lang/translate.h"
 #include "platform/regular_file.h"
@@ -26,6 +27,8 @@ constexpr std::array<std::string_view, kFieldCount> kFieldNames{
 constexpr std::string_view kStartedName = "started";
 constexpr std::string_view kFirmwareName = "firmware version";
 constexpr std::string_view kMarkerName = "marker";
+constexpr std::string_view kRowAxisName = "row axis";
+constexpr std::string_view kColumnAxisName = "column axis";
 // "0.000,1,0,0.000,0.000,0.000,0\n": the shortest row the tool writes.
 constexpr std::size_t kShortestRowBytes = 30;
 // A value quoted in a message is cut to this, so a line of garbage cannot flood it.
@@ -169,6 +172,15 @@ private:
         if (line.starts_with(readings_csv::kFirmwarePrefix)) {
             return firmwareVersion(line.substr(readings_csv::kFirmwarePrefix.size()));
         }
+        if (line.starts_with(readings_csv::kRowAxisPrefix)) {
+            return axisLine(line.substr(readings_csv::kRowAxisPrefix.size()), kRowAxisName,
+                            axes_.rows, rowAxisSeen_, units::rowBreakVolts, units::rowBreakWire);
+        }
+        if (line.starts_with(readings_csv::kColumnAxisPrefix)) {
+            return axisLine(line.substr(readings_csv::kColumnAxisPrefix.size()), kColumnAxisName,
+                            axes_.columns, columnAxisSeen_, units::columnBreakRpm,
+                            units::columnBreakWire);
+        }
         return Fault{line.starts_with('#') ? texts::kReadingsLogUnknownHeaderLine
                                            : texts::kReadingsLogBadColumns,
                      {},
@@ -182,7 +194,45 @@ private:
                 return Fault{texts::kReadingsLogMissingHeaderLine, std::string(name), {}};
             }
         }
+        // The axes come as a pair or not at all.
+        if (rowAxisSeen_ != columnAxisSeen_) {
+            return Fault{texts::kReadingsLogMissingHeaderLine,
+                         std::string(rowAxisSeen_ ? kColumnAxisName : kRowAxisName),
+                         {}};
+        }
+        if (rowAxisSeen_) {
+            log_.axes = axes_;
+        }
         columnsSeen_ = true;
+        return std::nullopt;
+    }
+
+    // The break points of one axis, each a value its wire word carries exactly.
+    template <typename Wire, std::size_t N>
+    Outcome axisLine(std::string_view values, std::string_view name, std::array<Wire, N>& axis,
+                     bool& seen, double (*toValue)(Wire), Wire (*toWire)(double)) {
+        if (seen) {
+            return Fault{texts::kReadingsLogRepeatedHeaderLine, {}, {}};
+        }
+        const auto count = static_cast<std::size_t>(std::count(values.begin(), values.end(), ','));
+        if (count + 1 != N) {
+            return Fault{texts::kReadingsLogFieldCount, std::to_string(count + 1),
+                         std::to_string(N)};
+        }
+        for (std::size_t i = 0; i < N; ++i) {
+            const std::size_t comma = values.find(',');
+            const std::string_view field = values.substr(0, comma);
+            values.remove_prefix(comma == std::string_view::npos ? values.size() : comma + 1);
+            double value = 0;
+            if (Outcome fault = readNumber(field, name, value)) {
+                return fault;
+            }
+            axis[i] = toWire(value);
+            if (std::abs(toValue(axis[i]) - value) > 5e-4) {
+                return outOfRange(name, field);
+            }
+        }
+        seen = true;
         return std::nullopt;
     }
 
@@ -376,6 +426,9 @@ private:
     bool startedSeen_ = false;
     bool firmwareSeen_ = false;
     bool columnsSeen_ = false;
+    bool rowAxisSeen_ = false;
+    bool columnAxisSeen_ = false;
+    MapAxes axes_;
     bool linkDown_ = false;
     // The first row read while the link was down: where it stands and its time.
     struct RowsWhileDown {

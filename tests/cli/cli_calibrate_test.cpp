@@ -4,6 +4,7 @@
 
 #include "calibration/calibration.h"
 #include "device/map_file/map_file.h"
+#include "device/readings_csv.h"
 #include "device/units.h"
 #include "platform/text.h"
 #include "sim/controller/sample_map.h"
@@ -203,6 +204,37 @@ TEST_F(CliCalibrate, OutputsAScriptCanTrust) {
     EXPECT_EQ(other.code, cli::kExitDone) << other.err;
     EXPECT_EQ(other.err, "Zapis odczytów pochodzi z firmware 256, a mapa z firmware 300.\n");
     EXPECT_EQ(cli({"calibrate", log_, "--map", map_}).err, "");
+}
+
+// A log that names its axes is learned only on a map of the same axes, unless --force says so:
+// its readings would otherwise be filed into cells they never belonged to.
+TEST_F(CliCalibrate, ALogOfOtherAxesIsRefusedUnlessForced) {
+    const MapSnapshot map = sampleMapSnapshot();
+    const auto withAxes = [&](const char* name, const MapAxes& axes) {
+        const size_t body = logText_.find('\n', logText_.find("seconds,")) + 1;
+        return file(name, readings_csv::header(std::chrono::system_clock::now(), 256, axes) +
+                              logText_.substr(body));
+    };
+    const std::string same = withAxes("same.csv", map.axes());
+    MapAxes moved = map.axes();
+    moved.columns[7] = static_cast<uint8_t>(moved.columns[7] + 1);
+    const std::string other = withAxes("other.csv", moved);
+
+    const CliRun refused = cli({"calibrate", other, "--map", map_, "--out", out_});
+    EXPECT_EQ(refused.code, cli::kExitUsage);
+    EXPECT_EQ(refused.err, "Zapis odczytów nagrano przy innych osiach niż osie mapy.\n"
+                           "Nic nie policzono; aby uczyć się mimo to, dodaj opcję --force.\n");
+    EXPECT_EQ(refused.out, "");
+    EXPECT_FALSE(std::filesystem::exists(out_));
+
+    const CliRun forced = cli({"calibrate", other, "--map", map_, "--out", out_, "--force"});
+    EXPECT_EQ(forced.code, cli::kExitDone) << forced.err;
+    EXPECT_EQ(forced.err, "Zapis odczytów nagrano przy innych osiach niż osie mapy.\n");
+    EXPECT_TRUE(std::filesystem::exists(out_));
+
+    const CliRun matching = cli({"calibrate", same, "--map", map_});
+    EXPECT_EQ(matching.code, cli::kExitDone) << matching.err;
+    EXPECT_EQ(matching.err, "");
 }
 
 } // namespace

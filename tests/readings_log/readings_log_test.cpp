@@ -27,6 +27,12 @@ const std::string kHead = "# krv readings\n"
                           "# firmware version,256\n"
                           "seconds,sample,rpm,input V,output V,pump PWM V,work state\n";
 constexpr int kHeadLines = 4;
+// The head up to the column row, and the axes lines of the default axes.
+const std::string kTitle = kHead.substr(0, kHead.find("seconds"));
+const std::string kRowAxis = "# row axis,0.960,1.920,2.880,3.840,4.800,5.760,6.720,7.680,8.640,"
+                             "9.600,10.560,11.520,12.480,13.440,14.400,15.360\n";
+const std::string kColumnAxis =
+    "# column axis,500,800,1100,1400,1700,2000,2300,2600,2900,3200,3500,3800,4100,4400,4700\n";
 
 std::string lineError(int line, std::u16string_view fault, std::string_view first = {},
                       std::string_view second = {}) {
@@ -39,7 +45,10 @@ TEST(ReadingsLog, ReadsBackWhatTheRecorderWrote) {
     CDiagData store;
     std::ostringstream out;
     const auto start = CReadingsRecorder::Clock::now();
-    CReadingsRecorder recorder(out, store, 258, start);
+    MapAxes axes = defaultMapAxes();
+    axes.rows[3] = -7; // a break point below zero volts, as the controller allows
+    axes.columns[14] = 255;
+    CReadingsRecorder recorder(out, store, 258, axes, start);
     store.pushSample(test::readingsRecord(3400, 211, 400, 407, 3, 1));
     store.pushSample(test::readingsRecord(1530, -7, 1, 65535, 2, 2));
     recorder.update(true, start + 250ms);
@@ -54,6 +63,7 @@ TEST(ReadingsLog, ReadsBackWhatTheRecorderWrote) {
     ASSERT_TRUE(read.ok()) << read.error;
     const ReadingsLog& log = *read.log;
     EXPECT_EQ(log.firmwareVersion, 258);
+    EXPECT_EQ(log.axes, std::optional<MapAxes>(axes));
     EXPECT_EQ(log.started.size(), 25u) << log.started; // 2026-12-10T17:05:09+01:00
     ASSERT_EQ(log.readings.size(), 3u);
     const struct {
@@ -94,6 +104,9 @@ TEST(ReadingsLog, AcceptsEndsARecordingCanHave) {
         size_t readings;
         size_t markers;
     } cases[] = {
+        {"the axes named, after the firmware version",
+         kTitle + kRowAxis + kColumnAxis + std::string(readings_csv::kColumnRow) + "\n" + row1, 1,
+         0},
         {"a byte-order mark before the title", "\xEF\xBB\xBF" + kHead + row1, 1, 0},
         {"a row cut off mid-value", kHead + row1 + "0.100,2,22", 1, 0},
         {"a row cut off after a comma", kHead + row1 + row2 + "0.150,3,", 2, 0},
@@ -243,6 +256,16 @@ TEST(ReadingsLog, RefusesAnythingElseNamingTheLine) {
          kHead + row + "# link lost at 1.000 s\n1.500,2,0,0,0,0,0\n",
          lineError(rowLine + 2, texts::kReadingsLogReadingWhileLost)},
         {"the header alone", kHead, toUtf8(texts::kReplayNoReadings)},
+        {"a row axis without its column axis", kTitle + kRowAxis + columns + "\n" + row,
+         lineError(kHeadLines + 1, texts::kReadingsLogMissingHeaderLine, "column axis")},
+        {"a column axis of 14 break points",
+         kTitle + "# column axis,1,2,3,4,5,6,7,8,9,10,11,12,13,14\n",
+         lineError(kHeadLines, texts::kReadingsLogFieldCount, "14", "15")},
+        {"a row break point the wire cannot carry",
+         kTitle + "# row axis,0.961" + kRowAxis.substr(kRowAxis.find(',', 12)),
+         lineError(kHeadLines, texts::kReadingsLogOutOfRange, "row axis", "0.961")},
+        {"the row axis twice", kTitle + kRowAxis + kRowAxis,
+         lineError(kHeadLines + 1, texts::kReadingsLogRepeatedHeaderLine)},
         {"markers but no reading", kHead + "# marker 1 at 1.000 s\n",
          toUtf8(texts::kReplayNoReadings)},
         {"zero bytes inside the log", kHead + row + std::string(3, '\0') + row,

@@ -157,11 +157,13 @@ bool CKorrinDlg::OnInitDialog() {
     createChart();
     applyDialogTexts();
     if (!replay_.startFile().empty()) {
-        // A replay alone: no port is opened.
+        // A replay alone: no port is opened. One that does not open has said why, and the
+        // window then starts as it would without it.
         statusText = translate(texts::kStatusNoCommunication);
         updateData(false);
-        replay_.open(replay_.startFile());
-        return true;
+        if (replay_.open(replay_.startFile())) {
+            return true;
+        }
     }
     worker_.run(
         translate(texts::kStatusSearching),

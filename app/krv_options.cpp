@@ -104,6 +104,11 @@ KrvOptions parseKrvOptions(const std::vector<std::string>& given) {
             return usageError(fillIn(translate(texts::kUnknownOption), {toU16(argument)}));
         }
     }
+    // A replay opens no port: a port or the demo beside it would be silently dropped.
+    if (options.action == KrvOptions::Action::Run && !options.replay.empty() &&
+        (!options.port.empty() || options.demo)) {
+        return usageError(translate(texts::kReplayAlone));
+    }
     return options;
 }
 

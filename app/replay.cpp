@@ -87,13 +87,9 @@ CReplay::~CReplay() {
 
 bool CReplay::open(const std::u16string& path) {
     ReadingsLogRead read = readReadingsLog(toUtf8(path));
-    if (read.ok() && read.log->readings.empty()) {
-        read.log.reset();
-    }
     if (!read.ok()) {
-        const std::u16string error =
-            read.error.empty() ? translate(texts::kReplayNoReadings) : toU16(read.error);
-        showMessage(&window_, error, std::u16string(kMessageCaption), MB_OK | MB_ICONERROR);
+        showMessage(&window_, toU16(read.error), std::u16string(kMessageCaption),
+                    MB_OK | MB_ICONERROR);
         return false;
     }
     setPlaying(false);

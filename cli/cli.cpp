@@ -2,7 +2,10 @@
 
 #include "cli/cli_text.h"
 #include "cli/commands.h"
+#include "cli/output.h"
+#include "connection/port_choice.h"
 #include "lang/program_texts.h"
+#include "platform/text.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -88,7 +91,9 @@ int usageError(CliIo& io, const std::string& line) {
     return kExitUsage;
 }
 
-int runCli(const std::vector<std::string>& args, CliIo& io) {
+namespace {
+
+int runCommand(const std::vector<std::string>& args, CliIo& io) {
     std::string error;
     const std::optional<CliOptions> options = parseOptions(args, error);
     if (!options) {
@@ -118,7 +123,24 @@ int runCli(const std::vector<std::string>& args, CliIo& io) {
         options->operands.size() > command->maxOperands) {
         return usageError(io, say(texts::kCliBadArguments, {command->name}));
     }
+    // A port the table cannot give is the user's slip, said as such before anything is done.
+    if (options->port && !options->demo) {
+        std::u16string reason;
+        if (options->port->empty()) {
+            return usageError(io, say(texts::kOptionNeedsValue, {"--port"}));
+        }
+        if (!startChoiceForPort(*options->port, reason)) {
+            return usageError(io, toUtf8(reason));
+        }
+    }
     return command->run(*options, io);
+}
+
+} // namespace
+
+int runCli(const std::vector<std::string>& args, CliIo& io) {
+    // Every command's output is checked here, so a new one cannot forget it.
+    return finishOutput(io, runCommand(args, io));
 }
 
 std::span<const Command> commands() {
@@ -157,9 +179,9 @@ std::span<const Command> commands() {
          0,
          runLog},
         {"calibrate",
-         "calibrate LOG.csv [--map FILE] [--out FILE] [--min-hits N]",
+         "calibrate LOG.csv [--map FILE] [--out FILE|-] [--min-hits N] [--force]",
          texts::kCliHelpCalibrate,
-         {"--map", "--out", "--min-hits"},
+         {"--map", "--out", "--min-hits", "--force"},
          1,
          1,
          runCalibrate},

@@ -5,11 +5,11 @@
 #include "calibration/calibration_texts.h"
 #include "cli/cli_text.h"
 #include "cli/commands.h"
+#include "cli/output.h"
 #include "cli/session.h"
 #include "device/map_file/map_file.h"
 #include "device/units.h"
 #include "lang/program_texts.h"
-#include "platform/atomic_file.h"
 #include "platform/local_time.h"
 #include "platform/text.h"
 #include "readings_log/readings_log.h"
@@ -30,7 +30,9 @@ std::optional<MapFileContent> mapToLearnOn(const CliOptions& options, CliIo& io)
     if (options.map) {
         MapFileRead file = readMapFile(*options.map);
         if (!file.ok()) {
-            io.err << oneLine(file.error) << std::endl;
+            // A fault of the file as a whole names it already; one of a line does not.
+            io.err << (file.errorLine != 0 ? *options.map + ": " : "") << oneLine(file.error)
+                   << std::endl;
         }
         return std::move(file.content);
     }
@@ -83,29 +85,49 @@ int runCalibrate(const CliOptions& options, CliIo& io) {
                 io, say(texts::kCliOutOfRange, {text, "1.." + std::to_string(kMostHits)}));
         }
     }
-    // The log is read and checked whole before the controller is even looked for.
-    const ReadingsLogRead log = readReadingsLog(options.operands.front());
+    // The log is read and checked whole before the controller is even looked for, and the
+    // recording is never the output.
+    const std::string& logPath = options.operands.front();
+    const ReadingsLogRead log = readReadingsLog(logPath);
     if (!log.ok()) {
         io.err << log.error << std::endl;
+        return kExitFailed;
+    }
+    if (options.out && refusedAsOutput(io, *options.out, {logPath})) {
         return kExitFailed;
     }
     const std::optional<MapFileContent> map = mapToLearnOn(options, io);
     if (!map) {
         return kExitFailed;
     }
-    const CalibrationProposal proposal =
-        proposeCalibration(calibrationSamplesOf(*log.log), map->snapshot, parameters);
-    printProposal(io.out, proposal);
-    if (options.out) {
-        MapFileInfo info = map->info;
-        info.saved = localTimeIso8601(std::time(nullptr));
-        if (!replaceFileAtomically(*options.out,
-                                   formatMapFile(proposal.appliedTo(map->snapshot), info))) {
-            io.err << say(texts::kCannotWriteFile, {*options.out}) << std::endl;
-            return kExitFailed;
+    // Readings taken under other axes would be filed into cells they never belonged to.
+    if (log.log->axes && *log.log->axes != map->snapshot.axes()) {
+        io.err << say(texts::kCliLogOfOtherAxes) << std::endl;
+        if (!options.force) {
+            io.err << say(texts::kCliForceToLearn) << std::endl;
+            return kExitUsage;
         }
     }
-    return kExitDone;
+    if (log.log->firmwareVersion != map->info.firmwareVersion) {
+        io.err << say(texts::kCliLogOfOtherFirmware, {std::to_string(log.log->firmwareVersion),
+                                                      std::to_string(map->info.firmwareVersion)})
+               << std::endl;
+    }
+    const CalibrationProposal proposal =
+        proposeCalibration(calibrationSamplesOf(*log.log), map->snapshot, parameters);
+    // With the map file on stdout, the proposal goes beside the messages.
+    printProposal(options.out == "-" ? io.err : io.out, proposal);
+    if (proposal.summary.learned == 0) {
+        io.err << say(texts::kCliNothingLearned) << std::endl;
+        return kExitFailed;
+    }
+    if (!options.out) {
+        return kExitDone;
+    }
+    MapFileInfo info = map->info;
+    info.saved = localTimeIso8601(std::time(nullptr));
+    return writeResult(io, *options.out, formatMapFile(proposal.appliedTo(map->snapshot), info),
+                       {logPath});
 }
 
 } // namespace krv::cli

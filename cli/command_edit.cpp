@@ -6,6 +6,7 @@
 #include "cli/map_writes.h"
 #include "cli/session.h"
 #include "cli/whole_write.h"
+#include "device/units.h"
 #include "lang/program_texts.h"
 #include "map_blocks/block_operations.h"
 #include "map_blocks/block_text.h"
@@ -34,12 +35,19 @@ const std::map<std::string, Interpolation, std::less<>> kInterpolations = {
 struct NumberOption {
     std::optional<std::string> CliOptions::*text;
     BlockResult (*operation)(const MapCells&, const Block&, double);
+    bool cellVolts; // a value a cell must be able to hold
 };
 const NumberOption kNumberOptions[] = {
-    {&CliOptions::setVolts, setTo},
-    {&CliOptions::addVolts, add},
-    {&CliOptions::scalePercent, scale},
+    {&CliOptions::setVolts, setTo, true},
+    {&CliOptions::addVolts, add, false},
+    {&CliOptions::scalePercent, scale, false},
 };
+
+// An explicit value the controller cannot hold is the user's slip, not a cell to cut.
+bool heldByACell(double volts) {
+    constexpr double kSlack = 1e-9; // "5.10" as typed against 5.10 as computed
+    return volts >= units::mapCellVolts(0) - kSlack && volts <= units::mapCellVolts(255) + kSlack;
+}
 
 // The one operation the options name; a usage line on err and nothing when they name none,
 // several, or one with a value that is not a number.
@@ -53,6 +61,12 @@ std::optional<BlockOperation> operationOf(const CliOptions& options, CliIo& io) 
         const std::optional<double> value = parseDecimal(*text);
         if (!value) {
             usageError(io, say(texts::kCliBadValue, {*text}));
+            return std::nullopt;
+        }
+        if (option.cellVolts && !heldByACell(*value)) {
+            const std::string range =
+                fixed(units::mapCellVolts(0), 2) + ".." + fixed(units::mapCellVolts(255), 2);
+            usageError(io, say(texts::kCliOutOfRange, {*text, range}));
             return std::nullopt;
         }
         named.push_back([operation = option.operation, number = *value](const MapCells& cells,

@@ -6,11 +6,13 @@
 #include "cli/cli_text.h"
 #include "cli/commands.h"
 #include "cli/enter_keys.h"
+#include "cli/output.h"
 #include "cli/session.h"
 #include "cli/stop_request.h"
 #include "device/readings_recorder.h"
 #include "lang/program_texts.h"
 
+#include <cerrno>
 #include <charconv>
 #include <chrono>
 #include <cstdio>
@@ -38,13 +40,19 @@ public:
         : device_(device), window_(window), csv_(csv), err_(err), quiet_(quiet), keys_(keys) {}
 
     void run(std::optional<std::chrono::duration<double>> length) {
-        CReadingsRecorder recorder(csv_, device_.diagData, device_.firmwareVersion);
+        // The axes the connection read: the log says which cells its readings belong to.
+        const std::optional<ControllerData> loaded = window_.loadedData();
+        CReadingsRecorder recorder =
+            loaded ? CReadingsRecorder(csv_, device_.diagData, device_.firmwareVersion,
+                                       loaded->state.axes())
+                   : CReadingsRecorder(csv_, device_.diagData, device_.firmwareVersion);
         const Clock::time_point started = Clock::now();
         if (keys_.watching() && !quiet_) {
             err_ << say(texts::kCliMarkerHint) << std::endl;
         }
         device_.startPolling();
-        while (!stopRequest() && (!length || Clock::now() - started < *length)) {
+        // A log that can no longer be written ends: nothing would keep what it gathered.
+        while (!stopRequest() && csv_ && (!length || Clock::now() - started < *length)) {
             std::this_thread::sleep_for(kLookEvery);
             recorder.update(device_.connected);
             for (int marks = keys_.pressed(); marks > 0; --marks) {
@@ -106,17 +114,22 @@ public:
     CsvFile(const CsvFile&) = delete;
     CsvFile& operator=(const CsvFile&) = delete;
 
-    bool writable() {
+    // 0, or why the file cannot be written (an errno value).
+    int unwritable() {
         struct stat info {};
         if (::stat(path_.c_str(), &info) == 0) {
-            return !S_ISDIR(info.st_mode) && ::access(path_.c_str(), W_OK) == 0;
+            if (S_ISDIR(info.st_mode)) {
+                return EISDIR;
+            }
+            return ::access(path_.c_str(), W_OK) == 0 ? 0 : errno;
         }
-        const int fd = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+        const int fd = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         created_ = fd >= 0;
-        if (created_) {
-            ::close(fd);
+        if (!created_) {
+            return errno;
         }
-        return created_;
+        ::close(fd);
+        return 0;
     }
     std::ofstream& open() {
         stream_.open(path_, std::ios::out | std::ios::trunc);
@@ -151,8 +164,8 @@ int runLog(const CliOptions& options, CliIo& io) {
     }
     const std::string path = options.csv.value_or("-");
     CsvFile file(path);
-    if (path != "-" && !file.writable()) {
-        io.err << say(texts::kCannotWriteFile, {path}) << std::endl;
+    if (const int error = path == "-" ? 0 : file.unwritable()) {
+        io.err << cannotWrite(path, error) << std::endl;
         return kExitFailed;
     }
     const StopOnSignals stops;
@@ -164,15 +177,14 @@ int runLog(const CliOptions& options, CliIo& io) {
         return session.fail(say(texts::kCliNoReadings));
     }
     std::ostream& csv = path == "-" ? io.out : file.open();
-    if (!csv) {
-        return session.fail(say(texts::kCannotWriteFile, {path}));
+    if (csv) {
+        ReadingsLog(session.device(), session.window(), csv, io.err, options.quiet, io.keys)
+            .run(length);
     }
-    ReadingsLog(session.device(), session.window(), csv, io.err, options.quiet, io.keys)
-        .run(length);
-    if (!csv) {
-        return session.fail(say(texts::kCannotWriteFile, {path}));
+    if (!csv && path != "-") {
+        return session.fail(cannotWrite(path, errno != 0 ? errno : EIO));
     }
-    return kExitDone;
+    return csv ? kExitDone : kExitFailed; // stdout's reason is said as the command ends
 }
 
 } // namespace krv::cli

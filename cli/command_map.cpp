@@ -4,16 +4,13 @@
 #include "cli/cli_text.h"
 #include "cli/commands.h"
 #include "cli/map_writes.h"
+#include "cli/output.h"
 #include "cli/session.h"
 #include "cli/whole_write.h"
 #include "device/map_file/map_backups.h"
 #include "device/map_file/map_file.h"
 #include "lang/program_texts.h"
-#include "platform/atomic_file.h"
 #include "platform/text.h"
-
-#include <cerrno>
-#include <cstring>
 
 namespace krv::cli {
 
@@ -47,19 +44,7 @@ int runReadMap(const CliOptions& options, CliIo& io) {
         if (!held) {
             return kExitFailed;
         }
-        const std::string text = formatMapFile(*held, mapFileInfoOf(session.device()));
-        if (path == "-") {
-            // A full disk or a closed output shows only here: the file must not look written.
-            errno = 0;
-            io.out << text << std::flush;
-            return io.out ? kExitDone
-                          : session.fail(say(texts::kCliCannotWriteOutput,
-                                             {std::strerror(errno != 0 ? errno : EIO)}));
-        }
-        if (!replaceFileAtomically(path, text)) {
-            return session.fail(say(texts::kCannotWriteFile, {path}) + ": " + std::strerror(errno));
-        }
-        return kExitDone;
+        return writeResult(io, path, formatMapFile(*held, mapFileInfoOf(session.device())), {});
     });
 }
 

@@ -2,6 +2,7 @@
 
 #include "cli/cli.h"
 #include "lang/language_setup.h"
+#include "platform/fd_output.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -26,7 +27,10 @@ void holdClosedStandardStreams() {
 int main(int argc, char** argv) {
     holdClosedStandardStreams();
     krv::initLanguage();
-    krv::cli::CliIo io{std::cout, std::cerr, ::isatty(STDERR_FILENO) == 1, STDIN_FILENO};
+    // Results go through a buffer that keeps why a write failed (a full disk, a closed stdout).
+    krv::FdOutputBuffer outBuffer(STDOUT_FILENO);
+    std::ostream out(&outBuffer);
+    krv::cli::CliIo io{out, std::cerr, ::isatty(STDERR_FILENO) == 1, STDIN_FILENO};
     const int code = krv::cli::runCli(std::vector<std::string>(argv + 1, argv + argc), io);
     krv::closeLanguageFiles();
     return code;

@@ -30,11 +30,12 @@ int Session::fail(const std::string& line) {
 bool Session::connect() {
     device_.startChoice.demo = options_.demo;
     if (options_.port && !options_.demo) {
-        // That port alone: a command must never reach a controller on another.
+        // That port alone: a command must never reach a controller on another. A port the
+        // table cannot give was refused as a usage fault before the command began.
         std::u16string ignored;
         const auto choice = startChoiceForPort(*options_.port, ignored);
         if (!choice) {
-            fail(say(texts::kCliNoControllerOnPort, {*options_.port}));
+            fail(toUtf8(ignored));
             return false;
         }
         device_.startChoice = *choice;

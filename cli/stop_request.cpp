@@ -1,5 +1,7 @@
 #include "cli/stop_request.h"
 
+#include "cli/cli.h"
+
 namespace krv::cli {
 
 namespace {
@@ -24,6 +26,10 @@ std::atomic<bool>& stopRequest() {
 
 int stopSignal() {
     return requested ? requestedBy.load() : 0;
+}
+
+int stoppedExitCode() {
+    return kExitStoppedBase + (stopSignal() != 0 ? stopSignal() : SIGINT);
 }
 
 StopOnSignals::StopOnSignals() {

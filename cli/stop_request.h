@@ -11,6 +11,9 @@ namespace krv::cli {
 std::atomic<bool>& stopRequest();
 // The signal that raised the request (SIGINT or SIGTERM); 0 when it was raised otherwise.
 int stopSignal();
+// The exit code of a command that stopped on the request, as a shell reports a program ended
+// by the signal (Ctrl+C when it was raised otherwise).
+int stoppedExitCode();
 
 class StopOnSignals {
 public:

@@ -5,21 +5,12 @@
 
 namespace krv::cli {
 
-namespace {
-
-// As a shell reports a program ended by the signal.
-int stoppedCode() {
-    return kExitStoppedBase + (stopSignal() != 0 ? stopSignal() : SIGINT);
-}
-
-} // namespace
-
 std::optional<int> WholeWrite::stopBeforeWriting() {
     if (!stopRequest()) {
         return std::nullopt;
     }
     io_.err << say(texts::kCliStoppedNothingWritten) << std::endl;
-    return stoppedCode();
+    return stoppedExitCode();
 }
 
 int WholeWrite::finish(int code, const std::string& holds) {
@@ -31,7 +22,7 @@ int WholeWrite::finish(int code, const std::string& holds) {
         io_.err << holds << '\n';
     }
     io_.err << std::flush;
-    return code == kExitDone ? stoppedCode() : code;
+    return code == kExitDone ? stoppedExitCode() : code;
 }
 
 } // namespace krv::cli

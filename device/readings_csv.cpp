@@ -1,5 +1,6 @@
 #include "device/readings_csv.h"
 
+#include "device/units.h"
 #include "platform/local_time.h"
 
 #include <cstdio>
@@ -16,11 +17,29 @@ std::string commentAt(std::string_view what, double seconds) {
 
 } // namespace
 
-std::string header(std::chrono::system_clock::time_point started, uint16_t firmwareVersion) {
-    return std::string(kTitleLine) + "\n" + std::string(kStartedPrefix) +
-           localTimeIso8601(std::chrono::system_clock::to_time_t(started)) + "\n" +
-           std::string(kFirmwarePrefix) + std::to_string(firmwareVersion) + "\n" +
-           std::string(kColumnRow) + "\n";
+std::string header(std::chrono::system_clock::time_point started, uint16_t firmwareVersion,
+                   const std::optional<MapAxes>& axes) {
+    std::string text = std::string(kTitleLine) + "\n" + std::string(kStartedPrefix) +
+                       localTimeIso8601(std::chrono::system_clock::to_time_t(started)) + "\n" +
+                       std::string(kFirmwarePrefix) + std::to_string(firmwareVersion) + "\n";
+    if (axes) {
+        text += kRowAxisPrefix;
+        for (size_t i = 0; i < axes->rows.size(); ++i) {
+            char volts[32];
+            std::snprintf(volts, sizeof volts, "%s%.3f", i == 0 ? "" : ",",
+                          units::rowBreakVolts(axes->rows[i]));
+            text += volts;
+        }
+        text += "\n" + std::string(kColumnAxisPrefix);
+        for (size_t i = 0; i < axes->columns.size(); ++i) {
+            char rpm[32];
+            std::snprintf(rpm, sizeof rpm, "%s%.0f", i == 0 ? "" : ",",
+                          units::columnBreakRpm(axes->columns[i]));
+            text += rpm;
+        }
+        text += "\n";
+    }
+    return text + std::string(kColumnRow) + "\n";
 }
 
 std::string row(double seconds, uint64_t sampleNumber, const CDiag& sample) {

@@ -8,8 +8,20 @@ namespace krv {
 
 CReadingsRecorder::CReadingsRecorder(std::ostream& out, CDiagData& store, uint16_t firmwareVersion,
                                      Clock::time_point now)
+    : CReadingsRecorder(out, store,
+                        readings_csv::header(std::chrono::system_clock::now(), firmwareVersion),
+                        now) {}
+
+CReadingsRecorder::CReadingsRecorder(std::ostream& out, CDiagData& store, uint16_t firmwareVersion,
+                                     const MapAxes& axes, Clock::time_point now)
+    : CReadingsRecorder(
+          out, store, readings_csv::header(std::chrono::system_clock::now(), firmwareVersion, axes),
+          now) {}
+
+CReadingsRecorder::CReadingsRecorder(std::ostream& out, CDiagData& store, const std::string& header,
+                                     Clock::time_point now)
     : out_(out), store_(store), started_(now) {
-    out_ << readings_csv::header(std::chrono::system_clock::now(), firmwareVersion) << std::flush;
+    out_ << header << std::flush;
     CDiag newest;
     store_.lastSample(newest);
     lastSeen_ = newest.sampleNumber;
@@ -17,15 +29,22 @@ CReadingsRecorder::CReadingsRecorder(std::ostream& out, CDiagData& store, uint16
 
 void CReadingsRecorder::update(bool connected, Clock::time_point now) {
     const double seconds = secondsAt(now);
-    bool wrote = writeNewSamples(seconds);
-    if (connected != linkUp_) {
-        linkUp_ = connected;
-        if (!connected) {
-            // The polling thread emptied the store as it gave up; its successor starts from 1.
-            lastSeen_ = 0;
-        }
-        out_ << (connected ? readings_csv::linkBackComment(seconds)
-                           : readings_csv::linkLostComment(seconds));
+    bool wrote = false;
+    // A link that came back is marked before the new polling thread's samples, one that went
+    // down after the samples seen before it: no row stands between "lost" and "back".
+    if (connected && !linkUp_) {
+        linkUp_ = true;
+        out_ << readings_csv::linkBackComment(seconds);
+        wrote = true;
+    }
+    if (linkUp_) {
+        wrote = writeNewSamples(seconds) || wrote;
+    }
+    if (!connected && linkUp_) {
+        linkUp_ = false;
+        // The polling thread emptied the store as it gave up; its successor starts from 1.
+        lastSeen_ = 0;
+        out_ << readings_csv::linkLostComment(seconds);
         wrote = true;
     }
     if (wrote) {
@@ -35,7 +54,9 @@ void CReadingsRecorder::update(bool connected, Clock::time_point now) {
 
 int CReadingsRecorder::addMarker(Clock::time_point now) {
     const double seconds = secondsAt(now);
-    writeNewSamples(seconds);
+    if (linkUp_) {
+        writeNewSamples(seconds);
+    }
     out_ << readings_csv::markerComment(++markers_, seconds) << std::flush;
     return markers_;
 }

@@ -5,10 +5,12 @@
 // samples) never drops one unseen (the window's 100 ms timer is plenty).
 
 #include "device/diag_data.h"
+#include "device/lpg_device.h"
 
 #include <chrono>
 #include <cstdint>
 #include <ostream>
+#include <string>
 
 namespace krv {
 
@@ -20,6 +22,9 @@ public:
     // are history, not part of the recording.
     CReadingsRecorder(std::ostream& out, CDiagData& store, uint16_t firmwareVersion,
                       Clock::time_point now = Clock::now());
+    // The same, with the axes the readings are taken under named in the header.
+    CReadingsRecorder(std::ostream& out, CDiagData& store, uint16_t firmwareVersion,
+                      const MapAxes& axes, Clock::time_point now = Clock::now());
 
     // Writes the samples that arrived since the last call, then a comment when the link went
     // down or came back, and flushes what it wrote.
@@ -34,6 +39,9 @@ public:
     double secondsAt(Clock::time_point now) const;
 
 private:
+    CReadingsRecorder(std::ostream& out, CDiagData& store, const std::string& header,
+                      Clock::time_point now);
+
     // Writes the samples that arrived since the last call, at these seconds; true when any.
     bool writeNewSamples(double seconds);
 

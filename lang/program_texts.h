@@ -280,7 +280,7 @@ inline constexpr std::u16string_view kCliHelpSeconds = u"czas zapisu w sekundach
 inline constexpr std::u16string_view kCliHelpCsv =
     u"plik CSV (- to standardowe wyjście, domyślnie)";
 inline constexpr std::u16string_view kCliHelpForce =
-    u"wpisuje także plik z innego typu sterownika lub innej wersji firmware";
+    u"przyjmuje także plik z innego typu sterownika, innej wersji firmware lub innych osi";
 inline constexpr std::u16string_view kCliUnknownCommand = u"Nieznane polecenie: %s";
 inline constexpr std::u16string_view kCliMissingCommand = u"Brak polecenia";
 inline constexpr std::u16string_view kCliBadArguments = u"Niewłaściwe argumenty polecenia %s";
@@ -347,7 +347,7 @@ inline constexpr std::u16string_view kCompareSettingsDiffer =
 // Readings logs: reading them back, markers, replay and the MSL text for other viewers.
 inline constexpr std::u16string_view kReadingsLogAtLine = u"Zapis odczytów, wiersz %s: %s";
 inline constexpr std::u16string_view kReadingsLogCannotOpen =
-    u"Nie można otworzyć zapisu odczytów.";
+    u"Nie można otworzyć zapisu odczytów: %s";
 inline constexpr std::u16string_view kReadingsLogNotRegular =
     u"Zapis odczytów nie jest zwykłym plikiem.";
 inline constexpr std::u16string_view kReadingsLogTooLarge =
@@ -378,8 +378,22 @@ inline constexpr std::u16string_view kReadingsLogBackUnlost =
 inline constexpr std::u16string_view kReadingsLogEmptyLine = u"pusty wiersz";
 inline constexpr std::u16string_view kCliHelpConvert =
     u"zamienia zapis odczytów CSV na plik MSL dla innych przeglądarek";
-inline constexpr std::u16string_view kCliConvertOntoLog =
-    u"Plik %s to zapis, który ma zostać zamieniony";
+inline constexpr std::u16string_view kCliOutputIsInput =
+    u"Plik %s to zapis odczytów, z którego polecenie czyta; nie zostanie nadpisany";
+inline constexpr std::u16string_view kCliStoppedFileNotWritten =
+    u"Przerwano; plik %s nie został zapisany.";
+inline constexpr std::u16string_view kCliNothingLearned =
+    u"Z zapisu nie udało się nauczyć żadnej komórki; nic nie zapisano.";
+inline constexpr std::u16string_view kCliLogOfOtherFirmware =
+    u"Zapis odczytów pochodzi z firmware %s, a mapa z firmware %s.";
+inline constexpr std::u16string_view kReadingsLogReadingWhileLost =
+    u"odczyt przed powrotem utraconego połączenia";
+inline constexpr std::u16string_view kCliLogOfOtherAxes =
+    u"Zapis odczytów nagrano przy innych osiach niż osie mapy.";
+inline constexpr std::u16string_view kCliForceToLearn =
+    u"Nic nie policzono; aby uczyć się mimo to, dodaj opcję --force.";
+inline constexpr std::u16string_view kReplayAlone =
+    u"Opcji --replay nie można łączyć z --port ani --demo";
 inline constexpr std::u16string_view kCliMarkerWritten = u"Znacznik %s w %s s";
 inline constexpr std::u16string_view kCliMarkerHint = u"Enter zapisuje znacznik";
 inline constexpr std::u16string_view kStatusReplay = u"ODTWARZANIE: %s";
@@ -725,7 +739,14 @@ inline constexpr std::u16string_view kProgramTexts[] = {
     kReadingsLogBackUnlost,
     kReadingsLogEmptyLine,
     kCliHelpConvert,
-    kCliConvertOntoLog,
+    kCliOutputIsInput,
+    kCliStoppedFileNotWritten,
+    kCliNothingLearned,
+    kCliLogOfOtherFirmware,
+    kReadingsLogReadingWhileLost,
+    kCliLogOfOtherAxes,
+    kCliForceToLearn,
+    kReplayAlone,
     kCliMarkerWritten,
     kCliMarkerHint,
     kStatusReplay,

@@ -4,13 +4,14 @@
 #include <climits>
 #include <fcntl.h>
 #include <optional>
+#include <random>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace krv {
 namespace {
 
-bool writeAll(int fd, const std::string& text) {
+bool writeAll(int fd, std::string_view text) {
     size_t written = 0;
     while (written < text.size()) {
         const ssize_t n = ::write(fd, text.data() + written, text.size() - written);
@@ -45,6 +46,17 @@ std::optional<std::string> finalTarget(std::string path) {
     return std::nullopt;
 }
 
+// Six letters or digits, as mkstemp would put in place of XXXXXX.
+std::string randomSuffix(std::random_device& entropy) {
+    constexpr std::string_view kLetters =
+        "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    std::string suffix(6, ' ');
+    for (char& letter : suffix) {
+        letter = kLetters[entropy() % kLetters.size()];
+    }
+    return suffix;
+}
+
 } // namespace
 
 std::string directoryOf(const std::string& path) {
@@ -77,44 +89,102 @@ bool makeDirectories(const std::string& directory) {
     return true;
 }
 
-bool replaceFileAtomically(const std::string& named, const std::string& content) {
+AtomicFileWrite::AtomicFileWrite(const std::string& named, unsigned newFileMode) {
     // Renaming onto the name itself would put a regular file in place of a link, a device
     // node or a FIFO: a link is written through, anything else but a regular file refused.
     const std::optional<std::string> target = finalTarget(named);
     if (!target) {
-        return false;
+        failed(errno);
+        return;
     }
-    const std::string& path = *target;
+    target_ = *target;
     struct stat existing {};
-    if (stat(path.c_str(), &existing) == 0 && !S_ISREG(existing.st_mode)) {
-        errno = S_ISDIR(existing.st_mode) ? EISDIR : ENOTSUP;
+    const bool replacing = stat(target_.c_str(), &existing) == 0;
+    if (replacing && !S_ISREG(existing.st_mode)) {
+        failed(S_ISDIR(existing.st_mode) ? EISDIR : ENOTSUP);
+        return;
+    }
+    // Opened with the mode a new file of the user's would get; a replaced file's own mode is
+    // put back below, as the umask may have narrowed it.
+    std::random_device entropy;
+    for (int attempt = 0; attempt < 100 && fd_ < 0; ++attempt) {
+        temporary_ = target_ + "." + randomSuffix(entropy);
+        fd_ = open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
+                   static_cast<mode_t>(newFileMode));
+        if (fd_ < 0 && errno != EEXIST) {
+            break;
+        }
+    }
+    if (fd_ < 0) {
+        temporary_.clear();
+        failed(errno);
+        return;
+    }
+    if (replacing && fchmod(fd_, existing.st_mode & 07777) != 0) {
+        failed(errno);
+    }
+}
+
+AtomicFileWrite::~AtomicFileWrite() {
+    if (fd_ >= 0) {
+        ::close(fd_);
+    }
+    if (!committed_ && !temporary_.empty()) {
+        unlink(temporary_.c_str());
+    }
+}
+
+bool AtomicFileWrite::failed(int error) {
+    if (error_ == 0) {
+        error_ = error;
+    }
+    if (fd_ >= 0) {
+        ::close(fd_);
+        fd_ = -1;
+    }
+    errno = error_;
+    return false;
+}
+
+bool AtomicFileWrite::write(std::string_view text) {
+    if (fd_ < 0) {
+        errno = error_;
         return false;
     }
-    const std::string directory = directoryOf(path);
-    if (!makeDirectories(directory)) {
+    return writeAll(fd_, text) || failed(errno);
+}
+
+bool AtomicFileWrite::sync() {
+    if (fd_ < 0) {
+        errno = error_;
         return false;
     }
-    std::string temporary = path + ".XXXXXX";
-    const int fd = mkstemp(temporary.data());
-    if (fd < 0) {
+    return fsync(fd_) == 0 || failed(errno);
+}
+
+bool AtomicFileWrite::commit() {
+    if (!sync()) {
         return false;
     }
-    const bool written = fchmod(fd, 0600) == 0 && writeAll(fd, content) && fsync(fd) == 0;
-    const int writeErrno = errno;
-    const bool closed = ::close(fd) == 0;
-    if (!written || !closed || rename(temporary.c_str(), path.c_str()) != 0) {
-        const int failure = written && closed ? errno : writeErrno;
-        unlink(temporary.c_str());
-        errno = failure;
-        return false;
+    const int fd = fd_;
+    fd_ = -1;
+    if (::close(fd) != 0 || rename(temporary_.c_str(), target_.c_str()) != 0) {
+        return failed(errno);
     }
+    committed_ = true;
     // The rename itself must reach the disk too, or a crash could bring the old file back.
-    const int directoryFd = open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int directoryFd = open(directoryOf(target_).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (directoryFd >= 0) {
         fsync(directoryFd);
         ::close(directoryFd);
     }
     return true;
+}
+
+bool replaceFileAtomically(const std::string& path, const std::string& content,
+                           unsigned newFileMode) {
+    AtomicFileWrite file(path, newFileMode);
+    return file.write(content) && file.commit();
 }
 
 } // namespace krv

@@ -2,6 +2,7 @@
 // Files that are replaced whole: a crash leaves the old file or the new one, never a torn one.
 
 #include <string>
+#include <string_view>
 
 namespace krv {
 
@@ -9,11 +10,44 @@ namespace krv {
 // part of the path cannot be made or is not a folder (a file standing in its place).
 bool makeDirectories(const std::string& directory);
 
-// Writes content to a temporary file beside path (mode 0600), fsyncs it, renames it onto path
-// and fsyncs the folder. On failure nothing is left behind and errno tells why. A symbolic
-// link is followed and its target replaced; a path that is (or links to) a device node, a
-// FIFO or a socket is refused with ENOTSUP, a folder with EISDIR: never replaced by a file.
-bool replaceFileAtomically(const std::string& path, const std::string& content);
+// A file replaced whole, in steps: the content goes to a temporary file beside the target,
+// which commit() fsyncs and renames onto it (fsyncing the folder too). Left without a
+// successful commit, the temporary file is removed and the target stays as it was.
+//
+// A symbolic link is followed and its target replaced; a path that is (or links to) a device
+// node, a FIFO or a socket is refused with ENOTSUP, a folder with EISDIR: never replaced by a
+// file. A replaced file keeps its permission bits; a new one gets newFileMode less the umask
+// (the program's own files ask for 0600).
+// Missing folders are not made (ENOENT): a mistyped path must not become a tree.
+class AtomicFileWrite {
+public:
+    explicit AtomicFileWrite(const std::string& path, unsigned newFileMode = 0666);
+    ~AtomicFileWrite();
+    AtomicFileWrite(const AtomicFileWrite&) = delete;
+    AtomicFileWrite& operator=(const AtomicFileWrite&) = delete;
+
+    // False once any step failed; error() then tells why (an errno value).
+    bool ok() const { return fd_ >= 0 || committed_; }
+    bool write(std::string_view text);
+    // Puts what was written on the disk (commit does it too): a caller that may still drop the
+    // file can look once more after this, the longest step.
+    bool sync();
+    bool commit();
+    int error() const { return error_; }
+
+private:
+    bool failed(int error);
+
+    std::string target_;
+    std::string temporary_;
+    int fd_ = -1;
+    int error_ = 0;
+    bool committed_ = false;
+};
+
+// The whole file in one go; on failure nothing is left behind and errno tells why.
+bool replaceFileAtomically(const std::string& path, const std::string& content,
+                           unsigned newFileMode = 0666);
 
 // The folder part of a path ("." when it has none).
 std::string directoryOf(const std::string& path);

@@ -121,7 +121,8 @@ bool CSettingsFile::write(std::string_view name, std::string_view value) const {
     if (!replaced) {
         content += entry + '\n';
     }
-    return replaceFileAtomically(path_, content);
+    // The settings' own folder is made on first use, private as the XDG folders are.
+    return makeDirectories(directoryOf(path_)) && replaceFileAtomically(path_, content, 0600);
 }
 
 int parseLeadingInt(std::string_view text) {

@@ -1,6 +1,8 @@
 #include "readings_log/readings_log.h"
 
+#include "device/diag.h"
 #include "device/readings_csv.h"
+#include "device/units.h"
 #include "lang/program_texts.h"
 #include "lang/translate.h"
 #include "platform/regular_file.h"
@@ -8,9 +10,11 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <type_traits>
 
 namespace krv {
@@ -23,10 +27,36 @@ constexpr std::array<std::string_view, kFieldCount> kFieldNames{
 constexpr std::string_view kStartedName = "started";
 constexpr std::string_view kFirmwareName = "firmware version";
 constexpr std::string_view kMarkerName = "marker";
+constexpr std::string_view kRowAxisName = "row axis";
+constexpr std::string_view kColumnAxisName = "column axis";
 // "0.000,1,0,0.000,0.000,0.000,0\n": the shortest row the tool writes.
 constexpr std::size_t kShortestRowBytes = 30;
 // A value quoted in a message is cut to this, so a line of garbage cannot flood it.
 constexpr std::size_t kShownBytes = 32;
+// A year: longer than any recording the file's size allows, short enough for any clock label.
+constexpr double kMostSeconds = 366.0 * 24 * 3600;
+// Some editors put this before the first line.
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+// What the controller's readings can carry at all: the wire words' extremes through the same
+// conversions the recorder writes with (the log has three decimals, hence the slack).
+struct ValueRange {
+    double lowest;
+    double highest;
+    bool holds(double value) const { return value >= lowest - 5e-4 && value <= highest + 5e-4; }
+};
+
+CDiag sampleWith(int offset, uint16_t word) {
+    CDiag sample;
+    sample.setWord(offset, word);
+    return sample;
+}
+
+const ValueRange kRpmRange{0, double(engineSpeedRpm(sampleWith(CDiag::kRpmPeriod, 1)))};
+const ValueRange kInputRange{0, inputVolts(sampleWith(CDiag::kInputVoltage, 0xFFFF))};
+const ValueRange kOutputRange{0, outputVolts(sampleWith(CDiag::kOutputVoltage, 0xFFFF))};
+const ValueRange kPumpRange{pumpPwmVolts(sampleWith(CDiag::kPumpPwm, 0x8000)),
+                            pumpPwmVolts(sampleWith(CDiag::kPumpPwm, 0x7FFF))};
 
 struct Fault {
     std::u16string_view text;
@@ -79,6 +109,9 @@ public:
         while (!text_.empty() && text_.back() == '\0') {
             text_.remove_suffix(1);
         }
+        if (text_.starts_with(kByteOrderMark)) {
+            text_.remove_prefix(kByteOrderMark.size());
+        }
         // Room for a reading a line, but no more than rows of the tool's could fill: a file of
         // line ends alone must not claim gigabytes.
         const auto lines = static_cast<std::size_t>(std::count(text_.begin(), text_.end(), '\n'));
@@ -105,7 +138,15 @@ public:
             lineNumber_ = std::max(lineNumber_, 1);
             return failure(Fault{texts::kReadingsLogNoColumns, {}, {}});
         }
+        if (rowsWhileDown_) {
+            lineNumber_ = rowsWhileDown_->line;
+            return failure(Fault{texts::kReadingsLogReadingWhileLost, {}, {}});
+        }
         ReadingsLogRead read;
+        if (log_.readings.empty()) {
+            read.error = toUtf8(translate(texts::kReplayNoReadings));
+            return read;
+        }
         read.log = std::move(log_);
         return read;
     }
@@ -131,6 +172,15 @@ private:
         if (line.starts_with(readings_csv::kFirmwarePrefix)) {
             return firmwareVersion(line.substr(readings_csv::kFirmwarePrefix.size()));
         }
+        if (line.starts_with(readings_csv::kRowAxisPrefix)) {
+            return axisLine(line.substr(readings_csv::kRowAxisPrefix.size()), kRowAxisName,
+                            axes_.rows, rowAxisSeen_, units::rowBreakVolts, units::rowBreakWire);
+        }
+        if (line.starts_with(readings_csv::kColumnAxisPrefix)) {
+            return axisLine(line.substr(readings_csv::kColumnAxisPrefix.size()), kColumnAxisName,
+                            axes_.columns, columnAxisSeen_, units::columnBreakRpm,
+                            units::columnBreakWire);
+        }
         return Fault{line.starts_with('#') ? texts::kReadingsLogUnknownHeaderLine
                                            : texts::kReadingsLogBadColumns,
                      {},
@@ -144,7 +194,45 @@ private:
                 return Fault{texts::kReadingsLogMissingHeaderLine, std::string(name), {}};
             }
         }
+        // The axes come as a pair or not at all.
+        if (rowAxisSeen_ != columnAxisSeen_) {
+            return Fault{texts::kReadingsLogMissingHeaderLine,
+                         std::string(rowAxisSeen_ ? kColumnAxisName : kRowAxisName),
+                         {}};
+        }
+        if (rowAxisSeen_) {
+            log_.axes = axes_;
+        }
         columnsSeen_ = true;
+        return std::nullopt;
+    }
+
+    // The break points of one axis, each a value its wire word carries exactly.
+    template <typename Wire, std::size_t N>
+    Outcome axisLine(std::string_view values, std::string_view name, std::array<Wire, N>& axis,
+                     bool& seen, double (*toValue)(Wire), Wire (*toWire)(double)) {
+        if (seen) {
+            return Fault{texts::kReadingsLogRepeatedHeaderLine, {}, {}};
+        }
+        const auto count = static_cast<std::size_t>(std::count(values.begin(), values.end(), ','));
+        if (count + 1 != N) {
+            return Fault{texts::kReadingsLogFieldCount, std::to_string(count + 1),
+                         std::to_string(N)};
+        }
+        for (std::size_t i = 0; i < N; ++i) {
+            const std::size_t comma = values.find(',');
+            const std::string_view field = values.substr(0, comma);
+            values.remove_prefix(comma == std::string_view::npos ? values.size() : comma + 1);
+            double value = 0;
+            if (Outcome fault = readNumber(field, name, value)) {
+                return fault;
+            }
+            axis[i] = toWire(value);
+            if (std::abs(toValue(axis[i]) - value) > 5e-4) {
+                return outOfRange(name, field);
+            }
+        }
+        seen = true;
         return std::nullopt;
     }
 
@@ -205,8 +293,14 @@ private:
         if (fault) {
             return fault;
         }
-        if (reading.rpm < 0) {
-            return outOfRange(kFieldNames[2], fields[2]);
+        const std::pair<double, const ValueRange*> ranged[] = {{reading.rpm, &kRpmRange},
+                                                               {reading.input, &kInputRange},
+                                                               {reading.output, &kOutputRange},
+                                                               {reading.pump, &kPumpRange}};
+        for (size_t i = 0; i < std::size(ranged); ++i) {
+            if (!ranged[i].second->holds(ranged[i].first)) {
+                return outOfRange(kFieldNames[i + 2], fields[i + 2]);
+            }
         }
         if (working != 0 && working != 1) {
             return outOfRange(kFieldNames[6], fields[6]);
@@ -218,6 +312,9 @@ private:
         if (!log_.readings.empty() && reading.sample <= log_.readings.back().sample) {
             return Fault{texts::kReadingsLogSampleNotRising, std::to_string(reading.sample),
                          std::to_string(log_.readings.back().sample)};
+        }
+        if (linkDown_ && !rowsWhileDown_) {
+            rowsWhileDown_ = RowsWhileDown{lineNumber_, reading.seconds};
         }
         log_.readings.push_back(reading);
         lastSeconds_ = reading.seconds;
@@ -275,6 +372,13 @@ private:
         if (!linkDown_) {
             return Fault{texts::kReadingsLogBackUnlost, {}, {}};
         }
+        // Recorders of earlier versions wrote the new polling thread's first rows just before
+        // this line, at its very time; any other row while the link was down is no reading.
+        if (rowsWhileDown_ && rowsWhileDown_->seconds != seconds) {
+            lineNumber_ = rowsWhileDown_->line;
+            return Fault{texts::kReadingsLogReadingWhileLost, {}, {}};
+        }
+        rowsWhileDown_.reset();
         linkDown_ = false;
         log_.gaps.back().backAt = seconds;
         return std::nullopt;
@@ -297,7 +401,7 @@ private:
     }
 
     Outcome timeGoesOn(double seconds, std::string_view field) const {
-        if (seconds < 0) {
+        if (seconds < 0 || seconds > kMostSeconds) {
             return outOfRange(kFieldNames[0], field);
         }
         if (seconds < lastSeconds_) {
@@ -322,15 +426,18 @@ private:
     bool startedSeen_ = false;
     bool firmwareSeen_ = false;
     bool columnsSeen_ = false;
+    bool rowAxisSeen_ = false;
+    bool columnAxisSeen_ = false;
+    MapAxes axes_;
     bool linkDown_ = false;
+    // The first row read while the link was down: where it stands and its time.
+    struct RowsWhileDown {
+        int line;
+        double seconds;
+    };
+    std::optional<RowsWhileDown> rowsWhileDown_;
     double lastSeconds_ = 0;
 };
-
-ReadingsLogRead fileFault(std::u16string_view text) {
-    ReadingsLogRead read;
-    read.error = toUtf8(translate(text));
-    return read;
-}
 
 } // namespace
 
@@ -340,12 +447,20 @@ ReadingsLogRead parseReadingsLog(std::string_view text) {
 
 ReadingsLogRead readReadingsLog(const std::string& path) {
     const RegularFileRead file = readRegularFile(path, kReadingsLogMaxBytes);
-    if (file.fault != FileReadFault::none) {
-        return fileFault(
-            faultText(file.fault, {texts::kReadingsLogCannotOpen, texts::kReadingsLogNotRegular,
-                                   texts::kReadingsLogTooLarge}));
+    ReadingsLogRead read;
+    if (file.fault == FileReadFault::none) {
+        read = parseReadingsLog(file.bytes);
+    } else {
+        read.error = toUtf8(fillIn(translate(faultText(file.fault, {texts::kReadingsLogCannotOpen,
+                                                                    texts::kReadingsLogNotRegular,
+                                                                    texts::kReadingsLogTooLarge})),
+                                   {toU16(std::strerror(file.error != 0 ? file.error : EIO))}));
     }
-    return parseReadingsLog(file.bytes);
+    // Said in a box or among other lines, the fault must name its file.
+    if (!read.ok()) {
+        read.error = path + ": " + read.error;
+    }
+    return read;
 }
 
 } // namespace krv

@@ -4,6 +4,8 @@
 // A last line cut off by a recording that ended hard is dropped; anything else out of place
 // refuses the whole log with a message naming the line and the fault.
 
+#include "device/lpg_device.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -34,6 +36,7 @@ struct LogGap {
 struct ReadingsLog {
     std::string started; // the header's start time, as written
     uint16_t firmwareVersion = 0;
+    std::optional<MapAxes> axes; // the map's axes while recording, when the header names them
     std::vector<LogReading> readings;
     std::vector<LogMarker> markers;
     std::vector<LogGap> gaps;

@@ -98,7 +98,7 @@ MapBackupWrite writeMapBackup(const std::string& folder, std::string_view operat
     // replace a backup written in the same millisecond.
     const std::string stem = folder + "/" + timestampName() + "_" + std::string(operation);
     const std::string temporary = folder + "/.writing-" + std::to_string(getpid()) + ".csv";
-    if (!replaceFileAtomically(temporary, formatMapFile(snapshot, info))) {
+    if (!replaceFileAtomically(temporary, formatMapFile(snapshot, info), 0600)) {
         return failure(folder, errno);
     }
     MapBackupWrite write;

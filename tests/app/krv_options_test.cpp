@@ -45,6 +45,10 @@ TEST(KrvOptions, EachOptionAsksForWhatItSays) {
         {{"--port"}, Action::UsageError, "", false, {}},
         {{"--port="}, Action::UsageError, "", false, {}},
         {{"--language", "KLINGON"}, Action::UsageError, "", false, {}},
+        // A replay opens no port: a port or the demo beside it would be dropped unsaid.
+        {{"--replay", "drive.csv", "--port", "1"}, Action::UsageError, "", false, {}},
+        {{"--demo", "--replay=drive.csv"}, Action::UsageError, "", false, {}},
+        {{"--replay", "drive.csv"}, Action::Run, "", false, {}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(::testing::PrintToString(c.arguments));

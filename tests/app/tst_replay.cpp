@@ -303,6 +303,25 @@ private slots:
         QVERIFY(!window.replay().active());
     }
 
+    // krv --replay with a log that does not open: the box names the file and why, and the
+    // window starts as it would without --replay (it searches and finds the controller)
+    // rather than stay a dead replay.
+    void aReplayThatDoesNotOpenStartsTheWindowAsWithout() {
+        if (auto error = fixture.startController()) {
+            KRV_QTEST_UNAVAILABLE(*error);
+        }
+        const std::string missing = fixture.directory + "/no-such-drive.csv";
+        openWindowReplaying(missing);
+        CKorrinDlg& window = *fixture.dialog;
+        QVERIFY(!window.replay().active());
+        QCOMPARE(fixture.shown().size(), size_t{1});
+        const std::u16string said = fixture.shown().front().text;
+        QVERIFY2(said.starts_with(toU16(missing + ": ")), toUtf8(said).c_str());
+        QVERIFY(fixture.waitForOperations());
+        QVERIFY(window.model().loaded());
+        QCOMPARE(controlsOutOfPlace(window, false), QStringList());
+    }
+
     // Through the chart's menu: a file that is no log is reported and the replay stays as it
     // was; the open log saved as MSL reads as MSL.
     void menuOpensReportsAndSavesMsl() {

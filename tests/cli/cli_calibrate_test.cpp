@@ -4,10 +4,12 @@
 
 #include "calibration/calibration.h"
 #include "device/map_file/map_file.h"
+#include "device/readings_csv.h"
 #include "device/units.h"
 #include "platform/text.h"
 #include "sim/controller/sample_map.h"
 #include "tests/cli/cli_fixture.h"
+#include "tests/support/file_contents.h"
 #include "tests/support/polled_drive.h"
 
 #include <filesystem>
@@ -19,6 +21,7 @@ namespace {
 constexpr uint8_t kSettingsFrame = 3;
 constexpr uint8_t kMapFrame = 9;
 constexpr uint8_t kAxesFrame = 11;
+constexpr uint8_t kType = 17;
 
 class CliCalibrate : public CliTest {
 protected:
@@ -29,7 +32,7 @@ protected:
         }
         logText_ = readingsLogOf(polledPetrolDrive(drive_));
         log_ = file("drive.csv", logText_);
-        map_ = file("map.csv", formatMapFile(sampleMapSnapshot(), {}));
+        map_ = file("map.csv", formatMapFile(sampleMapSnapshot(), mapFileInfoOf(kType, 256)));
     }
     std::string file(const std::string& name, const std::string& text) {
         const std::string path = directory_ + "/" + name;
@@ -104,9 +107,9 @@ TEST_F(CliCalibrate, OnTheControllersMapAndAxesWritingNothingToIt) {
 }
 
 TEST_F(CliCalibrate, MinimumHitsDecidesWhatIsLearned) {
-    const auto learnedWith = [&](const std::string& minHits) {
+    const auto learnedWith = [&](const std::string& minHits, int code = cli::kExitDone) {
         const CliRun run = cli({"calibrate", log_, "--map", map_, "--min-hits", minHits});
-        EXPECT_EQ(run.code, cli::kExitDone) << run.err;
+        EXPECT_EQ(run.code, code) << run.err;
         return run.out;
     };
     CalibrationParameters many;
@@ -116,7 +119,7 @@ TEST_F(CliCalibrate, MinimumHitsDecidesWhatIsLearned) {
                       std::to_string(expected(sampleMapSnapshot(), many).summary.learned) + ",",
                   0),
               0u);
-    EXPECT_EQ(learnedWith("100000").rfind("Komórki nauczone: 0,", 0), 0u);
+    EXPECT_EQ(learnedWith("100000", cli::kExitFailed).rfind("Komórki nauczone: 0,", 0), 0u);
     EXPECT_FALSE(std::filesystem::exists(out_)) << "no --out, no file";
 }
 
@@ -133,8 +136,10 @@ TEST_F(CliCalibrate, BadArgumentsStopBeforeAnythingIsWritten) {
         {{"calibrate", log_, "--map", map_, "--min-hits", "100001"}, cli::kExitUsage, "100001"},
         {{"calibrate", log_, map_}, cli::kExitUsage, "calibrate"},
         {{"calibrate", garbled, "--map", map_}, cli::kExitFailed, "wiersz"},
-        {{"calibrate", directory_ + "/absent.csv", "--map", map_}, cli::kExitFailed, ""},
-        {{"calibrate", log_, "--map", log_}, cli::kExitFailed, ""},
+        {{"calibrate", directory_ + "/absent.csv", "--map", map_},
+         cli::kExitFailed,
+         directory_ + "/absent.csv: "},
+        {{"calibrate", log_, "--map", log_}, cli::kExitFailed, log_ + ": "},
     };
     for (const Case& c : cases) {
         std::vector<std::string> args = c.args;
@@ -146,6 +151,90 @@ TEST_F(CliCalibrate, BadArgumentsStopBeforeAnythingIsWritten) {
         EXPECT_FALSE(std::filesystem::exists(out_)) << c.args.back();
     }
     EXPECT_EQ(controller().state().counters.requests, 0u);
+}
+
+// The recording is never the output, under any of its names; it is refused before anything
+// else is done and stays byte for byte as it was.
+TEST_F(CliCalibrate, NeverWritesOverItsOwnLog) {
+    const std::string folder = directory_;
+    std::filesystem::create_symlink(log_, folder + "/link.csv");
+    std::filesystem::create_hard_link(log_, folder + "/hard.csv");
+    const std::string names[] = {log_, folder + "/./drive.csv", folder + "/link.csv",
+                                 folder + "/hard.csv"};
+    for (const std::string& name : names) {
+        const CliRun run = cli({"calibrate", log_, "--map", map_, "--out", name});
+        EXPECT_EQ(run.code, cli::kExitFailed) << name;
+        EXPECT_EQ(run.err, "Plik " + name +
+                               " to zapis odczytów, z którego polecenie czyta; nie zostanie "
+                               "nadpisany\n");
+        EXPECT_EQ(run.out, "") << name;
+        EXPECT_EQ(fileContents(log_), logText_) << name;
+    }
+    EXPECT_TRUE(std::filesystem::is_symlink(folder + "/link.csv"));
+}
+
+// What a script must be able to trust: stdout holds just the map with "--out -", a log of
+// nothing learnable fails and writes nothing, a log of another firmware is said.
+TEST_F(CliCalibrate, OutputsAScriptCanTrust) {
+    const CliRun toStdout = cli({"calibrate", log_, "--map", map_, "--out", "-"});
+    ASSERT_EQ(toStdout.code, cli::kExitDone) << toStdout.err;
+    const MapFileRead learned = parseMapFile(toStdout.out);
+    ASSERT_TRUE(learned.ok()) << toUtf8(learned.error);
+    EXPECT_EQ(learned.content->snapshot,
+              expected(sampleMapSnapshot()).appliedTo(sampleMapSnapshot()));
+    EXPECT_EQ(toStdout.err.rfind("Komórki nauczone: ", 0), 0u) << toStdout.err;
+    EXPECT_FALSE(std::filesystem::exists(directory_ + "/-"));
+
+    // The engine off, on ignition only: nothing to learn from.
+    std::string idle = logText_.substr(0, logText_.find("seconds,"));
+    idle += "seconds,sample,rpm,input V,output V,pump PWM V,work state\n";
+    for (int i = 1; i <= 200; ++i) {
+        idle += std::to_string(i * 0.05) + "," + std::to_string(i) + ",0,0.500,0.500,0.000,0\n";
+    }
+    const CliRun nothing = cli({"calibrate", file("idle.csv", idle), "--map", map_, "--out", out_});
+    EXPECT_EQ(nothing.code, cli::kExitFailed);
+    EXPECT_NE(nothing.err.find("Z zapisu nie udało się nauczyć żadnej komórki; nic nie zapisano."),
+              std::string::npos)
+        << nothing.err;
+    EXPECT_FALSE(std::filesystem::exists(out_));
+
+    const std::string newer =
+        file("newer.csv", formatMapFile(sampleMapSnapshot(), mapFileInfoOf(kType, 300)));
+    const CliRun other = cli({"calibrate", log_, "--map", newer});
+    EXPECT_EQ(other.code, cli::kExitDone) << other.err;
+    EXPECT_EQ(other.err, "Zapis odczytów pochodzi z firmware 256, a mapa z firmware 300.\n");
+    EXPECT_EQ(cli({"calibrate", log_, "--map", map_}).err, "");
+}
+
+// A log that names its axes is learned only on a map of the same axes, unless --force says so:
+// its readings would otherwise be filed into cells they never belonged to.
+TEST_F(CliCalibrate, ALogOfOtherAxesIsRefusedUnlessForced) {
+    const MapSnapshot map = sampleMapSnapshot();
+    const auto withAxes = [&](const char* name, const MapAxes& axes) {
+        const size_t body = logText_.find('\n', logText_.find("seconds,")) + 1;
+        return file(name, readings_csv::header(std::chrono::system_clock::now(), 256, axes) +
+                              logText_.substr(body));
+    };
+    const std::string same = withAxes("same.csv", map.axes());
+    MapAxes moved = map.axes();
+    moved.columns[7] = static_cast<uint8_t>(moved.columns[7] + 1);
+    const std::string other = withAxes("other.csv", moved);
+
+    const CliRun refused = cli({"calibrate", other, "--map", map_, "--out", out_});
+    EXPECT_EQ(refused.code, cli::kExitUsage);
+    EXPECT_EQ(refused.err, "Zapis odczytów nagrano przy innych osiach niż osie mapy.\n"
+                           "Nic nie policzono; aby uczyć się mimo to, dodaj opcję --force.\n");
+    EXPECT_EQ(refused.out, "");
+    EXPECT_FALSE(std::filesystem::exists(out_));
+
+    const CliRun forced = cli({"calibrate", other, "--map", map_, "--out", out_, "--force"});
+    EXPECT_EQ(forced.code, cli::kExitDone) << forced.err;
+    EXPECT_EQ(forced.err, "Zapis odczytów nagrano przy innych osiach niż osie mapy.\n");
+    EXPECT_TRUE(std::filesystem::exists(out_));
+
+    const CliRun matching = cli({"calibrate", same, "--map", map_});
+    EXPECT_EQ(matching.code, cli::kExitDone) << matching.err;
+    EXPECT_EQ(matching.err, "");
 }
 
 } // namespace

@@ -56,6 +56,7 @@ TEST_F(CliConvert, FailsNamingWhyAndLeavesTheFilesAlone) {
     const std::string good = recordedLog();
     write("drive.csv", good);
     write("cut.csv", good + "2.100,4,2210,2.000,2.035,3.165,1,7\n");
+    write("empty.csv", good.substr(0, good.find('\n', good.find("seconds,")) + 1));
     const struct {
         const char* what;
         std::vector<std::string> args;
@@ -69,15 +70,24 @@ TEST_F(CliConvert, FailsNamingWhyAndLeavesTheFilesAlone) {
         {"no log",
          {"convert", path("none.csv"), path("out.msl")},
          cli::kExitFailed,
-         path("none.csv") + ": Nie można otworzyć zapisu odczytów.\n"},
+         path("none.csv") + ": Nie można otworzyć zapisu odczytów: No such file or directory\n"},
+        {"a log of the header alone",
+         {"convert", path("empty.csv"), path("out.msl")},
+         cli::kExitFailed,
+         path("empty.csv") + ": Zapis nie zawiera odczytów.\n"},
         {"the log as its own output",
          {"convert", path("drive.csv"), directory_ + "/./drive.csv"},
          cli::kExitFailed,
-         "Plik " + directory_ + "/./drive.csv to zapis, który ma zostać zamieniony\n"},
+         "Plik " + directory_ +
+             "/./drive.csv to zapis odczytów, z którego polecenie czyta; nie zostanie nadpisany\n"},
         {"a file where the output's folder should be",
          {"convert", path("drive.csv"), path("drive.csv/out.msl")},
          cli::kExitFailed,
-         "Nie można zapisać pliku " + path("drive.csv/out.msl") + "\n"},
+         "Nie można zapisać pliku " + path("drive.csv/out.msl") + ": Not a directory\n"},
+        {"a mistyped folder",
+         {"convert", path("drive.csv"), path("typo/out.msl")},
+         cli::kExitFailed,
+         "Nie można zapisać pliku " + path("typo/out.msl") + ": No such file or directory\n"},
     };
     for (const auto& c : cases) {
         const CliRun run = cli(c.args);
@@ -85,6 +95,7 @@ TEST_F(CliConvert, FailsNamingWhyAndLeavesTheFilesAlone) {
         EXPECT_EQ(run.err, c.error) << c.what;
     }
     EXPECT_FALSE(std::filesystem::exists(path("out.msl")));
+    EXPECT_FALSE(std::filesystem::exists(path("typo")));
     EXPECT_EQ(fileContents(path("drive.csv")), good);
     EXPECT_EQ(cli({"convert", path("drive.csv")}).code, cli::kExitUsage);
 }

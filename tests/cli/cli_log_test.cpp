@@ -4,6 +4,7 @@
 
 #include "cli/stop_request.h"
 #include "readings_log/readings_log.h"
+#include "sim/controller/sample_map.h"
 #include "tests/cli/cli_fixture.h"
 #include "tests/support/file_contents.h"
 
@@ -62,9 +63,11 @@ TEST_F(CliLog, LogsSamplesAtThePollingRateForTheSecondsAsked) {
     const CliRun run = cli({"log", "--seconds", "5", "--csv", path});
     ASSERT_EQ(run.code, cli::kExitDone) << run.err;
     const LogFile log = readLog(path);
-    ASSERT_EQ(log.comments.size(), 4U);
+    ASSERT_EQ(log.comments.size(), 6U);
     EXPECT_EQ(log.comments[2], "# firmware version,256");
-    EXPECT_EQ(log.comments[3], "seconds,sample,rpm,input V,output V,pump PWM V,work state");
+    EXPECT_TRUE(log.comments[3].starts_with("# row axis,")) << log.comments[3];
+    EXPECT_TRUE(log.comments[4].starts_with("# column axis,")) << log.comments[4];
+    EXPECT_EQ(log.comments[5], "seconds,sample,rpm,input V,output V,pump PWM V,work state");
     // One sample every 50 ms plus an exchange of a few ms: about 95 in 5 s, never above 100.
     EXPECT_GE(log.rows.size(), 60U);
     EXPECT_LE(log.rows.size(), 101U);
@@ -145,6 +148,8 @@ TEST_F(CliLog, EnterOnTheTerminalWritesNumberedMarkers) {
         std::this_thread::sleep_for(std::chrono::milliseconds(600));
         EXPECT_EQ(::write(keyboard, "a note\n\n", 9), 9); // anything typed before Enter
     });
+    const sim::MapAndAxes sample = sim::sampleMap();
+    controller().setAxes(sample.rowAxis, sample.columnAxis);
     const CliRun run = cli({"log", "--seconds", "2.5", "--csv", path}, terminal);
     typist.join();
     ::close(keyboard);
@@ -155,6 +160,8 @@ TEST_F(CliLog, EnterOnTheTerminalWritesNumberedMarkers) {
 
     const ReadingsLogRead read = readReadingsLog(path);
     ASSERT_TRUE(read.ok()) << read.error;
+    // The header names the axes the readings were taken under: the controller's.
+    EXPECT_EQ(read.log->axes, std::optional<MapAxes>(MapAxes{sample.rowAxis, sample.columnAxis}));
     const std::vector<LogMarker>& markers = read.log->markers;
     ASSERT_EQ(markers.size(), 3U) << fileContents(path);
     for (int i = 0; i < 3; ++i) {
@@ -189,7 +196,7 @@ TEST_F(CliLog, AFileThatCannotBeWrittenFailsBeforeConnecting) {
     const std::string path = directory_ + "/no-such-folder/drive.csv";
     const CliRun run = cli({"log", "--seconds", "1", "--csv", path});
     EXPECT_EQ(run.code, cli::kExitFailed);
-    EXPECT_EQ(run.err, "Nie można zapisać pliku " + path + "\n");
+    EXPECT_EQ(run.err, "Nie można zapisać pliku " + path + ": No such file or directory\n");
     EXPECT_EQ(controller().requests().size(), 0U);
 }
 
@@ -199,8 +206,9 @@ TEST_F(CliLog, NoControllerLeavesTheFileAsItWas) {
     const std::string kept = directory_ + "/kept.csv";
     std::ofstream(kept) << "yesterday's drive\n";
     const std::string fresh = directory_ + "/fresh.csv";
+    port().simulator.setSilent(true);
     for (const std::string& path : {kept, fresh}) {
-        const CliRun run = cli({"log", "--seconds", "1", "--port", "9", "--csv", path});
+        const CliRun run = cli({"log", "--seconds", "1", "--csv", path});
         EXPECT_EQ(run.code, cli::kExitFailed) << path;
     }
     EXPECT_EQ(fileContents(kept), "yesterday's drive\n");

@@ -3,16 +3,23 @@
 
 #include "device/map_file/map_file.h"
 #include "device/protocol_codes.h"
+#include "device/readings_csv.h"
+#include "sim/controller/sample_map.h"
 #include "tests/cli/cli_fixture.h"
+#include "tests/device/readings_record.h"
 #include "tests/support/file_contents.h"
 #include "tests/support/map_keeping.h"
+#include "tests/support/polled_drive.h"
 
 #include <atomic>
+#include <climits>
 #include <csignal>
 #include <fcntl.h>
+#include <filesystem>
 #include <fstream>
 #include <spawn.h>
 #include <sstream>
+#include <sys/inotify.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -122,17 +129,41 @@ TEST_F(CliProgram, SigtermEndsALogWithTheFileComplete) {
     ::unsetenv("LANG");
 }
 
-// A map that did not reach its output is a failure, never an exit code 0 with an empty file.
-TEST_F(CliProgram, ReadMapToAnOutputThatTakesNothingFails) {
+// A result that did not reach its output is a failure, never an exit code 0 with nothing
+// written: every command that writes to stdout, into a full device and into a closed stdout.
+TEST_F(CliProgram, AnOutputThatTakesNothingFailsNamingWhy) {
+    const std::string log = directory_ + "/drive.csv";
+    std::ofstream(log) << readings_csv::header(std::chrono::system_clock::now(), 256)
+                       << readings_csv::row(0.05, 1, readingsRecord(3400, 211, 400, 407, 3));
+    const std::string map = directory_ + "/map.csv";
+    MapSnapshot other;
+    other.cells.fill(77); // so the dry run has changes to print
+    std::ofstream(map) << formatMapFile(other, {kServedDeviceType, 256, "then"});
+    const std::vector<std::string> commands[] = {
+        {"--version"},
+        {"--help"},
+        {"ports"},
+        {"info"},
+        {"read-map", "-"},
+        {"write-map", map, "--dry-run", "--force"},
+        {"edit", "--block", "1:1", "--set", "1.5", "--dry-run"},
+        {"log", "--seconds", "1"},
+        {"calibrate", log, "--map", map},
+        {"convert", log, "-"},
+    };
     const struct {
         Output output;
         std::string said;
-    } cases[] = {{Output::Full, "Cannot write to the standard output: No space left on device\n"},
-                 {Output::Closed, "Cannot write to the standard output: Bad file descriptor\n"}};
-    for (const auto& c : cases) {
-        const CliRun result = run("C", {"read-map", "-"}, c.output);
-        EXPECT_EQ(result.code, cli::kExitFailed) << c.said;
-        EXPECT_EQ(result.err, c.said);
+    } outputs[] = {{Output::Full, "Cannot write to the standard output: No space left on device\n"},
+                   {Output::Closed, "Cannot write to the standard output: Bad file descriptor\n"}};
+    for (const std::vector<std::string>& args : commands) {
+        for (const auto& output : outputs) {
+            const CliRun result = run("C", args, output.output);
+            EXPECT_EQ(result.code, cli::kExitFailed) << args.front() << ": " << result.err;
+            EXPECT_TRUE(result.err.ends_with(output.said)) << args.front() << ": " << result.err;
+            EXPECT_EQ(result.err.find(output.said), result.err.size() - output.said.size())
+                << args.front() << ", said once: " << result.err;
+        }
     }
     ::unsetenv("LANG");
 }
@@ -167,6 +198,80 @@ TEST_F(CliProgram, ASignalBetweenAxesAndMapIsServedOnceTheWriteIsWhole) {
             std::string::npos)
             << fileContents(errPath());
     }
+    ::unsetenv("LANG");
+}
+
+// Ctrl+C while convert or calibrate replaces its output, and at other moments: the output is
+// whole or as it was, and no temporary file is left beside it.
+TEST_F(CliProgram, ASignalLeavesNoTemporaryFile) {
+    const std::string folder = directory_ + "/signals";
+    std::filesystem::create_directory(folder);
+    const std::string log = folder + "/drive.csv";
+    std::string text = readings_csv::header(std::chrono::system_clock::now(), 256);
+    const sim::PetrolDrive drive;
+    const std::vector<PolledReading> polled = polledPetrolDrive(drive);
+    for (const PolledReading& p : polled) {
+        text += readings_csv::row(p.seconds, p.reading.sampleNumber, p.reading);
+    }
+    // Long enough that writing its MSL takes a moment of its own.
+    for (uint32_t i = 1; text.size() < (4u << 20); ++i) {
+        text += readings_csv::row(polled.back().seconds + i * 0.05,
+                                  polled.back().reading.sampleNumber + i,
+                                  readingsRecord(3400, 211, 400, 407, 3));
+    }
+    std::ofstream(log) << text;
+    const std::string map = folder + "/map.csv";
+    std::ofstream(map) << formatMapFile(sampleMapSnapshot(), {kServedDeviceType, 256, "then"});
+    const std::string out = folder + "/out";
+    const std::vector<std::string> commands[] = {{"convert", log, out},
+                                                 {"calibrate", log, "--map", map, "--out", out}};
+    // When: at once, a little later, and the moment the temporary file appears.
+    const std::optional<std::chrono::milliseconds> moments[] = {
+        std::chrono::milliseconds(0), std::chrono::milliseconds(150), std::nullopt};
+    int stoppedWhileWriting = 0;
+    for (const std::vector<std::string>& args : commands) {
+        for (const auto& moment : moments) {
+            std::filesystem::remove(out);
+            const int watch = ::inotify_init1(IN_CLOEXEC);
+            ASSERT_GE(watch, 0);
+            ASSERT_GE(::inotify_add_watch(watch, folder.c_str(), IN_CREATE), 0);
+            const pid_t pid = start("C", args);
+            if (moment) {
+                std::this_thread::sleep_for(*moment);
+            } else {
+                char event[sizeof(inotify_event) + NAME_MAX + 1];
+                ASSERT_GT(::read(watch, event, sizeof event), 0);
+            }
+            ::kill(pid, SIGINT);
+            ::close(watch);
+            int status = 0;
+            ::waitpid(pid, &status, 0);
+            const std::string what = args.front() + " after " +
+                                     (moment ? std::to_string(moment->count()) + " ms" : "create");
+            const std::string err = fileContents(errPath());
+            if (WIFSIGNALED(status)) {
+                EXPECT_EQ(WTERMSIG(status), SIGINT) << what;
+            } else if (WEXITSTATUS(status) == cli::kExitStoppedBase + SIGINT) {
+                ++stoppedWhileWriting;
+                EXPECT_NE(err.find("Stopped; the file " + out + " was not written."),
+                          std::string::npos)
+                    << what << ": " << err;
+            } else {
+                EXPECT_EQ(WEXITSTATUS(status), cli::kExitDone) << what << ": " << err;
+                EXPECT_TRUE(std::filesystem::exists(out)) << what;
+            }
+            if (std::filesystem::exists(out)) {
+                EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == cli::kExitDone) << what;
+            }
+            for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+                const std::string name = entry.path().filename().string();
+                EXPECT_TRUE(name == "drive.csv" || name == "map.csv" || name == "out")
+                    << what << " left " << name;
+            }
+        }
+    }
+    EXPECT_GT(stoppedWhileWriting, 0) << "no signal came while a file was being written";
+    EXPECT_EQ(fileContents(log), text);
     ::unsetenv("LANG");
 }
 

@@ -46,6 +46,8 @@ TEST(ReadingsRecorder, RecordsEverySampleFromItsStartOnceAcrossALostLink) {
     recorder.update(false, start + 4s);
     // A new thread after the reconnect numbers its samples from 1 again.
     store.pushSample(sample(1, 400));
+    // Seen before the link reads back up: it waits, so no row stands between lost and back.
+    recorder.update(false, start + 5s);
     recorder.update(true, start + 6500ms);
     store.pushSample(sample(2, 500));
     recorder.update(true, start + 6550ms);
@@ -55,8 +57,8 @@ TEST(ReadingsRecorder, RecordsEverySampleFromItsStartOnceAcrossALostLink) {
     EXPECT_EQ(written[2], "# firmware version,256");
     const std::vector<std::string> expected{
         "0.250,1,2210,1.000,2.035,3.165,1", "0.250,2,2210,1.500,2.035,3.165,1",
-        "# link lost at 4.000 s",           "6.500,3,2210,2.000,2.035,3.165,1",
-        "# link back at 6.500 s",           "6.550,4,2210,2.500,2.035,3.165,1",
+        "# link lost at 4.000 s",           "# link back at 6.500 s",
+        "6.500,3,2210,2.000,2.035,3.165,1", "6.550,4,2210,2.500,2.035,3.165,1",
     };
     EXPECT_EQ(std::vector<std::string>(written.begin() + 4, written.end()), expected);
     EXPECT_EQ(recorder.rowsWritten(), 4U);

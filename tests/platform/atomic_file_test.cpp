@@ -75,14 +75,48 @@ TEST(AtomicFile, AnythingButARegularFileIsRefusedAndLeftAsItWas) {
               device ? 6 : 5);
 }
 
-TEST(AtomicFile, ARegularFileIsReplacedWhole) {
+TEST(AtomicFile, ARegularFileIsReplacedWholeKeepingItsMode) {
     test::TempFolder temp;
-    const std::string path = (temp.path() / "deeper" / "map.csv").string();
+    const std::string path = (temp.path() / "map.csv").string();
+    const mode_t umaskWas = ::umask(022);
     ASSERT_TRUE(replaceFileAtomically(path, "first, and longer"));
+    EXPECT_EQ(fs::status(path).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
+                  fs::perms::others_read)
+        << "a new file follows the umask";
+    fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_write |
+                              fs::perms::group_read);
+    ::umask(077);
     ASSERT_TRUE(replaceFileAtomically(path, "second"));
+    ::umask(umaskWas);
     EXPECT_EQ(test::fileContents(path), "second");
     EXPECT_EQ(fs::status(path).permissions() & fs::perms::all,
-              fs::perms::owner_read | fs::perms::owner_write);
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_write |
+                  fs::perms::group_read)
+        << "a replaced file keeps its own mode";
+    EXPECT_EQ(std::distance(fs::directory_iterator(temp.path()), fs::directory_iterator()), 1);
+}
+
+TEST(AtomicFile, AMissingFolderIsNotMade) {
+    test::TempFolder temp;
+    const std::string path = (temp.path() / "typo" / "deeper" / "map.csv").string();
+    errno = 0;
+    EXPECT_FALSE(replaceFileAtomically(path, "map"));
+    EXPECT_EQ(errno, ENOENT);
+    EXPECT_FALSE(fs::exists(temp.path() / "typo"));
+}
+
+TEST(AtomicFile, AWriteLeftUncommittedLeavesTheTargetAndNoTemporaryFile) {
+    test::TempFolder temp;
+    const std::string path = (temp.path() / "drive.msl").string();
+    std::ofstream(path) << "old";
+    {
+        AtomicFileWrite file(path);
+        ASSERT_TRUE(file.write("half of the new"));
+        EXPECT_EQ(std::distance(fs::directory_iterator(temp.path()), fs::directory_iterator()), 2);
+    }
+    EXPECT_EQ(test::fileContents(path), "old");
+    EXPECT_EQ(std::distance(fs::directory_iterator(temp.path()), fs::directory_iterator()), 1);
 }
 
 } // namespace

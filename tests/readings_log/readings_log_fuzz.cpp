@@ -1,11 +1,15 @@
-// Any bytes as a readings log: the reader never crashes, a refusal always names its line, and
-// whatever it accepts keeps the promises the replay relies on (time never going back, rising
-// sample and marker numbers, gaps in order) and is written whole as MSL text.
+// Any bytes as a readings log: the reader never crashes, a refusal names its line (or says the
+// log holds no reading), and whatever it accepts keeps the promises the replay relies on (time
+// never going back, rising sample and marker numbers, gaps in order, values a controller can
+// report) and is written whole as MSL text.
 
+#include "lang/program_texts.h"
+#include "platform/text.h"
 #include "readings_log/msl_text.h"
 #include "readings_log/readings_log.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -29,6 +33,9 @@ void checkAccepted(const krv::ReadingsLog& log) {
     for (size_t i = 0; i < log.readings.size(); ++i) {
         const krv::LogReading& reading = log.readings[i];
         check(reading.seconds >= last && reading.rpm >= 0);
+        // Only what a controller can report (the pump's word is signed).
+        check(reading.input >= 0 && reading.input < 328 && reading.output >= 0 &&
+              reading.output < 328 && std::abs(reading.pump) < 492);
         check(i == 0 || reading.sample > log.readings[i - 1].sample);
         last = reading.seconds;
     }
@@ -42,6 +49,7 @@ void checkAccepted(const krv::ReadingsLog& log) {
         check(open ? i + 1 == log.gaps.size() : gap.backAt >= gap.lostAt);
         check(i == 0 || gap.lostAt >= log.gaps[i - 1].backAt);
     }
+    check(!log.readings.empty());
     const std::string msl = krv::formatMsl(log);
     const auto lines = static_cast<size_t>(std::count(msl.begin(), msl.end(), '\n'));
     check(lines == 4 + log.readings.size() + log.markers.size());
@@ -59,7 +67,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     const krv::ReadingsLogRead read = krv::parseReadingsLog(text);
     if (!read.ok()) {
-        check(read.error.find(", wiersz ") != std::string::npos); // names its line
+        // Names its line, or is the log as a whole: one without a reading.
+        check(read.error.find(", wiersz ") != std::string::npos ||
+              read.error == krv::toUtf8(krv::texts::kReplayNoReadings));
         return 0;
     }
     checkAccepted(*read.log);

@@ -27,6 +27,12 @@ const std::string kHead = "# krv readings\n"
                           "# firmware version,256\n"
                           "seconds,sample,rpm,input V,output V,pump PWM V,work state\n";
 constexpr int kHeadLines = 4;
+// The head up to the column row, and the axes lines of the default axes.
+const std::string kTitle = kHead.substr(0, kHead.find("seconds"));
+const std::string kRowAxis = "# row axis,0.960,1.920,2.880,3.840,4.800,5.760,6.720,7.680,8.640,"
+                             "9.600,10.560,11.520,12.480,13.440,14.400,15.360\n";
+const std::string kColumnAxis =
+    "# column axis,500,800,1100,1400,1700,2000,2300,2600,2900,3200,3500,3800,4100,4400,4700\n";
 
 std::string lineError(int line, std::u16string_view fault, std::string_view first = {},
                       std::string_view second = {}) {
@@ -39,7 +45,10 @@ TEST(ReadingsLog, ReadsBackWhatTheRecorderWrote) {
     CDiagData store;
     std::ostringstream out;
     const auto start = CReadingsRecorder::Clock::now();
-    CReadingsRecorder recorder(out, store, 258, start);
+    MapAxes axes = defaultMapAxes();
+    axes.rows[3] = -7; // a break point below zero volts, as the controller allows
+    axes.columns[14] = 255;
+    CReadingsRecorder recorder(out, store, 258, axes, start);
     store.pushSample(test::readingsRecord(3400, 211, 400, 407, 3, 1));
     store.pushSample(test::readingsRecord(1530, -7, 1, 65535, 2, 2));
     recorder.update(true, start + 250ms);
@@ -54,6 +63,7 @@ TEST(ReadingsLog, ReadsBackWhatTheRecorderWrote) {
     ASSERT_TRUE(read.ok()) << read.error;
     const ReadingsLog& log = *read.log;
     EXPECT_EQ(log.firmwareVersion, 258);
+    EXPECT_EQ(log.axes, std::optional<MapAxes>(axes));
     EXPECT_EQ(log.started.size(), 25u) << log.started; // 2026-12-10T17:05:09+01:00
     ASSERT_EQ(log.readings.size(), 3u);
     const struct {
@@ -94,7 +104,10 @@ TEST(ReadingsLog, AcceptsEndsARecordingCanHave) {
         size_t readings;
         size_t markers;
     } cases[] = {
-        {"the header alone", kHead, 0, 0},
+        {"the axes named, after the firmware version",
+         kTitle + kRowAxis + kColumnAxis + std::string(readings_csv::kColumnRow) + "\n" + row1, 1,
+         0},
+        {"a byte-order mark before the title", "\xEF\xBB\xBF" + kHead + row1, 1, 0},
         {"a row cut off mid-value", kHead + row1 + "0.100,2,22", 1, 0},
         {"a row cut off after a comma", kHead + row1 + row2 + "0.150,3,", 2, 0},
         {"a comment cut off", kHead + row1 + "# link lo", 1, 0},
@@ -110,16 +123,24 @@ TEST(ReadingsLog, AcceptsEndsARecordingCanHave) {
          1, 0},
         {"header lines in the other order",
          "# krv readings\n# firmware version,256\n# started,x\n" +
-             std::string(readings_csv::kColumnRow) + "\n",
-         0, 0},
+             std::string(readings_csv::kColumnRow) + "\n" + row1,
+         1, 0},
         {"a marker between rows of one moment",
          kHead + row1 + "# marker 1 at 0.050 s\n" + "0.050,2,0,0,0,0,0\n", 2, 1},
-        {"markers numbered with gaps", kHead + "# marker 2 at 0.000 s\n# marker 5 at 1.000 s\n", 0,
-         2},
+        {"markers numbered with gaps",
+         kHead + "# marker 2 at 0.000 s\n# marker 5 at 1.000 s\n1.000,1,0,0,0,0,0\n", 1, 2},
         {"an empty started value",
          "# krv readings\n# started,\n# firmware version,0\n" +
-             std::string(readings_csv::kColumnRow) + "\n",
-         0, 0},
+             std::string(readings_csv::kColumnRow) + "\n" + row1,
+         1, 0},
+        // Earlier recorders wrote the new polling thread's first rows just before "link back",
+        // at its very time.
+        {"rows at the moment the link came back",
+         kHead + row1 + "# link lost at 1.000 s\n2.000,2,0,0,0,0,0\n# link back at 2.000 s\n", 2,
+         0},
+        {"the controller's extremes",
+         kHead + "0.050,1,7500000,327.675,0.000,-491.520,0\n0.100,2,0,0.000,327.675,491.505,1\n", 2,
+         0},
     };
     for (const auto& c : cases) {
         const ReadingsLogRead read = parseReadingsLog(c.text);
@@ -217,6 +238,36 @@ TEST(ReadingsLog, RefusesAnythingElseNamingTheLine) {
          lineError(rowLine + 1, texts::kReadingsLogFieldCount, "3", "7")},
         {"a bad line before a cut-off one", kHead + "0.050,1,x,0,0,0,0\n0.100,2,2",
          lineError(rowLine, texts::kReadingsLogNotNumber, "rpm", "x")},
+        // Values no controller reports: the recorder's own conversions never give them.
+        {"a pump far past the wire's range", kHead + "0.050,1,2210,2.000,2.035,-1e300,0\n",
+         lineError(rowLine, texts::kReadingsLogOutOfRange, "pump PWM V", "-1e300")},
+        {"an input of 1e300 V", kHead + "0.050,1,2210,1e300,2.035,3.165,0\n",
+         lineError(rowLine, texts::kReadingsLogOutOfRange, "input V", "1e300")},
+        {"negative output volts", kHead + "0.050,1,2210,2.000,-0.005,3.165,0\n",
+         lineError(rowLine, texts::kReadingsLogOutOfRange, "output V", "-0.005")},
+        {"an rpm past one pulse a tick", kHead + "0.050,1,7500010,2.000,2.035,3.165,0\n",
+         lineError(rowLine, texts::kReadingsLogOutOfRange, "rpm", "7500010")},
+        {"a time of 1e308 s", kHead + "1e308,1,2210,2.000,2.035,3.165,0\n",
+         lineError(rowLine, texts::kReadingsLogOutOfRange, "seconds", "1e308")},
+        {"a reading while the link is lost",
+         kHead + "# link lost at 1.000 s\n1.500,1,0,0,0,0,0\n# link back at 2.000 s\n",
+         lineError(rowLine + 1, texts::kReadingsLogReadingWhileLost)},
+        {"readings after a lost link that never came back",
+         kHead + row + "# link lost at 1.000 s\n1.500,2,0,0,0,0,0\n",
+         lineError(rowLine + 2, texts::kReadingsLogReadingWhileLost)},
+        {"the header alone", kHead, toUtf8(texts::kReplayNoReadings)},
+        {"a row axis without its column axis", kTitle + kRowAxis + columns + "\n" + row,
+         lineError(kHeadLines + 1, texts::kReadingsLogMissingHeaderLine, "column axis")},
+        {"a column axis of 14 break points",
+         kTitle + "# column axis,1,2,3,4,5,6,7,8,9,10,11,12,13,14\n",
+         lineError(kHeadLines, texts::kReadingsLogFieldCount, "14", "15")},
+        {"a row break point the wire cannot carry",
+         kTitle + "# row axis,0.961" + kRowAxis.substr(kRowAxis.find(',', 12)),
+         lineError(kHeadLines, texts::kReadingsLogOutOfRange, "row axis", "0.961")},
+        {"the row axis twice", kTitle + kRowAxis + kRowAxis,
+         lineError(kHeadLines + 1, texts::kReadingsLogRepeatedHeaderLine)},
+        {"markers but no reading", kHead + "# marker 1 at 1.000 s\n",
+         toUtf8(texts::kReplayNoReadings)},
         {"zero bytes inside the log", kHead + row + std::string(3, '\0') + row,
          lineError(rowLine + 1, texts::kReadingsLogNotNumber, "seconds",
                    std::string(3, '?') + "0.050")},
@@ -257,19 +308,26 @@ TEST(ReadingsLog, ReadsOnlyRegularFilesUpToTheLimit) {
         ASSERT_TRUE(read.ok()) << name << ": " << read.error;
         EXPECT_EQ(read.log->readings.size(), 1u) << name;
     }
+    ::symlink("loop-b", path("loop-a").c_str());
+    ::symlink("loop-a", path("loop-b").c_str());
+    // Each fault names the file, and the system's reason when there is one.
+    const auto cannotOpen = [](const char* reason) {
+        return toUtf8(fillIn(texts::kReadingsLogCannotOpen, {toU16(reason)}));
+    };
     const struct {
         std::string path;
-        std::u16string_view error;
-    } refused[] = {{path("five-gigabytes.csv"), texts::kReadingsLogTooLarge},
-                   {path("over-the-limit.csv"), texts::kReadingsLogTooLarge},
-                   {path("fifo"), texts::kReadingsLogNotRegular},
-                   {"/dev/zero", texts::kReadingsLogNotRegular},
-                   {folder.path().string(), texts::kReadingsLogNotRegular},
-                   {path("missing.csv"), texts::kReadingsLogCannotOpen}};
+        std::string error;
+    } refused[] = {{path("five-gigabytes.csv"), toUtf8(texts::kReadingsLogTooLarge)},
+                   {path("over-the-limit.csv"), toUtf8(texts::kReadingsLogTooLarge)},
+                   {path("fifo"), toUtf8(texts::kReadingsLogNotRegular)},
+                   {"/dev/zero", toUtf8(texts::kReadingsLogNotRegular)},
+                   {folder.path().string(), toUtf8(texts::kReadingsLogNotRegular)},
+                   {path("missing.csv"), cannotOpen("No such file or directory")},
+                   {path("loop-a"), cannotOpen("Too many levels of symbolic links")}};
     for (const auto& r : refused) {
         const ReadingsLogRead read = readReadingsLog(r.path);
         EXPECT_FALSE(read.ok()) << r.path;
-        EXPECT_EQ(read.error, toUtf8(r.error)) << r.path;
+        EXPECT_EQ(read.error, r.path + ": " + r.error) << r.path;
     }
 }
 

@@ -155,7 +155,7 @@ void CMapSurfaceView::paintLabels(QPainter& painter, const SurfaceProjection& pr
         const QRectF box(point.x() - 40, point.y() - metrics.height() / 2.0, 80, metrics.height());
         painter.drawText(box, Qt::AlignCenter, text);
     };
-    const double outside = 1.2; // cells beyond the edge the labels stand
+    const double outside = 2.0; // cells beyond the edge the labels stand, clear of the surface
     for (int c = 0; c <= lastColumn; c += 2) {
         label(
             at(projection, c, -outside, 0),
@@ -198,6 +198,9 @@ void CMapSurfaceView::paintMarks(QPainter& painter, const SurfaceProjection& pro
     painter.drawLine(marker, at(projection, column, row, 0));
     painter.setBrush(kMarker);
     painter.drawEllipse(marker, 6.0, 6.0);
+    // The cell's value at the controller's resolution.
+    painter.drawText(marker + QPointF(10, -8),
+                     QString::fromStdU16String(formatText("%.2f V", valueAt(column, row))));
 }
 
 void CMapSurfaceView::mousePressEvent(QMouseEvent* event) {

@@ -152,7 +152,9 @@ void CMapSurfaceView::paintLabels(QPainter& painter, const SurfaceProjection& pr
     painter.setPen(QPen(kAxis, 1));
     const QFontMetrics metrics(font());
     const auto label = [&](QPointF point, const QString& text) {
-        const QRectF box(point.x() - 40, point.y() - metrics.height() / 2.0, 80, metrics.height());
+        // Kept inside the view: a narrow window would cut the labels at its edges.
+        const double left = std::clamp(point.x() - 40, 0.0, std::max(0.0, width() - 80.0));
+        const QRectF box(left, point.y() - metrics.height() / 2.0, 80, metrics.height());
         painter.drawText(box, Qt::AlignCenter, text);
     };
     const double outside = 2.0; // cells beyond the edge the labels stand, clear of the surface

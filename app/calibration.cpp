@@ -73,7 +73,7 @@ void CKorrinDlg::showCalibrationProgress() {
             return static_cast<size_t>(cell.row) * kMapColumns + static_cast<size_t>(cell.column);
         })));
     mapGrid_.updateChangedCells(before);
-    controls_.setText(mainId::kCalibrationSummary, summaryLine(proposal.summary));
+    controls_.setText(mainId::kCalibrationSummary, summaryLineForLabel(proposal.summary));
 }
 
 void CKorrinDlg::stopCalibration() {

@@ -49,7 +49,8 @@ CCalibrationPreview::CCalibrationPreview(const CalibrationProposal& proposal,
       writeSelected_(new QPushButton(text(texts::kWriteSelectedCells), this)),
       discard_(new QPushButton(text(texts::kDiscard), this)) {
     setWindowTitle(text(texts::kCalibrationPreviewTitle));
-    auto* summary = new QLabel(QString::fromStdU16String(summaryLine(proposal.summary)), this);
+    auto* summary =
+        new QLabel(QString::fromStdU16String(summaryLineForLabel(proposal.summary)), this);
     auto* hint = new QLabel(text(texts::kCalibrationPreviewHint), this);
     hint->setWordWrap(true);
     fillTable(map);

@@ -89,8 +89,8 @@ QMenu* CChartFiles::menu() {
     } else {
         menu->addAction(qtext(texts::kChartRecord), this, &CChartFiles::startRecording);
     }
-    if (menuExtension_) {
-        menuExtension_(*menu);
+    for (const auto& extension : menuExtensions_) {
+        extension(*menu);
     }
     return menu;
 }

@@ -16,6 +16,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 class QMenu;
 class QPoint;
@@ -52,9 +53,9 @@ public:
     bool recording() const { return recorder_ != nullptr; }
     // The running recording's file, with all it was given so far on disk.
     std::u16string flushedRecordingPath();
-    // More entries at the menu's end.
-    void setMenuExtension(std::function<void(QMenu&)> extension) {
-        menuExtension_ = std::move(extension);
+    // More entries at the menu's end, in the order added.
+    void addMenuExtension(std::function<void(QMenu&)> extension) {
+        menuExtensions_.push_back(std::move(extension));
     }
 
 private:
@@ -79,7 +80,7 @@ private:
     std::u16string recordingPath_;
     std::ofstream recordingFile_;
     std::unique_ptr<CReadingsRecorder> recorder_;
-    std::function<void(QMenu&)> menuExtension_;
+    std::vector<std::function<void(QMenu&)>> menuExtensions_;
 };
 
 } // namespace krv

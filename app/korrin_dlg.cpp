@@ -23,20 +23,9 @@ namespace {
 
 constexpr std::u16string_view kInitOperation = u"CKorrinDlg::OnInitDialog()";
 
-// Chart y value of a reading: 0..100 spans 0..15 V. Scaled in double and only then narrowed,
-// so that the label's way back (y x 15 / 100) gives the volts the field shows.
-float chartValue(double volts) {
-    return static_cast<float>(volts * 100 / 15);
-}
-
-struct ChartSeriesSpec {
-    std::uint32_t id;
-    QColor colour;
-};
-const ChartSeriesSpec kInputSeries{0, QColor(250, 0, 0)};
-const ChartSeriesSpec kOutputSeries{1, QColor(0, 0, 200)};
-const ChartSeriesSpec kPumpPwmSeries{2, QColor(0, 200, 0)};
-constexpr int kChartPenWidth = 2;
+const ChartLine& kInputSeries = kChartLines[0];
+const ChartLine& kOutputSeries = kChartLines[1];
+const ChartLine& kPumpPwmSeries = kChartLines[2];
 
 // Texts that applyDialogTexts sets, in its order.
 struct CaptionEntry {
@@ -118,6 +107,7 @@ CKorrinDlg::CKorrinDlg(CLPGThreadManager& threads, IFileChooser* fileChooser)
                          }
                      });
     model_.setChangedListener([this] {
+        enableControls(); // the spins follow whether a controller is loaded
         showDeviceData();
         mapViews_.modelChanged();
         replay_.followAxes();
@@ -129,6 +119,7 @@ CKorrinDlg::CKorrinDlg(CLPGThreadManager& threads, IFileChooser* fileChooser)
     model_.setOtherControllerListener(
         [this](const ControllerData& found) { loadController(found); });
     mapMenu_.setMoreEntries([this](QMenu& menu) { blockKeys_.addTo(menu); });
+    chartFiles_.addMenuExtension([this](QMenu& menu) { chartScale_.addMenuEntries(menu); });
     qApp->installEventFilter(&keyFilter_);
 }
 
@@ -156,6 +147,7 @@ bool CKorrinDlg::OnInitDialog() {
     setWindowIcon(icon_);
     createChart();
     applyDialogTexts();
+    enableControls();
     if (!replay_.startFile().empty()) {
         // A replay alone: no port is opened. One that does not open has said why, and the
         // window then starts as it would without it.
@@ -201,9 +193,10 @@ void CKorrinDlg::createChart() {
     chart_.create(controls_.removePlaceholder(mainId::kChart), this, mainId::kChart);
     chart_.showGrid(true);
     chart_.setMaxSamples(kChartMaxSamples);
-    for (const ChartSeriesSpec& series : {kInputSeries, kOutputSeries, kPumpPwmSeries}) {
-        chart_.addSeries(series.id, voltsLabel, series.colour, 0, kChartPenWidth, 1);
+    for (const ChartLine& line : kChartLines) {
+        chart_.addSeries(line.id, voltsLabel, line.colour, 0, line.penWidth, 1);
     }
+    chartScale_.follow();
 }
 
 void CKorrinDlg::applyDialogTexts() {
@@ -218,7 +211,7 @@ void CKorrinDlg::applyDialogTexts() {
 }
 
 void CKorrinDlg::showDeviceData() {
-    const DeviceSettings settings = unsentSettings_.value_or(model_.shown().settings());
+    const DeviceSettings settings = model_.shown().settings();
     rpmDividerEdit_->setText(
         QString::fromStdU16String(formatText("%u", unsigned{settings.rpmDivider})));
     noiseDeltaEdit_->setText(
@@ -265,7 +258,8 @@ void CKorrinDlg::updateReadings() {
         // A reconnect attempt under way says so rather than that the link is down.
         statusText =
             operationStatus_.empty() ? translate(texts::kStatusNoConnection) : operationStatus_;
-        updateData(false);
+        showReadings(std::nullopt); // the last readings are no longer the engine's
+        enableControls();
         return;
     }
     if (device_.diagData.sampleCount() == 0) {
@@ -275,6 +269,10 @@ void CKorrinDlg::updateReadings() {
     device_.diagData.lastSample(sample);
     if (sample.sampleNumber == 0) {
         return; // the store was emptied between the count and the copy
+    }
+    if (!followFreshness(sample.sampleNumber)) {
+        showReadings(std::nullopt);
+        return;
     }
     showReadings(Readings{static_cast<int>(engineSpeedRpm(sample)), inputVolts(sample),
                           outputVolts(sample), pumpPwmVolts(sample), isWorking(sample)});
@@ -291,6 +289,23 @@ void CKorrinDlg::updateReadings() {
     if (calibrating) {
         calibrationStep(batch);
     }
+}
+
+bool CKorrinDlg::followFreshness(uint32_t newestSample) {
+    const auto now = std::chrono::steady_clock::now();
+    if (newestSample != newestSample_) {
+        newestSample_ = newestSample;
+        newestSampleAt_ = now;
+    }
+    const bool fresh = now - newestSampleAt_ <= kReadingsStaleAfter;
+    const std::u16string checking = translate(texts::kStatusCheckingLink);
+    if (!fresh && operationStatus_.empty() && statusText != checking) {
+        statusBeforeCheck_ = statusText;
+        statusText = checking;
+    } else if (fresh && statusText == checking) {
+        statusText = statusBeforeCheck_;
+    }
+    return fresh;
 }
 
 void CKorrinDlg::showReadings(const std::optional<Readings>& readings) {
@@ -310,9 +325,9 @@ void CKorrinDlg::showReadings(const std::optional<Readings>& readings) {
 }
 
 void CKorrinDlg::plotReading(float x, double input, double output, double pump) {
-    chart_.addSample(kInputSeries.id, x, chartValue(input), false);
-    chart_.addSample(kOutputSeries.id, x, chartValue(output), false);
-    chart_.addSample(kPumpPwmSeries.id, x, chartValue(pump), false);
+    chart_.addSample(kInputSeries.id, x, chartValueOfVolts(input), false);
+    chart_.addSample(kOutputSeries.id, x, chartValueOfVolts(output), false);
+    chart_.addSample(kPumpPwmSeries.id, x, chartValueOfVolts(pump), false);
 }
 
 void CKorrinDlg::feedChart() {
@@ -329,6 +344,7 @@ void CKorrinDlg::feedChart() {
         chartFiles_.add(sample);
         ++xCounter;
     }
+    chartScale_.follow();
     chart_.updatePlot();
 }
 
@@ -385,7 +401,6 @@ void CKorrinDlg::dataLoaded(const ControllerData& data) {
 
 void CKorrinDlg::loadController(const ControllerData& data) {
     const MapSnapshot previous = model_.acknowledged();
-    unsentSettings_.reset();
     const CControllerModel::Arrival arrival = model_.load(data);
     mapKeeper_.onConnected(arrival, previous, device_.demoMode);
     if (calibrating && arrival == CControllerModel::Arrival::Other) {
@@ -512,9 +527,14 @@ void CKorrinDlg::enableControls() {
     for (int id : {mainId::kChartStart, mainId::kChartStop}) {
         controls_.control(id)->setEnabled(!replay_.holdsOff(id));
     }
-    for (int id : {mainId::kFirmwareUpdate, mainId::kClearMap, mainId::kCalibration,
-                   mainId::kRpmDividerSpin, mainId::kNoiseDeltaSpin, mainId::kNoisePeriodSpin}) {
+    for (int id : {mainId::kFirmwareUpdate, mainId::kClearMap, mainId::kCalibration}) {
         controls_.control(id)->setEnabled(operationControlsEnabled_ && !replay_.holdsOff(id));
+    }
+    // A step needs a controller to take it: one shown on the field alone would be lost.
+    const bool settingsWritable = model_.loaded() && device_.connected;
+    for (int id : {mainId::kRpmDividerSpin, mainId::kNoiseDeltaSpin, mainId::kNoisePeriodSpin}) {
+        controls_.control(id)->setEnabled(operationControlsEnabled_ && settingsWritable &&
+                                          !replay_.holdsOff(id));
     }
     // The grid stays readable: only what it would write waits.
     mapGrid_.holdWrites(!operationControlsEnabled_);

@@ -5,6 +5,7 @@
 
 #include "app/calibration_drive.h"
 #include "app/chart_files.h"
+#include "app/chart_scale.h"
 #include "app/dialog_controls.h"
 #include "app/firmware_update_window.h"
 #include "app/map_block_commands.h"
@@ -20,6 +21,8 @@
 #include "connection/connection_worker.h"
 #include "connection/controller_model.h"
 #include "connection/lpg_connection.h"
+#include "lang/program_texts.h"
+#include "lang/translate.h"
 #include "map/map_emu1.h"
 #include "map/map_key_filter.h"
 #include "platform/qt/open_file.h"
@@ -71,6 +74,8 @@ public:
         bool working = false;
     };
     void showReadings(const std::optional<Readings>& readings);
+    // Readings older than this no longer say what the engine does.
+    static constexpr std::chrono::milliseconds kReadingsStaleAfter{1000};
     // One point of each chart line at x.
     void plotReading(float x, double input, double output, double pump);
     // Members to controls (false) or controls to members (true). An open replay keeps the
@@ -119,6 +124,7 @@ public:
     CMapEmu1& mapGrid() { return mapGrid_; }
     CScrollChart<float>& chart() { return chart_; }
     CChartFiles& chartFiles() { return chartFiles_; }
+    CChartScale& chartScale() { return chartScale_; }
     CMapMenu& mapMenu() { return mapMenu_; }
     CReplay& replay() { return replay_; }
 
@@ -150,6 +156,9 @@ private:
     void createMapGrid();
     void createChart();
     void feedChart();
+    // Whether the newest sample is fresh; while it is not, the status line says that the link
+    // is being checked.
+    bool followFreshness(uint32_t newestSample);
     void OnTimer(int id);
     void OnBnClickedStart();
     void OnBnClickedStop();
@@ -194,13 +203,15 @@ private:
     // Sends through the worker, made below; it only keeps it until then.
     CControllerModel model_{jobs()};
     CMapEmu1 mapGrid_;
-    CQtFileChooser systemFileDialog_{*this};
+    CQtFileChooser systemFileDialog_{*this, translate(texts::kFileDialogOpen),
+                                     translate(texts::kFileDialogSave)};
     IFileChooser& fileChooser_;
 
     QLineEdit* rpmDividerEdit_;
     QIcon icon_;
     CScrollChart<float> chart_;
     CChartFiles chartFiles_{chart_, device_, fileChooser_, kChartMaxSamples};
+    CChartScale chartScale_{chart_};
     QFont gridFont_;
     QLineEdit* noiseDeltaEdit_;
     QLineEdit* noisePeriodEdit_;
@@ -213,14 +224,17 @@ private:
     std::u16string operationStatus_;
     std::u16string statusBeforeOperation_;
     CConnectionWorker worker_{device_, *this};
-    // The settings a spin shows while no controller is connected (the field alone changes).
-    std::optional<DeviceSettings> unsentSettings_;
+    // The newest sample and when it came: readings older than kReadingsStaleAfter show absent.
+    uint32_t newestSample_ = 0;
+    std::chrono::steady_clock::time_point newestSampleAt_;
+    std::u16string statusBeforeCheck_;
     CMapKeeper mapKeeper_{model_, mapGrid_, *this, fileChooser_};
     CMapMenu mapMenu_{mapKeeper_, mapGrid_, *this};
     CCalibrationDrive calibrationDrive_;
     CMapBlockCommands blockCommands_{mapKeeper_, mapGrid_, *this,
                                      [this](const std::u16string& text) { showNote(text); }};
-    CMapViews mapViews_{mapKeeper_, mapGrid_, *this};
+    CMapViews mapViews_{mapKeeper_, mapGrid_, *this,
+                        [this](const std::u16string& text) { showNote(text); }};
     CMapBlockKeys blockKeys_{blockCommands_, mapViews_, mapGrid_, *this};
     CPortWatch portWatch_{worker_, [this] { searchEnded(true); }};
     CReplay replay_{*this, fileChooser_};

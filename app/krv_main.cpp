@@ -3,6 +3,7 @@
 #include "app/korrin_app.h"
 #include "app/krv_options.h"
 #include "app/qt_message_backend.h"
+#include "app/qt_translations.h"
 #include "connection/thread_manager.h"
 #include "lang/language_setup.h"
 
@@ -20,6 +21,7 @@ int runKrv(int argc, char* argv[]) {
     // First made, last gone: no polling thread outlives anything it reads.
     CLPGThreadManager threads;
     QApplication application(argc, argv);
+    const CQtTranslations qtTexts(languageSlot());
     CQtMessageBackend messages;
     CKorrinApp korrinApp(threads, messages, start->choice, start->replay);
     korrinApp.InitInstance();

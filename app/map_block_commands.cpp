@@ -93,13 +93,16 @@ void CMapBlockCommands::run(std::string_view backupTag, std::u16string_view oper
 
 std::optional<double> CMapBlockCommands::askNumber(std::u16string_view prompt,
                                                    const QString& initial) {
-    bool accepted = false;
-    const QString typed =
-        QInputDialog::getText(&window_, window_.windowTitle(), qtext(translate(prompt)),
-                              QLineEdit::Normal, initial, &accepted);
-    if (!accepted) {
+    QInputDialog asking(&window_);
+    asking.setWindowTitle(window_.windowTitle());
+    asking.setLabelText(qtext(translate(prompt)));
+    asking.setTextValue(initial);
+    // Wide enough for the window's title, which a box as narrow as its prompt would cut.
+    asking.setMinimumWidth(asking.fontMetrics().horizontalAdvance(window_.windowTitle()) + 120);
+    if (asking.exec() != QDialog::Accepted) {
         return std::nullopt;
     }
+    const QString typed = asking.textValue();
     const auto number = parseDecimal(typed.toStdString());
     if (!number) {
         sayFailure(fillIn(translate(texts::kMapNotANumber), {typed.toStdU16String()}));

@@ -6,6 +6,7 @@
 #include "lang/translate.h"
 #include "map/map_emu1.h"
 #include "map/map_key_filter.h"
+#include "platform/text.h"
 
 #include <QAbstractSpinBox>
 #include <QApplication>
@@ -63,19 +64,27 @@ CMapBlockKeys::CMapBlockKeys(CMapBlockCommands& commands, CMapViews& views, CMap
         {texts::kMapStepUp,
          QKeySequence(Qt::Key_Plus),
          {{Qt::Key_Plus, kNone}, {Qt::Key_Plus, kShift, Pad::main}},
-         [c] { c->add(kStepVolts); }},
+         [c] { c->add(kStepVolts); },
+         false,
+         kStepVolts},
         {texts::kMapStepDown,
          QKeySequence(Qt::Key_Minus),
          {{Qt::Key_Minus, kNone}},
-         [c] { c->add(-kStepVolts); }},
+         [c] { c->add(-kStepVolts); },
+         false,
+         kStepVolts},
         {texts::kMapStepUp,
          QKeySequence(Qt::SHIFT | Qt::Key_Plus),
          {{Qt::Key_Plus, kShift, Pad::keypad}},
-         [c] { c->add(kShiftStepVolts); }},
+         [c] { c->add(kShiftStepVolts); },
+         false,
+         kShiftStepVolts},
         {texts::kMapStepDown,
          QKeySequence(Qt::SHIFT | Qt::Key_Minus),
          {{Qt::Key_Minus, kShift}, {Qt::Key_Underscore, kShift}},
-         [c] { c->add(-kShiftStepVolts); }},
+         [c] { c->add(-kShiftStepVolts); },
+         false,
+         kShiftStepVolts},
         {texts::kMapScale,
          QKeySequence(Qt::Key_Asterisk),
          {{Qt::Key_Asterisk, kNone}, {Qt::Key_Asterisk, kShift}},
@@ -120,7 +129,11 @@ void CMapBlockKeys::addTo(QMenu& menu) const {
         if (entry.separatorBefore) {
             menu.addSeparator();
         }
-        QAction* action = menu.addAction(QString::fromStdU16String(translate(entry.caption)));
+        std::u16string caption = translate(entry.caption);
+        if (entry.stepVolts > 0) {
+            caption += formatText(" (%.2f V)", entry.stepVolts);
+        }
+        QAction* action = menu.addAction(QString::fromStdU16String(caption));
         action->setShortcut(entry.shown);
         connect(action, &QAction::triggered, this, entry.run);
     }

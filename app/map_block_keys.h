@@ -46,6 +46,7 @@ private:
         std::vector<Chord> chords;
         std::function<void()> run;
         bool separatorBefore = false;
+        double stepVolts = 0; // a step's size, named in the menu beside the caption
     };
     static bool matches(const Chord& chord, const QKeyEvent& key);
 

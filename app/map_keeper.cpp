@@ -99,11 +99,22 @@ void CMapKeeper::setAside(const MapSnapshot& previous) {
         learnedFromOther_ = true;
     }
     if (!beforeUpdate_) { // after an update, the check that follows it asks
+        // The box runs its own event loop: the reconnection's question about a waiting result
+        // would come up over it, before the fitter has read why it is asked.
+        explainingOtherController_ = true;
         showMessage(&window_, translate(texts::kOtherController), caption(), MB_ICONWARNING);
+        explainingOtherController_ = false;
+        if (std::exchange(reconnectedMeanwhile_, false)) {
+            onReconnected();
+        }
     }
 }
 
 void CMapKeeper::onReconnected() {
+    if (explainingOtherController_) {
+        reconnectedMeanwhile_ = true;
+        return;
+    }
     if (!learned_) {
         return;
     }

@@ -59,6 +59,9 @@ public:
     bool canRedo() const { return history_.canRedo(); }
     // What the newest change still in effect started from: what undo would bring back.
     std::optional<MapSnapshot> beforeLastChange() const { return history_.undoTarget(); }
+    std::optional<std::chrono::system_clock::time_point> lastChangeTime() const {
+        return history_.undoTargetTime();
+    }
     void undo();
     void redo();
 
@@ -114,6 +117,10 @@ private:
     std::optional<MapSnapshot> lastConnectedBackup_;
     std::optional<MapSnapshot> beforeUpdate_; // the backup of a firmware update under way
     bool backupFailureSaid_ = false;
+    // The warning that another controller is connected is up; a reconnection meanwhile asks
+    // its questions once it is closed.
+    bool explainingOtherController_ = false;
+    bool reconnectedMeanwhile_ = false;
     MapSnapshot beforeCalibration_;
     std::optional<MapSnapshot> learned_; // the calibration result the controller has not taken
     // The learned map came from another controller than the one now connected.

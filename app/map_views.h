@@ -6,6 +6,8 @@
 
 #include <QObject>
 #include <QPointer>
+#include <functional>
+#include <string>
 
 class QWidget;
 
@@ -17,7 +19,9 @@ class CMapKeeper;
 class CMapViews : public QObject {
     Q_OBJECT
 public:
-    CMapViews(CMapKeeper& keeper, CMapEmu1& grid, QWidget& window);
+    // note shows a line in the window's status: what the difference view compares with.
+    CMapViews(CMapKeeper& keeper, CMapEmu1& grid, QWidget& window,
+              std::function<void(const std::u16string&)> note);
 
     void toggleSurface();
     // Null until first shown.
@@ -31,10 +35,12 @@ public:
 
 private:
     void markDifferences();
+    void placeBeside(QWidget& view) const;
 
     CMapKeeper& keeper_;
     CMapEmu1& grid_;
     QWidget& window_;
+    std::function<void(const std::u16string&)> note_;
     QPointer<CMapSurfaceView> surface_;
     bool differences_ = false;
 };

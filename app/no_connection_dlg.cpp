@@ -71,18 +71,35 @@ void CNoConnectionDlg::addPortLines(const std::vector<std::u16string>& lines, QS
     const int margin = controls_.units().toPixelsX(kPortLinesMarginDlu);
     const int bottom = controls_.units().toPixelsY(kPortLinesMarginDlu);
     const int width = size.width() - 2 * margin;
-    const int whole = portLines_->heightForWidth(width);
-    const int room =
-        availableScreenHeight(parentWidget()) * kScreenSharePercent / 100 - size.height() - bottom;
+    // The list goes between the message, as tall as its text, and the buttons.
+    messageText_->setText(QString::fromStdU16String(translate(texts::kNoControllerOnAnyPort)));
+    QRect message = messageText_->geometry();
+    const int textHeight = messageText_->wordWrap() ? messageText_->heightForWidth(message.width())
+                                                    : messageText_->sizeHint().height();
+    if (textHeight > 0) {
+        message.setHeight(std::min(message.height(), textHeight));
+    }
+    messageText_->setGeometry(message);
+    QAbstractButton* buttons[] = {demoButton(), withoutConnectionButton()};
+    const int buttonsTop = std::min(buttons[0]->y(), buttons[1]->y());
+    const int listTop = message.bottom() + 1 + bottom;
+    const int belowButtons = size.height() - buttonsTop;
+    const int room = availableScreenHeight(parentWidget()) * kScreenSharePercent / 100 - listTop -
+                     bottom - belowButtons;
     const int least = kLeastVisibleLines * portLines_->fontMetrics().lineSpacing();
+    const int whole = portLines_->heightForWidth(width);
     int height = whole;
     if (whole > room) {
         // Scrolled, the lines wrap beside the scroll bar.
         const int beside = width - portList_->verticalScrollBar()->sizeHint().width();
         height = std::min(portLines_->heightForWidth(beside), std::max(room, least));
     }
-    portList_->setGeometry(margin, size.height(), width, height);
-    size.rheight() += height + bottom;
+    portList_->setGeometry(margin, listTop, width, height);
+    const int shift = listTop + height + bottom - buttonsTop;
+    for (QAbstractButton* button : buttons) {
+        button->move(button->x(), button->y() + shift);
+    }
+    size.rheight() += shift;
 }
 
 void CNoConnectionDlg::OnInitDialog() {

@@ -9,19 +9,26 @@
 #include "map/operating_trail.h"
 #include "platform/atomic_file.h"
 #include "platform/qt/open_file.h"
+#include "platform/regular_file.h"
 #include "platform/text.h"
+#include "readings_log/log_markers.h"
 #include "readings_log/msl_text.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSlider>
+#include <QStyle>
+#include <QStyleOptionSlider>
 #include <algorithm>
+#include <array>
 
 namespace krv {
 
@@ -33,6 +40,8 @@ constexpr int kSpeeds[] = {1, 4, 16};
 constexpr long kShiftStep = 10;
 // A reading holds its cell for at most this long: a stalled recording is no stay.
 constexpr double kMaxHoldSeconds = 1;
+// Far more than a file of marker lines beside a log ever holds.
+constexpr std::size_t kMarkersFileMaxBytes = 1024 * 1024;
 
 QString qtext(std::u16string_view text) {
     return QString::fromStdU16String(translate(text));
@@ -49,7 +58,8 @@ QColor dwellColour(double share) {
 CReplay::CReplay(CKorrinDlg& window, IFileChooser& files)
     : window_(window), files_(files), slider_(new QSlider(Qt::Horizontal, &window)),
       playButton_(new QPushButton(&window)), speed_(new QComboBox(&window)),
-      markers_(new QComboBox(&window)), closeButton_(new QPushButton(&window)),
+      markers_(new QComboBox(&window)), addMarkerButton_(new QPushButton(&window)),
+      closeButton_(new QPushButton(&window)),
       marks_(new CReplayChartMarks(window.chart(),
                                    [this](double seconds) { return chartColumn(seconds); })) {
     // The chart paints no background under it.
@@ -60,6 +70,7 @@ CReplay::CReplay(CKorrinDlg& window, IFileChooser& files)
             [this](int value) { moveTo(static_cast<size_t>(value)); });
     connect(playButton_, &QPushButton::clicked, this, [this] { setPlaying(!playing()); });
     connect(closeButton_, &QPushButton::clicked, this, [this] { close(); });
+    connect(addMarkerButton_, &QPushButton::clicked, this, [this] { addMarker(); });
     connect(markers_, &QComboBox::activated, this, [this](int item) {
         if (active() && item > 0) {
             setPlaying(false);
@@ -71,12 +82,11 @@ CReplay::CReplay(CKorrinDlg& window, IFileChooser& files)
     for (const int speed : kSpeeds) {
         speed_->addItem(QString::number(speed) + QStringLiteral("×"), speed);
     }
-    for (QWidget* control :
-         std::initializer_list<QWidget*>{slider_, playButton_, speed_, markers_, closeButton_}) {
+    for (QWidget* control : controls()) {
         control->setFocusPolicy(Qt::NoFocus);
         control->hide();
     }
-    window.chartFiles().setMenuExtension([this](QMenu& menu) { addMenuEntries(menu); });
+    window.chartFiles().addMenuExtension([this](QMenu& menu) { addMenuEntries(menu); });
     // The M key works whenever the chart records.
     qApp->installEventFilter(this);
 }
@@ -96,18 +106,17 @@ bool CReplay::open(const std::u16string& path) {
     track_.emplace(std::move(*read.log));
     window_.chartPaused = 1;
 
+    logPath_ = path;
+    const RegularFileRead added =
+        readRegularFile(markersFilePath(toUtf8(path)), kMarkersFileMaxBytes);
+    if (added.fault == FileReadFault::none) {
+        track_->addMarkers(parseMarkers(added.bytes));
+    }
     placeReadings();
     window_.mapGrid().setColouring(kDwellShading);
 
     plotLog();
-    markers_->clear();
-    markers_->addItem(qtext(texts::kReplayMarkers));
-    for (const LogMarker& marker : track_->log().markers) {
-        markers_->addItem(QString::fromStdU16String(
-            fillIn(translate(texts::kCliMarkerWritten),
-                   {formatText("%d", marker.number), formatText("%.1f", marker.seconds)})));
-    }
-    markers_->setEnabled(!track_->log().markers.empty());
+    listMarkers();
     slider_->blockSignals(true);
     slider_->setRange(0, static_cast<int>(track_->size() - 1));
     slider_->blockSignals(false);
@@ -120,6 +129,42 @@ bool CReplay::open(const std::u16string& path) {
     track_->moveTo(0);
     showCursor();
     return true;
+}
+
+void CReplay::listMarkers() {
+    markers_->clear();
+    markers_->addItem(qtext(texts::kReplayMarkers));
+    for (const LogMarker& marker : track_->log().markers) {
+        markers_->addItem(QString::fromStdU16String(
+            fillIn(translate(texts::kCliMarkerWritten),
+                   {formatText("%d", marker.number), formatText("%.1f", marker.seconds)})));
+    }
+    markers_->setEnabled(!track_->log().markers.empty());
+    // The list drops down as wide as its longest entry, whatever the box's width.
+    markers_->view()->setMinimumWidth(markers_->view()->sizeHintForColumn(0) +
+                                      markers_->style()->pixelMetric(QStyle::PM_ScrollBarExtent));
+}
+
+void CReplay::addMarker() {
+    if (!active()) {
+        return;
+    }
+    setPlaying(false);
+    const LogMarker added = track_->addMarkerAtCursor();
+    std::vector<LogMarker> beside;
+    const RegularFileRead held =
+        readRegularFile(markersFilePath(toUtf8(logPath_)), kMarkersFileMaxBytes);
+    if (held.fault == FileReadFault::none) {
+        beside = parseMarkers(held.bytes);
+    }
+    beside.push_back(added);
+    const std::u16string file = toU16(markersFilePath(toUtf8(logPath_)));
+    if (!replaceFileAtomically(toUtf8(file), formatMarkers(beside))) {
+        showMessage(&window_, fillIn(translate(texts::kCannotWriteFile), {file}),
+                    std::u16string(kMessageCaption), MB_OK | MB_ICONERROR);
+    }
+    listMarkers();
+    marks_->update();
 }
 
 void CReplay::close() {
@@ -160,8 +205,12 @@ void CReplay::followAxes() {
 }
 
 bool CReplay::holdsOff(int controlId) const {
-    return active() && (controlId == mainId::kChartStart || controlId == mainId::kChartStop ||
-                        controlId == mainId::kCalibration);
+    // What would act on the controller while the screen shows the past waits too.
+    return active() &&
+           (controlId == mainId::kChartStart || controlId == mainId::kChartStop ||
+            controlId == mainId::kCalibration || controlId == mainId::kClearMap ||
+            controlId == mainId::kFirmwareUpdate || controlId == mainId::kRpmDividerSpin ||
+            controlId == mainId::kNoiseDeltaSpin || controlId == mainId::kNoisePeriodSpin);
 }
 
 void CReplay::plotLog() {
@@ -173,6 +222,7 @@ void CReplay::plotLog() {
     }
     // The whole log in one view.
     chart.scroll(ScrollRequest::ThumbTrack, 0);
+    window_.chartScale().follow();
     chart.updatePlot();
 }
 
@@ -190,8 +240,7 @@ void CReplay::showControls(bool shown) {
     if (shown) {
         createControls();
     }
-    for (QWidget* control :
-         std::initializer_list<QWidget*>{slider_, playButton_, speed_, markers_, closeButton_}) {
+    for (QWidget* control : controls()) {
         control->setVisible(shown);
         control->raise();
     }
@@ -211,12 +260,15 @@ void CReplay::createControls() {
     const int gap = stop->geometry().top() -
                     window_.controls().control(mainId::kChartStart)->geometry().bottom();
     QRect place(stop->x(), stop->geometry().bottom() + 3 * gap, stop->width(), stop->height());
-    for (QWidget* control :
-         std::initializer_list<QWidget*>{playButton_, speed_, markers_, closeButton_}) {
+    for (QWidget* control : std::initializer_list<QWidget*>{playButton_, speed_, markers_,
+                                                            addMarkerButton_, closeButton_}) {
         control->setGeometry(place);
         place.translate(0, stop->height() + gap);
     }
     closeButton_->setText(qtext(texts::kReplayClose));
+    addMarkerButton_->setText(qtext(texts::kReplayAddMarker));
+    addMarkerButton_->setToolTip(QString::fromStdU16String(fillIn(
+        translate(texts::kReplayMarkersBeside), {toU16(markersFilePath(toUtf8(logPath_)))})));
     markers_->setToolTip(qtext(texts::kReplayMarkers));
     playButton_->setText(qtext(texts::kReplayPlay));
 }
@@ -338,6 +390,10 @@ void CReplay::saveMsl() {
 }
 
 bool CReplay::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == slider_ && event->type() == QEvent::MouseButtonPress) {
+        jumpToClick(*static_cast<QMouseEvent*>(event));
+        return false; // the slider goes on: a press on the handle now under it drags it
+    }
     const QKeyEvent* key = keyPressIn(&window_, watched, event);
     if (key == nullptr) {
         return false;
@@ -348,12 +404,41 @@ bool CReplay::eventFilter(QObject* watched, QEvent* event) {
         window_.chartFiles().addMarker();
         return true;
     }
+    if (key->key() == Qt::Key_M && plain && !shift && active()) {
+        addMarker();
+        return true;
+    }
     if (active() && plain && (key->key() == Qt::Key_Left || key->key() == Qt::Key_Right)) {
         const long size = shift ? kShiftStep : 1;
         step(key->key() == Qt::Key_Left ? -size : size);
         return true;
     }
     return false;
+}
+
+void CReplay::jumpToClick(const QMouseEvent& click) {
+    if (!active() || click.button() != Qt::LeftButton) {
+        return;
+    }
+    QStyleOptionSlider option;
+    option.initFrom(slider_);
+    option.orientation = slider_->orientation();
+    option.minimum = slider_->minimum();
+    option.maximum = slider_->maximum();
+    option.sliderPosition = slider_->sliderPosition();
+    const QRect handle = slider_->style()->subControlRect(QStyle::CC_Slider, &option,
+                                                          QStyle::SC_SliderHandle, slider_);
+    if (handle.contains(click.position().toPoint())) {
+        return; // a drag of the handle
+    }
+    const int span = slider_->width() - handle.width();
+    const int at = click.position().toPoint().x() - handle.width() / 2;
+    moveTo(static_cast<size_t>(QStyle::sliderValueFromPosition(
+        slider_->minimum(), slider_->maximum(), at, span, slider_->invertedAppearance())));
+}
+
+std::array<QWidget*, 6> CReplay::controls() const {
+    return {slider_, playButton_, speed_, markers_, addMarkerButton_, closeButton_};
 }
 
 } // namespace krv

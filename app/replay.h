@@ -3,9 +3,10 @@
 // the whole log under a time cursor, a slider scrubs it, Play runs it at 1x, 4x or 16x, Left and
 // Right step one reading (Shift: ten), the readings fields and the map's operating point follow
 // the cursor, the map shades how long the drive stayed in each cell with a fading trail of the
-// last seconds, and the markers can be jumped to. No port is opened for it; closing it gives the
-// window back as it was. Also the chart menu's log entries and the M key that sets a marker
-// while the chart records.
+// last seconds, and the markers can be jumped to and added (M, or the button) at the cursor,
+// kept in a file beside the log. A click on the slider jumps to that time. No port is opened
+// for it; closing it gives the window back as it was. Also the chart menu's log entries and the
+// M key that sets a marker while the chart records.
 
 #include "device/lpg_device.h"
 #include "readings_log/replay_track.h"
@@ -13,12 +14,14 @@
 #include <QElapsedTimer>
 #include <QObject>
 #include <QTimer>
+#include <array>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 class QComboBox;
+class QMouseEvent;
 class QMenu;
 class QPushButton;
 class QSlider;
@@ -47,11 +50,14 @@ public:
     void close();
     bool active() const { return track_.has_value(); }
     const CReplayTrack& track() const { return *track_; }
-    // While open, the replay holds the live chart's Start and Stop and the calibration drive
-    // off, whatever else enables controls, and the status line says what is replayed.
+    // While open, the replay holds the live chart's Start and Stop and everything that would
+    // act on the controller off (calibration, Clear, firmware update, the settings spins),
+    // whatever else enables controls, and the status line says what is replayed.
     bool holdsOff(int controlId) const;
     const std::u16string& statusText() const { return status_; }
 
+    // A marker at the cursor, written beside the log at once.
+    void addMarker();
     void step(long readings);
     void moveTo(size_t index);
     void setPlaying(bool playing);
@@ -70,6 +76,9 @@ public:
 
 private:
     void createControls();
+    std::array<QWidget*, 6> controls() const;
+    void listMarkers();
+    void jumpToClick(const QMouseEvent& click);
     void showControls(bool shown);
     void showCursor();
     void paintCells();
@@ -82,6 +91,7 @@ private:
     CKorrinDlg& window_;
     IFileChooser& files_;
     std::u16string startFile_;
+    std::u16string logPath_;
     std::optional<CReplayTrack> track_;
     std::vector<int> cellOfReading_;
     MapAxes placedOn_; // the axes cellOfReading_ was found on
@@ -93,6 +103,7 @@ private:
     QPushButton* playButton_;
     QComboBox* speed_;
     QComboBox* markers_;
+    QPushButton* addMarkerButton_;
     QPushButton* closeButton_;
     CReplayChartMarks* marks_;
     QTimer playTimer_;

@@ -1,7 +1,7 @@
 // The three settings spins. A spin keeps no value of its own: each step is an edit of the
 // model's settings, written to the controller (with the map, as the controller takes them);
 // the field shows the model, so a refused step leaves what the controller holds. Without a
-// controller the field alone changes (text typed into the edits is never read).
+// controller the spins are greyed (text typed into the edits is never read).
 
 #include "app/korrin_dlg.h"
 #include "device/editable_limits.h"
@@ -25,12 +25,9 @@ void CKorrinDlg::stepSetting(Field DeviceSettings::*field, int step, const Setti
         settings.*field = static_cast<Field>(next);
         return std::optional<DeviceSettings>(settings);
     };
-    // The link may be down before the model has heard of it.
+    // The spins are greyed then, but the link may go down before they are: nothing is sent,
+    // and the field keeps what the controller holds.
     if (!model_.loaded()) {
-        if (const auto shown = stepped(unsentSettings_.value_or(model_.shown().settings()))) {
-            unsentSettings_ = shown;
-            showDeviceData();
-        }
         return;
     }
     submitEdit(

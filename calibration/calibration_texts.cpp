@@ -29,6 +29,14 @@ std::u16string summaryLine(const CalibrationSummary& summary) {
                    number(std::lround(summary.rejectedPercent()))});
 }
 
+std::u16string summaryLineForLabel(const CalibrationSummary& summary) {
+    std::u16string line = summaryLine(summary);
+    for (size_t at = line.find(u" %"); at != std::u16string::npos; at = line.find(u" %", at)) {
+        line[at] = u'\u00A0';
+    }
+    return line;
+}
+
 std::u16string rejectionText(Rejection reason, int count) {
     return fillIn(translate(kReasonTexts[static_cast<size_t>(reason)]), {number(count)});
 }

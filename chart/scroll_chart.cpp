@@ -250,6 +250,11 @@ template <class T> const QImage& CScrollChart<T>::renderFrame() {
     if (!model_.series().empty()) {
         drawLabels(painter, client);
     }
+    if (overlay_) {
+        painter.save();
+        overlay_(painter, QRect(0, 0, client.width, client.height));
+        painter.restore();
+    }
     drawBorder(painter, client);
     return frame_;
 }

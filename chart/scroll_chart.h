@@ -10,6 +10,7 @@
 #include <QImage>
 #include <QTimer>
 #include <QWidget>
+#include <functional>
 
 class QColor;
 class QPainter;
@@ -53,6 +54,15 @@ public:
     const QFont& labelFont() const { return labelFont_; }
     int controlId() const { return controlId_; }
 
+    // Drawn over the plot (lines, labels) in every frame: a scale, a legend.
+    void setOverlay(std::function<void(QPainter&, const QRect& client)> overlay) {
+        overlay_ = std::move(overlay);
+    }
+    void setShownValues(T low, T high) {
+        model_.setShownValues(low, high);
+        updatePlot();
+    }
+
     // Draws the whole client area into the off-screen frame and returns it.
     const QImage& renderFrame();
 
@@ -81,6 +91,7 @@ private:
     // The resize that makes the new window visible keeps the font create() chose.
     bool creationResizePending_ = false;
     QSize createdSize_;
+    std::function<void(QPainter&, const QRect&)> overlay_;
 };
 
 extern template class CScrollChart<float>;

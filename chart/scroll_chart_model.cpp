@@ -11,6 +11,8 @@ namespace krv {
 template <class T> void CScrollChartModel<T>::create() {
     valueMax_ = 100;
     valueMin_ = 0;
+    shownLow_ = valueMin_;
+    shownHigh_ = valueMax_;
     viewStart_ = 0;
     viewSpan_ = 1000;
     dataMin_ = 0;
@@ -203,8 +205,16 @@ template <class T> ScrollBarState CScrollChartModel<T>::scrollBar() const {
     return state;
 }
 
+template <class T> void CScrollChartModel<T>::setShownValues(T low, T high) {
+    if (low < high) {
+        shownLow_ = low;
+        shownHigh_ = high;
+    }
+}
+
 template <class T> PixelPoint CScrollChartModel<T>::toPixel(T x, T y, ClientSize client) const {
-    const double py = static_cast<T>(client.height) * y * 0.999 / valueMax_;
+    const double py =
+        static_cast<T>(client.height) * (y - shownLow_) * 0.999 / (shownHigh_ - shownLow_);
     return {pixelColumn(x, client), client.height - truncToInt(py)};
 }
 

@@ -89,6 +89,11 @@ public:
     bool scroll(ScrollRequest request, int position);
 
     ScrollBarState scrollBar() const;
+    // The values the client's height shows, bottom to top: valueMin()..valueMax() unless set
+    // narrower. Samples keep their values; those outside fall outside the client.
+    void setShownValues(T low, T high);
+    T shownLow() const { return shownLow_; }
+    T shownHigh() const { return shownHigh_; }
     PixelPoint toPixel(T x, T y, ClientSize client) const;
     // The x of toPixel alone.
     int pixelColumn(T x, ClientSize client) const;
@@ -128,6 +133,8 @@ private:
 
     T valueMax_ = 0;
     T valueMin_ = 0;
+    T shownLow_ = 0;
+    T shownHigh_ = 0;
     T viewStart_ = 0;
     T viewSpan_ = 1000;
     T dataMin_ = 0;

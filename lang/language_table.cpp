@@ -24,6 +24,13 @@ int languageSlotFor(std::uint16_t langId) {
     return kEnglishSlot;
 }
 
+std::string_view languageCode(int slot) {
+    constexpr std::array<std::string_view, kSlotCount> kCodes{
+        "pl", "en", "ru", "it", "de", "th", "en", "es", "fr", "en",
+        "en", "el", "en", "sr", "hr", "bs", "en", "en", "bg", "sl"};
+    return slot >= 0 && slot < kSlotCount ? kCodes[static_cast<size_t>(slot)] : "en";
+}
+
 int languageFromSystem() {
     return languageSlotFor(userDefaultLangId());
 }

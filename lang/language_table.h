@@ -43,4 +43,8 @@ int languageSlotFor(std::uint16_t langId);
 // The slot for the user's language identifier.
 int languageFromSystem();
 
+// The slot's language as an ISO 639 code ("pl" for the built-in texts); "en" for a slot that
+// has no language of its own.
+std::string_view languageCode(int slot);
+
 } // namespace krv

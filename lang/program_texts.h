@@ -459,6 +459,22 @@ inline constexpr std::u16string_view kMapNotANumber = u"„%s” nie jest liczb�
 inline constexpr std::u16string_view kMapSurfaceReset = u"Widok początkowy";
 inline constexpr std::u16string_view kMapSurfaceValueAxis = u"Mapa (V)";
 
+// What a fitter sees: stale readings, Qt's dialogs, the chart's range, replay markers and the
+// difference view.
+inline constexpr std::u16string_view kStatusCheckingLink = u"SPRAWDZANIE POŁĄCZENIA...";
+inline constexpr std::u16string_view kFileDialogOpen = u"Otwórz";
+inline constexpr std::u16string_view kFileDialogSave = u"Zapisz";
+inline constexpr std::u16string_view kFirmwareFilesFilter = u"Pliki firmware (*.afm)|*.afm|";
+inline constexpr std::u16string_view kChartRangeWhole = u"Zakres pionowy: cały (0–15 V)";
+inline constexpr std::u16string_view kChartRangeFitted = u"Zakres pionowy: dopasowany do wykresu";
+inline constexpr std::u16string_view kReplayAddMarker = u"Znacznik (M)";
+inline constexpr std::u16string_view kReplayMarkersBeside =
+    u"Znaczniki dodane podczas odtwarzania zapisuje się obok zapisu: %s";
+inline constexpr std::u16string_view kDifferencesAgainst =
+    u"Różnice względem mapy sprzed ostatniej zmiany (%s)";
+inline constexpr std::u16string_view kDifferencesNone = u"Różnice: brak zmian do porównania";
+inline constexpr std::u16string_view kDifferencesLegend = u"czerwony: wyżej, niebieski: niżej";
+
 inline constexpr std::u16string_view kProgramTexts[] = {
     kCannotOpenPort,
     kPortOperationFailed,
@@ -761,6 +777,17 @@ inline constexpr std::u16string_view kProgramTexts[] = {
     kReplayClose,
     kReplayMarkers,
     kReplayNoReadings,
+    kStatusCheckingLink,
+    kFileDialogOpen,
+    kFileDialogSave,
+    kFirmwareFilesFilter,
+    kChartRangeWhole,
+    kChartRangeFitted,
+    kReplayAddMarker,
+    kReplayMarkersBeside,
+    kDifferencesAgainst,
+    kDifferencesNone,
+    kDifferencesLegend,
 };
 
 } // namespace krv::texts

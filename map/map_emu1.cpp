@@ -118,7 +118,8 @@ CellPosition CMapEmu1::cellIndexOf(double rpm, double volts) const {
 }
 
 QString CMapEmu1::formatValue(double value) const {
-    return QString::fromStdU16String(formatText("%.1f", value));
+    // The controller's step is 0.02 V: one decimal would hide most steps.
+    return QString::fromStdU16String(formatText("%.2f", value));
 }
 
 void CMapEmu1::incrementSelected(double step) {

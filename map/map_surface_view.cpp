@@ -152,10 +152,12 @@ void CMapSurfaceView::paintLabels(QPainter& painter, const SurfaceProjection& pr
     painter.setPen(QPen(kAxis, 1));
     const QFontMetrics metrics(font());
     const auto label = [&](QPointF point, const QString& text) {
-        const QRectF box(point.x() - 40, point.y() - metrics.height() / 2.0, 80, metrics.height());
+        // Kept inside the view: a narrow window would cut the labels at its edges.
+        const double left = std::clamp(point.x() - 40, 0.0, std::max(0.0, width() - 80.0));
+        const QRectF box(left, point.y() - metrics.height() / 2.0, 80, metrics.height());
         painter.drawText(box, Qt::AlignCenter, text);
     };
-    const double outside = 1.2; // cells beyond the edge the labels stand
+    const double outside = 2.0; // cells beyond the edge the labels stand, clear of the surface
     for (int c = 0; c <= lastColumn; c += 2) {
         label(
             at(projection, c, -outside, 0),
@@ -198,6 +200,9 @@ void CMapSurfaceView::paintMarks(QPainter& painter, const SurfaceProjection& pro
     painter.drawLine(marker, at(projection, column, row, 0));
     painter.setBrush(kMarker);
     painter.drawEllipse(marker, 6.0, 6.0);
+    // The cell's value at the controller's resolution.
+    painter.drawText(marker + QPointF(10, -8),
+                     QString::fromStdU16String(formatText("%.2f V", valueAt(column, row))));
 }
 
 void CMapSurfaceView::mousePressEvent(QMouseEvent* event) {

@@ -1,5 +1,7 @@
 #include "readings_log/replay_track.h"
 
+#include "readings_log/log_markers.h"
+
 #include <algorithm>
 
 namespace krv {
@@ -25,6 +27,21 @@ void CReplayTrack::moveToSeconds(double seconds) {
         [](double time, const LogReading& reading) { return time < reading.seconds; });
     cursor_ = after == readings.begin() ? 0 : static_cast<size_t>(after - readings.begin()) - 1;
     playSeconds_ = std::clamp(seconds, firstSeconds(), lastSeconds());
+}
+
+const LogMarker& CReplayTrack::addMarkerAtCursor() {
+    int number = 0;
+    for (const LogMarker& marker : log_.markers) {
+        number = std::max(number, marker.number);
+    }
+    const LogMarker added{number + 1, atCursor().seconds};
+    addMarkers({added});
+    return *std::find_if(log_.markers.begin(), log_.markers.end(),
+                         [&](const LogMarker& marker) { return marker.number == added.number; });
+}
+
+void CReplayTrack::addMarkers(const std::vector<LogMarker>& markers) {
+    mergeMarkers(log_.markers, markers);
 }
 
 bool CReplayTrack::play(double seconds) {

@@ -32,6 +32,12 @@ public:
     bool play(double seconds);
     bool atEnd() const { return cursor_ + 1 == size(); }
 
+    // A marker at the cursor's reading, numbered after every marker there is; the markers stay
+    // in time order.
+    const LogMarker& addMarkerAtCursor();
+    // Markers from elsewhere (the file beside the log), see mergeMarkers.
+    void addMarkers(const std::vector<LogMarker>& markers);
+
     // The first reading of the last `seconds` up to the cursor.
     size_t trailStart(double seconds) const;
 

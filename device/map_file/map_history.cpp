@@ -2,7 +2,8 @@
 
 namespace krv {
 
-void MapHistory::record(const MapSnapshot& before, const MapSnapshot& after) {
+void MapHistory::record(const MapSnapshot& before, const MapSnapshot& after,
+                        std::chrono::system_clock::time_point at) {
     if (before == after) {
         return;
     }
@@ -11,7 +12,7 @@ void MapHistory::record(const MapSnapshot& before, const MapSnapshot& after) {
     if (changes_.size() == kMaxChanges) {
         changes_.erase(changes_.begin());
     }
-    changes_.push_back({before, after});
+    changes_.push_back({before, after, at});
 }
 
 std::optional<MapSnapshot> MapHistory::undoTarget() const {
@@ -19,6 +20,13 @@ std::optional<MapSnapshot> MapHistory::undoTarget() const {
         return std::nullopt;
     }
     return changes_[changes_.size() - undone_ - 1].before;
+}
+
+std::optional<std::chrono::system_clock::time_point> MapHistory::undoTargetTime() const {
+    if (!canUndo()) {
+        return std::nullopt;
+    }
+    return changes_[changes_.size() - undone_ - 1].at;
 }
 
 std::optional<MapSnapshot> MapHistory::redoTarget() const {

@@ -6,6 +6,7 @@
 
 #include "device/map_file/map_snapshot.h"
 
+#include <chrono>
 #include <cstddef>
 #include <optional>
 #include <vector>
@@ -18,13 +19,16 @@ public:
 
     // A change the controller acknowledged. Forgets the changes undone before it, and the
     // oldest change beyond kMaxChanges. A change that changed nothing is not kept.
-    void record(const MapSnapshot& before, const MapSnapshot& after);
+    void record(const MapSnapshot& before, const MapSnapshot& after,
+                std::chrono::system_clock::time_point at = std::chrono::system_clock::now());
 
     bool canUndo() const { return undone_ < changes_.size(); }
     bool canRedo() const { return undone_ > 0; }
     // The state undo restores, and the one redo restores; nothing when there is none.
     std::optional<MapSnapshot> undoTarget() const;
     std::optional<MapSnapshot> redoTarget() const;
+    // When the change that undo takes back was made.
+    std::optional<std::chrono::system_clock::time_point> undoTargetTime() const;
     // Called once the controller holds the target.
     void undone();
     void redone();
@@ -33,6 +37,7 @@ private:
     struct Change {
         MapSnapshot before;
         MapSnapshot after;
+        std::chrono::system_clock::time_point at;
     };
     std::vector<Change> changes_; // oldest first
     size_t undone_ = 0;           // newest changes that are undone

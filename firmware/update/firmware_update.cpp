@@ -46,7 +46,7 @@ public:
             return fail(texts::kProgrammingFailed);
         }
         const std::u16string path =
-            window_.selectFile(firmwareDirectory(), translate(texts::kFirmwareFileFilter),
+            window_.selectFile(firmwareDirectory(), translate(texts::kFirmwareFilesFilter),
                                std::u16string(kDefaultExtension));
         if (path.empty()) {
             return false;

@@ -13,7 +13,7 @@ COpenFile::COpenFile(std::u16string initialDirectory_, std::u16string filter_,
 
 std::u16string CQtFileChooser::choose(const COpenFile& request) {
     const bool save = request.saveMode != 0;
-    QFileDialog dialog(&owner_, save ? QStringLiteral("SAVE") : QStringLiteral("OPEN"),
+    QFileDialog dialog(&owner_, QString::fromStdU16String(save ? saveTitle_ : openTitle_),
                        QString::fromStdU16String(request.initialDirectory));
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);

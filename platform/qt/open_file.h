@@ -4,6 +4,7 @@
 // asks for a file, so tests give it answers without a person.
 
 #include <string>
+#include <utility>
 
 class QWidget;
 
@@ -29,14 +30,19 @@ public:
     virtual std::u16string choose(const COpenFile& request) = 0;
 };
 
-// The system file dialog, modal over its owner and titled "OPEN" or "SAVE".
+// The system file dialog, modal over its owner and titled "OPEN" or "SAVE", or in the titles
+// given.
 class CQtFileChooser : public IFileChooser {
 public:
-    explicit CQtFileChooser(QWidget& owner) : owner_(owner) {}
+    explicit CQtFileChooser(QWidget& owner, std::u16string openTitle = u"OPEN",
+                            std::u16string saveTitle = u"SAVE")
+        : owner_(owner), openTitle_(std::move(openTitle)), saveTitle_(std::move(saveTitle)) {}
     std::u16string choose(const COpenFile& request) override;
 
 private:
     QWidget& owner_;
+    std::u16string openTitle_;
+    std::u16string saveTitle_;
 };
 
 // "Desc|pat1;pat2|..." as Qt name filters ("Desc (pat1 pat2)"); a description that already

@@ -24,6 +24,7 @@
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTest>
+#include <QThread>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -84,6 +85,33 @@ bool entryEnabled(const QMenu& menu, std::u16string_view polish) {
 }
 
 } // namespace
+
+// Message boxes as the fitter meets them: each stays up for a while, its own event loop
+// running meanwhile, and is answered with its default button.
+class CModalMessages : public IMessageBackend {
+public:
+    CModalMessages() : previous_(setMessageBackend(this)) {}
+    ~CModalMessages() override { setMessageBackend(previous_); }
+    CModalMessages(const CModalMessages&) = delete;
+    CModalMessages& operator=(const CModalMessages&) = delete;
+
+    int show(MessageOwner, const std::u16string& text, const std::u16string&,
+             unsigned style) override {
+        const QString shown = QString::fromStdU16String(text);
+        seen << "up: " + shown;
+        if (QThread::currentThread() == qApp->thread()) {
+            QTest::qWait(300);
+        }
+        seen << "closed: " + shown;
+        const bool yesNo = (style & 0x0F) == MB_YESNO;
+        return yesNo ? ((style & MB_DEFBUTTON2) != 0 ? IDNO : IDYES) : IDOK;
+    }
+
+    QStringList seen;
+
+private:
+    IMessageBackend* previous_;
+};
 
 class TestCalibration : public QObject {
     Q_OBJECT
@@ -216,6 +244,16 @@ private:
         QVERIFY(dialog().mapKeeper().calibrationResultWaiting());
     }
 
+    // A drive whose result waits for the lost link, and another car's controller behind it.
+    std::array<uint8_t, kMapCells> driveThenSwapTheCar() {
+        driveAndStopWhileTheLinkIsLost();
+        std::array<uint8_t, kMapCells> otherCar{};
+        otherCar.fill(123);
+        fixture.controller->setMap(otherCar);
+        fixture.controller->clearRequests();
+        return otherCar;
+    }
+
     // The link back, and everything the reconnection started has ended.
     void plugBackIn() {
         fixture.simulator->setSilent(false);
@@ -278,14 +316,14 @@ private slots:
         QVERIFY(grid().hasCellMarks());
         QTRY_COMPARE_WITH_TIMEOUT(learnedCells(), 1, 10000);
         const CalibrationProposal proposal = proposalOver(dialog().model().acknowledged());
-        QCOMPARE(summaryShown(), QString::fromStdU16String(summaryLine(proposal.summary)));
+        QCOMPARE(summaryShown(), QString::fromStdU16String(summaryLineForLabel(proposal.summary)));
         QVERIFY2(
             summaryShown().startsWith(QStringLiteral("Komórki nauczone: 1, za mało odczytów: 0")),
             qPrintable(summaryShown()));
         const CellProposal& learned = proposal.cells[cellOf(6, 3)];
         QCOMPARE(learned.status, CellStatus::Learned);
         QCOMPARE(units::mapCellVolts(learned.proposed), 2.0);
-        QCOMPARE(grid().cell(6, 3).getTxt(), QStringLiteral("2.0"));
+        QCOMPARE(grid().cell(6, 3).getTxt(), QStringLiteral("2.00"));
         // Coverage: the learned cell green (under the trail of the engine standing in it), a cell
         // never reached white.
         QCOMPARE(grid().cell(6, 3).getBkColor(), underTheTrail(kLearnedGreen, 0));
@@ -305,17 +343,17 @@ private slots:
         QTest::addColumn<CellStatus>("status");
         QTest::addColumn<QString>("shown");
         QTest::newRow("held at 2.0 V")
-            << demoPointSample(400, 0) << 6 << 3 << CellStatus::Learned << "2.0";
+            << demoPointSample(400, 0) << 6 << 3 << CellStatus::Learned << "2.00";
         QTest::newRow("input 0: a dropped-out sensor, the old value stays")
-            << demoPointSample(0, 0) << 6 << 3 << CellStatus::Unchanged << "1.2";
+            << demoPointSample(0, 0) << 6 << 3 << CellStatus::Unchanged << "1.20";
         // 7500 rpm and 16.5 V lie beyond the last break points (4700 rpm, 15.36 V).
         QTest::newRow("beyond both axes: last column and row")
             << readingsRecord(1000, 1100, 300, 0, kPetrol, 0) << 14 << 15 << CellStatus::Learned
-            << "1.5";
+            << "1.50";
         // 2300 rpm and 3.84 V sit exactly on break points: the cell after them.
         QTest::newRow("on break points: the next cell")
             << readingsRecord(3261, 256, 300, 0, kPetrol, 0) << 7 << 4 << CellStatus::Learned
-            << "1.5";
+            << "1.50";
     }
 
     void heldReadingsAreLearnedUnderTheirCell() {
@@ -336,7 +374,7 @@ private slots:
         // Every reading once, though two refreshes saw each.
         QCOMPARE(proposal.summary.readings, kHoldReadings);
         QCOMPARE(proposal.summary.learned, status == CellStatus::Learned ? 1 : 0);
-        QCOMPARE(summaryShown(), QString::fromStdU16String(summaryLine(proposal.summary)));
+        QCOMPARE(summaryShown(), QString::fromStdU16String(summaryLineForLabel(proposal.summary)));
         // The drive's values are its own until the controller takes them.
         QCOMPARE(modelVolts(column, row), 1.2);
     }
@@ -399,9 +437,9 @@ private slots:
         holdAt(demoPointSample(400, 0)); // 2.0 V at (6, 3)
 
         // Not mixed with the first drive's 1.0.
-        QCOMPARE(grid().cell(6, 3).getTxt(), QStringLiteral("2.0"));
+        QCOMPARE(grid().cell(6, 3).getTxt(), QStringLiteral("2.00"));
         QCOMPARE(modelVolts(14, 15), 3.0);
-        QCOMPARE(grid().cell(14, 15).getTxt(), QStringLiteral("3.0"));
+        QCOMPARE(grid().cell(14, 15).getTxt(), QStringLiteral("3.00"));
     }
 
     // Cells learned in one drive; the fitter selects one of them in the preview.
@@ -451,7 +489,7 @@ private slots:
         QCOMPARE(fixture.controller->requests(kMapFrame).size(), size_t{1});
         // The drive filed nothing after the stop: this is the proposal the preview showed.
         const CalibrationProposal proposal = proposalOver(before);
-        QCOMPARE(previewSummary, QString::fromStdU16String(summaryLine(proposal.summary)));
+        QCOMPARE(previewSummary, QString::fromStdU16String(summaryLineForLabel(proposal.summary)));
         const auto written = fixture.controller->state().map;
         int learned = 0;
         int crossed = 0;
@@ -516,7 +554,7 @@ private slots:
                 if (cell.status == CellStatus::Learned) {
                     // Shown as the controller will hold it.
                     QCOMPARE(grid().cell(c, r).getTxt(),
-                             QString::asprintf("%.1f", units::mapCellVolts(cell.proposed)));
+                             QString::asprintf("%.2f", units::mapCellVolts(cell.proposed)));
                 }
             }
         }
@@ -526,11 +564,7 @@ private slots:
         if (auto error = startDrivenController()) {
             KRV_QTEST_UNAVAILABLE(*error);
         }
-        driveAndStopWhileTheLinkIsLost();
-        std::array<uint8_t, kMapCells> otherCar{};
-        otherCar.fill(123);
-        fixture.controller->setMap(otherCar);
-        fixture.controller->clearRequests();
+        const auto otherCar = driveThenSwapTheCar();
 
         plugBackIn();
 
@@ -542,6 +576,27 @@ private slots:
         QCOMPARE(said.back(), qtext(texts::kWriteLearnedToOther)); // answered No, the default
         QVERIFY(fixture.controller->requests(kMapFrame).empty());
         QCOMPARE(fixture.controller->state().map, otherCar);
+        QVERIFY(dialog().mapKeeper().calibrationResultWaiting());
+    }
+
+    // A real message box runs its own event loop while it is up, so whatever the window posts
+    // meanwhile runs under it: the question about the waiting result must wait until the
+    // warning that explains it is closed, not come up over it.
+    void theOtherControllerWarningComesBeforeTheQuestion() {
+        if (auto error = startDrivenController()) {
+            KRV_QTEST_UNAVAILABLE(*error);
+        }
+        const auto otherCar = driveThenSwapTheCar();
+        CModalMessages modal;
+
+        plugBackIn();
+        QTRY_VERIFY_WITH_TIMEOUT(modal.seen.size() >= 4, 10000);
+
+        const QString warning = qtext(texts::kOtherController);
+        const QString question = qtext(texts::kWriteLearnedToOther);
+        QCOMPARE(modal.seen, QStringList({"up: " + warning, "closed: " + warning, "up: " + question,
+                                          "closed: " + question}));
+        QCOMPARE(fixture.controller->state().map, otherCar); // No, the default
         QVERIFY(dialog().mapKeeper().calibrationResultWaiting());
     }
 

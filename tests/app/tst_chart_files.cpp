@@ -83,7 +83,9 @@ private slots:
         QTRY_VERIFY(menu->isVisible());
         QCOMPARE(actionTexts(*menu),
                  (QStringList{"Zapisz dane jako CSV...", "Zapisz obraz...", "Nagrywaj do pliku...",
-                              "", "Otwórz zapis...", "Zapisz jako MSL..."}));
+                              "", "Otwórz zapis...", "Zapisz jako MSL...", "",
+                              "Zakres pionowy: cały (0–15 V)",
+                              "Zakres pionowy: dopasowany do wykresu"}));
         menu->close();
     }
 

@@ -4,6 +4,7 @@
 
 #include "lang/language_setup.h"
 #include "lang/language_table.h"
+#include "lang/program_texts.h"
 #include "link/rs_error.h"
 #include "main_window_fixture.h"
 #include "tests/support/paint_recorder.h"
@@ -11,6 +12,8 @@
 
 #include <QElapsedTimer>
 #include <QLineEdit>
+#include <QMenu>
+#include <QSet>
 #include <QTest>
 
 using namespace krv;
@@ -97,7 +100,7 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(readingFields(*dialog), demo, 10000);
         // Settings and map come from the device's construction values.
         QCOMPARE(dialog->controls().edit(mainId::kRpmDivider)->text(), QStringLiteral("1"));
-        QCOMPARE(dialog->mapGrid().cell(0, 0).getTxt(), QStringLiteral("0.0"));
+        QCOMPARE(dialog->mapGrid().cell(0, 0).getTxt(), QStringLiteral("0.00"));
         QCOMPARE(dialog->mapGrid().rowHeader(15).getTxt(), QStringLiteral("15.36"));
     }
 
@@ -116,16 +119,22 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(fieldText(*dialog, mainId::kWorkingState),
                                   QStringLiteral("Wyłączony"), 10000);
 
+        const Fields lastShown = readingFields(*dialog);
         simulator.setSilent(true); // the cable pulled
+        // Before the link is declared lost, the readings stop being the engine's.
+        QTRY_COMPARE_WITH_TIMEOUT(fieldText(*dialog, mainId::kStatus),
+                                  QStringLiteral("SPRAWDZANIE POŁĄCZENIA..."), 5000);
+        QCOMPARE(readingFields(*dialog), Fields{});
         QTRY_VERIFY_WITH_TIMEOUT(!dialog->device().connected, 20000);
         QElapsedTimer sinceLoss;
         sinceLoss.start();
-        const Fields lastShown = readingFields(*dialog);
         QTRY_COMPARE_WITH_TIMEOUT(fieldText(*dialog, mainId::kStatus),
                                   QStringLiteral("BRAK POŁĄCZENIA"), 5000);
         // Shown by the readings refresh, long before the first reconnect attempt at 1 s.
         QVERIFY2(sinceLoss.elapsed() < 900, qPrintable(QString::number(sinceLoss.elapsed())));
-        QCOMPARE(readingFields(*dialog), lastShown);
+        // The last readings are not the engine's any more: the fields are emptied.
+        QVERIFY(lastShown != Fields{});
+        QCOMPARE(readingFields(*dialog), Fields{});
 
         sim::ControllerKnobs knobs = controller.knobs();
         knobs.onGas = true;
@@ -301,6 +310,92 @@ private slots:
             dialog->chart().model().labels({300, 200}, [](std::u16string_view) { return 0; });
         QCOMPARE(labels.size(), size_t{3});
         QCOMPARE(QString::fromStdU16String(labels[2].text), first.pumpPwm);
+    }
+
+    // Readings that stopped coming are not shown as if they were the engine's: after about a
+    // second the fields empty and the status says that the link is being checked (a write's
+    // retries, a cable pulled before the link is declared lost); the next sample brings both
+    // back.
+    void staleReadingsShowAbsentWhileTheLinkIsChecked() {
+        fixture.startWindow(clickWithoutConnection);
+        dialog->device().connected = true; // as after a search, without a polling thread
+        dialog->statusText = u"POŁĄCZONY";
+        dialog->updateData(false);
+        dialog->device().diagData.pushSample(readingsRecord(3400, 211, 400, 407, 3, 1));
+        dialog->updateReadings();
+        const Fields shown{"2210", "2.00", "2.03", "3.17", QStringLiteral("Włączony")};
+        QCOMPARE(readingFields(*dialog), shown);
+
+        QTest::qWait(CKorrinDlg::kReadingsStaleAfter.count() / 2);
+        dialog->updateReadings(); // the same sample, still young
+        QCOMPARE(readingFields(*dialog), shown);
+        QCOMPARE(fieldText(*dialog, mainId::kStatus), QStringLiteral("POŁĄCZONY"));
+
+        QTest::qWait(CKorrinDlg::kReadingsStaleAfter.count() * 3 / 4);
+        dialog->updateReadings();
+        QCOMPARE(readingFields(*dialog), Fields{});
+        QCOMPARE(fieldText(*dialog, mainId::kStatus), QStringLiteral("SPRAWDZANIE POŁĄCZENIA..."));
+
+        dialog->device().diagData.pushSample(readingsRecord(3400, 211, 800, 407, 3, 2));
+        dialog->updateReadings();
+        QCOMPARE(fieldText(*dialog, mainId::kInput), QStringLiteral("4.00"));
+        QCOMPARE(fieldText(*dialog, mainId::kStatus), QStringLiteral("POŁĄCZONY"));
+    }
+
+    // The chart names its lines and shows its scale before anything is plotted; fitted to what
+    // it shows, a few tenths of a volt between input and output take a good part of its height
+    // instead of a few pixels, and the choice is there again at the next start.
+    void chartRangeFitsWhatIsShownAndIsRemembered() {
+        fixture.startWindow(clickWithoutConnection);
+        CScrollChart<float>& chart = dialog->chart();
+        const QImage empty = chart.renderFrame();
+        QSet<QRgb> legendColours;
+        for (int y = 0; y < 24; ++y) {
+            for (int x = 0; x < empty.width() / 2; ++x) {
+                legendColours.insert(empty.pixel(x, y) & 0xFFFFFF);
+            }
+        }
+        for (const ChartLine& line : kChartLines) {
+            QVERIFY2(legendColours.contains(line.colour.rgb() & 0xFFFFFF),
+                     qPrintable(line.colour.name()));
+        }
+        QCOMPARE(dialog->chartScale().range(), CChartScale::Range::whole);
+
+        dialog->device().connected = true; // as after a search, without a polling thread
+        dialog->controls().button(mainId::kChartStart)->click();
+        for (uint32_t n = 1; n <= 4; ++n) { // input 2.00 V, output 2.30 V, pump 1.50 V
+            dialog->device().diagData.pushSample(readingsRecord(3400, 100, 400, 460, 3, n));
+            dialog->updateReadings();
+        }
+        const auto gap = [&] {
+            const ClientSize size{chart.clientRect().width(), chart.clientRect().height()};
+            return chart.model().toPixel(1, chartValueOfVolts(2.0), size).y -
+                   chart.model().toPixel(1, chartValueOfVolts(2.3), size).y;
+        };
+        const int wholeGap = gap();
+        QMenu* menu = dialog->chartFiles().menu();
+        QAction* fitted = nullptr;
+        for (QAction* action : menu->actions()) {
+            if (action->text() == qtext(texts::kChartRangeFitted)) {
+                fitted = action;
+            }
+        }
+        QVERIFY(fitted != nullptr);
+        fitted->trigger();
+        delete menu;
+        QVERIFY2(gap() >= 5 * wholeGap, qPrintable(QString("%1 %2").arg(gap()).arg(wholeGap)));
+        // Every line stays inside the chart.
+        for (const double volts : {1.5, 2.0, 2.3}) {
+            const int y = chart.model()
+                              .toPixel(1, chartValueOfVolts(volts),
+                                       {chart.clientRect().width(), chart.clientRect().height()})
+                              .y;
+            QVERIFY2(y > 0 && y < chart.clientRect().height(), qPrintable(QString::number(volts)));
+        }
+
+        fixture.dialog.reset();
+        fixture.startWindow(clickWithoutConnection);
+        QCOMPARE(dialog->chartScale().range(), CChartScale::Range::fitted);
     }
 
     // Ten times a second: the fields alone, not the frame of their group nor the window under them.

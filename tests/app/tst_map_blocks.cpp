@@ -110,6 +110,46 @@ private slots:
     void init() { fixture.setUp(); }
     void cleanup() { fixture.tearDown(); }
 
+    // The controller steps by 0.02 V, and so does the grid: after '+' on a block every cell's
+    // text shows the step, and '=' offers the value the cell shows.
+    void everyStepOfABlockShowsInItsCells() {
+        const auto original = patternMap();
+        if (auto error = startOn(original)) {
+            KRV_QTEST_UNAVAILABLE(*error);
+        }
+        selectWithKeys(3, 2, 4, 3); // columns 3-7, rows 2-5: 20 cells
+        const QRect block(QPoint(3, 2), QPoint(7, 5));
+        QVERIFY(selectedExactly(block));
+        QStringList before;
+        for (int r = block.top(); r <= block.bottom(); ++r) {
+            for (int c = block.left(); c <= block.right(); ++c) {
+                before << grid().cell(c, r).getTxt();
+            }
+        }
+
+        press(&grid(), Qt::Key_Plus);
+
+        int i = 0;
+        for (int r = block.top(); r <= block.bottom(); ++r) {
+            for (int c = block.left(); c <= block.right(); ++c, ++i) {
+                const uint8_t held = controllerMap()[at(r, c)];
+                QCOMPARE(held, uint8_t(original[at(r, c)] + 1));
+                QCOMPARE(grid().cell(c, r).getTxt(),
+                         QString::asprintf("%.2f", units::mapCellVolts(held)));
+                QVERIFY2(grid().cell(c, r).getTxt() != before[i],
+                         qPrintable(QString("row %1 column %2").arg(r).arg(c)));
+            }
+        }
+        QString offered;
+        CModalAnswer<QInputDialog> answer([&offered](QInputDialog& asking) {
+            offered = asking.findChild<QLineEdit*>()->text();
+            asking.reject();
+        });
+        press(&grid(), Qt::Key_Equal);
+        QCOMPARE(answer.answered(), 1);
+        QCOMPARE(offered, grid().cell(3, 2).getTxt());
+    }
+
     void interpolateIsOneWriteAndOneUndo() {
         const auto original = patternMap();
         if (auto error = startOn(original)) {
@@ -161,7 +201,7 @@ private slots:
                 QCOMPARE(held[at(r, c)], inside ? uint8_t{125} : original[at(r, c)]);
             }
         }
-        QCOMPARE(grid().cell(7, 11).getTxt(), QStringLiteral("2.5"));
+        QCOMPARE(grid().cell(7, 11).getTxt(), QStringLiteral("2.50"));
     }
 
     // More than the controller holds is cut to its top, and the cells cut are named.

@@ -74,8 +74,8 @@ private slots:
             KRV_QTEST_UNAVAILABLE(*error);
         }
         QVERIFY(dialog().device().connected);
-        QCOMPARE(dialog().mapGrid().cell(0, 0).getTxt(), QStringLiteral("0.0")); // 1 unit
-        QCOMPARE(dialog().mapGrid().cell(5, 0).getTxt(), QStringLiteral("0.1")); // 6 units
+        QCOMPARE(dialog().mapGrid().cell(0, 0).getTxt(), QStringLiteral("0.02")); // 1 unit
+        QCOMPARE(dialog().mapGrid().cell(5, 0).getTxt(), QStringLiteral("0.12")); // 6 units
         const uint64_t storesBefore = fixture.controller->state().counters.mapStores;
 
         clickClear();
@@ -85,7 +85,7 @@ private slots:
         QCOMPARE(state.map, (std::array<uint8_t, 240>{}));
         QCOMPARE(state.counters.mapStores, storesBefore + 1);
         QCOMPARE(dialog().model().acknowledged().cells, MapCells{});
-        QCOMPARE(cellTexts(dialog()), QStringList(kMapCells, QStringLiteral("0.0")));
+        QCOMPARE(cellTexts(dialog()), QStringList(kMapCells, QStringLiteral("0.00")));
         QCOMPARE(dialog().mapGrid().cell(5, 0).getBkColor(), QColor(Qt::white));
         QVERIFY(QGuiApplication::overrideCursor() == nullptr);
         // Said while it ran, with the button held back, and the status from before is back after.

@@ -160,7 +160,7 @@ private:
         for (int r = 0; r < kMapRows; ++r) {
             for (int c = 0; c < kMapColumns; ++c) {
                 const double volts = units::mapCellVolts(held.cells[r * kMapColumns + c]);
-                QCOMPARE(grid().cell(c, r).getTxt(), QString::asprintf("%.1f", volts));
+                QCOMPARE(grid().cell(c, r).getTxt(), QString::asprintf("%.2f", volts));
                 QVERIFY2(!grid().cell(c, r).isPending(), after);
             }
         }
@@ -433,7 +433,7 @@ private slots:
 
         QCOMPARE(controllerSnapshot(), before);
         QCOMPARE(dialog().model().acknowledged(), before);
-        QCOMPARE(grid().cell(0, 0).getTxt(), QStringLiteral("1.8"));
+        QCOMPARE(grid().cell(0, 0).getTxt(), QStringLiteral("1.80"));
         // Only the map differed, so only the map went out: no settings or axes frame.
         QCOMPARE(fixture.controller->requests(kSettingsFrame).size(), size_t{0});
         QCOMPARE(fixture.controller->requests(kAxesFrame).size(), size_t{0});

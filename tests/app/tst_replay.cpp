@@ -17,10 +17,15 @@
 #include "tests/support/file_contents.h"
 #include "tests/support/unavailable.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QFontMetrics>
 #include <QMenu>
+#include <QPushButton>
+#include <QSlider>
 #include <QTest>
+#include <cmath>
+#include <filesystem>
 #include <fstream>
 
 using namespace krv;
@@ -286,6 +291,80 @@ private slots:
         QCOMPARE(window.replay().track().cursor(), size_t{kMarkerAfterRow});
     }
 
+    // A marker set during the replay (M, or the button) stands at the cursor's reading with the
+    // next number, in time order in the list, and is kept beside the log, which stays as it was
+    // recorded: the log opened again has it.
+    void markersAddedDuringTheReplayAreKeptBesideTheLog() {
+        const std::string recorded = fileContents(logPath);
+        openWindowReplaying(logPath);
+        CKorrinDlg& window = *fixture.dialog;
+        const double markerSeconds = window.replay().track().log().markers.at(0).seconds;
+        window.replay().moveTo(30);
+        const double at30 = window.replay().track().atCursor().seconds;
+        QTest::keyClick(&window, Qt::Key_M);
+        window.replay().moveTo(5);
+        const double at5 = window.replay().track().atCursor().seconds;
+        QPushButton* add = nullptr;
+        for (QPushButton* button : window.findChildren<QPushButton*>()) {
+            if (button->text() == qtext(texts::kReplayAddMarker) && button->isVisible()) {
+                add = button;
+            }
+        }
+        QVERIFY(add != nullptr);
+        add->click();
+
+        const auto expectList = [&](CKorrinDlg& shown) {
+            const std::vector<LogMarker>& markers = shown.replay().track().log().markers;
+            QCOMPARE(markers.size(), size_t{3});
+            QCOMPARE(markers[0].number, 3);
+            QCOMPARE(markers[0].seconds, at5);
+            QCOMPARE(markers[1].number, 1);
+            QCOMPARE(markers[1].seconds, markerSeconds);
+            QCOMPARE(markers[2].number, 2);
+            QCOMPARE(markers[2].seconds, at30);
+            QComboBox* list = markerList(shown);
+            QVERIFY(list != nullptr);
+            QStringList expected;
+            for (const LogMarker& marker : markers) {
+                expected << QString::fromStdU16String(
+                    fillIn(translate(texts::kCliMarkerWritten),
+                           {formatText("%d", marker.number), formatText("%.1f", marker.seconds)}));
+            }
+            QCOMPARE(listed(*list), expected);
+            // The drop-down list is as wide as its longest entry.
+            QVERIFY(list->view()->minimumWidth() >=
+                    QFontMetrics(list->view()->font()).horizontalAdvance(expected.back()));
+        };
+        expectList(window);
+        QVERIFY(fixture.shown().empty());
+        QCOMPARE(fileContents(logPath), recorded);
+        QVERIFY(std::filesystem::exists(logPath + ".markers"));
+
+        // Jumping to a marker still finds its reading.
+        markerList(window)->setCurrentIndex(3);
+        emit markerList(window)->activated(3);
+        QCOMPARE(window.replay().track().cursor(), size_t{30});
+
+        window.replay().close();
+        QVERIFY(window.replay().open(toU16(logPath)));
+        expectList(window);
+    }
+
+    // A click on the time slider jumps to the time under it rather than a page further.
+    void clickOnTheSliderJumpsToItsTime() {
+        openWindowReplaying(logPath);
+        CKorrinDlg& window = *fixture.dialog;
+        QSlider* slider = window.findChild<QSlider*>();
+        QVERIFY(slider != nullptr && slider->isVisible());
+        const size_t last = window.replay().track().size() - 1;
+        QTest::mouseClick(slider, Qt::LeftButton, {},
+                          QPoint(slider->width() * 3 / 4, slider->height() / 2));
+        const double expected = 0.75 * static_cast<double>(last);
+        QVERIFY2(std::abs(static_cast<double>(window.replay().track().cursor()) - expected) <= 2,
+                 qPrintable(QString::number(window.replay().track().cursor())));
+        QCOMPARE(slider->value(), static_cast<int>(window.replay().track().cursor()));
+    }
+
     void closingGivesBackTheWindowWithoutSearching() {
         openWindowReplaying(logPath);
         CKorrinDlg& window = *fixture.dialog;
@@ -361,20 +440,36 @@ private slots:
     }
 
 private:
-    // The controls not as they should be: the chart's Start and Stop and the calibration drive
-    // off while replaying (held), the others as the connection leaves them (no operation runs:
-    // enabled).
+    // The controls not as they should be: while replaying (held) the chart's Start and Stop and
+    // everything that acts on the controller is off, whatever the connection does; closed, they
+    // are as a loaded controller leaves them (no operation runs: enabled).
     QStringList controlsOutOfPlace(const CKorrinDlg& window, bool held) {
         QStringList wrong;
         for (const int id : {mainId::kChartStart, mainId::kChartStop, mainId::kCalibration,
-                             mainId::kClearMap, mainId::kFirmwareUpdate, mainId::kRpmDividerSpin}) {
-            const bool live =
-                id == mainId::kChartStart || id == mainId::kChartStop || id == mainId::kCalibration;
-            if (window.controls().control(id)->isEnabled() != !(held && live)) {
+                             mainId::kClearMap, mainId::kFirmwareUpdate, mainId::kRpmDividerSpin,
+                             mainId::kNoiseDeltaSpin, mainId::kNoisePeriodSpin}) {
+            if (window.controls().control(id)->isEnabled() == held) {
                 wrong << QString::number(id);
             }
         }
         return wrong;
+    }
+
+    QComboBox* markerList(const CKorrinDlg& window) {
+        for (QComboBox* box : window.findChildren<QComboBox*>()) {
+            if (box->itemText(0) == qtext(texts::kReplayMarkers)) {
+                return box;
+            }
+        }
+        return nullptr;
+    }
+
+    QStringList listed(const QComboBox& list) {
+        QStringList items;
+        for (int i = 1; i < list.count(); ++i) {
+            items << list.itemText(i);
+        }
+        return items;
     }
 
     void openWindowReplaying(const std::string& path) {

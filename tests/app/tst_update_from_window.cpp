@@ -97,7 +97,7 @@ private slots:
         QVERIFY(asked[0].initialDirectory ==
                 toU16(executableDirectory()) + u"Morvelcast Firmware/33EP");
         QCOMPARE(QString::fromStdU16String(toQtNameFilters(asked[0].filter)),
-                 QStringLiteral("Firmware files (*.afm)"));
+                 QStringLiteral("Pliki firmware (*.afm)"));
         QVERIFY(asked[0].defaultExtension == u"afm");
         QCOMPARE(asked[0].saveMode, 0);
         QVERIFY(programMemoryHoldsSampleImage(controller));

@@ -8,6 +8,7 @@
 #include "app/korrin_dlg.h"
 #include "app/krv_options.h"
 #include "app/no_connection_dlg.h"
+#include "app/qt_translations.h"
 #include "app/spin_button.h"
 #include "app/ui_gate.h"
 #include "app/update_progress_dlg.h"
@@ -22,8 +23,10 @@
 #include "tests/support/temp_folder.h"
 
 #include <QAbstractButton>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -240,6 +243,60 @@ private slots:
         QCOMPARE(parent, &owner);
     }
 
+    // Qt's own dialogs speak the session's language from Qt's translations: the Yes/No box and
+    // the file dialog's buttons, under the title the tool gives.
+    void qtDialogsSpeakTheSessionsLanguage_data() {
+        QTest::addColumn<int>("slot");
+        QTest::addColumn<QString>("yes");
+        QTest::addColumn<QString>("no");
+        QTest::addColumn<QString>("cancel");
+        QTest::newRow("Polish") << kBuiltInSlot << "&Tak"
+                                << "&Nie"
+                                << "Anuluj";
+        QTest::newRow("Russian") << kRussianSlot << "&Да"
+                                 << "&Нет"
+                                 << "Отмена";
+        QTest::newRow("Spanish") << kSpanishSlot << "&Sí"
+                                 << "&No"
+                                 << "Cancelar";
+        QTest::newRow("English: none needed") << kEnglishSlot << "&Yes"
+                                              << "&No"
+                                              << "Cancel";
+    }
+
+    void qtDialogsSpeakTheSessionsLanguage() {
+        QFETCH(int, slot);
+        QFETCH(QString, yes);
+        QFETCH(QString, no);
+        QFETCH(QString, cancel);
+        const CQtTranslations translations(slot);
+        QVERIFY2(translations.installed() == (slot != kEnglishSlot),
+                 "Qt's translations (Debian: qt6-translations-l10n) are not installed");
+        QWidget owner;
+        QStringList boxButtons;
+        CModalAnswer<QMessageBox> boxAnswer([&](QMessageBox& box) {
+            boxButtons << box.button(QMessageBox::Yes)->text()
+                       << box.button(QMessageBox::No)->text();
+            box.button(QMessageBox::No)->click();
+        });
+        QCOMPARE(showQtMessageBox(&owner, u"?", u"Emulator KRV", MB_YESNO), IDNO);
+        QCOMPARE(boxButtons, QStringList({yes, no}));
+
+        QString title;
+        QStringList dialogButtons;
+        CModalAnswer<QFileDialog> dialogAnswer([&](QFileDialog& dialog) {
+            title = dialog.windowTitle();
+            for (const QAbstractButton* button : dialog.findChild<QDialogButtonBox*>()->buttons()) {
+                dialogButtons << button->text();
+            }
+            dialog.reject();
+        });
+        CQtFileChooser files(owner, u"Otwórz", u"Zapisz");
+        QVERIFY(files.choose(COpenFile(u"/tmp", u"Pliki mapy (*.csv)|*.csv|", u"csv", 1)).empty());
+        QCOMPARE(title, QStringLiteral("Zapisz"));
+        QVERIFY2(dialogButtons.contains(cancel), qPrintable(dialogButtons.join(u'|')));
+    }
+
     void dialogUnits_data() {
         QTest::addColumn<QRect>("units");
         QTest::addColumn<QRect>("pixels");
@@ -397,15 +454,19 @@ private slots:
         CLPGThreadManager threads;
         CKorrinDlg window(threads);
         QString shownLines;
-        bool linesBelowButtons = false;
+        bool linesBetweenMessageAndButtons = false;
         CModalAnswer<CNoConnectionDlg> answering([&](CNoConnectionDlg& shown) {
             QVERIFY(shown.portLines());
             shownLines = shown.portLines()->text();
-            const int buttonsBottom =
+            // Read from the top: the message, the ports, then the buttons that answer it.
+            const int buttonsTop = std::min(shown.demoButton()->geometry().top(),
+                                            shown.withoutConnectionButton()->geometry().top());
+            const QRect list = shown.portList()->geometry();
+            linesBetweenMessageAndButtons =
+                list.top() > shown.messageText()->geometry().bottom() &&
+                list.bottom() < buttonsTop &&
                 std::max(shown.demoButton()->geometry().bottom(),
-                         shown.withoutConnectionButton()->geometry().bottom());
-            linesBelowButtons = shown.portList()->geometry().top() > buttonsBottom &&
-                                shown.portList()->geometry().bottom() < shown.height();
+                         shown.withoutConnectionButton()->geometry().bottom()) < shown.height();
             shown.withoutConnectionButton()->click();
         });
         window.OnInitDialog();
@@ -416,7 +477,7 @@ private slots:
         QCOMPARE(shownLines,
                  QStringLiteral("Ports tried:\n/nonexistent/ttyUSB7: no such device\n") + file +
                      QStringLiteral(": not a serial port"));
-        QVERIFY(linesBelowButtons);
+        QVERIFY(linesBetweenMessageAndButtons);
     }
 
     // 300 port lines made the dialog 4,286 px tall, its message and buttons off a 1,024 px

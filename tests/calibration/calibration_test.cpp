@@ -305,6 +305,8 @@ TEST(CalibrationTexts, SummaryAndReasonsInWords) {
     summary.rejected = 405;
     EXPECT_EQ(summaryLine(summary),
               u"Komórki nauczone: 17, za mało odczytów: 6, odczyty odrzucone: 41 %");
+    EXPECT_EQ(summaryLineForLabel(summary),
+              u"Komórki nauczone: 17, za mało odczytów: 6, odczyty odrzucone: 41\u00A0%");
 
     const CalibrationProposal proposal = proposeCalibration(holdWithFaults().samples(), carMap());
     const RejectionCounts counts = proposal.rejectedByReason();

@@ -379,6 +379,27 @@ TEST(ScrollChartModel, ToPixelMapsTheViewOntoTheClientArea) {
     }
 }
 
+// A narrower band of values spreads over the whole height; samples keep their values, those
+// outside fall outside the client; a band that is no band is refused.
+TEST(ScrollChartModel, ShownValuesSpreadOverTheHeight) {
+    Model model = threeSeriesChart();
+    const ClientSize client{500, 200};
+    model.setShownValues(10, 30);
+    EXPECT_EQ(model.toPixel(0, 10, client), (PixelPoint{0, 200}));
+    EXPECT_EQ(model.toPixel(0, 20, client), (PixelPoint{0, 101}));
+    EXPECT_EQ(model.toPixel(0, 30, client), (PixelPoint{0, 1}));
+    EXPECT_GT(model.toPixel(0, 5, client).y, 200);
+    EXPECT_LT(model.toPixel(0, 60, client).y, 0);
+    for (const auto& [low, high] : {std::pair{30.0f, 30.0f}, std::pair{40.0f, 20.0f}}) {
+        model.setShownValues(low, high);
+        EXPECT_EQ(model.shownLow(), 10);
+        EXPECT_EQ(model.shownHigh(), 30);
+    }
+    model.create();
+    EXPECT_EQ(model.shownLow(), 0);
+    EXPECT_EQ(model.shownHigh(), 100);
+}
+
 TEST(ScrollChartModel, VerticalGridLinesFollowTheView) {
     const ClientSize client{1000, 100};
     Model model = threeSeriesChart();

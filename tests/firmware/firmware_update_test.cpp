@@ -47,7 +47,7 @@ TEST_F(FirmwareUpdateTest, GoodFileProgramsTheControllerWhichIsFoundAgainAndPoll
     ASSERT_EQ(window_.dialogs.size(), 1u);
     EXPECT_EQ(window_.dialogs[0].initialDirectory,
               toU16(executableDirectory()) + u"Morvelcast Firmware/33EP");
-    EXPECT_EQ(window_.dialogs[0].filter, u"Firmware files (*.afm)|*.afm|");
+    EXPECT_EQ(window_.dialogs[0].filter, u"Pliki firmware (*.afm)|*.afm|");
     EXPECT_EQ(window_.dialogs[0].defaultExtension, u"afm");
 
     // Progress: each phase in its order, every row of the image counted, all in one attempt.

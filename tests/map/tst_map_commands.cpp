@@ -154,10 +154,10 @@ private slots:
         bytes[3 * 15 + 7] = 250; // 5.0 V
         controller->setMap(bytes);
         loadFromController();
-        QCOMPARE(map->cell(7, 3).getTxt(), QString("5.0"));
+        QCOMPARE(map->cell(7, 3).getTxt(), QString("5.00"));
         select({{7, 3}});
         QVERIFY(map->handleKey(vk::kUp, true, false));
-        QCOMPARE(map->cell(7, 3).getTxt(), QString("5.1"));
+        QCOMPARE(map->cell(7, 3).getTxt(), QString("5.10"));
         const auto adjustments = controller->requests(10);
         QCOMPARE(adjustments.size(), size_t(1));
         QCOMPARE(regionRecord(adjustments[0]), (std::vector<uint8_t>{3, 7, 1, 1, 2, 5}));
@@ -169,7 +169,7 @@ private slots:
     void ctrlDownOnZeroStaysAndSendsALower() {
         select({{0, 0}});
         QVERIFY(map->handleKey(vk::kDown, true, false));
-        QCOMPARE(map->cell(0, 0).getTxt(), QString("0.0"));
+        QCOMPARE(map->cell(0, 0).getTxt(), QString("0.00"));
         QCOMPARE(regionRecord(controller->requests(10).at(0)),
                  (std::vector<uint8_t>{0, 0, 1, 1, 3, 5}));
         QCOMPARE(controllerCell(0, 0), uint8_t(0));
@@ -187,7 +187,7 @@ private slots:
                 const bool inside = c >= 4 && c <= 6 && r >= 2 && r <= 3;
                 QCOMPARE(controllerCell(c, r), uint8_t(inside ? 5 : 0));
                 QCOMPARE(modelCell(c, r), inside ? 0.1 : 0.0);
-                QCOMPARE(map->cell(c, r).getTxt(), QString(inside ? "0.1" : "0.0"));
+                QCOMPARE(map->cell(c, r).getTxt(), QString(inside ? "0.10" : "0.00"));
             }
         }
     }
@@ -200,10 +200,10 @@ private slots:
         QCOMPARE(regionRecord(controller->requests(10).at(0)),
                  (std::vector<uint8_t>{2, 4, 1, 3, 2, 5}));
         for (auto [c, r] : {std::pair{4, 2}, {5, 2}, {6, 2}}) {
-            QCOMPARE(map->cell(c, r).getTxt(), QString("0.1"));
+            QCOMPARE(map->cell(c, r).getTxt(), QString("0.10"));
         }
         for (auto [c, r] : {std::pair{6, 3}, {6, 4}}) {
-            QCOMPARE(map->cell(c, r).getTxt(), QString("0.0"));
+            QCOMPARE(map->cell(c, r).getTxt(), QString("0.00"));
         }
         QCOMPARE(controllerCell(6, 2), uint8_t(5));
         QCOMPARE(controllerCell(6, 3), uint8_t(0));
@@ -235,7 +235,7 @@ private slots:
         refuseEverything();
         select({{1, 1}});
         QVERIFY(map->handleKey(vk::kUp, true, false));
-        QCOMPARE(map->cell(1, 1).getTxt(), QString("0.0"));
+        QCOMPARE(map->cell(1, 1).getTxt(), QString("0.00"));
         QVERIFY(!map->cell(1, 1).isPending());
         QCOMPARE(modelCell(1, 1), 0.0);
         const auto shown = messages->messages();
@@ -256,7 +256,7 @@ private slots:
         QVERIFY(u(shown[0].text).startsWith("CMapEmu1::incrementSelected()\n"));
         QCOMPARE(shown[0].style, 0u);
         QCOMPARE(shown[0].owner, static_cast<MessageOwner>(window.get()));
-        QCOMPARE(map->cell(1, 1).getTxt(), QString("0.0"));
+        QCOMPARE(map->cell(1, 1).getTxt(), QString("0.00"));
         QCOMPARE(modelCell(1, 1), 0.0);
     }
 
@@ -266,7 +266,7 @@ private slots:
         model->linkLost();
         select({{1, 1}});
         QVERIFY(map->handleKey(vk::kUp, true, false));
-        QCOMPARE(map->cell(1, 1).getTxt(), QString("0.0"));
+        QCOMPARE(map->cell(1, 1).getTxt(), QString("0.00"));
         QCOMPARE(controller->requests().size(), size_t(0));
         QCOMPARE(modelCell(1, 1), 0.0);
     }
@@ -339,7 +339,7 @@ private slots:
         QTest::newRow("2.7 in a value cell") << 3 << 3 << "2.7"
                                              << "3";
         QTest::newRow("empty value cell") << 3 << 3 << ""
-                                          << "0.0";
+                                          << "0.00";
     }
     void editsThatChangeNothingWriteNothing() {
         QFETCH(int, column);

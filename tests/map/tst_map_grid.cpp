@@ -102,10 +102,10 @@ private slots:
         model->load({kServedDeviceType, 0x0100, state});
         model->linkLost(); // shown, and nothing is sent
         map->fillFromModel();
-        QCOMPARE(map->cell(2, 3).getTxt(), QString("1.3"));
-        QCOMPARE(map->cell(14, 15).getTxt(), QString("5.0"));
+        QCOMPARE(map->cell(2, 3).getTxt(), QString("1.26"));
+        QCOMPARE(map->cell(14, 15).getTxt(), QString("5.00"));
         QCOMPARE(map->cell(14, 15).getBkColor(), QColor(255, 230, 230));
-        QCOMPARE(map->cell(0, 0).getTxt(), QString("0.0"));
+        QCOMPARE(map->cell(0, 0).getTxt(), QString("0.00"));
         QCOMPARE(map->columnHeader(14).getTxt(), QString("8000"));
         QCOMPARE(map->rowHeader(15).getTxt(), QString("15.36"));
     }
@@ -193,21 +193,21 @@ private slots:
         map->handleKey(vk::kUp, true, false);
         setlocale(LC_NUMERIC, previous.c_str());
         QCOMPARE(QString(probe), QString("2,5")); // the locale really uses a comma
-        QCOMPARE(map->cell(0, 0).getTxt(), QString("2.5"));
+        QCOMPARE(map->cell(0, 0).getTxt(), QString("2.50"));
         QCOMPARE(map->getCellValue(0, 0), 2.5);
-        QCOMPARE(map->cell(1, 0).getTxt(), QString("0.1"));
+        QCOMPARE(map->cell(1, 0).getTxt(), QString("0.10"));
     }
 
     void setCellValueColoursOnlyWhileColouringByValue() {
         map->setCellValue(1, 1, 5.0);
-        QCOMPARE(map->cell(1, 1).getTxt(), QString("5.0"));
+        QCOMPARE(map->cell(1, 1).getTxt(), QString("5.00"));
         QCOMPARE(map->cell(1, 1).getBkColor(), QColor(255, 230, 230));
         map->setColouring(0);
         map->setCellValue(1, 1, 2.04);
-        QCOMPARE(map->cell(1, 1).getTxt(), QString("2.0"));
+        QCOMPARE(map->cell(1, 1).getTxt(), QString("2.04"));
         QCOMPARE(map->cell(1, 1).getBkColor(), kWhite);
         map->setColouring(1); // value colours come back from the texts
-        QCOMPARE(map->cell(1, 1).getBkColor(), CMapArray::cellColour(2.0));
+        QCOMPARE(map->cell(1, 1).getBkColor(), CMapArray::cellColour(2.04));
     }
 
     void highlightMovingFromAToBRestoresA() {
@@ -336,7 +336,7 @@ private slots:
             }
         }
         map->handleKey(vk::kUp, true, false);
-        QCOMPARE(map->cell(0, 0).getTxt(), QString("0.0"));
+        QCOMPARE(map->cell(0, 0).getTxt(), QString("0.00"));
     }
 
     // The single cell next to the first selected one, kept inside the grid.
@@ -449,13 +449,13 @@ private slots:
         map->setCellValue(4, 2, 0.0);
         select(*map, 2, 2, 4, 2);
         QVERIFY(map->handleKey(vk::kUp, true, false));
-        QCOMPARE(map->cell(2, 2).getTxt(), QString("1.1"));
-        QCOMPARE(map->cell(3, 2).getTxt(), QString("5.0"));
-        QCOMPARE(map->cell(5, 2).getTxt(), QString("0.0")); // not selected
+        QCOMPARE(map->cell(2, 2).getTxt(), QString("1.10"));
+        QCOMPARE(map->cell(3, 2).getTxt(), QString("5.00"));
+        QCOMPARE(map->cell(5, 2).getTxt(), QString("0.00")); // not selected
         QVERIFY(map->handleKey(vk::kDown, true, true));
         QVERIFY(map->handleKey(vk::kDown, true, false));
-        QCOMPARE(map->cell(2, 2).getTxt(), QString("0.9"));
-        QCOMPARE(map->cell(4, 2).getTxt(), QString("0.0"));
+        QCOMPARE(map->cell(2, 2).getTxt(), QString("0.90"));
+        QCOMPARE(map->cell(4, 2).getTxt(), QString("0.00"));
         QCOMPARE(model->acknowledged().cells[2 * 15 + 2], 0); // never written without a connection
     }
 
@@ -466,7 +466,7 @@ private slots:
         map->editCell(1, 1, "4");
         QVERIFY(map->handleKey(vk::kEscape, false, false));
         QVERIFY(!map->isEditing());
-        QCOMPARE(map->cell(1, 1).getTxt(), QString("2.0"));
+        QCOMPARE(map->cell(1, 1).getTxt(), QString("2.00"));
         QVERIFY(!map->handleKey('A', false, false));
         QVERIFY(!map->handleKey(13, false, false)); // Enter goes on to the window
     }
@@ -494,7 +494,7 @@ private slots:
         QTest::keyClick(edit, Qt::Key_Down, Qt::ShiftModifier);
         QCOMPARE(selectedRectangle(*grid), QRect(6, 5, 1, 2));
         QTest::keyClick(edit, Qt::Key_Up, Qt::ControlModifier);
-        QCOMPARE(grid->cell(6, 6).getTxt(), QString("0.1"));
+        QCOMPARE(grid->cell(6, 6).getTxt(), QString("0.10"));
         QTest::keyClick(edit, Qt::Key_A);
         QCOMPARE(edit->text(), QString("a")); // other keys stay with the control
 

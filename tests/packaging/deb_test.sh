@@ -25,4 +25,6 @@ depends=$(dpkg-deb --field "$package" Depends)
 for library in libqt6widgets6 libqt6gui6 libqt6core6 libstdc++6; do
     [[ $depends == *"$library "* ]] || fail "Depends lacks $library: $depends"
 done
+# Qt's dialogs in the fitter's language.
+[[ $depends == *qt6-translations-l10n* ]] || fail "Depends lacks qt6-translations-l10n: $depends"
 echo "$(basename "$package"): Depends: $depends"

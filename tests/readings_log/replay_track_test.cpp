@@ -1,7 +1,8 @@
 // Walking a readings log in a replay: the cursor by steps, by time and by playing, clamped to the
 // log; the trail's first reading; the time spent in each cell, with lost links and stalls of the
-// recording left out.
+// recording left out; markers added at the cursor and kept in a file beside the log.
 
+#include "readings_log/log_markers.h"
 #include "readings_log/replay_track.h"
 
 #include <gtest/gtest.h>
@@ -75,6 +76,47 @@ TEST(ReplayTrack, DwellLeavesOutLostLinksAndStalls) {
     EXPECT_NEAR(dwell[2], 1.0, 1e-9);       // the stall counts as one second
     // A cell number outside the grid is left out, not written past the end.
     EXPECT_NO_THROW(dwellSeconds(log, {5, -1, 0, 0, 0, 0, 0}, 3, 1.0));
+}
+
+TEST(ReplayTrack, AddedMarkersTakeTheNextNumberAndStayInTimeOrder) {
+    ReadingsLog log = logAt({0.0, 0.1, 0.2, 0.3, 0.4});
+    log.markers = {{1, 0.15}, {4, 0.35}};
+    CReplayTrack track(std::move(log));
+    track.moveTo(3);
+    EXPECT_EQ(track.addMarkerAtCursor().number, 5);
+    track.moveTo(0);
+    const LogMarker& first = track.addMarkerAtCursor();
+    EXPECT_EQ(first.number, 6);
+    EXPECT_EQ(first.seconds, 0.0);
+    std::vector<std::pair<int, double>> held;
+    for (const LogMarker& marker : track.log().markers) {
+        held.emplace_back(marker.number, marker.seconds);
+    }
+    EXPECT_EQ(held,
+              (std::vector<std::pair<int, double>>{{6, 0.0}, {1, 0.15}, {5, 0.3}, {4, 0.35}}));
+}
+
+TEST(LogMarkers, FileBesideTheLogReadsBackAndKeepsTheLogsOwn) {
+    const std::vector<LogMarker> written{{2, 12.5}, {3, 0.25}};
+    const std::string text = formatMarkers(written);
+    EXPECT_EQ(text, "# marker 2 at 12.500 s\n# marker 3 at 0.250 s\n");
+    const std::vector<LogMarker> read = parseMarkers(
+        "# marker 2 at 12.500 s\r\nrubbish\n# marker x at 1.000 s\n# marker 0 at 1.000 s\n"
+        "# marker 4 at -1.000 s\n# link lost at 3.000 s\n# marker 3 at 0.250 s");
+    ASSERT_EQ(read.size(), 2u);
+    EXPECT_EQ(read[0].number, 2);
+    EXPECT_EQ(read[0].seconds, 12.5);
+    EXPECT_EQ(read[1].number, 3);
+    EXPECT_EQ(read[1].seconds, 0.25);
+
+    std::vector<LogMarker> log{{1, 5.0}, {2, 7.0}}; // the log's own marker 2 wins
+    mergeMarkers(log, read);
+    ASSERT_EQ(log.size(), 3u);
+    EXPECT_EQ(log[0].number, 3);
+    EXPECT_EQ(log[1].number, 1);
+    EXPECT_EQ(log[2].number, 2);
+    EXPECT_EQ(log[2].seconds, 7.0);
+    EXPECT_EQ(markersFilePath("/logs/drive.csv"), "/logs/drive.csv.markers");
 }
 
 } // namespace

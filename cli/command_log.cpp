@@ -5,20 +5,19 @@
 
 #include "cli/cli_text.h"
 #include "cli/commands.h"
-#include "cli/enter_keys.h"
 #include "cli/session.h"
 #include "cli/stop_request.h"
 #include "device/readings_recorder.h"
 #include "lang/program_texts.h"
+#include "platform/atomic_file.h"
+#include "platform/enter_keys.h"
+#include "platform/writable_file.h"
 
 #include <charconv>
 #include <chrono>
 #include <cstdio>
-#include <fcntl.h>
 #include <fstream>
-#include <sys/stat.h>
 #include <thread>
-#include <unistd.h>
 
 namespace krv::cli {
 
@@ -100,23 +99,16 @@ public:
     explicit CsvFile(std::string path) : path_(std::move(path)) {}
     ~CsvFile() {
         if (created_ && !stream_.is_open()) {
-            ::unlink(path_.c_str());
+            removeFile(path_);
         }
     }
     CsvFile(const CsvFile&) = delete;
     CsvFile& operator=(const CsvFile&) = delete;
 
     bool writable() {
-        struct stat info {};
-        if (::stat(path_.c_str(), &info) == 0) {
-            return !S_ISDIR(info.st_mode) && ::access(path_.c_str(), W_OK) == 0;
-        }
-        const int fd = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-        created_ = fd >= 0;
-        if (created_) {
-            ::close(fd);
-        }
-        return created_;
+        const WritableFile file = prepareWritableFile(path_);
+        created_ = file == WritableFile::created;
+        return file != WritableFile::no;
     }
     std::ofstream& open() {
         stream_.open(path_, std::ios::out | std::ios::trunc);

@@ -15,6 +15,13 @@ bool makeDirectories(const std::string& directory);
 // FIFO or a socket is refused with ENOTSUP, a folder with EISDIR: never replaced by a file.
 bool replaceFileAtomically(const std::string& path, const std::string& content);
 
+// Gives the file `existing` the further name `name` (a hard link) unless that name is taken:
+// false with EEXIST then, nothing replaced.
+bool addNameUnlessTaken(const std::string& existing, const std::string& name);
+
+// Removes the name; false (errno set) when it cannot be removed.
+bool removeFile(const std::string& path);
+
 // The folder part of a path ("." when it has none).
 std::string directoryOf(const std::string& path);
 

@@ -1,6 +1,10 @@
 # The cross build for Windows (mingw-w64, tests through Wine): GoogleTest from Debian's sources,
 # programs that need no runtime DLLs beside them, and the tests that can run there.
 
+# The installer takes the programs scripts/windows built: "all" also holds test fixtures of
+# the POSIX build.
+set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
+
 # One .exe that runs wherever it is copied: the C++ runtime and the threads are linked in.
 add_link_options(-static)
 # Paths and names are UTF-8 throughout the tool: the manifest makes the system's narrow

@@ -46,7 +46,10 @@ expect "installed krv-cli.exe runs: '$usage'" test "${usage#Usage: krv-cli}" != 
 
 "$wine" "$folder/Uninstall.exe" /S
 # The uninstaller copies itself away and finishes in the background.
-for _ in $(seq 50); do [ -e "$folder/krv-cli.exe" ] || break; sleep 0.2; done
+for _ in $(seq 100); do
+    [ -e "$folder/krv-cli.exe" ] || [ -e "$menu" ] || break
+    sleep 0.2
+done
 expect "krv-cli.exe removed" test ! -e "$folder/krv-cli.exe"
 expect "MC_LANG removed" test ! -e "$folder/MC_LANG"
 expect "the Start-menu folder removed" test ! -e "$menu"

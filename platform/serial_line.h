@@ -64,9 +64,10 @@ public:
 
 private:
 #ifdef _WIN32
-    // Waits for an overlapped read or write to end: complete, timed out by the port, or cut
-    // short by interruptWaits. Returns errno; `done` gets what was moved.
-    int finishTransfer(void* overlapped, uint32_t limitMs, size_t& done);
+    // An overlapped read or write (the buffer is only read when writing), waited for until it
+    // completes, the port's time-out ends it, or interruptWaits cuts it short. Returns errno;
+    // `done` gets what was moved.
+    int transfer(void* buffer, size_t count, bool writing, size_t& done);
     static void* makeInterruptEvent();
 
     // Clears the port's error state, keeping its flags for takeLineErrors.

@@ -131,20 +131,47 @@ void* SerialLine::makeInterruptEvent() {
     return CreateEventW(nullptr, TRUE, FALSE, nullptr);
 }
 
-int SerialLine::finishTransfer(void* pending, uint32_t limitMs, size_t& done) {
-    auto* overlapped = static_cast<OVERLAPPED*>(pending);
-    const HANDLE waits[2] = {overlapped->hEvent, interrupt_};
-    const DWORD woke = WaitForMultipleObjects(2, waits, FALSE, limitMs);
-    if (woke != WAIT_OBJECT_0) {
-        CancelIoEx(handle_, overlapped); // interrupted, or a driver that ignores time-outs
+int SerialLine::transfer(void* buffer, size_t count, bool writing, size_t& done) {
+    done = 0;
+    if (handle_ == nullptr) {
+        return EBADF;
     }
-    DWORD moved = 0;
-    const BOOL finished = GetOverlappedResult(handle_, overlapped, &moved, TRUE);
-    done = moved;
-    if (finished) {
+    if (count == 0 || WaitForSingleObject(interrupt_, 0) == WAIT_OBJECT_0) {
         return 0;
     }
-    const DWORD error = GetLastError();
+    Handle event(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    if (!event.valid()) {
+        return windows::lastErrno();
+    }
+    OVERLAPPED overlapped{};
+    overlapped.hEvent = event.get();
+    const DWORD limit = writing ? transferLimitMs(count, timeouts_.writeTotalConstantMs,
+                                                  timeouts_.writeTotalMultiplierMs)
+                                : transferLimitMs(count, timeouts_.readTotalConstantMs,
+                                                  timeouts_.readTotalMultiplierMs);
+    const DWORD size = static_cast<DWORD>(count);
+    DWORD moved = 0;
+    const BOOL finishedAtOnce = writing ? WriteFile(handle_, buffer, size, &moved, &overlapped)
+                                        : ReadFile(handle_, buffer, size, &moved, &overlapped);
+    if (finishedAtOnce) {
+        done = moved;
+        return 0;
+    }
+    DWORD error = GetLastError();
+    DWORD woke = WAIT_OBJECT_0;
+    if (error == ERROR_IO_PENDING) {
+        const HANDLE waits[2] = {overlapped.hEvent, interrupt_};
+        woke = WaitForMultipleObjects(2, waits, FALSE, limit);
+        if (woke != WAIT_OBJECT_0) {
+            CancelIoEx(handle_, &overlapped); // interrupted, or a driver that ignores time-outs
+        }
+        const BOOL finished = GetOverlappedResult(handle_, &overlapped, &moved, TRUE);
+        done = moved;
+        if (finished) {
+            return 0;
+        }
+        error = GetLastError();
+    }
     if (error == ERROR_OPERATION_ABORTED && woke != WAIT_OBJECT_0) {
         return 0; // cut short: what arrived counts, as after a time-out
     }
@@ -160,63 +187,11 @@ int SerialLine::finishTransfer(void* pending, uint32_t limitMs, size_t& done) {
 }
 
 int SerialLine::read(uint8_t* buffer, size_t count, size_t& done) {
-    done = 0;
-    if (handle_ == nullptr) {
-        return EBADF;
-    }
-    if (count == 0 || WaitForSingleObject(interrupt_, 0) == WAIT_OBJECT_0) {
-        return 0;
-    }
-    Handle event(CreateEventW(nullptr, TRUE, FALSE, nullptr));
-    if (!event.valid()) {
-        return windows::lastErrno();
-    }
-    OVERLAPPED overlapped{};
-    overlapped.hEvent = event.get();
-    const DWORD limit =
-        transferLimitMs(count, timeouts_.readTotalConstantMs, timeouts_.readTotalMultiplierMs);
-    DWORD got = 0;
-    if (ReadFile(handle_, buffer, static_cast<DWORD>(count), &got, &overlapped)) {
-        done = got;
-        return 0;
-    }
-    if (GetLastError() != ERROR_IO_PENDING) {
-        if (GetLastError() == ERROR_OPERATION_ABORTED) {
-            keepLineErrors();
-        }
-        return windows::lastErrno();
-    }
-    return finishTransfer(&overlapped, limit, done);
+    return transfer(buffer, count, false, done);
 }
 
 int SerialLine::write(const uint8_t* buffer, size_t count, size_t& done) {
-    done = 0;
-    if (handle_ == nullptr) {
-        return EBADF;
-    }
-    if (count == 0 || WaitForSingleObject(interrupt_, 0) == WAIT_OBJECT_0) {
-        return 0;
-    }
-    Handle event(CreateEventW(nullptr, TRUE, FALSE, nullptr));
-    if (!event.valid()) {
-        return windows::lastErrno();
-    }
-    OVERLAPPED overlapped{};
-    overlapped.hEvent = event.get();
-    const DWORD limit =
-        transferLimitMs(count, timeouts_.writeTotalConstantMs, timeouts_.writeTotalMultiplierMs);
-    DWORD put = 0;
-    if (WriteFile(handle_, buffer, static_cast<DWORD>(count), &put, &overlapped)) {
-        done = put;
-        return 0;
-    }
-    if (GetLastError() != ERROR_IO_PENDING) {
-        if (GetLastError() == ERROR_OPERATION_ABORTED) {
-            keepLineErrors();
-        }
-        return windows::lastErrno();
-    }
-    return finishTransfer(&overlapped, limit, done);
+    return transfer(const_cast<uint8_t*>(buffer), count, true, done);
 }
 
 void SerialLine::interruptWaits() {

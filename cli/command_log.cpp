@@ -5,22 +5,21 @@
 
 #include "cli/cli_text.h"
 #include "cli/commands.h"
-#include "cli/enter_keys.h"
 #include "cli/output.h"
 #include "cli/session.h"
 #include "cli/stop_request.h"
 #include "device/readings_recorder.h"
 #include "lang/program_texts.h"
+#include "platform/atomic_file.h"
+#include "platform/enter_keys.h"
+#include "platform/writable_file.h"
 
 #include <cerrno>
 #include <charconv>
 #include <chrono>
 #include <cstdio>
-#include <fcntl.h>
 #include <fstream>
-#include <sys/stat.h>
 #include <thread>
-#include <unistd.h>
 
 namespace krv::cli {
 
@@ -108,7 +107,7 @@ public:
     explicit CsvFile(std::string path) : path_(std::move(path)) {}
     ~CsvFile() {
         if (created_ && !stream_.is_open()) {
-            ::unlink(path_.c_str());
+            removeFile(path_);
         }
     }
     CsvFile(const CsvFile&) = delete;
@@ -116,20 +115,9 @@ public:
 
     // 0, or why the file cannot be written (an errno value).
     int unwritable() {
-        struct stat info {};
-        if (::stat(path_.c_str(), &info) == 0) {
-            if (S_ISDIR(info.st_mode)) {
-                return EISDIR;
-            }
-            return ::access(path_.c_str(), W_OK) == 0 ? 0 : errno;
-        }
-        const int fd = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        created_ = fd >= 0;
-        if (!created_) {
-            return errno;
-        }
-        ::close(fd);
-        return 0;
+        const WritableFile file = prepareWritableFile(path_);
+        created_ = file.state == WritableFile::State::created;
+        return file.error;
     }
     std::ofstream& open() {
         stream_.open(path_, std::ios::out | std::ios::trunc);

@@ -11,11 +11,16 @@ std::atomic<int> requestedBy{0};
 static_assert(std::atomic<bool>::is_always_lock_free && std::atomic<int>::is_always_lock_free,
               "set from a signal handler");
 
-constexpr int kStopSignals[] = {SIGINT, SIGTERM};
-
 extern "C" void raiseStopRequest(int signal) {
     requestedBy = signal;
     requested = true;
+}
+
+// Clears the request for the command about to run and gives what raises it.
+StopSignals::Handler clearedStopRequest() {
+    requested = false;
+    requestedBy = 0;
+    return raiseStopRequest;
 }
 
 } // namespace
@@ -32,26 +37,6 @@ int stoppedExitCode() {
     return kExitStoppedBase + (stopSignal() != 0 ? stopSignal() : SIGINT);
 }
 
-StopOnSignals::StopOnSignals() {
-    requested = false;
-    requestedBy = 0;
-    struct sigaction action {};
-    action.sa_handler = raiseStopRequest;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    for (size_t i = 0; i < std::size(kStopSignals); ++i) {
-        sigaction(kStopSignals[i], nullptr, &previous_[i]);
-        // A signal the program was started to ignore (a background job) stays ignored.
-        if (previous_[i].sa_handler != SIG_IGN) {
-            sigaction(kStopSignals[i], &action, nullptr);
-        }
-    }
-}
-
-StopOnSignals::~StopOnSignals() {
-    for (size_t i = 0; i < std::size(kStopSignals); ++i) {
-        sigaction(kStopSignals[i], &previous_[i], nullptr);
-    }
-}
+StopOnSignals::StopOnSignals() : signals_(clearedStopRequest()) {}
 
 } // namespace krv::cli

@@ -3,6 +3,8 @@
 // only raise the stop request (log ends its loop; a write to the controller is finished whole
 // first); before and after, they act as they did before it (as a rule, end the program).
 
+#include "platform/stop_signals.h"
+
 #include <atomic>
 #include <csignal>
 
@@ -18,12 +20,12 @@ int stoppedExitCode();
 class StopOnSignals {
 public:
     StopOnSignals();
-    ~StopOnSignals();
+    ~StopOnSignals() = default;
     StopOnSignals(const StopOnSignals&) = delete;
     StopOnSignals& operator=(const StopOnSignals&) = delete;
 
 private:
-    struct sigaction previous_[2] = {};
+    StopSignals signals_;
 };
 
 } // namespace krv::cli

@@ -1,8 +1,8 @@
 #include "firmware/firmware_file.h"
 
 #include "firmware/afm_format.h"
-#include "firmware/code_page_1250.h"
-#include "firmware/exclusive_file.h"
+#include "platform/code_page_1250.h"
+#include "platform/exclusive_file.h"
 
 #include <algorithm>
 #include <array>

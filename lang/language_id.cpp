@@ -1,5 +1,7 @@
 #include "lang/language_id.h"
 
+#include "platform/user_language.h"
+
 #include <algorithm>
 #include <array>
 #include <cctype>
@@ -88,13 +90,8 @@ std::uint16_t langIdFromLocale(std::string_view locale) {
 }
 
 std::uint16_t userDefaultLangId() {
-    for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
-        const char* value = std::getenv(name);
-        if (value && *value) {
-            return langIdFromLocale(value);
-        }
-    }
-    return kEnglishUs;
+    const UserLanguage user = userLanguage();
+    return user.langId != 0 ? user.langId : langIdFromLocale(user.locale);
 }
 
 } // namespace krv

@@ -11,7 +11,8 @@ namespace krv {
 // usual identifier ("pl" -> 0x0415). "C", "POSIX", "" and unknown languages give 0x0409.
 std::uint16_t langIdFromLocale(std::string_view locale);
 
-// The identifier for the first non-empty of LC_ALL, LC_MESSAGES and LANG.
+// The system's identifier for the user (Windows), or the one for the first non-empty of
+// LC_ALL, LC_MESSAGES and LANG.
 std::uint16_t userDefaultLangId();
 
 } // namespace krv

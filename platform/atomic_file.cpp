@@ -64,6 +64,14 @@ std::string directoryOf(const std::string& path) {
     return slash == std::string::npos ? std::string(".") : path.substr(0, slash);
 }
 
+bool addNameUnlessTaken(const std::string& existing, const std::string& name) {
+    return ::link(existing.c_str(), name.c_str()) == 0;
+}
+
+bool removeFile(const std::string& path) {
+    return ::unlink(path.c_str()) == 0;
+}
+
 bool makeDirectories(const std::string& directory) {
     if (directory.empty()) {
         errno = ENOENT;

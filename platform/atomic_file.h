@@ -49,6 +49,13 @@ private:
 bool replaceFileAtomically(const std::string& path, const std::string& content,
                            unsigned newFileMode = 0666);
 
+// Gives the file `existing` the further name `name` (a hard link) unless that name is taken:
+// false with EEXIST then, nothing replaced.
+bool addNameUnlessTaken(const std::string& existing, const std::string& name);
+
+// Removes the name; false (errno set) when it cannot be removed.
+bool removeFile(const std::string& path);
+
 // The folder part of a path ("." when it has none).
 std::string directoryOf(const std::string& path);
 

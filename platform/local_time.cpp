@@ -2,9 +2,14 @@
 
 namespace krv {
 
-std::string localTimeIso8601(std::time_t time) {
+std::tm localCalendarTime(std::time_t time) {
     std::tm local{};
     localtime_r(&time, &local);
+    return local;
+}
+
+std::string localTimeIso8601(std::time_t time) {
+    const std::tm local = localCalendarTime(time);
     char stamp[40];
     std::strftime(stamp, sizeof stamp, "%Y-%m-%dT%H:%M:%S%z", &local);
     // %z gives +0100; ISO 8601 extended form is +01:00.

@@ -37,4 +37,8 @@ std::string firstExistingDirectory(std::initializer_list<std::string> candidates
     return candidates.size() ? *candidates.begin() : std::string();
 }
 
+int currentProcessId() {
+    return static_cast<int>(::getpid());
+}
+
 } // namespace krv

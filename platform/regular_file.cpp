@@ -63,15 +63,4 @@ RegularFileRead readRegularFile(const std::string& path, std::size_t maxBytes) {
     return read;
 }
 
-std::u16string_view faultText(FileReadFault fault, const FileFaultTexts& texts) {
-    switch (fault) {
-    case FileReadFault::notRegular:
-        return texts.notRegular;
-    case FileReadFault::tooLarge:
-        return texts.tooLarge;
-    default:
-        return texts.cannotOpen;
-    }
-}
-
 } // namespace krv

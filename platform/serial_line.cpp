@@ -81,6 +81,14 @@ int lowerModemLines(int fd) {
 
 } // namespace
 
+bool SerialLine::isOpen() const {
+    return fd_ >= 0;
+}
+
+void SerialLine::setTimeouts(const SerialTimeouts& timeouts) {
+    timeouts_ = timeouts;
+}
+
 SerialLine::~SerialLine() {
     close();
     if (const int waker = waker_.load(); waker >= 0) {

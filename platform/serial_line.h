@@ -1,6 +1,6 @@
 #pragma once
-// A serial device on termios. Every operation reports failure as an errno value (0 = success)
-// and leaves the wording of errors to its caller.
+// A serial device (termios, or a Windows COM port with overlapped I/O). Every operation reports
+// failure as an errno value (0 = success) and leaves the wording of errors to its caller.
 
 #include <atomic>
 #include <chrono>
@@ -36,14 +36,15 @@ public:
     SerialLine& operator=(const SerialLine&) = delete;
     ~SerialLine();
 
-    // Opens exclusively (flock, then TIOCEXCL) and asks for low latency where supported.
+    // Opens exclusively (flock, then TIOCEXCL; on Windows no sharing) and asks for low latency
+    // where supported.
     int open(const std::string& path);
     // Returns the close result (0 or errno); closing a closed line returns 0.
     int close();
-    bool isOpen() const { return fd_ >= 0; }
+    bool isOpen() const;
 
     int applySettings(const SerialLineSettings& settings);
-    void setTimeouts(const SerialTimeouts& timeouts) { timeouts_ = timeouts; }
+    void setTimeouts(const SerialTimeouts& timeouts);
     // count of bytes read / written goes to `done`; a time-out is no error.
     int read(uint8_t* buffer, size_t count, size_t& done);
     int write(const uint8_t* buffer, size_t count, size_t& done);
@@ -62,6 +63,21 @@ public:
     uint32_t takeLineErrors();
 
 private:
+#ifdef _WIN32
+    // An overlapped read or write (the buffer is only read when writing), waited for until it
+    // completes, the port's time-out ends it, or interruptWaits cuts it short. Returns errno;
+    // `done` gets what was moved.
+    int transfer(void* buffer, size_t count, bool writing, size_t& done);
+    static void* makeInterruptEvent();
+
+    // Clears the port's error state, keeping its flags for takeLineErrors.
+    void keepLineErrors();
+
+    void* handle_ = nullptr;
+    void* interrupt_ = makeInterruptEvent(); // manual-reset, set while waits are interrupted
+    SerialTimeouts timeouts_;
+    std::atomic<uint32_t> keptErrors_{0};
+#else
     struct ErrorCounts {
         int frame = 0, overrun = 0, parity = 0, brk = 0, bufferOverrun = 0;
     };
@@ -77,6 +93,7 @@ private:
     SerialTimeouts timeouts_;
     std::mutex countsMutex_;
     ErrorCounts lastCounts_;
+#endif
 };
 
 } // namespace krv

@@ -4,7 +4,6 @@
 #include "platform/paths.h"
 
 #include <cerrno>
-#include <climits>
 #include <cstdint>
 #include <fcntl.h>
 #include <sstream>
@@ -123,32 +122,6 @@ bool CSettingsFile::write(std::string_view name, std::string_view value) const {
     }
     // The settings' own folder is made on first use, private as the XDG folders are.
     return makeDirectories(directoryOf(path_)) && replaceFileAtomically(path_, content, 0600);
-}
-
-int parseLeadingInt(std::string_view text) {
-    size_t i = 0;
-    while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r'))) {
-        ++i;
-    }
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
-        negative = text[i] == '-';
-        ++i;
-    }
-    long long value = 0;
-    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-        value = value * 10 + (text[i] - '0');
-        if (value > static_cast<long long>(INT_MAX) + 1) {
-            value = static_cast<long long>(INT_MAX) + 1;
-        }
-    }
-    if (negative) {
-        value = -value;
-    }
-    if (value > INT_MAX) {
-        return INT_MAX;
-    }
-    return static_cast<int>(value < INT_MIN ? INT_MIN : value);
 }
 
 } // namespace krv

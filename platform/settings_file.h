@@ -1,7 +1,9 @@
 #pragma once
 // The tool's remembered values: lines "name=value" in
-// ${XDG_CONFIG_HOME:-$HOME/.config}/Morvelcast/settings.ini. Failures are silent by design:
-// a value that cannot be read is missing, a value that cannot be written keeps the old one.
+// ${XDG_CONFIG_HOME:-$HOME/.config}/Morvelcast/settings.ini, on Windows the values (REG_SZ) of
+// the key HKEY_CURRENT_USER\Software\Morvelcast, which is the "path" there. Failures are silent
+// by design: a value that cannot be read is missing, a value that cannot be written keeps the
+// old one.
 
 #include <optional>
 #include <string>

@@ -10,11 +10,39 @@ namespace krv {
 namespace {
 
 // Qt applies the user's locale at start-up; program texts keep the C library's decimal point
-// whatever it says ("2.5", never "2,5", which would read back as 2).
-locale_t cLocale() {
-    static const locale_t c = newlocale(LC_ALL_MASK, "C", nullptr);
-    return c;
-}
+// whatever it says ("2.5", never "2,5", which would read back as 2). The "C" locale holds on
+// this thread while the guard lives.
+#ifdef _WIN32
+class CLocaleOnThisThread {
+public:
+    CLocaleOnThisThread()
+        : previousMode_(_configthreadlocale(_ENABLE_PER_THREAD_LOCALE)),
+          previous_(setlocale(LC_NUMERIC, nullptr)) {
+        setlocale(LC_NUMERIC, "C");
+    }
+    ~CLocaleOnThisThread() {
+        setlocale(LC_NUMERIC, previous_.c_str());
+        _configthreadlocale(previousMode_);
+    }
+
+private:
+    int previousMode_;
+    std::string previous_;
+};
+#else
+class CLocaleOnThisThread {
+public:
+    CLocaleOnThisThread() : previous_(uselocale(cLocale())) {}
+    ~CLocaleOnThisThread() { uselocale(previous_); }
+
+private:
+    static locale_t cLocale() {
+        static const locale_t c = newlocale(LC_ALL_MASK, "C", nullptr);
+        return c;
+    }
+    locale_t previous_;
+};
+#endif
 
 } // namespace
 
@@ -92,7 +120,7 @@ std::string toUtf8(std::u16string_view text) {
 }
 
 std::u16string formatText(const char* format, ...) {
-    const locale_t previous = uselocale(cLocale());
+    const CLocaleOnThisThread cLocale;
     va_list args;
     va_start(args, format);
     va_list copy;
@@ -102,7 +130,6 @@ std::u16string formatText(const char* format, ...) {
     std::vector<char> buffer(length > 0 ? static_cast<size_t>(length) + 1 : 1);
     std::vsnprintf(buffer.data(), buffer.size(), format, args);
     va_end(args);
-    uselocale(previous);
     return toU16(std::string_view(buffer.data(), length > 0 ? static_cast<size_t>(length) : 0));
 }
 

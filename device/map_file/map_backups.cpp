@@ -3,6 +3,7 @@
 #include "lang/program_texts.h"
 #include "lang/translate.h"
 #include "platform/atomic_file.h"
+#include "platform/local_time.h"
 #include "platform/paths.h"
 #include "platform/text.h"
 
@@ -12,7 +13,6 @@
 #include <chrono>
 #include <cstring>
 #include <filesystem>
-#include <unistd.h>
 #include <vector>
 
 namespace krv {
@@ -24,8 +24,7 @@ std::string timestampName() {
     const auto millis =
         std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() %
         1000;
-    std::tm local{};
-    localtime_r(&seconds, &local);
+    const std::tm local = localCalendarTime(seconds);
     char stamp[40];
     const size_t length = std::strftime(stamp, sizeof stamp, "%Y-%m-%d_%H-%M-%S", &local);
     std::snprintf(stamp + length, sizeof stamp - length, ".%03d", static_cast<int>(millis));
@@ -97,22 +96,23 @@ MapBackupWrite writeMapBackup(const std::string& folder, std::string_view operat
     // Written under a temporary name, then linked to its own name, which fails rather than
     // replace a backup written in the same millisecond.
     const std::string stem = folder + "/" + timestampName() + "_" + std::string(operation);
-    const std::string temporary = folder + "/.writing-" + std::to_string(getpid()) + ".csv";
+    const std::string temporary =
+        folder + "/.writing-" + std::to_string(currentProcessId()) + ".csv";
     if (!replaceFileAtomically(temporary, formatMapFile(snapshot, info), 0600)) {
         return failure(folder, errno);
     }
     MapBackupWrite write;
     for (int attempt = 1; !write.ok; ++attempt) {
         write.path = stem + (attempt == 1 ? "" : "-" + std::to_string(attempt)) + ".csv";
-        if (::link(temporary.c_str(), write.path.c_str()) == 0) {
+        if (addNameUnlessTaken(temporary, write.path)) {
             write.ok = true;
         } else if (errno != EEXIST) {
             const int error = errno;
-            ::unlink(temporary.c_str());
+            removeFile(temporary);
             return failure(folder, error);
         }
     }
-    ::unlink(temporary.c_str());
+    removeFile(temporary);
     removeOldBackups(folder, write.path);
     return write;
 }

@@ -7,7 +7,7 @@
 
 #include "platform/text.h"
 
-#include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <set>
@@ -83,7 +83,10 @@ int main(int argc, char** argv) {
             return 1;
         }
     }
-    if (std::rename(temporary.c_str(), argv[2]) != 0) {
+    // std::filesystem's rename replaces an existing file on every system, std::rename not.
+    std::error_code error;
+    std::filesystem::rename(temporary, argv[2], error);
+    if (error) {
         std::cerr << argv[2] << ": cannot replace\n";
         return 1;
     }

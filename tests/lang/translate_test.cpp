@@ -147,6 +147,9 @@ TEST(TranslateSetupTest, ReopeningPointsAtTheNewFolder) {
 }
 
 TEST(TranslateSetupTest, LanguageDirectoryIsBesideTheExecutable) {
+#ifdef _WIN32
+    GTEST_SKIP() << "platform_windows checks the executable's folder there";
+#endif
     const auto executable = std::filesystem::read_symlink("/proc/self/exe");
     EXPECT_EQ(languageDirectory(), executable.parent_path() / "MC_LANG" / "");
 }

@@ -3,7 +3,7 @@
 // log's loop asks between its looks at the readings. Only a terminal is read; a script's
 // stdin is left alone.
 
-namespace krv::cli {
+namespace krv {
 
 class EnterKeys {
 public:
@@ -18,4 +18,4 @@ private:
     int fd_;
 };
 
-} // namespace krv::cli
+} // namespace krv

@@ -1,4 +1,4 @@
-#include "firmware/code_page_1250.h"
+#include "platform/code_page_1250.h"
 
 #include <array>
 #include <iconv.h>

@@ -1,4 +1,4 @@
-#include "firmware/exclusive_file.h"
+#include "platform/exclusive_file.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -24,6 +24,10 @@ ExclusiveFile::ExclusiveFile(const std::filesystem::path& path) {
         return;
     }
     fd_ = fd;
+}
+
+bool ExclusiveFile::isOpen() const {
+    return fd_ >= 0;
 }
 
 ExclusiveFile::~ExclusiveFile() {

@@ -1,11 +1,11 @@
-#include "cli/enter_keys.h"
+#include "platform/enter_keys.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <poll.h>
 #include <unistd.h>
 
-namespace krv::cli {
+namespace krv {
 
 EnterKeys::EnterKeys(int fd) : fd_(fd >= 0 && ::isatty(fd) == 1 ? fd : -1) {}
 
@@ -43,4 +43,4 @@ int EnterKeys::pressed() {
     return count;
 }
 
-} // namespace krv::cli
+} // namespace krv

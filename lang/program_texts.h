@@ -424,6 +424,69 @@ inline constexpr std::u16string_view kMapNotANumber = u"„%s” nie jest liczb�
 inline constexpr std::u16string_view kMapSurfaceReset = u"Widok początkowy";
 inline constexpr std::u16string_view kMapSurfaceValueAxis = u"Mapa (V)";
 
+// The workshop's register of cars: its faults, the wrong-car warning, the timeline, a car's
+// details and krv-cli car; each %s is a value filled in after translation.
+inline constexpr std::u16string_view kRegisterFull =
+    u"Brak miejsca na dysku: rejestru samochodów nie można zapisać.";
+inline constexpr std::u16string_view kRegisterReadOnly =
+    u"Rejestru samochodów nie można zapisać: plik lub jego folder jest tylko do odczytu.";
+inline constexpr std::u16string_view kRegisterLocked =
+    u"Rejestr samochodów jest zajęty przez inny program. Spróbuj ponownie za chwilę.";
+inline constexpr std::u16string_view kRegisterDamaged =
+    u"Rejestr samochodów jest uszkodzony. Plik pozostawiono bez zmian; zachowaj go i przywróć "
+    u"kopię.";
+inline constexpr std::u16string_view kRegisterNewer =
+    u"Rejestr samochodów zapisała nowsza wersja programu. Zaktualizuj program.";
+inline constexpr std::u16string_view kRegisterFailed = u"Błąd rejestru samochodów.";
+inline constexpr std::u16string_view kWrongCar =
+    u"Ten sterownik ma mapę samochodu %s z %s, a nie samochodu %s.";
+inline constexpr std::u16string_view kCauseConnected = u"połączenie";
+inline constexpr std::u16string_view kCauseBeforeClear = u"przed skasowaniem mapy";
+inline constexpr std::u16string_view kCauseCalibration = u"kalibracja";
+inline constexpr std::u16string_view kCauseMapFileLoad = u"mapa z pliku";
+inline constexpr std::u16string_view kCauseFirmwareUpdate = u"aktualizacja firmware";
+inline constexpr std::u16string_view kCauseEdit = u"edycja";
+inline constexpr std::u16string_view kCauseRestore = u"przywrócenie wersji";
+inline constexpr std::u16string_view kCauseImported = u"z kopii zapasowej";
+inline constexpr std::u16string_view kTimelineVersion = u"wersja %s: %s";
+inline constexpr std::u16string_view kTimelineLog = u"zapis odczytów %s";
+inline constexpr std::u16string_view kTimelineDrive =
+    u"jazda kalibracyjna: nauczone komórki %s, odczyty %s, zapis %s";
+inline constexpr std::u16string_view kTimelineUpdate =
+    u"aktualizacja firmware do wersji %s z pliku %s: %s";
+inline constexpr std::u16string_view kUpdateSucceeded = u"udana";
+inline constexpr std::u16string_view kUpdateFailed = u"nieudana";
+inline constexpr std::u16string_view kTimelineNote = u"notatka: %s";
+inline constexpr std::u16string_view kCarPlate = u"Numer rejestracyjny";
+inline constexpr std::u16string_view kCarVin = u"VIN";
+inline constexpr std::u16string_view kCarMake = u"Marka";
+inline constexpr std::u16string_view kCarModel = u"Model";
+inline constexpr std::u16string_view kCarYear = u"Rok";
+inline constexpr std::u16string_view kCarEngine = u"Silnik";
+inline constexpr std::u16string_view kCarLpgKit = u"Instalacja LPG";
+inline constexpr std::u16string_view kCarCustomer = u"Klient";
+inline constexpr std::u16string_view kCarPhone = u"Telefon";
+inline constexpr std::u16string_view kCarNotes = u"Uwagi";
+inline constexpr std::u16string_view kCarLastVisit = u"Ostatnia wizyta";
+inline constexpr std::u16string_view kCliHelpCar =
+    u"rejestr samochodów: add, list, show, which, restore";
+inline constexpr std::u16string_view kCliHelpCarOption =
+    u"zapisuje odczytane, wpisane i nauczone stany pod tym samochodem; zapis do sterownika "
+    u"innego samochodu tylko z --yes";
+inline constexpr std::u16string_view kCliHelpCarDetails = u"dane samochodu dla car add";
+inline constexpr std::u16string_view kCliUnknownCar = u"Nie ma w rejestrze samochodu %s.";
+inline constexpr std::u16string_view kCliCarExists = u"Samochód %s jest już w rejestrze.";
+inline constexpr std::u16string_view kCliCarAdded = u"Dodano samochód %s.";
+inline constexpr std::u16string_view kCliNoCarMatches =
+    u"Żaden samochód w rejestrze nie ma tego stanu sterownika.";
+inline constexpr std::u16string_view kCliClosestCars = u"Najbliższe (różne komórki):";
+inline constexpr std::u16string_view kCliManyCarsMatch = u"Ten stan sterownika mają samochody:";
+inline constexpr std::u16string_view kCliUnknownVersion = u"Samochód %s nie ma wersji %s.";
+inline constexpr std::u16string_view kCliRefusedWrongCar =
+    u"Nic nie wpisano; aby wpisać mimo to, dodaj opcję --yes.";
+inline constexpr std::u16string_view kCliHoldsVersion =
+    u"Sterownik ma teraz wersję %s samochodu %s.";
+
 inline constexpr std::u16string_view kProgramTexts[] = {
     kCannotOpenPort,
     kPortOperationFailed,
@@ -709,6 +772,52 @@ inline constexpr std::u16string_view kProgramTexts[] = {
     kReplayClose,
     kReplayMarkers,
     kReplayNoReadings,
+    // The register of cars.
+    kRegisterFull,
+    kRegisterReadOnly,
+    kRegisterLocked,
+    kRegisterDamaged,
+    kRegisterNewer,
+    kRegisterFailed,
+    kWrongCar,
+    kCauseConnected,
+    kCauseBeforeClear,
+    kCauseCalibration,
+    kCauseMapFileLoad,
+    kCauseFirmwareUpdate,
+    kCauseEdit,
+    kCauseRestore,
+    kCauseImported,
+    kTimelineVersion,
+    kTimelineLog,
+    kTimelineDrive,
+    kTimelineUpdate,
+    kUpdateSucceeded,
+    kUpdateFailed,
+    kTimelineNote,
+    kCarPlate,
+    kCarVin,
+    kCarMake,
+    kCarModel,
+    kCarYear,
+    kCarEngine,
+    kCarLpgKit,
+    kCarCustomer,
+    kCarPhone,
+    kCarNotes,
+    kCarLastVisit,
+    kCliHelpCar,
+    kCliHelpCarOption,
+    kCliHelpCarDetails,
+    kCliUnknownCar,
+    kCliCarExists,
+    kCliCarAdded,
+    kCliNoCarMatches,
+    kCliClosestCars,
+    kCliManyCarsMatch,
+    kCliUnknownVersion,
+    kCliRefusedWrongCar,
+    kCliHoldsVersion,
 };
 
 } // namespace krv::texts

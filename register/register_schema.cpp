@@ -1,0 +1,117 @@
+#include "register/car_register.h"
+
+#include <array>
+#include <string>
+
+namespace krv::reg {
+
+namespace {
+
+// Step n takes a database of layout n to layout n + 1. Released steps are never edited: a new
+// layout is a new step.
+constexpr std::array<std::string_view, kSchemaVersion> kSteps{
+    // 0 -> 1: cars and the states seen on their controllers.
+    R"(
+CREATE TABLE cars(
+    id INTEGER PRIMARY KEY,
+    plate TEXT NOT NULL,
+    plate_key TEXT NOT NULL UNIQUE,
+    vin TEXT NOT NULL DEFAULT '',
+    make TEXT NOT NULL DEFAULT '',
+    model TEXT NOT NULL DEFAULT '',
+    year INTEGER NOT NULL DEFAULT 0,
+    engine TEXT NOT NULL DEFAULT '',
+    customer TEXT NOT NULL DEFAULT '',
+    phone TEXT NOT NULL DEFAULT '',
+    notes TEXT NOT NULL DEFAULT '',
+    created INTEGER NOT NULL,
+    changed INTEGER NOT NULL);
+CREATE TABLE versions(
+    id INTEGER PRIMARY KEY,
+    car_id INTEGER REFERENCES cars(id),
+    fingerprint INTEGER NOT NULL,
+    device_type INTEGER NOT NULL,
+    firmware_version INTEGER NOT NULL,
+    state BLOB NOT NULL,
+    cause INTEGER NOT NULL,
+    first_seen INTEGER NOT NULL);
+CREATE TABLE sightings(
+    id INTEGER PRIMARY KEY,
+    version_id INTEGER NOT NULL REFERENCES versions(id),
+    at INTEGER NOT NULL,
+    cause INTEGER NOT NULL);
+CREATE INDEX versions_by_fingerprint ON versions(fingerprint);
+CREATE INDEX versions_by_car ON versions(car_id, id);
+CREATE INDEX sightings_by_version ON sightings(version_id, at);
+)",
+    // 1 -> 2: the LPG kit, the newest visit kept on the car (search sorts by it), what
+    // happened on a visit besides the states, and the backups brought in.
+    R"(
+ALTER TABLE cars ADD COLUMN lpg_kit TEXT NOT NULL DEFAULT '';
+ALTER TABLE cars ADD COLUMN last_visit INTEGER NOT NULL DEFAULT 0;
+UPDATE cars SET last_visit = coalesce((SELECT max(s.at) FROM sightings s
+    JOIN versions v ON v.id = s.version_id WHERE v.car_id = cars.id), 0);
+ALTER TABLE versions ADD COLUMN source TEXT NOT NULL DEFAULT '';
+CREATE TABLE logs(
+    id INTEGER PRIMARY KEY,
+    car_id INTEGER NOT NULL REFERENCES cars(id),
+    at INTEGER NOT NULL,
+    path TEXT NOT NULL);
+CREATE TABLE drives(
+    id INTEGER PRIMARY KEY,
+    car_id INTEGER NOT NULL REFERENCES cars(id),
+    at INTEGER NOT NULL,
+    log_path TEXT NOT NULL,
+    cells_learned INTEGER NOT NULL,
+    readings_used INTEGER NOT NULL,
+    proposal BLOB);
+CREATE TABLE firmware_updates(
+    id INTEGER PRIMARY KEY,
+    car_id INTEGER NOT NULL REFERENCES cars(id),
+    at INTEGER NOT NULL,
+    file TEXT NOT NULL,
+    version INTEGER NOT NULL,
+    checksum INTEGER NOT NULL,
+    succeeded INTEGER NOT NULL);
+CREATE TABLE notes(
+    id INTEGER PRIMARY KEY,
+    car_id INTEGER NOT NULL REFERENCES cars(id),
+    at INTEGER NOT NULL,
+    text TEXT NOT NULL);
+CREATE TABLE imported_files(path TEXT PRIMARY KEY);
+CREATE INDEX logs_by_car ON logs(car_id);
+CREATE INDEX drives_by_car ON drives(car_id);
+CREATE INDEX firmware_updates_by_car ON firmware_updates(car_id);
+CREATE INDEX notes_by_car ON notes(car_id);
+CREATE INDEX cars_by_visit ON cars(last_visit);
+)",
+};
+
+} // namespace
+
+int schemaVersionOf(Database& db) {
+    Statement query = db.prepare("PRAGMA user_version");
+    query.step();
+    return static_cast<int>(query.integer(0));
+}
+
+void migrate(Database& db, int target) {
+    const int found = schemaVersionOf(db);
+    if (found > kSchemaVersion) {
+        throw DatabaseFault(FaultKind::Newer, db.path() + ": layout " + std::to_string(found) +
+                                                  ", this version reads up to " +
+                                                  std::to_string(kSchemaVersion));
+    }
+    if (found >= target) {
+        return;
+    }
+    // One transaction: a migration cut off by a crash leaves the old layout whole.
+    Transaction transaction(db);
+    for (int step = found; step < target; ++step) {
+        db.exec(kSteps[static_cast<size_t>(step)]);
+    }
+    db.exec("PRAGMA user_version = " + std::to_string(target));
+    transaction.commit();
+}
+
+} // namespace krv::reg

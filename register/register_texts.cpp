@@ -1,0 +1,67 @@
+#include "register/register_texts.h"
+
+#include "lang/program_texts.h"
+#include "lang/translate.h"
+#include "platform/local_time.h"
+#include "platform/text.h"
+
+namespace krv::reg {
+
+std::u16string faultMessage(const DatabaseFault& fault, const std::string& path) {
+    std::u16string_view text = texts::kRegisterFailed;
+    switch (fault.kind()) {
+    case FaultKind::Full:
+        text = texts::kRegisterFull;
+        break;
+    case FaultKind::ReadOnly:
+        text = texts::kRegisterReadOnly;
+        break;
+    case FaultKind::Locked:
+        text = texts::kRegisterLocked;
+        break;
+    case FaultKind::Damaged:
+        text = texts::kRegisterDamaged;
+        break;
+    case FaultKind::Newer:
+        text = texts::kRegisterNewer;
+        break;
+    case FaultKind::Other:
+        break;
+    }
+    return translate(text) + u"\n" + toU16(path) + u": " + toU16(fault.what());
+}
+
+std::u16string wrongCarMessage(const WrongCar& wrong, std::string_view chosenPlate) {
+    const std::u16string holder = toU16(wrong.holder.details.plate);
+    const std::u16string date = toU16(localDate(wrong.seen));
+    const std::u16string chosen = toU16(chosenPlate);
+    return fillIn(translate(texts::kWrongCar), {holder, date, chosen});
+}
+
+std::u16string causeText(Cause cause) {
+    switch (cause) {
+    case Cause::Connected:
+        return translate(texts::kCauseConnected);
+    case Cause::BeforeClear:
+        return translate(texts::kCauseBeforeClear);
+    case Cause::Calibration:
+        return translate(texts::kCauseCalibration);
+    case Cause::MapFileLoad:
+        return translate(texts::kCauseMapFileLoad);
+    case Cause::FirmwareUpdate:
+        return translate(texts::kCauseFirmwareUpdate);
+    case Cause::Edit:
+        return translate(texts::kCauseEdit);
+    case Cause::Restore:
+        return translate(texts::kCauseRestore);
+    case Cause::Imported:
+        return translate(texts::kCauseImported);
+    }
+    return u"?";
+}
+
+std::string localDate(int64_t time) {
+    return localTimeIso8601(static_cast<std::time_t>(time)).substr(0, 10);
+}
+
+} // namespace krv::reg

@@ -3,6 +3,7 @@
 
 #include "calibration/calibration.h"
 #include "calibration/calibration_texts.h"
+#include "cli/car_record.h"
 #include "cli/cli_text.h"
 #include "cli/commands.h"
 #include "cli/session.h"
@@ -17,6 +18,7 @@
 #include <charconv>
 #include <cstdio>
 #include <ctime>
+#include <filesystem>
 
 namespace krv::cli {
 
@@ -89,6 +91,13 @@ int runCalibrate(const CliOptions& options, CliIo& io) {
         io.err << log.error << std::endl;
         return kExitFailed;
     }
+    std::unique_ptr<CarRecord> car;
+    if (options.car) {
+        car = CarRecord::open(*options.car, io.err);
+        if (car == nullptr) {
+            return kExitFailed;
+        }
+    }
     const std::optional<MapFileContent> map = mapToLearnOn(options, io);
     if (!map) {
         return kExitFailed;
@@ -96,6 +105,12 @@ int runCalibrate(const CliOptions& options, CliIo& io) {
     const CalibrationProposal proposal =
         proposeCalibration(calibrationSamplesOf(*log.log), map->snapshot, parameters);
     printProposal(io.out, proposal);
+    if (car != nullptr &&
+        !car->recordDrive({std::filesystem::absolute(options.operands.front()).string(),
+                           proposal.summary.learned, proposal.summary.readings,
+                           proposal.appliedTo(map->snapshot)})) {
+        return kExitFailed;
+    }
     if (options.out) {
         MapFileInfo info = map->info;
         info.saved = localTimeIso8601(std::time(nullptr));

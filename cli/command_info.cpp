@@ -101,6 +101,9 @@ int runSet(const CliOptions& options, CliIo& io) {
         if (const auto stopped = whole.stopBeforeWriting()) {
             return *stopped;
         }
+        if (!session.mayWrite(*held)) {
+            return kExitFailed;
+        }
         DeviceSettings settings = held->settings();
         for (const SettingValue& value : values) {
             if (value.setting == &kSettings[0]) {
@@ -113,6 +116,11 @@ int runSet(const CliOptions& options, CliIo& io) {
         }
         if (!device.writeSettings(settings, held->cells)) {
             return whole.finish(session.fail(say(texts::kWriteSettingsFailed)), {});
+        }
+        MapSnapshot holds = *held;
+        holds.setSettings(settings);
+        if (!session.recordWritten("set", holds)) {
+            return whole.finish(kExitFailed, {});
         }
         return whole.finish(kExitDone,
                             say(texts::kCliHoldsSettings, {settingsText(settings, ' ')}));

@@ -15,6 +15,7 @@
 #include <chrono>
 #include <cstdio>
 #include <fcntl.h>
+#include <filesystem>
 #include <fstream>
 #include <sys/stat.h>
 #include <thread>
@@ -171,6 +172,11 @@ int runLog(const CliOptions& options, CliIo& io) {
         .run(length);
     if (!csv) {
         return session.fail(say(texts::kCannotWriteFile, {path}));
+    }
+    // A log on the standard output has no file to find again.
+    if (session.car() != nullptr && path != "-" &&
+        !session.car()->attachLog(std::filesystem::absolute(path).string())) {
+        return kExitFailed;
     }
     return kExitDone;
 }

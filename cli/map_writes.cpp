@@ -54,7 +54,7 @@ int writeBackedUp(Session& session, std::string_view operation, const MapSnapsho
     if (readControllerState(device) != target) {
         return session.fail(say(texts::kMapLoadMismatch));
     }
-    return kExitDone;
+    return session.recordWritten(operation, target) ? kExitDone : kExitFailed;
 }
 
 } // namespace krv::cli

@@ -64,4 +64,10 @@ std::string localDate(int64_t time) {
     return localTimeIso8601(static_cast<std::time_t>(time)).substr(0, 10);
 }
 
+std::string localMinute(int64_t time) {
+    std::string minute = localTimeIso8601(static_cast<std::time_t>(time)).substr(0, 16);
+    minute[10] = ' ';
+    return minute;
+}
+
 } // namespace krv::reg

@@ -13,7 +13,8 @@ std::u16string faultMessage(const DatabaseFault& fault, const std::string& path)
 // "This controller holds the map of <holder> from <date>, not of <chosen>."
 std::u16string wrongCarMessage(const WrongCar& wrong, std::string_view chosenPlate);
 std::u16string causeText(Cause cause);
-// The local date of a time, YYYY-MM-DD.
+// The local date of a time, YYYY-MM-DD, and with the minute, YYYY-MM-DD HH:MM.
 std::string localDate(int64_t time);
+std::string localMinute(int64_t time);
 
 } // namespace krv::reg

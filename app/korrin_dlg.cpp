@@ -12,8 +12,10 @@
 #include "platform/text.h"
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QApplication>
 #include <QLineEdit>
+#include <QMenu>
 #include <QThread>
 #include <vector>
 
@@ -118,11 +120,19 @@ CKorrinDlg::CKorrinDlg(CLPGThreadManager& threads, IFileChooser* fileChooser)
                          }
                      });
     model_.setChangedListener([this] {
+        cars_.modelChanged();
         showDeviceData();
         mapViews_.modelChanged();
         replay_.followAxes();
     });
     mapMenu_.setMoreEntries([this](QMenu& menu) { blockKeys_.addTo(menu); });
+    mapMenu_.setLastEntries([this](QMenu& menu) {
+        QAction* cars = menu.addAction(QString::fromStdU16String(translate(texts::kCarsMenu)));
+        QObject::connect(cars, &QAction::triggered, this, [this] { cars_.openDialog(); });
+    });
+    mapKeeper_.setWriteGuard([this] { return cars_.mayWrite(); });
+    chartFiles_.setRecordingEnded(
+        [this](const std::u16string& path) { cars_.logRecorded(toUtf8(path)); });
     qApp->installEventFilter(&keyFilter_);
 }
 
@@ -203,6 +213,7 @@ void CKorrinDlg::applyDialogTexts() {
     if (device_.demoMode) {
         title += u" \u2014 " + translate(texts::kDemoTitleMark);
     }
+    title += cars_.titleSuffix();
     setWindowTitle(QString::fromStdU16String(title));
     for (const CaptionEntry& entry : kCaptions) {
         controls_.setText(entry.id, translate(entry.text));
@@ -369,6 +380,9 @@ void CKorrinDlg::dataLoaded(const ControllerData& data) {
     onUiThread([this, data, demo = device_.demoMode.load()] {
         const MapSnapshot previous = model_.acknowledged();
         unsentSettings_.reset();
+        if (!demo) {
+            cars_.arrived(data);
+        }
         const CControllerModel::Arrival arrival = model_.load(data);
         mapKeeper_.onConnected(arrival, previous, demo);
     });
@@ -443,6 +457,9 @@ void CKorrinDlg::reconnected() {
 void CKorrinDlg::submitEdit(const std::u16string& statusText, std::u16string_view operation,
                             CControllerModel::Change change, CControllerModel::Write write,
                             std::u16string_view failureText) {
+    if (!mapKeeper_.mayWrite()) {
+        return;
+    }
     model_.submit({statusText, std::move(change),
                    reportedWrite(this, operation, this, failureText, std::move(write)),
                    [this](bool written, const MapSnapshot& before) {

@@ -46,7 +46,8 @@ void CMapKeeper::showError(const std::u16string& text) {
 }
 
 bool CMapKeeper::backUp(std::string_view operation) {
-    return backUp(operation, model_.acknowledged());
+    // Every overwrite as a whole starts here: a write the guard refuses leaves no backup.
+    return mayWrite() && backUp(operation, model_.acknowledged());
 }
 
 bool CMapKeeper::backUp(std::string_view operation, const MapSnapshot& snapshot, bool sayFailure) {
@@ -122,6 +123,9 @@ void CMapKeeper::recordChange(const MapSnapshot& before) {
 
 void CMapKeeper::writeState(CControllerModel::Change change, std::u16string_view operation,
                             std::function<void(bool written, const MapSnapshot& before)> done) {
+    if (!mayWrite()) {
+        return;
+    }
     model_.submit(
         {{},
          std::move(change),
@@ -241,6 +245,9 @@ void CMapKeeper::loadFrom(const std::u16string& folder) {
 }
 
 void CMapKeeper::writeWhole(const MapSnapshot& target, std::u16string_view operation) {
+    if (!mayWrite()) {
+        return;
+    }
     auto differs = std::make_shared<bool>(false);
     model_.submit(
         {{},
@@ -302,11 +309,19 @@ std::optional<MapSnapshot> CMapKeeper::openMapFile() {
 }
 
 void CMapKeeper::compareWithFile() {
-    const std::optional<MapSnapshot> read = openMapFile();
-    if (!read) {
+    if (const std::optional<MapSnapshot> read = openMapFile()) {
+        compareWith(*read);
+    }
+}
+
+void CMapKeeper::restore(const MapSnapshot& version) {
+    if (model_.busy() || !model_.loaded() || !backUp(kRestoreBackup)) {
         return;
     }
-    const MapSnapshot& file = *read;
+    writeWhole(version, u"CMapKeeper::restore()");
+}
+
+void CMapKeeper::compareWith(const MapSnapshot& file) {
     grid_.compareWith(file);
     // The cells alone are coloured; other axes or settings would make them mean other things.
     const SnapshotParts parts = differingParts(model_.shown(), file);
@@ -355,6 +370,9 @@ void CMapKeeper::writeLearned() {
         backUp(kLearnedBackup, *learned_, false);
         showMessage(&window_, translate(texts::kCalibrationKept), caption(), MB_ICONWARNING);
         return;
+    }
+    if (!mayWrite()) {
+        return; // kept, as when the link is down
     }
     // Only the cells are the drive's; the axes and settings are the controller's as they are.
     const MapCells cells = learned_->cells;

@@ -488,6 +488,30 @@ inline constexpr std::u16string_view kCliRefusedWrongCar =
 inline constexpr std::u16string_view kCliHoldsVersion =
     u"Sterownik ma teraz wersję %s samochodu %s.";
 
+// The register of cars in the window: the Cars dialog and the recognition bar.
+inline constexpr std::u16string_view kCarsMenu = u"Samochody...";
+inline constexpr std::u16string_view kCarsTitle = u"Samochody";
+inline constexpr std::u16string_view kCarsSearchHint = u"Szukaj: numer, VIN, klient, uwagi";
+inline constexpr std::u16string_view kNewCar = u"Nowy samochód...";
+inline constexpr std::u16string_view kNewCarPlate = u"Numer rejestracyjny nowego samochodu:";
+inline constexpr std::u16string_view kSaveCarDetails = u"Zapisz dane";
+inline constexpr std::u16string_view kCarTimeline = u"Historia";
+inline constexpr std::u16string_view kCompareWithController = u"Porównaj ze sterownikiem";
+inline constexpr std::u16string_view kRestoreVersion = u"Przywróć wersję";
+inline constexpr std::u16string_view kOpenDriveLog = u"Otwórz zapis";
+inline constexpr std::u16string_view kThisIsTheCar = u"To ten samochód";
+inline constexpr std::u16string_view kAddNote = u"Dodaj notatkę";
+inline constexpr std::u16string_view kUnassignedBackups = u"Nieprzypisane kopie zapasowe: %s";
+inline constexpr std::u16string_view kAssignBackups = u"Przypisz do tego samochodu";
+inline constexpr std::u16string_view kIsThisCar = u"Czy to %s?";
+inline constexpr std::u16string_view kWhichCarIsIt = u"Który to samochód?";
+inline constexpr std::u16string_view kUnknownCar = u"Nieznany samochód. Najbliższy: %s";
+inline constexpr std::u16string_view kUnknownCarNoClosest = u"Nieznany samochód.";
+inline constexpr std::u16string_view kYes = u"Tak";
+inline constexpr std::u16string_view kNo = u"Nie";
+inline constexpr std::u16string_view kCarInTitle = u"%s, ostatnia wizyta %s";
+inline constexpr std::u16string_view kWriteToOtherCar = u"Zapisać mimo to?";
+
 inline constexpr std::u16string_view kProgramTexts[] = {
     kCannotOpenPort,
     kPortOperationFailed,
@@ -819,6 +843,28 @@ inline constexpr std::u16string_view kProgramTexts[] = {
     kCliUnknownVersion,
     kCliRefusedWrongCar,
     kCliHoldsVersion,
+    kCarsMenu,
+    kCarsTitle,
+    kCarsSearchHint,
+    kNewCar,
+    kNewCarPlate,
+    kSaveCarDetails,
+    kCarTimeline,
+    kCompareWithController,
+    kRestoreVersion,
+    kOpenDriveLog,
+    kThisIsTheCar,
+    kAddNote,
+    kUnassignedBackups,
+    kAssignBackups,
+    kIsThisCar,
+    kWhichCarIsIt,
+    kUnknownCar,
+    kUnknownCarNoClosest,
+    kYes,
+    kNo,
+    kCarInTitle,
+    kWriteToOtherCar,
 };
 
 } // namespace krv::texts

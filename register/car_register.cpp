@@ -12,9 +12,10 @@ namespace krv::reg {
 
 namespace {
 
+// Of the cars table named c.
 constexpr std::string_view kCarColumns =
-    "id, plate, vin, make, model, year, engine, lpg_kit, customer, phone, notes, created, "
-    "changed, last_visit";
+    "c.id, c.plate, c.vin, c.make, c.model, c.year, c.engine, c.lpg_kit, c.customer, c.phone, "
+    "c.notes, c.created, c.changed, c.last_visit";
 
 constexpr std::string_view kVersionColumns =
     "v.id, v.car_id, v.device_type, v.firmware_version, v.state, v.fingerprint, v.cause, "
@@ -176,27 +177,37 @@ void CarRegister::updateCar(int64_t id, const CarDetails& details) {
 }
 
 std::optional<Car> CarRegister::car(int64_t id) {
-    Statement query = db_.prepare(sql("SELECT ", kCarColumns, " FROM cars WHERE id = ?"));
+    Statement query = db_.prepare(sql("SELECT ", kCarColumns, " FROM cars c WHERE c.id = ?"));
     query.bind(1, id);
     return query.step() ? std::optional(readCar(query)) : std::nullopt;
 }
 
 std::optional<Car> CarRegister::carByPlate(std::string_view plate) {
-    Statement query = db_.prepare(sql("SELECT ", kCarColumns, " FROM cars WHERE plate_key = ?"));
+    Statement query =
+        db_.prepare(sql("SELECT ", kCarColumns, " FROM cars c WHERE c.plate_key = ?"));
     query.bind(1, plateKey(plate));
     return query.step() ? std::optional(readCar(query)) : std::nullopt;
 }
 
 std::vector<Car> CarRegister::search(std::string_view text, size_t limit) {
-    Statement query = db_.prepare(sql(
-        "SELECT ", kCarColumns,
-        " FROM cars WHERE ?1 = '%%' OR plate_key LIKE ?2 ESCAPE '\\' OR vin LIKE ?1 ESCAPE '\\' "
-        "OR make LIKE ?1 ESCAPE '\\' OR model LIKE ?1 ESCAPE '\\' OR customer LIKE ?1 ESCAPE '\\' "
-        "OR phone LIKE ?1 ESCAPE '\\' OR notes LIKE ?1 ESCAPE '\\' "
-        "ORDER BY last_visit DESC, id DESC LIMIT ?3"));
-    query.bind(1, containsPattern(text))
-        .bind(2, containsPattern(plateKey(text)))
-        .bind(3, static_cast<int64_t>(limit));
+    // The search's own table is read in visit order, newest first, and stops at the limit.
+    Statement query = db_.prepare(
+        sql("SELECT ", kCarColumns,
+            " FROM car_search s JOIN cars c ON c.id = s.car_id WHERE s.text LIKE ?1 ESCAPE '\\' "
+            "OR s.text LIKE ?2 ESCAPE '\\' ORDER BY s.last_visit DESC, s.car_id DESC LIMIT ?3"));
+    query.bind(1, containsPattern(text)).bind(3, static_cast<int64_t>(limit));
+    // The plate as typed without its spaces ("wx12" finds "WX 12345"), when that is another
+    // text: each pattern costs a pass over every car that does not match.
+    const std::string key = plateKey(text);
+    const bool sameText = std::ranges::equal(key, text, [](char a, char b) {
+        return std::toupper(static_cast<unsigned char>(a)) ==
+               std::toupper(static_cast<unsigned char>(b));
+    });
+    if (sameText) {
+        query.bindNull(2);
+    } else {
+        query.bind(2, containsPattern(key));
+    }
     std::vector<Car> cars;
     while (query.step()) {
         cars.push_back(readCar(query));

@@ -146,8 +146,8 @@ public:
     void updateCar(int64_t id, const CarDetails& details);
     std::optional<Car> car(int64_t id);
     std::optional<Car> carByPlate(std::string_view plate);
-    // Cars whose plate, VIN, make, model, customer, phone or notes contain text (any case),
-    // newest visit first; every car for an empty text.
+    // Cars whose plate, VIN, make, model, customer, phone or notes contain text (letters
+    // A to Z in any case), newest visit first; every car for an empty text.
     std::vector<Car> search(std::string_view text, size_t limit = 100);
 
     // Records a state seen or written for the car: a state equal to the car's newest version

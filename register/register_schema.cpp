@@ -44,8 +44,10 @@ CREATE INDEX versions_by_fingerprint ON versions(fingerprint);
 CREATE INDEX versions_by_car ON versions(car_id, id);
 CREATE INDEX sightings_by_version ON sightings(version_id, at);
 )",
-    // 1 -> 2: the LPG kit, the newest visit kept on the car (search sorts by it), what
-    // happened on a visit besides the states, and the backups brought in.
+    // 1 -> 2: the LPG kit, the newest visit kept on the car, what happened on a visit besides
+    // the states, the backups brought in, and the search's own table: each car's searched
+    // fields in one text, in visit order, so a search as the fitter types reads one narrow
+    // table in order instead of every car's row.
     R"(
 ALTER TABLE cars ADD COLUMN lpg_kit TEXT NOT NULL DEFAULT '';
 ALTER TABLE cars ADD COLUMN last_visit INTEGER NOT NULL DEFAULT 0;
@@ -83,9 +85,44 @@ CREATE INDEX logs_by_car ON logs(car_id);
 CREATE INDEX drives_by_car ON drives(car_id);
 CREATE INDEX firmware_updates_by_car ON firmware_updates(car_id);
 CREATE INDEX notes_by_car ON notes(car_id);
-CREATE INDEX cars_by_visit ON cars(last_visit);
+CREATE TABLE car_search(
+    last_visit INTEGER NOT NULL,
+    car_id INTEGER NOT NULL,
+    text TEXT NOT NULL,
+    PRIMARY KEY(last_visit, car_id)) WITHOUT ROWID;
+INSERT INTO car_search SELECT last_visit, id, {text} FROM cars;
+CREATE TRIGGER car_added AFTER INSERT ON cars BEGIN
+    INSERT INTO car_search VALUES(new.last_visit, new.id, {new.text});
+END;
+CREATE TRIGGER car_changed AFTER UPDATE ON cars BEGIN
+    DELETE FROM car_search WHERE last_visit = old.last_visit AND car_id = old.id;
+    INSERT INTO car_search VALUES(new.last_visit, new.id, {new.text});
+END;
 )",
 };
+
+// What the search looks in, one field a line, of the row named by prefix ("" or "new.").
+std::string searchText(std::string_view prefix) {
+    std::string text;
+    for (const std::string_view column :
+         {"plate_key", "plate", "vin", "make", "model", "customer", "phone", "notes"}) {
+        text +=
+            (text.empty() ? "" : " || char(10) || ") + std::string(prefix) + std::string(column);
+    }
+    return text;
+}
+
+// The step with the search text written out where it stands as {text} or {new.text}.
+std::string stepText(std::string_view step) {
+    std::string sql(step);
+    for (const std::string_view prefix : {"", "new."}) {
+        const std::string mark = "{" + std::string(prefix) + "text}";
+        for (size_t at = sql.find(mark); at != std::string::npos; at = sql.find(mark, at)) {
+            sql.replace(at, mark.size(), searchText(prefix));
+        }
+    }
+    return sql;
+}
 
 } // namespace
 
@@ -108,7 +145,7 @@ void migrate(Database& db, int target) {
     // One transaction: a migration cut off by a crash leaves the old layout whole.
     Transaction transaction(db);
     for (int step = found; step < target; ++step) {
-        db.exec(kSteps[static_cast<size_t>(step)]);
+        db.exec(stepText(kSteps[static_cast<size_t>(step)]));
     }
     db.exec("PRAGMA user_version = " + std::to_string(target));
     transaction.commit();

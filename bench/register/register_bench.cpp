@@ -111,7 +111,9 @@ int main() {
     }
     CarRegister cars(path);
 
-    // The fitter types a plate, a customer's name and a VIN fragment, key by key.
+    // The fitter types a plate, a customer's name and a VIN fragment, key by key; the first
+    // key reads the register's pages into this connection's cache.
+    double firstKey = 0;
     double worstKey = 0;
     double keys = 0;
     int keyCount = 0;
@@ -120,7 +122,11 @@ int main() {
             const auto start = Clock::now();
             cars.search(typed.substr(0, length));
             const double took = millisecondsSince(start);
-            worstKey = std::max(worstKey, took);
+            if (keyCount == 0) {
+                firstKey = took;
+            } else {
+                worstKey = std::max(worstKey, took);
+            }
             keys += took;
             ++keyCount;
         }
@@ -157,7 +163,8 @@ int main() {
     }
 
     report("open", open, 100);
-    report("search, worst key", worstKey, 20);
+    report("search, first key after opening", firstKey, 20);
+    report("search, worst of the other keys", worstKey, 20);
     std::printf("%-44s %8.3f ms\n", "search, mean key", keys / keyCount);
     report("recognition at connection (one car)", recognise / kRecognitions, 5);
     std::printf("%-44s %8.3f ms\n", "unknown controller, closest cars", unknown);

@@ -199,6 +199,7 @@ TEST(RegisterFile, MigratesALayoutOneRegisterKeepingItsCars) {
     EXPECT_EQ(car->details.make, "Skoda");
     EXPECT_EQ(car->details.lpgKit, "");
     EXPECT_EQ(car->lastVisit, 500); // worked out from the sightings the old layout had
+    EXPECT_EQ(reg.search("skoda").size(), 1u);
     ASSERT_EQ(reg.versions(car->id).size(), 1u);
     EXPECT_EQ(reg.versions(car->id)[0].timesSeen, 2);
     reg.addNote(car->id, "po migracji");

@@ -91,8 +91,10 @@ CCarsDialog::CCarsDialog(reg::CarRegister& cars, Actions actions, QWidget* paren
     bold.setPointSizeF(bold.pointSizeF() * 1.2);
     heading_->setFont(bold);
     auto* form = new QFormLayout;
+    carList_->setMinimumWidth(260);
     for (size_t i = 0; i < fields_.size(); ++i) {
         fields_[i] = new QLineEdit(this);
+        fields_[i]->setMinimumWidth(220);
         form->addRow(text(kFieldLabels[i]), fields_[i]);
     }
     auto* details = new QVBoxLayout;

@@ -1,3 +1,4 @@
+#include "connection/controller_model.h"
 #include "device/map_file/map_backups.h"
 #include "register/car_register.h"
 
@@ -63,10 +64,24 @@ ImportSummary CarRegister::importBackups(const std::string& folder) {
         const MapFileContent& content = *read.content;
         const ControllerData state{content.info.deviceType, content.info.firmwareVersion,
                                    content.snapshot};
-        record(std::nullopt, state, Cause::Imported,
-               parseSavedTime(content.info.saved).value_or(now()), path);
+        // A backup of a state some car already holds (the tool backs up before it writes)
+        // is that car's: nothing to assign.
+        const std::vector<uint8_t> bytes = encodeState(state.state);
+        Statement held = db_.prepare(
+            "SELECT 1 FROM versions WHERE car_id IS NOT NULL AND fingerprint = ? AND state = ? "
+            "AND device_type = ? AND firmware_version = ? LIMIT 1");
+        held.bind(1, static_cast<int64_t>(fingerprintOf(state.state)))
+            .bind(2, std::span<const uint8_t>(bytes))
+            .bind(3, int64_t{state.deviceType})
+            .bind(4, int64_t{state.firmwareVersion});
+        if (held.step()) {
+            ++summary.skipped;
+        } else {
+            record(std::nullopt, state, Cause::Imported,
+                   parseSavedTime(content.info.saved).value_or(now()), path);
+            ++summary.imported;
+        }
         db_.prepare("INSERT INTO imported_files(path) VALUES(?)").bind(1, path).run();
-        ++summary.imported;
     }
     transaction.commit();
     return summary;

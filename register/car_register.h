@@ -118,7 +118,7 @@ struct UnassignedChain {
 
 struct ImportSummary {
     int imported = 0;
-    int skipped = 0; // already imported
+    int skipped = 0; // already imported, or a state a car already holds
     std::vector<std::string> unreadable;
 };
 
@@ -167,7 +167,8 @@ public:
     // Set when carId holds no version with the controller's fingerprint and another car does.
     std::optional<WrongCar> wrongCar(int64_t carId, const MapSnapshot& state);
 
-    // Reads the backup folder's map files not imported before into unassigned versions.
+    // Reads the backup folder's map files not imported before into unassigned versions (a
+    // state a car already holds is left out: the backup was of that car).
     ImportSummary importBackups(const std::string& folder);
     std::vector<UnassignedChain> unassigned();
     // Gives the chain's versions to the car.

@@ -66,6 +66,12 @@ TEST(BackupImport, TheFolderComesInOnceAsUnassignedChainsTheFitterCanGiveToCars)
     EXPECT_EQ(reg.car(car)->lastVisit, 1775385000);
     ASSERT_EQ(reg.recognise(a).matching.size(), 1u);
     EXPECT_EQ(reg.recognise(a).matching[0].id, car);
+    // A backup made later of a state WX holds is WX's: nothing new to assign.
+    ASSERT_TRUE(writeMapBackup(backups, "edit", a, savedAt("2026-06-01T08:00:00+02:00")).ok);
+    const ImportSummary later = reg.importBackups(backups);
+    EXPECT_EQ(later.imported, 0);
+    EXPECT_EQ(later.skipped, 4);
+    EXPECT_EQ(reg.unassigned().size(), 1u);
     // The folder stays as it was: the safety net.
     EXPECT_TRUE(std::filesystem::exists(backups + "/notes.txt"));
 }

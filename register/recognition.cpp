@@ -31,10 +31,7 @@ Recognition CarRegister::recognise(const MapSnapshot& state, size_t closestCount
     if (!recognition.matching.empty() || closestCount == 0) {
         return recognition;
     }
-    // The cells lead the stored state, so its first bytes compare with the map directly.
-    Statement newest = db_.prepare(
-        "SELECT v.car_id, v.state FROM versions v JOIN (SELECT max(id) AS id FROM versions "
-        "WHERE car_id IS NOT NULL GROUP BY car_id) newest ON v.id = newest.id");
+    Statement newest = db_.prepare("SELECT car_id, cells FROM newest_cells");
     std::vector<std::pair<int, int64_t>> ranked; // differing cells, car
     while (newest.step()) {
         ranked.emplace_back(differingCells(state.cells, newest.blob(1)), newest.integer(0));

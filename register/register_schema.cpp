@@ -45,9 +45,10 @@ CREATE INDEX versions_by_car ON versions(car_id, id);
 CREATE INDEX sightings_by_version ON sightings(version_id, at);
 )",
     // 1 -> 2: the LPG kit, the newest visit kept on the car, what happened on a visit besides
-    // the states, the backups brought in, and the search's own table: each car's searched
-    // fields in one text, in visit order, so a search as the fitter types reads one narrow
-    // table in order instead of every car's row.
+    // the states, the backups brought in, and two narrow tables kept by triggers: each car's
+    // searched fields in one text, in visit order, so a search as the fitter types reads one
+    // small table in order instead of every car's row; and the cells of each car's newest
+    // version (the first 240 bytes of a stored state), for the closest cars to an unknown map.
     R"(
 ALTER TABLE cars ADD COLUMN lpg_kit TEXT NOT NULL DEFAULT '';
 ALTER TABLE cars ADD COLUMN last_visit INTEGER NOT NULL DEFAULT 0;
@@ -97,6 +98,21 @@ END;
 CREATE TRIGGER car_changed AFTER UPDATE ON cars BEGIN
     DELETE FROM car_search WHERE last_visit = old.last_visit AND car_id = old.id;
     INSERT INTO car_search VALUES(new.last_visit, new.id, {new.text});
+END;
+CREATE TABLE newest_cells(
+    car_id INTEGER PRIMARY KEY,
+    version_id INTEGER NOT NULL,
+    cells BLOB NOT NULL);
+INSERT INTO newest_cells SELECT car_id, id, substr(state, 1, 240) FROM versions
+    WHERE id IN (SELECT max(id) FROM versions WHERE car_id IS NOT NULL GROUP BY car_id);
+CREATE TRIGGER version_added AFTER INSERT ON versions WHEN new.car_id IS NOT NULL BEGIN
+    INSERT OR REPLACE INTO newest_cells VALUES(new.car_id, new.id, substr(new.state, 1, 240));
+END;
+CREATE TRIGGER version_assigned AFTER UPDATE OF car_id ON versions
+    WHEN new.car_id IS NOT NULL BEGIN
+    INSERT OR REPLACE INTO newest_cells SELECT new.car_id, new.id, substr(new.state, 1, 240)
+        WHERE new.id > coalesce((SELECT version_id FROM newest_cells
+                                 WHERE car_id = new.car_id), 0);
 END;
 )",
 };

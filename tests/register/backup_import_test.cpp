@@ -66,6 +66,9 @@ TEST(BackupImport, TheFolderComesInOnceAsUnassignedChainsTheFitterCanGiveToCars)
     EXPECT_EQ(reg.car(car)->lastVisit, 1775385000);
     ASSERT_EQ(reg.recognise(a).matching.size(), 1u);
     EXPECT_EQ(reg.recognise(a).matching[0].id, car);
+    const Recognition near = reg.recognise(controllerState(40, 2).state);
+    ASSERT_EQ(near.closest.size(), 1u);
+    EXPECT_EQ(near.closest[0].car.id, car);
     // A backup made later of a state WX holds is WX's: nothing new to assign.
     ASSERT_TRUE(writeMapBackup(backups, "edit", a, savedAt("2026-06-01T08:00:00+02:00")).ok);
     const ImportSummary later = reg.importBackups(backups);

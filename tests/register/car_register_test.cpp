@@ -200,6 +200,9 @@ TEST(RegisterFile, MigratesALayoutOneRegisterKeepingItsCars) {
     EXPECT_EQ(car->details.lpgKit, "");
     EXPECT_EQ(car->lastVisit, 500); // worked out from the sightings the old layout had
     EXPECT_EQ(reg.search("skoda").size(), 1u);
+    const Recognition near = reg.recognise(controllerState(40, 3).state);
+    ASSERT_EQ(near.closest.size(), 1u);
+    EXPECT_EQ(near.closest[0].differingCells, 3);
     ASSERT_EQ(reg.versions(car->id).size(), 1u);
     EXPECT_EQ(reg.versions(car->id)[0].timesSeen, 2);
     reg.addNote(car->id, "po migracji");

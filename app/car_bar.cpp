@@ -21,15 +21,8 @@ QString text(std::u16string_view polish) {
 } // namespace
 
 std::u16string carSummary(const reg::Car& car) {
-    const reg::CarDetails& details = car.details;
-    std::string vehicle = details.make;
-    for (const std::string& part :
-         {details.model, details.year != 0 ? std::to_string(details.year) : std::string()}) {
-        if (!part.empty()) {
-            vehicle += (vehicle.empty() ? "" : " ") + part;
-        }
-    }
-    std::u16string line = toU16(details.plate);
+    const std::string vehicle = reg::vehicleText(car.details);
+    std::u16string line = toU16(car.details.plate);
     if (!vehicle.empty()) {
         line += u" (" + toU16(vehicle) + u")";
     }

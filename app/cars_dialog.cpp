@@ -35,32 +35,7 @@ constexpr std::array<std::u16string_view, 10> kFieldLabels{
 };
 
 std::u16string entryText(const reg::TimelineEntry& entry) {
-    using Kind = reg::TimelineEntry::Kind;
-    std::u16string line;
-    switch (entry.kind) {
-    case Kind::Seen:
-        line = fillIn(translate(texts::kTimelineVersion),
-                      {toU16(std::to_string(entry.versionId)), reg::causeText(entry.cause)});
-        break;
-    case Kind::Log:
-        line = fillIn(translate(texts::kTimelineLog), {toU16(entry.text)});
-        break;
-    case Kind::Drive:
-        line = fillIn(translate(texts::kTimelineDrive),
-                      {toU16(std::to_string(entry.cellsLearned)),
-                       toU16(std::to_string(entry.readingsUsed)), toU16(entry.text)});
-        break;
-    case Kind::FirmwareUpdate:
-        line =
-            fillIn(translate(texts::kTimelineUpdate),
-                   {toU16(std::to_string(entry.firmwareVersion)), toU16(entry.text),
-                    translate(entry.succeeded ? texts::kUpdateSucceeded : texts::kUpdateFailed)});
-        break;
-    case Kind::Note:
-        line = fillIn(translate(texts::kTimelineNote), {toU16(entry.text)});
-        break;
-    }
-    return toU16(reg::localMinute(entry.at)) + u"   " + line;
+    return toU16(reg::localMinute(entry.at)) + u"   " + reg::timelineText(entry);
 }
 
 } // namespace

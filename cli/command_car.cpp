@@ -32,51 +32,19 @@ std::optional<int64_t> parseNumber(const std::string& text) {
 
 // One line a car: plate, make, model and year, customer, last visit.
 std::string carLine(const reg::Car& car) {
-    const reg::CarDetails& details = car.details;
-    std::string line = details.plate;
-    const auto add = [&line](const std::string& part) {
+    std::string line = car.details.plate;
+    for (const std::string& part :
+         {reg::vehicleText(car.details), car.details.customer,
+          car.lastVisit != 0 ? reg::localDate(car.lastVisit) : std::string()}) {
         if (!part.empty()) {
             line += "  " + part;
         }
-    };
-    std::string vehicle = details.make;
-    for (const std::string& part :
-         {details.model, details.year != 0 ? std::to_string(details.year) : std::string()}) {
-        if (!part.empty()) {
-            vehicle += (vehicle.empty() ? "" : " ") + part;
-        }
     }
-    add(vehicle);
-    add(details.customer);
-    add(car.lastVisit != 0 ? reg::localDate(car.lastVisit) : std::string());
     return line;
 }
 
 std::string timelineLine(const reg::TimelineEntry& entry) {
-    using Kind = reg::TimelineEntry::Kind;
-    std::string text;
-    switch (entry.kind) {
-    case Kind::Seen:
-        text = say(texts::kTimelineVersion,
-                   {std::to_string(entry.versionId), toUtf8(reg::causeText(entry.cause))});
-        break;
-    case Kind::Log:
-        text = say(texts::kTimelineLog, {entry.text});
-        break;
-    case Kind::Drive:
-        text = say(texts::kTimelineDrive, {std::to_string(entry.cellsLearned),
-                                           std::to_string(entry.readingsUsed), entry.text});
-        break;
-    case Kind::FirmwareUpdate:
-        text = say(texts::kTimelineUpdate,
-                   {std::to_string(entry.firmwareVersion), entry.text,
-                    say(entry.succeeded ? texts::kUpdateSucceeded : texts::kUpdateFailed)});
-        break;
-    case Kind::Note:
-        text = say(texts::kTimelineNote, {entry.text});
-        break;
-    }
-    return reg::localMinute(entry.at) + "  " + text;
+    return reg::localMinute(entry.at) + "  " + toUtf8(reg::timelineText(entry));
 }
 
 template <typename Body> int withRegister(CliIo& io, Body body) {

@@ -60,6 +60,41 @@ std::u16string causeText(Cause cause) {
     return u"?";
 }
 
+std::u16string timelineText(const TimelineEntry& entry) {
+    using Kind = TimelineEntry::Kind;
+    switch (entry.kind) {
+    case Kind::Seen:
+        return fillIn(translate(texts::kTimelineVersion),
+                      {toU16(std::to_string(entry.versionId)), causeText(entry.cause)});
+    case Kind::Log:
+        return fillIn(translate(texts::kTimelineLog), {toU16(entry.text)});
+    case Kind::Drive:
+        return fillIn(translate(texts::kTimelineDrive),
+                      {toU16(std::to_string(entry.cellsLearned)),
+                       toU16(std::to_string(entry.readingsUsed)), toU16(entry.text)});
+    case Kind::FirmwareUpdate:
+        return fillIn(
+            translate(texts::kTimelineUpdate),
+            {toU16(std::to_string(entry.firmwareVersion)), toU16(entry.text),
+             translate(entry.succeeded ? texts::kUpdateSucceeded : texts::kUpdateFailed)});
+    case Kind::Note:
+        return fillIn(translate(texts::kTimelineNote), {toU16(entry.text)});
+    }
+    return {};
+}
+
+std::string vehicleText(const CarDetails& details) {
+    std::string vehicle;
+    for (const std::string& part :
+         {details.make, details.model,
+          details.year != 0 ? std::to_string(details.year) : std::string()}) {
+        if (!part.empty()) {
+            vehicle += (vehicle.empty() ? "" : " ") + part;
+        }
+    }
+    return vehicle;
+}
+
 std::string localDate(int64_t time) {
     return localTimeIso8601(static_cast<std::time_t>(time)).substr(0, 10);
 }

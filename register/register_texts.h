@@ -13,6 +13,10 @@ std::u16string faultMessage(const DatabaseFault& fault, const std::string& path)
 // "This controller holds the map of <holder> from <date>, not of <chosen>."
 std::u16string wrongCarMessage(const WrongCar& wrong, std::string_view chosenPlate);
 std::u16string causeText(Cause cause);
+// What happened, without its time: "wersja 3: edycja", "notatka: ...".
+std::u16string timelineText(const TimelineEntry& entry);
+// Make, model and year as far as known: "Skoda Octavia 2009".
+std::string vehicleText(const CarDetails& details);
 // The local date of a time, YYYY-MM-DD, and with the minute, YYYY-MM-DD HH:MM.
 std::string localDate(int64_t time);
 std::string localMinute(int64_t time);

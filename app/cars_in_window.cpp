@@ -8,6 +8,7 @@
 #include "lang/translate.h"
 #include "link/message.h"
 #include "platform/text.h"
+#include "register/file_checksum.h"
 #include "register/register_texts.h"
 
 #include <QWidget>
@@ -113,6 +114,13 @@ void CCarsInWindow::logRecorded(const std::string& path) {
 
 void CCarsInWindow::driveLearned(const reg::DriveRecord& drive) {
     visit_.driveLearned(drive);
+}
+
+void CCarsInWindow::firmwareUpdated(const std::string& file, bool programmed) {
+    if (!file.empty()) {
+        visit_.firmwareUpdated({file, window_.model.identity().firmwareVersion,
+                                reg::fileCrc32(file).value_or(0), programmed});
+    }
 }
 
 void CCarsInWindow::choose(int64_t carId) {

@@ -44,6 +44,8 @@ public:
     bool mayWrite();
     void logRecorded(const std::string& path);
     void driveLearned(const reg::DriveRecord& drive);
+    // After an update from file (and the reconnect that read the controller again).
+    void firmwareUpdated(const std::string& file, bool programmed);
 
     // " — WX 12345 (Skoda Octavia), ostatnia wizyta ..." or "".
     std::u16string titleSuffix();

@@ -421,7 +421,10 @@ bool CKorrinDlg::updateFirmware(bool forced) {
         krv::updateFirmware(device_, firmwareWindow_, forced,
                             [this](std::chrono::milliseconds pause) { device_.port.pause(pause); });
     // After the reconnect's dataLoaded, which was queued before.
-    onUiThread([this, programmed] { mapKeeper_.onUpdateEnded(programmed); });
+    onUiThread([this, programmed, file = firmwareWindow_.chosenFile()] {
+        mapKeeper_.onUpdateEnded(programmed);
+        cars_.firmwareUpdated(toUtf8(file), programmed);
+    });
     return programmed;
 }
 

@@ -83,6 +83,12 @@ void CarVisit::logRecorded(const std::string& path) {
     }
 }
 
+void CarVisit::firmwareUpdated(const FirmwareUpdateRecord& update) {
+    if (current_) {
+        guarded([&] { cars_->recordFirmwareUpdate(*current_, update); });
+    }
+}
+
 void CarVisit::driveLearned(const DriveRecord& drive) {
     if (current_) {
         guarded([&] { cars_->recordDrive(*current_, drive); });

@@ -45,6 +45,7 @@ public:
     std::optional<std::u16string> wrongCarWarning(const MapSnapshot& state);
     void logRecorded(const std::string& path);
     void driveLearned(const DriveRecord& drive);
+    void firmwareUpdated(const FirmwareUpdateRecord& update);
 
 private:
     template <typename Body> bool guarded(Body body);

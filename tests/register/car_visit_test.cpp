@@ -46,9 +46,11 @@ TEST_F(CarVisitTest, NothingIsRecordedUntilTheFitterSaysWhichCarItIs) {
     visit_.held(controllerState(40, 9), Cause::Calibration);
     visit_.logRecorded("/logs/drive.csv");
     visit_.driveLearned({"/logs/drive.csv", 12, 900, std::nullopt});
+    visit_.firmwareUpdated({"/fw/EMU 1.7.afm", 0x0107, 0x1234ABCD, true});
     EXPECT_EQ(causes(wx_), (std::vector<Cause>{Cause::Connected, Cause::Connected, Cause::Edit,
                                                Cause::Calibration}));
-    EXPECT_EQ(cars_.timeline(wx_).size(), 6u);
+    EXPECT_EQ(cars_.timeline(wx_).size(), 7u);
+    EXPECT_EQ(cars_.timeline(wx_).back().kind, TimelineEntry::Kind::FirmwareUpdate);
     EXPECT_TRUE(cars_.timeline(kr_).empty());
 
     // The same controller back after a lost link: the car stays, its state is recorded.

@@ -255,7 +255,8 @@ inline constexpr std::u16string_view kCliHelpProbe = u"pyta każdy obecny port o
 inline constexpr std::u16string_view kCliHelpDryRun =
     u"pokazuje komórki, które by się zmieniły; nic nie wysyła";
 inline constexpr std::u16string_view kCliHelpYes =
-    u"zgoda na zaprogramowanie starszej wersji; z --car: na zapis do sterownika z mapą innego samochodu";
+    u"zgoda na zaprogramowanie starszej wersji; z --car: na zapis do sterownika z mapą innego "
+    u"samochodu";
 inline constexpr std::u16string_view kCliHelpSeconds = u"czas zapisu w sekundach";
 inline constexpr std::u16string_view kCliHelpCsv =
     u"plik CSV (- to standardowe wyjście, domyślnie)";

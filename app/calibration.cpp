@@ -12,6 +12,7 @@
 #include "lang/program_texts.h"
 #include "lang/translate.h"
 #include "link/message.h"
+#include "platform/text.h"
 
 #include <QAbstractButton>
 
@@ -85,7 +86,14 @@ void CKorrinDlg::stopCalibration() {
     mapGrid_.setCellMarks({});
     mapGrid_.fillFromModel(); // the compare view, if one was open, comes back
     const MapSnapshot map = model_.acknowledged();
-    if (const auto cells = previewCalibration(calibrationDrive_.proposal(map), map)) {
+    const CalibrationProposal proposal = calibrationDrive_.proposal(map);
+    if (const auto cells = previewCalibration(proposal, map)) {
+        MapSnapshot learned = map;
+        learned.cells = *cells;
+        cars_.driveLearned(
+            {chartFiles_.recording() ? toUtf8(chartFiles_.flushedRecordingPath()) : std::string(),
+             proposal.summary.learned, proposal.summary.readings, learned});
+        cars_.expect(reg::Cause::Calibration);
         mapKeeper_.writeCalibrationResult(*cells);
     }
 }

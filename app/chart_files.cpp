@@ -144,9 +144,13 @@ void CChartFiles::startRecording() {
 }
 
 void CChartFiles::stopRecording() {
+    const bool ended = recorder_ != nullptr;
     recorder_.reset();
     recordingFile_.close();
     recordingFile_.clear();
+    if (ended && recordingEnded_) {
+        recordingEnded_(recordingPath_);
+    }
     recordingPath_.clear();
 }
 

@@ -53,6 +53,10 @@ public:
     bool recording() const { return recorder_ != nullptr; }
     // The running recording's file, with all it was given so far on disk.
     std::u16string flushedRecordingPath();
+    // Told the file of each recording that ended.
+    void setRecordingEnded(std::function<void(const std::u16string& path)> ended) {
+        recordingEnded_ = std::move(ended);
+    }
     // More entries at the menu's end, in the order added.
     void addMenuExtension(std::function<void(QMenu&)> extension) {
         menuExtensions_.push_back(std::move(extension));
@@ -78,6 +82,7 @@ private:
     std::chrono::system_clock::time_point startedAt_ = std::chrono::system_clock::now();
     std::chrono::steady_clock::time_point started_ = std::chrono::steady_clock::now();
     std::u16string recordingPath_;
+    std::function<void(const std::u16string& path)> recordingEnded_;
     std::ofstream recordingFile_;
     std::unique_ptr<CReadingsRecorder> recorder_;
     std::vector<std::function<void(QMenu&)>> menuExtensions_;

@@ -8,11 +8,12 @@ namespace krv {
 std::u16string CQtFirmwareUpdateWindow::selectFile(const std::u16string& initialDirectory,
                                                    const std::u16string& filter,
                                                    const std::u16string& defaultExtension) {
-    return gate_.call<std::u16string>(
+    chosen_ = gate_.call<std::u16string>(
         [=, this] {
             return files_.choose(COpenFile(initialDirectory, filter, defaultExtension, 0));
         },
         std::u16string());
+    return chosen_;
 }
 
 void CQtFirmwareUpdateWindow::showProgress(const FirmwareUpdateProgress& progress) {

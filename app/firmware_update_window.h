@@ -27,12 +27,16 @@ public:
     // On the user-interface thread: the progress display goes when the update has ended.
     void finish() { progress_.finish(); }
     const CUpdateProgressDlg& progress() const { return progress_; }
+    // The file the last selectFile gave ("" when cancelled); on the update's thread, as
+    // selectFile.
+    const std::u16string& chosenFile() const { return chosen_; }
 
 private:
     QWidget& owner_;
     CUiGate& gate_;
     IFileChooser& files_;
     CUpdateProgressDlg progress_;
+    std::u16string chosen_;
 };
 
 } // namespace krv

@@ -12,8 +12,10 @@
 #include "platform/text.h"
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QApplication>
 #include <QLineEdit>
+#include <QMenu>
 #include <QThread>
 #include <vector>
 
@@ -108,6 +110,7 @@ CKorrinDlg::CKorrinDlg(CLPGThreadManager& threads, IFileChooser* fileChooser)
                      });
     model_.setChangedListener([this] {
         enableControls(); // the spins follow whether a controller is loaded
+        cars_.modelChanged();
         showDeviceData();
         mapViews_.modelChanged();
         replay_.followAxes();
@@ -120,6 +123,13 @@ CKorrinDlg::CKorrinDlg(CLPGThreadManager& threads, IFileChooser* fileChooser)
         [this](const ControllerData& found) { loadController(found); });
     mapMenu_.setMoreEntries([this](QMenu& menu) { blockKeys_.addTo(menu); });
     chartFiles_.addMenuExtension([this](QMenu& menu) { chartScale_.addMenuEntries(menu); });
+    mapMenu_.setLastEntries([this](QMenu& menu) {
+        QAction* cars = menu.addAction(QString::fromStdU16String(translate(texts::kCarsMenu)));
+        QObject::connect(cars, &QAction::triggered, this, [this] { cars_.openDialog(); });
+    });
+    mapKeeper_.setWriteGuard([this] { return cars_.mayWrite(); });
+    chartFiles_.setRecordingEnded(
+        [this](const std::u16string& path) { cars_.logRecorded(toUtf8(path)); });
     qApp->installEventFilter(&keyFilter_);
 }
 
@@ -204,6 +214,7 @@ void CKorrinDlg::applyDialogTexts() {
     if (device_.demoMode) {
         title += u" \u2014 " + translate(texts::kDemoTitleMark);
     }
+    title += cars_.titleSuffix();
     setWindowTitle(QString::fromStdU16String(title));
     for (const CaptionEntry& entry : kCaptions) {
         controls_.setText(entry.id, translate(entry.text));
@@ -401,6 +412,9 @@ void CKorrinDlg::dataLoaded(const ControllerData& data) {
 
 void CKorrinDlg::loadController(const ControllerData& data) {
     const MapSnapshot previous = model_.acknowledged();
+    if (!device_.demoMode) {
+        cars_.arrived(data);
+    }
     const CControllerModel::Arrival arrival = model_.load(data);
     mapKeeper_.onConnected(arrival, previous, device_.demoMode);
     if (calibrating && arrival == CControllerModel::Arrival::Other) {
@@ -441,7 +455,10 @@ bool CKorrinDlg::updateFirmware(bool forced) {
         krv::updateFirmware(device_, firmwareWindow_, forced,
                             [this](std::chrono::milliseconds pause) { device_.port.pause(pause); });
     // After the reconnect's dataLoaded, which was queued before.
-    onUiThread([this, programmed] { mapKeeper_.onUpdateEnded(programmed); });
+    onUiThread([this, programmed, file = firmwareWindow_.chosenFile()] {
+        mapKeeper_.onUpdateEnded(programmed);
+        cars_.firmwareUpdated(toUtf8(file), programmed);
+    });
     return programmed;
 }
 
@@ -476,6 +493,9 @@ void CKorrinDlg::reconnected() {
 
 void CKorrinDlg::submitEdit(const std::u16string& statusText, std::u16string_view operation,
                             CControllerModel::Change change, WriteKind kind) {
+    if (!mapKeeper_.mayWrite()) {
+        return;
+    }
     model_.submit({statusText,
                    std::move(change),
                    kind,

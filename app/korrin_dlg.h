@@ -4,6 +4,7 @@
 // the map's operating point and, between Start and Stop, on the chart.
 
 #include "app/calibration_drive.h"
+#include "app/cars_in_window.h"
 #include "app/chart_files.h"
 #include "app/chart_scale.h"
 #include "app/dialog_controls.h"
@@ -26,6 +27,7 @@
 #include "map/map_emu1.h"
 #include "map/map_key_filter.h"
 #include "platform/qt/open_file.h"
+#include "platform/text.h"
 
 #include <QDialog>
 #include <QFont>
@@ -125,6 +127,7 @@ public:
     CScrollChart<float>& chart() { return chart_; }
     CChartFiles& chartFiles() { return chartFiles_; }
     CChartScale& chartScale() { return chartScale_; }
+    CCarsInWindow& cars() { return cars_; }
     CMapMenu& mapMenu() { return mapMenu_; }
     CReplay& replay() { return replay_; }
 
@@ -238,6 +241,10 @@ private:
     CMapBlockKeys blockKeys_{blockCommands_, mapViews_, mapGrid_, *this};
     CPortWatch portWatch_{worker_, [this] { searchEnded(true); }};
     CReplay replay_{*this, fileChooser_};
+    CCarsInWindow cars_{{*this, model_, mapKeeper_,
+                         [this](const MapSnapshot& version) { mapKeeper_.compareWith(version); },
+                         [this](const std::string& path) { replay_.open(toU16(path)); },
+                         [this] { applyDialogTexts(); }}};
 };
 
 } // namespace krv

@@ -46,7 +46,8 @@ void CMapKeeper::showError(const std::u16string& text) {
 }
 
 bool CMapKeeper::backUp(std::string_view operation) {
-    return backUp(operation, model_.acknowledged());
+    // Every overwrite as a whole starts here: a write the guard refuses leaves no backup.
+    return mayWrite() && backUp(operation, model_.acknowledged());
 }
 
 bool CMapKeeper::backUp(std::string_view operation, const MapSnapshot& snapshot, bool sayFailure) {
@@ -140,6 +141,9 @@ void CMapKeeper::recordChange(const MapSnapshot& before) {
 
 void CMapKeeper::writeState(CControllerModel::Change change, std::u16string_view operation,
                             CControllerModel::Done done) {
+    if (!mayWrite()) {
+        return;
+    }
     model_.submit(
         {{}, std::move(change), WriteKind::Parts, {}, std::u16string(operation), std::move(done)});
 }
@@ -250,6 +254,9 @@ void CMapKeeper::loadFrom(const std::u16string& folder) {
 }
 
 void CMapKeeper::writeWhole(const MapSnapshot& target, std::u16string_view operation) {
+    if (!mayWrite()) {
+        return;
+    }
     model_.submit({{},
                    [target](const MapSnapshot&) { return std::optional<MapSnapshot>(target); },
                    WriteKind::Whole,
@@ -299,11 +306,19 @@ std::optional<MapSnapshot> CMapKeeper::openMapFile() {
 }
 
 void CMapKeeper::compareWithFile() {
-    const std::optional<MapSnapshot> read = openMapFile();
-    if (!read) {
+    if (const std::optional<MapSnapshot> read = openMapFile()) {
+        compareWith(*read);
+    }
+}
+
+void CMapKeeper::restore(const MapSnapshot& version) {
+    if (model_.busy() || !model_.loaded() || !backUp(kRestoreBackup)) {
         return;
     }
-    const MapSnapshot& file = *read;
+    writeWhole(version, u"CMapKeeper::restore()");
+}
+
+void CMapKeeper::compareWith(const MapSnapshot& file) {
     grid_.compareWith(file);
     // The cells alone are coloured; other axes or settings would make them mean other things.
     const SnapshotParts parts = differingParts(model_.shown(), file);
@@ -353,6 +368,9 @@ void CMapKeeper::writeLearned() {
         backUp(kLearnedBackup, *learned_, false);
         showMessage(&window_, translate(texts::kCalibrationKept), caption(), MB_ICONWARNING);
         return;
+    }
+    if (!mayWrite()) {
+        return; // kept, as when the link is down
     }
     // Only the cells are the drive's; the axes and settings are the controller's as they are.
     const MapCells cells = learned_->cells;

@@ -32,6 +32,7 @@ public:
     static constexpr std::string_view kLoadBackup = "load";
     static constexpr std::string_view kFirmwareBackup = "firmware-update";
     static constexpr std::string_view kSetAsideBackup = "previous-controller";
+    static constexpr std::string_view kRestoreBackup = "restore";
 
     CMapKeeper(CControllerModel& model, CMapEmu1& grid, QWidget& window, IFileChooser& files);
 
@@ -75,7 +76,15 @@ public:
     // The load dialog in the backups folder.
     void loadBackup();
     void compareWithFile();
+    // The grid shows snapshot's cells against the controller's (axes or settings that differ
+    // are said).
+    void compareWith(const MapSnapshot& snapshot);
     void endCompare();
+    // Writes a kept version back like a map file load, after a backup; undo takes it back.
+    void restore(const MapSnapshot& version);
+    // Asked before every write to the controller; a write it refuses is not made.
+    void setWriteGuard(std::function<bool()> guard) { writeGuard_ = std::move(guard); }
+    bool mayWrite() const { return !writeGuard_ || writeGuard_(); }
     bool isComparing() const;
 
     // Calibration: the start remembers the controller's map; the stop writes the learned cells
@@ -131,6 +140,7 @@ private:
     bool learnedBackedUp_ = false;
     bool demo_ = false;
     std::u16string lastFolder_;
+    std::function<bool()> writeGuard_;
 };
 
 } // namespace krv

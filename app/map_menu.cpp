@@ -62,6 +62,9 @@ std::unique_ptr<QMenu> CMapMenu::buildMenu() {
     }
     menu->addSeparator();
     add(texts::kBackups, {}, true, [&keeper] { keeper.loadBackup(); });
+    if (lastEntries_) {
+        lastEntries_(*menu);
+    }
     return menu;
 }
 

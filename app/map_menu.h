@@ -26,6 +26,8 @@ public:
 
     // Entries other parts of the window add after the history's.
     void setMoreEntries(std::function<void(QMenu&)> add) { moreEntries_ = std::move(add); }
+    // Entries at the menu's end, after the backups.
+    void setLastEntries(std::function<void(QMenu&)> add) { lastEntries_ = std::move(add); }
     // The menu as it stands now (entries enabled by what the history and the view allow).
     std::unique_ptr<QMenu> buildMenu();
     // Opens the menu at a point of the grid and runs the chosen entry.
@@ -44,6 +46,7 @@ private:
     std::function<void()> calibrateFromFile_;
     std::function<bool()> calibrateFromFileAvailable_;
     std::function<void(QMenu&)> moreEntries_;
+    std::function<void(QMenu&)> lastEntries_;
 };
 
 } // namespace krv

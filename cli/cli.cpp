@@ -44,6 +44,9 @@ const OptionHelp kCommandOptions[] = {
     {"--map FILE", texts::kCliHelpMapFile},
     {"--out FILE", texts::kCliHelpOut},
     {"--min-hits N", texts::kCliHelpMinHits},
+    {"--car PLATE", texts::kCliHelpCarOption},
+    {"--vin, --make, --model, --year, --engine, --lpg-kit, --customer, --phone, --notes TEXT",
+     texts::kCliHelpCarDetails},
 };
 
 constexpr std::string_view kGlobalNames[] = {"--port", "--demo", "--quiet", "--help", "--version"};
@@ -55,7 +58,10 @@ std::string padded(std::string_view text, size_t width) {
 }
 
 void printOption(CliIo& io, const OptionHelp& option) {
-    io.out << "  " << padded(option.synopsis, 16) << say(option.summary) << '\n';
+    // A synopsis too long for its column gets a line of its own.
+    const bool own = option.synopsis.size() > 40;
+    io.out << "  " << padded(option.synopsis, 16) << (own ? "\n" + std::string(20, ' ') : "")
+           << say(option.summary) << '\n';
 }
 
 void printHelp(CliIo& io, const Command* only) {
@@ -71,7 +77,7 @@ void printHelp(CliIo& io, const Command* only) {
     }
     for (const OptionHelp& option : kCommandOptions) {
         const std::string_view name =
-            option.synopsis.substr(0, option.synopsis.find_first_of(" ["));
+            option.synopsis.substr(0, option.synopsis.find_first_of(" [,"));
         if (only == nullptr ||
             std::ranges::find(only->ownOptions, name) != only->ownOptions.end()) {
             printOption(io, option);
@@ -148,44 +154,71 @@ std::span<const Command> commands() {
         {"ports", "ports [--probe]", texts::kCliHelpPorts, {"--probe"}, 0, 0, runPorts},
         {"info", "info", texts::kCliHelpInfo, {}, 0, 0, runInfo},
         {"set",
-         "set rpm-divider=N noise-delta=N noise-period=N",
+         "set rpm-divider=N noise-delta=N noise-period=N [--car PLATE [--yes]]",
          texts::kCliHelpSet,
-         {},
+         {"--car", "--yes"},
          1,
          3,
          runSet},
-        {"read-map", "read-map FILE|-", texts::kCliHelpReadMap, {}, 1, 1, runReadMap},
+        {"read-map",
+         "read-map FILE|- [--car PLATE]",
+         texts::kCliHelpReadMap,
+         {"--car"},
+         1,
+         1,
+         runReadMap},
         {"write-map",
-         "write-map FILE [--dry-run] [--force]",
+         "write-map FILE [--dry-run] [--force] [--car PLATE [--yes]]",
          texts::kCliHelpWriteMap,
-         {"--dry-run", "--force"},
+         {"--dry-run", "--force", "--car", "--yes"},
          1,
          1,
          runWriteMap},
-        {"clear-map", "clear-map", texts::kCliHelpClearMap, {}, 0, 0, runClearMap},
+        {"clear-map",
+         "clear-map [--car PLATE [--yes]]",
+         texts::kCliHelpClearMap,
+         {"--car", "--yes"},
+         0,
+         0,
+         runClearMap},
         {"edit",
-         "edit --block R1:C1-R2:C2 OPERATION [--dry-run]",
+         "edit --block R1:C1-R2:C2 OPERATION [--dry-run] [--car PLATE [--yes]]",
          texts::kCliHelpEdit,
-         {"--block", "--set", "--add", "--scale", "--interpolate", "--smooth", "--dry-run"},
+         {"--block", "--set", "--add", "--scale", "--interpolate", "--smooth", "--dry-run", "--car",
+          "--yes"},
          0,
          0,
          runEdit},
-        {"flash", "flash FILE.afm [--yes]", texts::kCliHelpFlash, {"--yes"}, 1, 1, runFlash},
+        {"flash",
+         "flash FILE.afm [--yes] [--car PLATE]",
+         texts::kCliHelpFlash,
+         {"--yes", "--car"},
+         1,
+         1,
+         runFlash},
         {"log",
-         "log [--seconds N] [--csv FILE|-]",
+         "log [--seconds N] [--csv FILE|-] [--car PLATE]",
          texts::kCliHelpLog,
-         {"--seconds", "--csv"},
+         {"--seconds", "--csv", "--car"},
          0,
          0,
          runLog},
         {"calibrate",
-         "calibrate LOG.csv [--map FILE] [--out FILE|-] [--min-hits N] [--force]",
+         "calibrate LOG.csv [--map FILE] [--out FILE|-] [--min-hits N] [--force] [--car PLATE]",
          texts::kCliHelpCalibrate,
-         {"--map", "--out", "--min-hits", "--force"},
+         {"--map", "--out", "--min-hits", "--force", "--car"},
          1,
          1,
          runCalibrate},
         {"convert", "convert LOG.csv OUT.msl|-", texts::kCliHelpConvert, {}, 2, 2, runConvert},
+        {"car",
+         "car add|list|show|which|restore ...",
+         texts::kCliHelpCar,
+         {"--vin", "--make", "--model", "--year", "--engine", "--lpg-kit", "--customer", "--phone",
+          "--notes", "--yes"},
+         1,
+         3,
+         runCar},
     };
     return table;
 }

@@ -3,6 +3,7 @@
 
 #include "calibration/calibration.h"
 #include "calibration/calibration_texts.h"
+#include "cli/car_record.h"
 #include "cli/cli_text.h"
 #include "cli/commands.h"
 #include "cli/output.h"
@@ -17,6 +18,7 @@
 #include <charconv>
 #include <cstdio>
 #include <ctime>
+#include <filesystem>
 
 namespace krv::cli {
 
@@ -96,6 +98,13 @@ int runCalibrate(const CliOptions& options, CliIo& io) {
     if (options.out && refusedAsOutput(io, *options.out, {logPath})) {
         return kExitFailed;
     }
+    std::unique_ptr<CarRecord> car;
+    if (options.car) {
+        car = CarRecord::open(*options.car, io.err);
+        if (car == nullptr) {
+            return kExitFailed;
+        }
+    }
     const std::optional<MapFileContent> map = mapToLearnOn(options, io);
     if (!map) {
         return kExitFailed;
@@ -117,6 +126,11 @@ int runCalibrate(const CliOptions& options, CliIo& io) {
         proposeCalibration(calibrationSamplesOf(*log.log), map->snapshot, parameters);
     // With the map file on stdout, the proposal goes beside the messages.
     printProposal(options.out == "-" ? io.err : io.out, proposal);
+    if (car != nullptr && !car->recordDrive({std::filesystem::absolute(logPath).string(),
+                                             proposal.summary.learned, proposal.summary.readings,
+                                             proposal.appliedTo(map->snapshot)})) {
+        return kExitFailed;
+    }
     if (proposal.summary.learned == 0) {
         io.err << say(texts::kCliNothingLearned) << std::endl;
         return kExitFailed;

@@ -11,6 +11,7 @@
 #include "firmware/update/firmware_update.h"
 #include "lang/program_texts.h"
 #include "platform/text.h"
+#include "register/file_checksum.h"
 
 #include <filesystem>
 #include <fstream>
@@ -86,7 +87,14 @@ int runFlash(const CliOptions& options, CliIo& io) {
         if (updated) {
             checkMapKept(session, options, *before, beforeInfo, *backup, io);
         }
-        return whole.finish(updated ? kExitDone : kExitFailed, holdsFirmware());
+        bool recorded = true;
+        if (CarRecord* car = session.car()) {
+            const std::string path = std::filesystem::absolute(file).string();
+            recorded = car->recordFirmwareUpdate({path, device.firmwareVersion,
+                                                  reg::fileCrc32(path).value_or(0), updated}) &&
+                       (!updated || session.recordWritten("firmware-update"));
+        }
+        return whole.finish(updated && recorded ? kExitDone : kExitFailed, holdsFirmware());
     });
 }
 

@@ -101,6 +101,9 @@ int runSet(const CliOptions& options, CliIo& io) {
         if (const auto stopped = whole.stopBeforeWriting()) {
             return *stopped;
         }
+        if (!session.mayWrite(*held)) {
+            return kExitFailed;
+        }
         DeviceSettings settings = held->settings();
         for (const SettingValue& value : values) {
             if (value.setting == &kSettings[0]) {
@@ -113,7 +116,7 @@ int runSet(const CliOptions& options, CliIo& io) {
         }
         MapSnapshot target = *held;
         target.setSettings(settings);
-        return whole.finish(writeFrom(session, *held, target, WriteKind::Settings),
+        return whole.finish(writeFrom(session, "set", *held, target, WriteKind::Settings),
                             say(texts::kCliHoldsSettings, {settingsText(settings, ' ')}));
     });
 }

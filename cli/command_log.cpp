@@ -18,6 +18,7 @@
 #include <charconv>
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <thread>
 
@@ -172,7 +173,15 @@ int runLog(const CliOptions& options, CliIo& io) {
     if (!csv && path != "-") {
         return session.fail(cannotWrite(path, errno != 0 ? errno : EIO));
     }
-    return csv ? kExitDone : kExitFailed; // stdout's reason is said as the command ends
+    if (!csv) {
+        return kExitFailed; // stdout's reason is said as the command ends
+    }
+    // A log on the standard output has no file to find again.
+    if (session.car() != nullptr && path != "-" &&
+        !session.car()->attachLog(std::filesystem::absolute(path).string())) {
+        return kExitFailed;
+    }
+    return kExitDone;
 }
 
 } // namespace krv::cli

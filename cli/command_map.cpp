@@ -20,11 +20,25 @@ std::optional<MapSnapshot> Session::readControllerState() {
     auto held = krv::readControllerState(device_);
     if (!held) {
         fail(say(texts::kReadSettingsFailed));
+    } else if (car_ != nullptr && !arrivalRecorded_) {
+        // The first read is what the controller held when the command found it.
+        arrivalRecorded_ = true;
+        if (!car_->recordArrival({device_.deviceType, device_.firmwareVersion, *held})) {
+            return std::nullopt;
+        }
     }
     return held;
 }
 
 std::optional<std::string> Session::backUp(std::string_view operation, const MapSnapshot& held) {
+    if (!mayWrite(held)) {
+        return std::nullopt;
+    }
+    if (operation == "clear" && car_ != nullptr &&
+        !car_->record({device_.deviceType, device_.firmwareVersion, held},
+                      reg::Cause::BeforeClear)) {
+        return std::nullopt;
+    }
     const MapBackupWrite backup = writeMapBackup(operation, held, mapFileInfoOf(device_));
     if (!backup.ok) {
         fail(oneLine(backup.error));

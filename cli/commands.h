@@ -34,6 +34,7 @@ int runFlash(const CliOptions& options, CliIo& io);
 int runLog(const CliOptions& options, CliIo& io);
 int runCalibrate(const CliOptions& options, CliIo& io);
 int runConvert(const CliOptions& options, CliIo& io);
+int runCar(const CliOptions& options, CliIo& io);
 
 // A usage fault: the line on err, then the exit code for it.
 int usageError(CliIo& io, const std::string& line);

@@ -48,21 +48,21 @@ int writeBackedUp(Session& session, std::string_view operation, const MapSnapsho
     if (!session.backUp(operation, held)) {
         return kExitFailed;
     }
-    return writeFrom(session, held, target, kind);
+    return writeFrom(session, operation, held, target, kind);
 }
 
-int writeFrom(Session& session, const MapSnapshot& held, const MapSnapshot& target,
-              WriteKind kind) {
+int writeFrom(Session& session, std::string_view operation, const MapSnapshot& held,
+              const MapSnapshot& target, WriteKind kind) {
     CLPGConnection& device = session.device();
     StateWrite write;
     write.kind = kind;
     write.known = {device.deviceType, device.firmwareVersion, held};
     write.target = target;
     const WriteOutcome outcome = writeToController(device, write);
-    if (outcome.result == WriteOutcome::Result::Written) {
-        return kExitDone;
+    if (outcome.result != WriteOutcome::Result::Written) {
+        return session.fail(toUtf8(outcomeText(outcome)));
     }
-    return session.fail(toUtf8(outcomeText(outcome)));
+    return session.recordWritten(operation, outcome.holds) ? kExitDone : kExitFailed;
 }
 
 } // namespace krv::cli

@@ -18,7 +18,9 @@ void printChanges(std::ostream& out, const MapSnapshot& from, const MapSnapshot&
 // exit code, with the line that says why on err.
 int writeBackedUp(Session& session, std::string_view operation, const MapSnapshot& held,
                   const MapSnapshot& target, WriteKind kind);
-// The write alone, from held to target: the exit code, with what came of it on err.
-int writeFrom(Session& session, const MapSnapshot& held, const MapSnapshot& target, WriteKind kind);
+// The write alone, from held to target, recorded under the session's car as operation: the exit
+// code, with what came of it on err.
+int writeFrom(Session& session, std::string_view operation, const MapSnapshot& held,
+              const MapSnapshot& target, WriteKind kind);
 
 } // namespace krv::cli

@@ -31,6 +31,16 @@ const std::map<std::string, Value, std::less<>> kValues = {
     {"--map", &CliOptions::map},
     {"--out", &CliOptions::out},
     {"--min-hits", &CliOptions::minHits},
+    {"--car", &CliOptions::car},
+    {"--vin", &CliOptions::vin},
+    {"--make", &CliOptions::make},
+    {"--model", &CliOptions::model},
+    {"--year", &CliOptions::year},
+    {"--engine", &CliOptions::engine},
+    {"--lpg-kit", &CliOptions::lpgKit},
+    {"--customer", &CliOptions::customer},
+    {"--phone", &CliOptions::phone},
+    {"--notes", &CliOptions::notes},
 };
 
 struct OptionalValue {

@@ -32,6 +32,17 @@ struct CliOptions {
     std::optional<std::string> map;
     std::optional<std::string> out;
     std::optional<std::string> minHits;
+    // The register of cars: the car a command records under, and car add's details.
+    std::optional<std::string> car;
+    std::optional<std::string> vin;
+    std::optional<std::string> make;
+    std::optional<std::string> model;
+    std::optional<std::string> year;
+    std::optional<std::string> engine;
+    std::optional<std::string> lpgKit;
+    std::optional<std::string> customer;
+    std::optional<std::string> phone;
+    std::optional<std::string> notes;
 };
 
 // Options may stand anywhere; "--name=value" and "--name value" both work (an option whose

@@ -27,7 +27,31 @@ int Session::fail(const std::string& line) {
     return kExitFailed;
 }
 
+bool Session::mayWrite(const MapSnapshot& held) {
+    return car_ == nullptr || car_->mayWrite(held, options_.yes);
+}
+
+bool Session::recordWritten(std::string_view operation, const std::optional<MapSnapshot>& holds) {
+    if (car_ == nullptr) {
+        return true;
+    }
+    const std::optional<MapSnapshot> state = holds ? holds : krv::readControllerState(device_);
+    if (!state) {
+        fail(say(texts::kReadSettingsFailed));
+        return false;
+    }
+    return car_->record({device_.deviceType, device_.firmwareVersion, *state},
+                        causeOfOperation(operation));
+}
+
 bool Session::connect() {
+    // The register before the controller: a command that cannot record must not begin.
+    if (options_.car) {
+        car_ = CarRecord::open(*options_.car, io_.err);
+        if (car_ == nullptr) {
+            return false;
+        }
+    }
     device_.startChoice.demo = options_.demo;
     if (options_.port && !options_.demo) {
         // That port alone: a command must never reach a controller on another. A port the

@@ -3,12 +3,14 @@
 // console in place of the window. connect() searches as the window does (the remembered port,
 // then every port, no dialog); --port narrows the search to that one port and --demo skips it.
 
+#include "cli/car_record.h"
 #include "cli/cli.h"
 #include "cli/console_window.h"
 #include "cli/options.h"
 #include "connection/lpg_connection.h"
 #include "connection/thread_manager.h"
 
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -33,6 +35,14 @@ public:
     // A backup of what the controller holds (as just read): the file's path, or nothing after
     // the line on err (the operation must then not go on).
     std::optional<std::string> backUp(std::string_view operation, const MapSnapshot& held);
+    // With --car: the car in the register (null without it).
+    CarRecord* car() { return car_.get(); }
+    // Whether a write may go to the controller that holds held (always, without --car).
+    bool mayWrite(const MapSnapshot& held);
+    // With --car, records what the controller holds after the command's write (holds, or
+    // read afresh when not given); false after the line on err.
+    bool recordWritten(std::string_view operation,
+                       const std::optional<MapSnapshot>& holds = std::nullopt);
     // Writes the line on err and gives the failure exit code.
     int fail(const std::string& line);
     // Runs a command's talk with the controller; a failing port (an error object) is reported
@@ -54,6 +64,8 @@ private:
     CLPGThreadManager threads_; // before the device: it runs the device's polling thread
     CLPGConnection device_{threads_};
     ConsoleWindow window_;
+    std::unique_ptr<CarRecord> car_;
+    bool arrivalRecorded_ = false;
 };
 
 } // namespace krv::cli

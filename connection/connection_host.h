@@ -17,6 +17,8 @@ struct ControllerData {
     uint8_t deviceType = kServedDeviceType;
     uint16_t firmwareVersion = 0;
     MapSnapshot state;
+
+    bool operator==(const ControllerData&) const = default;
 };
 
 class IConnectionHost {

@@ -275,7 +275,9 @@ inline constexpr std::u16string_view kCliHelpVersion = u"wersja programu";
 inline constexpr std::u16string_view kCliHelpProbe = u"pyta każdy obecny port o sterownik";
 inline constexpr std::u16string_view kCliHelpDryRun =
     u"pokazuje komórki, które by się zmieniły; nic nie wysyła";
-inline constexpr std::u16string_view kCliHelpYes = u"zgoda na zaprogramowanie starszej wersji";
+inline constexpr std::u16string_view kCliHelpYes =
+    u"zgoda na zaprogramowanie starszej wersji; z --car: na zapis do sterownika z mapą innego "
+    u"samochodu";
 inline constexpr std::u16string_view kCliHelpSeconds = u"czas zapisu w sekundach";
 inline constexpr std::u16string_view kCliHelpCsv =
     u"plik CSV (- to standardowe wyjście, domyślnie)";
@@ -474,6 +476,92 @@ inline constexpr std::u16string_view kDifferencesAgainst =
     u"Różnice względem mapy sprzed ostatniej zmiany (%s)";
 inline constexpr std::u16string_view kDifferencesNone = u"Różnice: brak zmian do porównania";
 inline constexpr std::u16string_view kDifferencesLegend = u"czerwony: wyżej, niebieski: niżej";
+// The workshop's register of cars: its faults, the wrong-car warning, the timeline, a car's
+// details and krv-cli car; each %s is a value filled in after translation.
+inline constexpr std::u16string_view kRegisterFull =
+    u"Brak miejsca na dysku: rejestru samochodów nie można zapisać.";
+inline constexpr std::u16string_view kRegisterReadOnly =
+    u"Rejestru samochodów nie można zapisać: plik lub jego folder jest tylko do odczytu.";
+inline constexpr std::u16string_view kRegisterLocked =
+    u"Rejestr samochodów jest zajęty przez inny program. Spróbuj ponownie za chwilę.";
+inline constexpr std::u16string_view kRegisterDamaged =
+    u"Rejestr samochodów jest uszkodzony. Plik pozostawiono bez zmian; zachowaj go i przywróć "
+    u"kopię.";
+inline constexpr std::u16string_view kRegisterNewer =
+    u"Rejestr samochodów zapisała nowsza wersja programu. Zaktualizuj program.";
+inline constexpr std::u16string_view kRegisterFailed = u"Błąd rejestru samochodów.";
+inline constexpr std::u16string_view kWrongCar =
+    u"Ten sterownik ma mapę samochodu %s z %s, a nie samochodu %s.";
+inline constexpr std::u16string_view kCauseConnected = u"połączenie";
+inline constexpr std::u16string_view kCauseBeforeClear = u"przed skasowaniem mapy";
+inline constexpr std::u16string_view kCauseCalibration = u"kalibracja";
+inline constexpr std::u16string_view kCauseMapFileLoad = u"mapa z pliku";
+inline constexpr std::u16string_view kCauseFirmwareUpdate = u"aktualizacja firmware";
+inline constexpr std::u16string_view kCauseEdit = u"edycja";
+inline constexpr std::u16string_view kCauseRestore = u"przywrócenie wersji";
+inline constexpr std::u16string_view kCauseImported = u"z kopii zapasowej";
+inline constexpr std::u16string_view kTimelineVersion = u"wersja %s: %s";
+inline constexpr std::u16string_view kTimelineLog = u"zapis odczytów %s";
+inline constexpr std::u16string_view kTimelineDrive =
+    u"jazda kalibracyjna: nauczone komórki %s, odczyty %s, zapis %s";
+inline constexpr std::u16string_view kTimelineUpdate =
+    u"aktualizacja firmware do wersji %s z pliku %s: %s";
+inline constexpr std::u16string_view kUpdateSucceeded = u"udana";
+inline constexpr std::u16string_view kUpdateFailed = u"nieudana";
+inline constexpr std::u16string_view kTimelineNote = u"notatka: %s";
+inline constexpr std::u16string_view kCarPlate = u"Numer rejestracyjny";
+inline constexpr std::u16string_view kCarVin = u"VIN";
+inline constexpr std::u16string_view kCarMake = u"Marka";
+inline constexpr std::u16string_view kCarModel = u"Model";
+inline constexpr std::u16string_view kCarYear = u"Rok";
+inline constexpr std::u16string_view kCarEngine = u"Silnik";
+inline constexpr std::u16string_view kCarLpgKit = u"Instalacja LPG";
+inline constexpr std::u16string_view kCarCustomer = u"Klient";
+inline constexpr std::u16string_view kCarPhone = u"Telefon";
+inline constexpr std::u16string_view kCarNotes = u"Uwagi";
+inline constexpr std::u16string_view kCarLastVisit = u"Ostatnia wizyta";
+inline constexpr std::u16string_view kCliHelpCar =
+    u"rejestr samochodów: add, list, show, which, restore";
+inline constexpr std::u16string_view kCliHelpCarOption =
+    u"zapisuje odczytane, wpisane i nauczone stany pod tym samochodem; zapis do sterownika "
+    u"innego samochodu tylko z --yes";
+inline constexpr std::u16string_view kCliHelpCarDetails = u"dane samochodu dla car add";
+inline constexpr std::u16string_view kCliUnknownCar = u"Nie ma w rejestrze samochodu %s.";
+inline constexpr std::u16string_view kCliCarExists = u"Samochód %s jest już w rejestrze.";
+inline constexpr std::u16string_view kCliCarAdded = u"Dodano samochód %s.";
+inline constexpr std::u16string_view kCliNoCarMatches =
+    u"Żaden samochód w rejestrze nie ma tego stanu sterownika.";
+inline constexpr std::u16string_view kCliClosestCars = u"Najbliższe (różne komórki):";
+inline constexpr std::u16string_view kCliManyCarsMatch = u"Ten stan sterownika mają samochody:";
+inline constexpr std::u16string_view kCliUnknownVersion = u"Samochód %s nie ma wersji %s.";
+inline constexpr std::u16string_view kCliRefusedWrongCar =
+    u"Nic nie wpisano; aby wpisać mimo to, dodaj opcję --yes.";
+inline constexpr std::u16string_view kCliHoldsVersion =
+    u"Sterownik ma teraz wersję %s samochodu %s.";
+
+// The register of cars in the window: the Cars dialog and the recognition bar.
+inline constexpr std::u16string_view kCarsMenu = u"Samochody...";
+inline constexpr std::u16string_view kCarsTitle = u"Samochody";
+inline constexpr std::u16string_view kCarsSearchHint = u"Szukaj: numer, VIN, klient, uwagi";
+inline constexpr std::u16string_view kNewCar = u"Nowy samochód...";
+inline constexpr std::u16string_view kNewCarPlate = u"Numer rejestracyjny nowego samochodu:";
+inline constexpr std::u16string_view kSaveCarDetails = u"Zapisz dane";
+inline constexpr std::u16string_view kCarTimeline = u"Historia";
+inline constexpr std::u16string_view kCompareWithController = u"Porównaj ze sterownikiem";
+inline constexpr std::u16string_view kRestoreVersion = u"Przywróć wersję";
+inline constexpr std::u16string_view kOpenDriveLog = u"Otwórz zapis";
+inline constexpr std::u16string_view kThisIsTheCar = u"To ten samochód";
+inline constexpr std::u16string_view kAddNote = u"Dodaj notatkę";
+inline constexpr std::u16string_view kUnassignedBackups = u"Nieprzypisane kopie zapasowe: %s";
+inline constexpr std::u16string_view kAssignBackups = u"Przypisz do tego samochodu";
+inline constexpr std::u16string_view kIsThisCar = u"Czy to %s?";
+inline constexpr std::u16string_view kWhichCarIsIt = u"Który to samochód?";
+inline constexpr std::u16string_view kUnknownCar = u"Nieznany samochód. Najbliższy: %s";
+inline constexpr std::u16string_view kUnknownCarNoClosest = u"Nieznany samochód.";
+inline constexpr std::u16string_view kYes = u"Tak";
+inline constexpr std::u16string_view kNo = u"Nie";
+inline constexpr std::u16string_view kCarInTitle = u"%s, ostatnia wizyta %s";
+inline constexpr std::u16string_view kWriteToOtherCar = u"Zapisać mimo to?";
 
 inline constexpr std::u16string_view kProgramTexts[] = {
     kCannotOpenPort,
@@ -788,6 +876,74 @@ inline constexpr std::u16string_view kProgramTexts[] = {
     kDifferencesAgainst,
     kDifferencesNone,
     kDifferencesLegend,
+    // The register of cars.
+    kRegisterFull,
+    kRegisterReadOnly,
+    kRegisterLocked,
+    kRegisterDamaged,
+    kRegisterNewer,
+    kRegisterFailed,
+    kWrongCar,
+    kCauseConnected,
+    kCauseBeforeClear,
+    kCauseCalibration,
+    kCauseMapFileLoad,
+    kCauseFirmwareUpdate,
+    kCauseEdit,
+    kCauseRestore,
+    kCauseImported,
+    kTimelineVersion,
+    kTimelineLog,
+    kTimelineDrive,
+    kTimelineUpdate,
+    kUpdateSucceeded,
+    kUpdateFailed,
+    kTimelineNote,
+    kCarPlate,
+    kCarVin,
+    kCarMake,
+    kCarModel,
+    kCarYear,
+    kCarEngine,
+    kCarLpgKit,
+    kCarCustomer,
+    kCarPhone,
+    kCarNotes,
+    kCarLastVisit,
+    kCliHelpCar,
+    kCliHelpCarOption,
+    kCliHelpCarDetails,
+    kCliUnknownCar,
+    kCliCarExists,
+    kCliCarAdded,
+    kCliNoCarMatches,
+    kCliClosestCars,
+    kCliManyCarsMatch,
+    kCliUnknownVersion,
+    kCliRefusedWrongCar,
+    kCliHoldsVersion,
+    kCarsMenu,
+    kCarsTitle,
+    kCarsSearchHint,
+    kNewCar,
+    kNewCarPlate,
+    kSaveCarDetails,
+    kCarTimeline,
+    kCompareWithController,
+    kRestoreVersion,
+    kOpenDriveLog,
+    kThisIsTheCar,
+    kAddNote,
+    kUnassignedBackups,
+    kAssignBackups,
+    kIsThisCar,
+    kWhichCarIsIt,
+    kUnknownCar,
+    kUnknownCarNoClosest,
+    kYes,
+    kNo,
+    kCarInTitle,
+    kWriteToOtherCar,
 };
 
 } // namespace krv::texts

@@ -31,12 +31,6 @@ std::string timestampName() {
     return stamp;
 }
 
-// Backups are told from anything else a user keeps in the folder by their name's shape.
-bool isBackupName(const std::string& name) {
-    return name.size() > 24 && name[4] == '-' && name[10] == '_' && name[19] == '.' &&
-           name.ends_with(".csv") && std::isdigit(static_cast<unsigned char>(name[0]));
-}
-
 // Age goes by the modification time, not the name: with the clock set back, new backups get
 // names older than the rest, and pruning by name would delete each one as soon as written.
 // The backup just written is never a candidate, whatever its time says.
@@ -52,7 +46,7 @@ void removeOldBackups(const std::string& folder, const std::string& justWritten)
     size_t count = 0;
     for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
         std::string name = entry.path().filename().string();
-        if (!isBackupName(name) || !entry.is_regular_file(error)) {
+        if (!isMapBackupName(name) || !entry.is_regular_file(error)) {
             continue;
         }
         ++count;
@@ -79,6 +73,11 @@ MapBackupWrite failure(const std::string& folder, int error) {
 }
 
 } // namespace
+
+bool isMapBackupName(const std::string& name) {
+    return name.size() > 24 && name[4] == '-' && name[10] == '_' && name[19] == '.' &&
+           name.ends_with(".csv") && std::isdigit(static_cast<unsigned char>(name[0]));
+}
 
 std::string mapBackupFolder() {
     const std::string base = xdgBaseDirectory("XDG_DATA_HOME", ".local/share");

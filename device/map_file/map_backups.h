@@ -22,6 +22,10 @@ struct MapBackupWrite {
     std::u16string error; // translated, with the folder and the system's reason
 };
 
+// Whether a file name has the shape of the backups' names (what else a user keeps in the folder
+// is neither pruned nor read as a backup).
+bool isMapBackupName(const std::string& name);
+
 // Writes YYYY-MM-DD_HH-MM-SS.mmm_<operation>.csv atomically into folder (made when missing),
 // never over an existing backup, then removes all but the newest kBackupsKept backups (by their
 // modification time; the one just written is always kept).

@@ -14,14 +14,15 @@ struct Folder {
     bool qtFree; // the core, built and tested without Qt
 };
 
-// map_blocks, the readings log and connection share a level, as do firmware and calibration,
-// and chart and map; cli sits above the core and below the window's folders.
+// map_blocks, the readings log and connection share a level, as do firmware, calibration and
+// the register of cars, and chart and map; cli sits above the core and below the window's
+// folders.
 constexpr std::array kFolders{
     Folder{"platform", 0, true},   Folder{"lang", 1, true},       Folder{"link", 2, true},
     Folder{"device", 3, true},     Folder{"map_blocks", 4, true}, Folder{"readings_log", 4, true},
     Folder{"connection", 4, true}, Folder{"firmware", 5, true},   Folder{"calibration", 5, true},
-    Folder{"cli", 6, true},        Folder{"chart", 7, false},     Folder{"map", 7, false},
-    Folder{"app", 8, false},
+    Folder{"register", 5, true},   Folder{"cli", 6, true},        Folder{"chart", 7, false},
+    Folder{"map", 7, false},       Folder{"app", 8, false},
 };
 constexpr std::array<std::string_view, 3> kFreeFolders{"sim", "tests", "bench"};
 // Subfolders of the platform that are Qt: its widgets and window services.

@@ -122,8 +122,8 @@ CKorrinDlg::CKorrinDlg(CLPGThreadManager& threads, IFileChooser* fileChooser)
         mapViews_.modelChanged();
         replay_.followAxes();
     });
-    model_.setReportListener([this](const std::u16string& text) {
-        showMessage(this, text, std::u16string(kMessageCaption), MB_ICONERROR);
+    model_.setReportListener([this](const std::u16string& text, bool portError) {
+        showMessage(this, text, std::u16string(kMessageCaption), portError ? MB_OK : MB_ICONERROR);
     });
     // Another controller met by a write is taken in as a connection's read is.
     model_.setOtherControllerListener(

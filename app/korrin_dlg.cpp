@@ -105,7 +105,7 @@ CKorrinDlg::CKorrinDlg(CLPGThreadManager& threads, IFileChooser* fileChooser)
                      [this] { OnBnClickedBtnClrMapTime(); });
     QObject::connect(controls_.button(mainId::kFirmwareUpdate), &QAbstractButton::clicked, this,
                      [this] {
-                         if (model_.loaded() && mapKeeper_.backUpBeforeUpdate()) {
+                         if (device_.connected && mapKeeper_.backUpBeforeUpdate()) {
                              model_.expectNewFirmware();
                              // The file dialog must not wait for a sample's read time-out.
                              worker_.cutSampleShort();

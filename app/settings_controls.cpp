@@ -26,7 +26,7 @@ void CKorrinDlg::stepSetting(Field DeviceSettings::*field, int step, const Setti
         return std::optional<DeviceSettings>(settings);
     };
     // The link may be down before the model has heard of it.
-    if (!model_.loaded()) {
+    if (!model_.loaded() || !device_.connected) {
         if (const auto shown = stepped(unsentSettings_.value_or(model_.shown().settings()))) {
             unsentSettings_ = shown;
             showDeviceData();

@@ -96,7 +96,7 @@ CKorrinDlg::CKorrinDlg(CLPGThreadManager& threads, IFileChooser* fileChooser)
                      [this] { OnBnClickedBtnClrMapTime(); });
     QObject::connect(controls_.button(mainId::kFirmwareUpdate), &QAbstractButton::clicked, this,
                      [this] {
-                         if (model_.loaded() && mapKeeper_.backUpBeforeUpdate()) {
+                         if (device_.connected && mapKeeper_.backUpBeforeUpdate()) {
                              model_.expectNewFirmware();
                              // The file dialog must not wait for a sample's read time-out.
                              worker_.cutSampleShort();
@@ -115,8 +115,8 @@ CKorrinDlg::CKorrinDlg(CLPGThreadManager& threads, IFileChooser* fileChooser)
         mapViews_.modelChanged();
         replay_.followAxes();
     });
-    model_.setReportListener([this](const std::u16string& text) {
-        showMessage(this, text, std::u16string(kMessageCaption), MB_ICONERROR);
+    model_.setReportListener([this](const std::u16string& text, bool portError) {
+        showMessage(this, text, std::u16string(kMessageCaption), portError ? MB_OK : MB_ICONERROR);
     });
     // Another controller met by a write is taken in as a connection's read is.
     model_.setOtherControllerListener(

@@ -27,7 +27,7 @@ void CKorrinDlg::stepSetting(Field DeviceSettings::*field, int step, const Setti
     };
     // The spins are greyed then, but the link may go down before they are: nothing is sent,
     // and the field keeps what the controller holds.
-    if (!model_.loaded()) {
+    if (!model_.loaded() || !device_.connected) {
         return;
     }
     submitEdit(

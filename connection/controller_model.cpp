@@ -168,7 +168,7 @@ void CControllerModel::finish(const std::optional<WriteOutcome>& result,
     startNext();
     // Last: the listener may open a message, whose loop runs the window meanwhile.
     if (report_ && outcome.result != WriteOutcome::Result::Written) {
-        report_(error.empty() ? outcomeText(outcome) : error);
+        report_(error.empty() ? outcomeText(outcome) : error, !error.empty());
     }
 }
 

@@ -63,9 +63,8 @@ public:
     void setChangedListener(std::function<void()> listener) { changed_ = std::move(listener); }
     // Told, with the fitter's words, of every write that did not end as asked (a port error
     // under the edit's operation), on the window's thread: the worker never waits on a person.
-    void setReportListener(std::function<void(const std::u16string& text)> listener) {
-        report_ = std::move(listener);
-    }
+    using Report = std::function<void(const std::u16string& text, bool portError)>;
+    void setReportListener(Report listener) { report_ = std::move(listener); }
     // Told when a write found another controller (or one changed elsewhere) answering: what it
     // holds, to be loaded as a connection's read is (nothing was written to it).
     void setOtherControllerListener(std::function<void(const ControllerData& found)> listener) {
@@ -113,7 +112,7 @@ private:
 
     IConnectionJobs& jobs_;
     std::function<void()> changed_;
-    std::function<void(const std::u16string&)> report_;
+    Report report_;
     std::function<void(const ControllerData&)> otherController_;
     MapSnapshot acknowledged_;
     std::optional<MapSnapshot> mayHold_;

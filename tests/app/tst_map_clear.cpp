@@ -1,6 +1,7 @@
 // "Kasuj" against the simulated controller: the map cleared on the controller, in the model and
 // on screen only when both commands were acknowledged; refusal, port error and no connection.
 
+#include "lang/program_texts.h"
 #include "link/message.h"
 #include "main_window_fixture.h"
 #include "tests/support/map_keeping.h"
@@ -110,8 +111,8 @@ private slots:
 
         const auto shown = fixture.shown();
         QCOMPARE(shown.size(), size_t{1});
-        QCOMPARE(qtext(shown[0].text),
-                 QStringLiteral("Nie powiodło się wpisanie mapy wtrysków do urządzenia!"));
+        // It refuses its reads as well: what it holds is to be read when it answers again.
+        QCOMPARE(qtext(shown[0].text), qtext(texts::kWriteLinkLost));
         QCOMPARE(qtext(shown[0].caption), QStringLiteral("Emulator KRV"));
         QCOMPARE(shown[0].style, MB_ICONERROR);
         QCOMPARE(shown[0].owner, static_cast<MessageOwner>(&dialog()));

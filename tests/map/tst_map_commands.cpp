@@ -4,6 +4,8 @@
 
 #include "connection/thread_manager.h"
 #include "device/units.h"
+#include "lang/program_texts.h"
+#include "lang/translate.h"
 #include "link/message_recorder.h"
 #include "map/map_emu1.h"
 #include "sim/controller/controller.h"
@@ -13,6 +15,7 @@
 
 #include <QLineEdit>
 #include <QTest>
+#include <algorithm>
 #include <array>
 #include <cstdlib>
 #include <system_error>
@@ -126,6 +129,10 @@ private slots:
         map = new CMapEmu1(*model, window.get());
         map->create(QFont());
         map->resize(731, 376);
+        // As the window says what the model reports.
+        model->setReportListener([this](const std::u16string& text, bool portError) {
+            showMessage(window.get(), text, u"Emulator KRV", portError ? MB_OK : MB_ICONERROR);
+        });
         model->setChangedListener([this] {
             ++refreshes;
             map->fillFromModel();
@@ -240,11 +247,16 @@ private slots:
         QCOMPARE(modelCell(1, 1), 0.0);
         const auto shown = messages->messages();
         QCOMPARE(shown.size(), size_t(1));
-        QCOMPARE(u(shown[0].text), QString("Nie powiodło się wpisanie ustawień do urządzenia!"));
+        // It refuses its reads as well: what it holds is to be read when it answers again.
+        QCOMPARE(u(shown[0].text), u(translate(texts::kWriteLinkLost)));
         QCOMPARE(u(shown[0].caption), QString("Emulator KRV"));
         QCOMPARE(shown[0].style, 0x10u);
-        QCOMPARE(shown[0].owner, static_cast<MessageOwner>(map));
-        QCOMPARE(controller->requests(2).size(), size_t(0)); // no store after a refused adjustment
+        QCOMPARE(shown[0].owner, static_cast<MessageOwner>(window.get()));
+        // No store after a refused adjustment (the reads that look for what it holds may go).
+        const auto commands = controller->requests(protocol::kCommandFrame);
+        QVERIFY(std::none_of(commands.begin(), commands.end(), [](const sim::Frame& frame) {
+            return frame.payload.at(0) == protocol::kStoreMap;
+        }));
     }
 
     void portErrorIsReportedUnderTheOperationName() {
@@ -375,9 +387,9 @@ private slots:
         QCOMPARE(edit(4, -1, "1550"), QString("1700"));
         const auto shown = messages->messages();
         QCOMPARE(shown.size(), size_t(1));
-        QCOMPARE(u(shown[0].text), QString("Nie powiodło się wpisanie ustawień do urządzenia!"));
+        QCOMPARE(u(shown[0].text), u(translate(texts::kWriteLinkLost)));
         QCOMPARE(shown[0].style, 0x10u);
-        QCOMPARE(shown[0].owner, static_cast<MessageOwner>(map));
+        QCOMPARE(shown[0].owner, static_cast<MessageOwner>(window.get()));
         QCOMPARE(refreshes, 1);
         QCOMPARE(units::columnBreakRpm(model->acknowledged().columns[4]), 1700.0);
         QCOMPARE(map->columnHeader(4).getTxt(), QString("1700"));

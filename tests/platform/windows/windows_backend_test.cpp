@@ -84,6 +84,11 @@ TEST_F(RegistryKey, ValueOfAnyTypeOrLengthReadsAsText) {
 TEST(WindowsFiles, ReplacedWholeAndNeverOverAFolder) {
     test::TempFolder folder;
     const std::string path = (folder.path() / "deep" / "er" / "settings.ini").string();
+    errno = 0;
+    EXPECT_FALSE(replaceFileAtomically(path, "first\n"));
+    EXPECT_EQ(errno, ENOENT) << "a missing folder is not made";
+    EXPECT_FALSE(std::filesystem::exists(folder.path() / "deep"));
+    ASSERT_TRUE(makeDirectories(directoryOf(path)));
     ASSERT_TRUE(replaceFileAtomically(path, "first\n")) << errno;
     ASSERT_TRUE(replaceFileAtomically(path, "second\r\n")) << errno;
     EXPECT_EQ(readAll(path), "second\r\n") << "bytes as given, no text-mode newlines";
@@ -105,6 +110,42 @@ TEST(WindowsFiles, ReplacedWholeAndNeverOverAFolder) {
     EXPECT_EQ(errno, EEXIST);
     EXPECT_TRUE(removeFile(second));
     EXPECT_FALSE(std::filesystem::exists(second));
+}
+
+TEST(WindowsFiles, AWriteLeftUncommittedOrRefusedLeavesEverythingAsItWas) {
+    test::TempFolder folder;
+    const std::string path = (folder.path() / "drive.msl").string();
+    ASSERT_TRUE(replaceFileAtomically(path, "old"));
+    {
+        AtomicFileWrite file(path);
+        ASSERT_TRUE(file.write("half of the new"));
+        ASSERT_TRUE(file.sync());
+    }
+    EXPECT_EQ(readAll(path), "old");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()),
+                            std::filesystem::directory_iterator{}),
+              1)
+        << "the temporary file goes with the write";
+
+    AtomicFileWrite device("NUL");
+    EXPECT_FALSE(device.ok());
+    EXPECT_EQ(device.error(), ENOTSUP) << "a device is never replaced by a file";
+    EXPECT_FALSE(device.write("x"));
+
+    // A file another program holds open without sharing cannot be replaced under it.
+    {
+        windows::Handle holder(CreateFileW(windows::widen(path).c_str(), GENERIC_READ, 0,
+                                           nullptr, OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(holder.valid());
+        AtomicFileWrite blocked(path);
+        ASSERT_TRUE(blocked.write("new"));
+        EXPECT_FALSE(blocked.commit());
+        EXPECT_NE(blocked.error(), 0);
+    }
+    EXPECT_EQ(readAll(path), "old");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()),
+                            std::filesystem::directory_iterator{}),
+              1);
 }
 
 TEST(WindowsFiles, FileInTheWayOfAFolderIsRefused) {

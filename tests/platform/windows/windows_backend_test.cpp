@@ -134,8 +134,8 @@ TEST(WindowsFiles, AWriteLeftUncommittedOrRefusedLeavesEverythingAsItWas) {
 
     // A file another program holds open without sharing cannot be replaced under it.
     {
-        windows::Handle holder(CreateFileW(windows::widen(path).c_str(), GENERIC_READ, 0,
-                                           nullptr, OPEN_EXISTING, 0, nullptr));
+        windows::Handle holder(CreateFileW(windows::widen(path).c_str(), GENERIC_READ, 0, nullptr,
+                                           OPEN_EXISTING, 0, nullptr));
         ASSERT_TRUE(holder.valid());
         AtomicFileWrite blocked(path);
         ASSERT_TRUE(blocked.write("new"));

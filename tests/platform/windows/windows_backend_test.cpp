@@ -11,6 +11,7 @@
 #include "platform/serial_ports.h"
 #include "platform/settings_file.h"
 #include "platform/windows/system.h"
+#include "platform/writable_file.h"
 #include "tests/support/temp_folder.h"
 
 #include <cerrno>
@@ -169,6 +170,36 @@ TEST(WindowsFiles, ReadingRefusesDevicesFoldersAndOversizedFiles) {
     const RegularFileRead missing = readRegularFile(file + ".gone", 100);
     EXPECT_EQ(missing.fault, FileReadFault::cannotOpen);
     EXPECT_EQ(missing.error, ENOENT);
+}
+
+TEST(WindowsFiles, OutputFileIsToldWritableBeforeAnythingIsProduced) {
+    using State = WritableFile::State;
+    test::TempFolder folder;
+    const std::string existing = (folder.path() / "log.csv").string();
+    const std::string readOnly = (folder.path() / "kept.csv").string();
+    ASSERT_TRUE(replaceFileAtomically(existing, "old"));
+    ASSERT_TRUE(replaceFileAtomically(readOnly, "old"));
+    ASSERT_TRUE(SetFileAttributesW(windows::widen(readOnly).c_str(), FILE_ATTRIBUTE_READONLY));
+    const struct {
+        std::string path;
+        State state;
+        int error;
+    } cases[] = {
+        {existing, State::existing, 0},
+        {(folder.path() / "new.csv").string(), State::created, 0},
+        {readOnly, State::no, EACCES},
+        {folder.path().string(), State::no, EISDIR},
+        {(folder.path() / "typo" / "log.csv").string(), State::no, ENOENT},
+        {(folder.path() / "what?.csv").string(), State::no, EINVAL},
+    };
+    for (const auto& c : cases) {
+        const WritableFile file = prepareWritableFile(c.path);
+        EXPECT_EQ(file.state, c.state) << c.path;
+        EXPECT_EQ(file.error, c.error) << c.path;
+    }
+    EXPECT_EQ(readAll(existing), "old") << "an existing file is not touched";
+    EXPECT_TRUE(std::filesystem::exists(folder.path() / "new.csv"));
+    SetFileAttributesW(windows::widen(readOnly).c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
 TEST(WindowsFiles, FirmwareFileBeingWrittenIsNotRead) {

@@ -75,6 +75,11 @@ std::optional<std::string> finalTarget(const std::string& path) {
     }
 }
 
+// The handle lives in a C runtime descriptor, so the class keeps one shape on both systems.
+HANDLE handleOf(int fd) {
+    return reinterpret_cast<HANDLE>(_get_osfhandle(fd));
+}
+
 bool isSeparator(char c) {
     return c == '/' || c == '\\';
 }
@@ -124,11 +129,6 @@ bool makeDirectories(const std::string& directory) {
         return false;
     }
     return true;
-}
-
-// The handle lives in a C runtime descriptor, so the class keeps one shape on both systems.
-HANDLE handleOf(int fd) {
-    return reinterpret_cast<HANDLE>(_get_osfhandle(fd));
 }
 
 AtomicFileWrite::AtomicFileWrite(const std::string& named, unsigned /*newFileMode*/) {

@@ -3,8 +3,12 @@
 #include "platform/paths.h"
 #include "platform/windows/system.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <cstdint>
+#include <io.h>
+#include <optional>
 
 namespace krv {
 namespace {
@@ -12,7 +16,7 @@ namespace {
 using windows::Handle;
 using windows::widen;
 
-bool writeAll(HANDLE file, const std::string& text) {
+bool writeAll(HANDLE file, std::string_view text) {
     size_t written = 0;
     while (written < text.size()) {
         const DWORD chunk = static_cast<DWORD>(std::min<size_t>(text.size() - written, 1 << 20));
@@ -30,6 +34,50 @@ std::string temporaryName(const std::string& path) {
     static std::atomic<unsigned> counter{0};
     return path + ".writing-" + std::to_string(currentProcessId()) + "-" +
            std::to_string(counter++);
+}
+
+// The file a path stands for: a symbolic link's target (replacing the link would turn it
+// into a file), or the path itself. A folder is refused with EISDIR; a device (NUL, CON, a
+// COM port, a pipe) with ENOTSUP, as a file cannot take its place.
+std::optional<std::string> finalTarget(const std::string& path) {
+    const std::wstring wide = widen(path);
+    const DWORD attributes = GetFileAttributesW(wide.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        errno = EISDIR;
+        return std::nullopt;
+    }
+    Handle existing(CreateFileW(wide.c_str(), FILE_READ_ATTRIBUTES,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!existing.valid()) {
+        return path; // a new file, or one the steps below are refused with their own reason
+    }
+    if (GetFileType(existing.get()) != FILE_TYPE_DISK) {
+        errno = ENOTSUP;
+        return std::nullopt;
+    }
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) {
+        return path;
+    }
+    std::wstring target(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = GetFinalPathNameByHandleW(
+            existing.get(), target.data(), static_cast<DWORD>(target.size()), VOLUME_NAME_DOS);
+        if (length == 0) {
+            windows::lastErrno();
+            return std::nullopt;
+        }
+        if (length < target.size()) {
+            target.resize(length);
+            return windows::narrow(target);
+        }
+        target.resize(length);
+    }
+}
+
+// The handle lives in a C runtime descriptor, so the class keeps one shape on both systems.
+HANDLE handleOf(int fd) {
+    return reinterpret_cast<HANDLE>(_get_osfhandle(fd));
 }
 
 bool isSeparator(char c) {
@@ -83,36 +131,95 @@ bool makeDirectories(const std::string& directory) {
     return true;
 }
 
-bool replaceFileAtomically(const std::string& path, const std::string& content) {
-    const DWORD existing = GetFileAttributesW(widen(path).c_str());
-    if (existing != INVALID_FILE_ATTRIBUTES && (existing & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-        errno = EISDIR;
+AtomicFileWrite::AtomicFileWrite(const std::string& named, unsigned /*newFileMode*/) {
+    // Permission bits have no counterpart here: the new file takes the rights its folder
+    // passes on, as any file the user makes there.
+    const std::optional<std::string> target = finalTarget(named);
+    if (!target) {
+        failed(errno);
+        return;
+    }
+    target_ = *target;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        temporary_ = temporaryName(target_);
+        HANDLE file = CreateFileW(widen(temporary_).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file != INVALID_HANDLE_VALUE) {
+            fd_ = _open_osfhandle(reinterpret_cast<intptr_t>(file), 0);
+            if (fd_ < 0) {
+                CloseHandle(file);
+                DeleteFileW(widen(temporary_).c_str());
+                temporary_.clear();
+                failed(EMFILE);
+            }
+            return;
+        }
+        if (GetLastError() != ERROR_FILE_EXISTS && GetLastError() != ERROR_ALREADY_EXISTS) {
+            break;
+        }
+    }
+    temporary_.clear();
+    failed(windows::lastErrno());
+}
+
+AtomicFileWrite::~AtomicFileWrite() {
+    if (fd_ >= 0) {
+        _close(fd_);
+    }
+    if (!committed_ && !temporary_.empty()) {
+        DeleteFileW(widen(temporary_).c_str());
+    }
+}
+
+bool AtomicFileWrite::failed(int error) {
+    if (error_ == 0) {
+        error_ = error;
+    }
+    if (fd_ >= 0) {
+        _close(fd_);
+        fd_ = -1;
+    }
+    errno = error_;
+    return false;
+}
+
+bool AtomicFileWrite::write(std::string_view text) {
+    if (fd_ < 0) {
+        errno = error_;
         return false;
     }
-    if (!makeDirectories(directoryOf(path))) {
+    return writeAll(handleOf(fd_), text) || failed(windows::lastErrno());
+}
+
+bool AtomicFileWrite::sync() {
+    if (fd_ < 0) {
+        errno = error_;
         return false;
     }
-    const std::string temporary = temporaryName(path);
-    const std::wstring wideTemporary = widen(temporary);
-    Handle file(CreateFileW(wideTemporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                            FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.valid()) {
-        windows::lastErrno();
+    return FlushFileBuffers(handleOf(fd_)) || failed(windows::lastErrno());
+}
+
+bool AtomicFileWrite::commit() {
+    if (!sync()) {
         return false;
     }
-    const bool written = writeAll(file.get(), content) && FlushFileBuffers(file.get());
-    const int writeErrno = written ? 0 : windows::lastErrno();
-    file.reset();
+    const int fd = fd_;
+    fd_ = -1;
+    _close(fd);
     // Write-through: the move is on the disk when it returns, so a crash brings back the old
     // file or the new one, never a torn one and never the old one after the new.
-    if (!written || !MoveFileExW(wideTemporary.c_str(), widen(path).c_str(),
-                                 MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        const int failure = written ? windows::lastErrno() : writeErrno;
-        DeleteFileW(wideTemporary.c_str());
-        errno = failure;
-        return false;
+    if (!MoveFileExW(widen(temporary_).c_str(), widen(target_).c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        return failed(windows::lastErrno());
     }
+    committed_ = true;
     return true;
+}
+
+bool replaceFileAtomically(const std::string& path, const std::string& content,
+                           unsigned newFileMode) {
+    AtomicFileWrite file(path, newFileMode);
+    return file.write(content) && file.commit();
 }
 
 bool addNameUnlessTaken(const std::string& existing, const std::string& name) {

@@ -20,7 +20,10 @@ WritableFile prepareWritableFile(const std::string& path) {
     HANDLE file = CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
-        return {State::no, GetLastError() == ERROR_PATH_NOT_FOUND ? ENOENT : EACCES};
+        // The system's own reason (a file that appeared meanwhile, a name Windows refuses), never
+        // 0: the caller takes 0 for a file it may write.
+        const int error = windows::lastErrno();
+        return {State::no, error != 0 ? error : EACCES};
     }
     CloseHandle(file);
     return {State::created};

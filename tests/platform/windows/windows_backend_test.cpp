@@ -11,6 +11,7 @@
 #include "platform/serial_ports.h"
 #include "platform/settings_file.h"
 #include "platform/windows/system.h"
+#include "platform/writable_file.h"
 #include "tests/support/temp_folder.h"
 
 #include <cerrno>
@@ -84,6 +85,11 @@ TEST_F(RegistryKey, ValueOfAnyTypeOrLengthReadsAsText) {
 TEST(WindowsFiles, ReplacedWholeAndNeverOverAFolder) {
     test::TempFolder folder;
     const std::string path = (folder.path() / "deep" / "er" / "settings.ini").string();
+    errno = 0;
+    EXPECT_FALSE(replaceFileAtomically(path, "first\n"));
+    EXPECT_EQ(errno, ENOENT) << "a missing folder is not made";
+    EXPECT_FALSE(std::filesystem::exists(folder.path() / "deep"));
+    ASSERT_TRUE(makeDirectories(directoryOf(path)));
     ASSERT_TRUE(replaceFileAtomically(path, "first\n")) << errno;
     ASSERT_TRUE(replaceFileAtomically(path, "second\r\n")) << errno;
     EXPECT_EQ(readAll(path), "second\r\n") << "bytes as given, no text-mode newlines";
@@ -107,6 +113,42 @@ TEST(WindowsFiles, ReplacedWholeAndNeverOverAFolder) {
     EXPECT_FALSE(std::filesystem::exists(second));
 }
 
+TEST(WindowsFiles, AWriteLeftUncommittedOrRefusedLeavesEverythingAsItWas) {
+    test::TempFolder folder;
+    const std::string path = (folder.path() / "drive.msl").string();
+    ASSERT_TRUE(replaceFileAtomically(path, "old"));
+    {
+        AtomicFileWrite file(path);
+        ASSERT_TRUE(file.write("half of the new"));
+        ASSERT_TRUE(file.sync());
+    }
+    EXPECT_EQ(readAll(path), "old");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()),
+                            std::filesystem::directory_iterator{}),
+              1)
+        << "the temporary file goes with the write";
+
+    AtomicFileWrite device("NUL");
+    EXPECT_FALSE(device.ok());
+    EXPECT_EQ(device.error(), ENOTSUP) << "a device is never replaced by a file";
+    EXPECT_FALSE(device.write("x"));
+
+    // A file another program holds open without sharing cannot be replaced under it.
+    {
+        windows::Handle holder(CreateFileW(windows::widen(path).c_str(), GENERIC_READ, 0, nullptr,
+                                           OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(holder.valid());
+        AtomicFileWrite blocked(path);
+        ASSERT_TRUE(blocked.write("new"));
+        EXPECT_FALSE(blocked.commit());
+        EXPECT_NE(blocked.error(), 0);
+    }
+    EXPECT_EQ(readAll(path), "old");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()),
+                            std::filesystem::directory_iterator{}),
+              1);
+}
+
 TEST(WindowsFiles, FileInTheWayOfAFolderIsRefused) {
     test::TempFolder folder;
     const std::string blocker = (folder.path() / "blocker").string();
@@ -128,6 +170,36 @@ TEST(WindowsFiles, ReadingRefusesDevicesFoldersAndOversizedFiles) {
     const RegularFileRead missing = readRegularFile(file + ".gone", 100);
     EXPECT_EQ(missing.fault, FileReadFault::cannotOpen);
     EXPECT_EQ(missing.error, ENOENT);
+}
+
+TEST(WindowsFiles, OutputFileIsToldWritableBeforeAnythingIsProduced) {
+    using State = WritableFile::State;
+    test::TempFolder folder;
+    const std::string existing = (folder.path() / "log.csv").string();
+    const std::string readOnly = (folder.path() / "kept.csv").string();
+    ASSERT_TRUE(replaceFileAtomically(existing, "old"));
+    ASSERT_TRUE(replaceFileAtomically(readOnly, "old"));
+    ASSERT_TRUE(SetFileAttributesW(windows::widen(readOnly).c_str(), FILE_ATTRIBUTE_READONLY));
+    const struct {
+        std::string path;
+        State state;
+        int error;
+    } cases[] = {
+        {existing, State::existing, 0},
+        {(folder.path() / "new.csv").string(), State::created, 0},
+        {readOnly, State::no, EACCES},
+        {folder.path().string(), State::no, EISDIR},
+        {(folder.path() / "typo" / "log.csv").string(), State::no, ENOENT},
+        {(folder.path() / "what?.csv").string(), State::no, EINVAL},
+    };
+    for (const auto& c : cases) {
+        const WritableFile file = prepareWritableFile(c.path);
+        EXPECT_EQ(file.state, c.state) << c.path;
+        EXPECT_EQ(file.error, c.error) << c.path;
+    }
+    EXPECT_EQ(readAll(existing), "old") << "an existing file is not touched";
+    EXPECT_TRUE(std::filesystem::exists(folder.path() / "new.csv"));
+    SetFileAttributesW(windows::widen(readOnly).c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
 TEST(WindowsFiles, FirmwareFileBeingWrittenIsNotRead) {

@@ -126,9 +126,9 @@ int runCalibrate(const CliOptions& options, CliIo& io) {
         proposeCalibration(calibrationSamplesOf(*log.log), map->snapshot, parameters);
     // With the map file on stdout, the proposal goes beside the messages.
     printProposal(options.out == "-" ? io.err : io.out, proposal);
-    if (car != nullptr && !car->recordDrive({std::filesystem::absolute(logPath).string(),
-                                             proposal.summary.learned, proposal.summary.readings,
-                                             proposal.appliedTo(map->snapshot)})) {
+    if (car != nullptr &&
+        !car->recordDrive({std::filesystem::absolute(logPath).string(), proposal.summary.learned,
+                           proposal.summary.readings, proposal.appliedTo(map->snapshot)})) {
         return kExitFailed;
     }
     if (proposal.summary.learned == 0) {

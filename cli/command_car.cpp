@@ -233,8 +233,7 @@ int restoreVersion(const CliOptions& options, CliIo& io) {
         if (const auto stopped = whole.stopBeforeWriting()) {
             return *stopped;
         }
-        const int code =
-            writeBackedUp(session, "restore", *held, target, WriteKind::Parts);
+        const int code = writeBackedUp(session, "restore", *held, target, WriteKind::Parts);
         return whole.finish(code, say(texts::kCliHoldsVersion, {number, plate}));
     });
 }

@@ -26,4 +26,4 @@ set(KRV_WINDOWS_TESTS
     platform_error platform_fill_in platform_windows
     lang_file lang_translate link_message map_blocks calibration_core
     readings_log_msl readings_log_replay_track chart_model chart_line_stamps
-    device_units device_diag_data device_readings_csv)
+    device_units device_diag_data device_readings_csv register_cars register_recognition)

@@ -108,12 +108,24 @@ void CCarBar::ask(const reg::Recognition& recognition, const std::u16string& war
 
 void CCarBar::dismiss() {
     hide();
+    if (QWidget* window = parentWidget(); window != nullptr && grownBy_ > 0) {
+        window->setFixedSize(window->width(), window->height() - grownBy_);
+    }
+    grownBy_ = 0;
 }
 
 void CCarBar::place() {
-    const QWidget* window = parentWidget();
-    const int width = window != nullptr ? window->width() : 600;
-    setGeometry(0, 0, width, sizeHint().height());
+    QWidget* window = parentWidget();
+    if (window == nullptr) {
+        return;
+    }
+    // Below the controls, the window grown to hold it: over them it would hide the status and
+    // the firmware update while the question waits.
+    const int height = sizeHint().height();
+    const int controlsHeight = window->height() - grownBy_;
+    window->setFixedSize(window->width(), controlsHeight + height);
+    grownBy_ = height;
+    setGeometry(0, controlsHeight, window->width(), height);
 }
 
 } // namespace krv

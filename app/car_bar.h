@@ -44,6 +44,7 @@ private:
     QPushButton* yes_;
     QPushButton* no_;
     QPushButton* newCar_;
+    int grownBy_ = 0; // how much taller the window stands while the bar shows
 };
 
 // One line for a car: plate, make, model and year, last visit.

@@ -82,9 +82,23 @@ private slots:
         QVERIFY(bar.question()->text().contains("WX 12345"));
         QVERIFY(!dialog().windowTitle().contains("WX 12345"));
         QCOMPARE(causes(wx).size(), size_t{1}); // nothing recorded before the answer
+        // The question stands below the controls, the window grown for it: the status and the
+        // firmware update stay in sight.
+        const QList<QWidget*> controls =
+            dialog().findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly);
+        for (const QWidget* control : controls) {
+            if (control != &bar && control->isVisible()) {
+                QVERIFY2(
+                    !control->geometry().intersects(bar.geometry()),
+                    qPrintable(control->objectName() + " " + control->metaObject()->className()));
+            }
+        }
+        QCOMPARE(bar.geometry().bottom(), dialog().height() - 1);
+        const int withBar = dialog().height();
 
         bar.yes()->click();
         QVERIFY(!bar.isVisible());
+        QCOMPARE(dialog().height(), withBar - bar.height());
         QVERIFY(dialog().windowTitle().contains("WX 12345"));
         QCOMPARE(causes(wx),
                  (std::vector<reg::Cause>{reg::Cause::Connected, reg::Cause::Connected}));

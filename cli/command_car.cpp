@@ -220,22 +220,12 @@ int restoreVersion(const CliOptions& options, CliIo& io) {
         return found;
     }
     Session session(underCar, io);
-    if (!session.connect()) {
-        return kExitFailed;
-    }
     const MapSnapshot& target = version->state.state;
-    return session.guarded(u"krv-cli car restore", [&] {
-        WholeWrite whole(io);
-        const std::optional<MapSnapshot> held = session.readControllerState();
-        if (!held) {
-            return kExitFailed;
-        }
-        if (const auto stopped = whole.stopBeforeWriting()) {
-            return *stopped;
-        }
-        const int code = writeBackedUp(session, "restore", *held, target, WriteKind::Parts);
-        return whole.finish(code, say(texts::kCliHoldsVersion, {number, plate}));
-    });
+    return session.writeOnHeld(
+        u"krv-cli car restore", [&](WholeWrite& whole, const MapSnapshot& held) {
+            const int code = writeBackedUp(session, "restore", held, target, WriteKind::Parts);
+            return whole.finish(code, say(texts::kCliHoldsVersion, {number, plate}));
+        });
 }
 
 } // namespace

@@ -87,24 +87,13 @@ int runSet(const CliOptions& options, CliIo& io) {
         values.push_back(*value);
     }
     Session session(options, io);
-    if (!session.connect()) {
-        return kExitFailed;
-    }
-    return session.guarded(u"krv-cli set", [&] {
+    return session.writeOnHeld(u"krv-cli set", [&](WholeWrite& whole, const MapSnapshot& held) {
         // The settings go as one record and the map follows them: a setting left out, and
         // the map, go back as the controller holds them.
-        WholeWrite whole(io);
-        const std::optional<MapSnapshot> held = session.readControllerState();
-        if (!held) {
+        if (!session.mayWrite(held)) {
             return kExitFailed;
         }
-        if (const auto stopped = whole.stopBeforeWriting()) {
-            return *stopped;
-        }
-        if (!session.mayWrite(*held)) {
-            return kExitFailed;
-        }
-        DeviceSettings settings = held->settings();
+        DeviceSettings settings = held.settings();
         for (const SettingValue& value : values) {
             if (value.setting == &kSettings[0]) {
                 settings.rpmDivider = static_cast<uint8_t>(value.value);
@@ -114,9 +103,9 @@ int runSet(const CliOptions& options, CliIo& io) {
                 settings.noisePeriod = static_cast<uint16_t>(value.value);
             }
         }
-        MapSnapshot target = *held;
+        MapSnapshot target = held;
         target.setSettings(settings);
-        return whole.finish(writeFrom(session, "set", *held, target, WriteKind::Settings),
+        return whole.finish(writeFrom(session, "set", held, target, WriteKind::Settings),
                             say(texts::kCliHoldsSettings, {settingsText(settings, ' ')}));
     });
 }

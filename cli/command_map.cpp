@@ -71,57 +71,36 @@ int runWriteMap(const CliOptions& options, CliIo& io) {
     }
     const MapSnapshot& target = file.content->snapshot;
     Session session(options, io);
-    if (!session.connect()) {
-        return kExitFailed;
-    }
-    CLPGConnection& device = session.device();
-    return session.guarded(u"krv-cli write-map", [&] {
-        WholeWrite whole(io);
-        const std::optional<MapSnapshot> held = session.readControllerState();
-        if (!held) {
-            return kExitFailed;
-        }
-        if (const auto stopped = whole.stopBeforeWriting()) {
-            return *stopped;
-        }
-        const IdentityDifference identity =
-            identityDifference(file.content->info, mapFileInfoOf(device));
-        // Said even when forced, so that a log of the run shows what was written where.
-        if (identity.any()) {
-            io.err << oneLine(identity.message) << std::endl;
-            if (!options.force) {
-                io.err << say(texts::kCliForceToWrite) << std::endl;
-                return kExitUsage;
+    return session.writeOnHeld(
+        u"krv-cli write-map", [&](WholeWrite& whole, const MapSnapshot& held) {
+            const IdentityDifference identity =
+                identityDifference(file.content->info, mapFileInfoOf(session.device()));
+            // Said even when forced, so that a log of the run shows what was written where.
+            if (identity.any()) {
+                io.err << oneLine(identity.message) << std::endl;
+                if (!options.force) {
+                    io.err << say(texts::kCliForceToWrite) << std::endl;
+                    return kExitUsage;
+                }
             }
-        }
-        if (options.dryRun) {
-            printChanges(io.out, *held, target);
-            return kExitDone;
-        }
-        const int code = writeBackedUp(session, "write-map", *held, target, WriteKind::Whole);
-        return whole.finish(code, say(texts::kCliHoldsFile, {options.operands.front()}));
-    });
+            if (options.dryRun) {
+                printChanges(io.out, held, target);
+                return kExitDone;
+            }
+            const int code = writeBackedUp(session, "write-map", held, target, WriteKind::Whole);
+            return whole.finish(code, say(texts::kCliHoldsFile, {options.operands.front()}));
+        });
 }
 
 int runClearMap(const CliOptions& options, CliIo& io) {
     Session session(options, io);
-    if (!session.connect()) {
-        return kExitFailed;
-    }
-    return session.guarded(u"krv-cli clear-map", [&] {
-        WholeWrite whole(io);
-        const std::optional<MapSnapshot> held = session.readControllerState();
-        if (!held) {
-            return kExitFailed;
-        }
-        if (const auto stopped = whole.stopBeforeWriting()) {
-            return *stopped;
-        }
-        MapSnapshot cleared = *held;
-        cleared.cells.fill(0);
-        return whole.finish(writeBackedUp(session, "clear", *held, cleared, WriteKind::Clear),
-                            say(texts::kCliHoldsClearedMap));
-    });
+    return session.writeOnHeld(
+        u"krv-cli clear-map", [&](WholeWrite& whole, const MapSnapshot& held) {
+            MapSnapshot cleared = held;
+            cleared.cells.fill(0);
+            return whole.finish(writeBackedUp(session, "clear", held, cleared, WriteKind::Clear),
+                                say(texts::kCliHoldsClearedMap));
+        });
 }
 
 } // namespace krv::cli

@@ -97,4 +97,23 @@ bool Session::connect() {
     return false;
 }
 
+int Session::writeOnHeld(
+    std::u16string_view operation,
+    const std::function<int(WholeWrite& whole, const MapSnapshot& held)>& write) {
+    if (!connect()) {
+        return kExitFailed;
+    }
+    return guarded(operation, [&] {
+        WholeWrite whole(io_);
+        const std::optional<MapSnapshot> held = readControllerState();
+        if (!held) {
+            return kExitFailed;
+        }
+        if (const auto stopped = whole.stopBeforeWriting()) {
+            return *stopped;
+        }
+        return write(whole, *held);
+    });
+}
+
 } // namespace krv::cli

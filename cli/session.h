@@ -7,9 +7,11 @@
 #include "cli/cli.h"
 #include "cli/console_window.h"
 #include "cli/options.h"
+#include "cli/whole_write.h"
 #include "connection/lpg_connection.h"
 #include "connection/thread_manager.h"
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -55,6 +57,11 @@ public:
             return kExitFailed;
         }
     }
+    // The frame of a command that writes the controller: connects, then under operation reads
+    // what the controller holds and, unless a stop came first, hands it to write with the
+    // WholeWrite that finishes the command.
+    int writeOnHeld(std::u16string_view operation,
+                    const std::function<int(WholeWrite& whole, const MapSnapshot& held)>& write);
 
 private:
     const CliOptions& options_;
